@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the program, makes the demo database on first use and starts the program on it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh
+home="${YJGL_HOME:-$PWD/demo}"
+if [ ! -f "$home/hospital.db" ]; then
+    ./build/bin/yjgl-admin init-demo "$home"
+fi
+ln -sfn "$PWD/resources/LBReg" "$PWD/LBReg" 2>/dev/null || true
+YJGL_HOME="$home" exec ./build/bin/yjgl "$@"

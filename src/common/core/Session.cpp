@@ -1,0 +1,16 @@
+#include "Session.h"
+
+QString gConnStr;
+QString gHospitalName;
+User_qx* gUser = nullptr;
+QString gExecDept;
+qint32 gIme = 0;
+QString gSearchType;
+bool gReLogin = false;
+
+User_qx& currentUser()
+{
+    if (!gUser)
+        gUser = new User_qx;
+    return *gUser;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The signed-in user.
+class User_qx {
+public:
+    QString GetUserName;
+    QString UserPassword;
+    QString GetGroup;
+    QString SZSQ;
+    bool YJXT_IN = false;
+    bool QXSZ_Edit = false;
+    bool QXSZ_See = false;
+};
+
+// Program-wide values that live from start-up or sign-in to the end of the run.
+extern QString gConnStr;
+extern QString gHospitalName;
+extern User_qx* gUser; // created at the first successful sign-in
+extern QString gExecDept;
+extern qint32 gIme;
+extern QString gSearchType;
+extern bool gReLogin;
+
+// Creates gUser when it does not exist yet and returns it.
+User_qx& currentUser();

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "AppError.h"
+#include "Recordset.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// The program's one connection to the hospital database.
+// "Provider=sqloledb;..." reaches Microsoft SQL Server through ODBC (FreeTDS);
+// "Provider=SQLite;Data Source={file};" opens the embedded database.
+// Statement texts are T-SQL as the windows build them; the connection adapts them to the
+// engine in use.
+class Connection {
+public:
+    enum class Engine { None, SQLite, SqlServer };
+
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setConnectionString(const QString& connectionString);
+    QString connectionString() const;
+
+    bool open(AppError* error = nullptr);
+    bool isOpen() const;
+    void close();
+    Engine engine() const;
+
+    // Runs one statement text (which may hold several statements joined by line feeds).
+    // Returns the rows of the last statement that gave rows (an empty recordset when none
+    // did), or nullptr with `error` filled when the statement failed.
+    RecordsetPtr execute(const QString& sql, AppError* error = nullptr);
+
+    bool beginTrans(AppError* error = nullptr);
+    bool commitTrans(AppError* error = nullptr);
+    bool rollbackTrans(AppError* error = nullptr);
+    bool inTransaction() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// The one connection of the run; created by start-up (or by a tool or test).
+extern Connection* gConn;
+// Replaces gConn by a new, closed connection with the given string and returns it.
+Connection& resetGlobalConnection(const QString& connectionString = {});

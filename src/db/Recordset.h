@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDateTime>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+
+// A client-side recordset: every row is fetched when it is opened, so the record count is
+// always known. Fields are found by name without regard to letter case, or by index.
+// A database NULL is an invalid QVariant, told apart from an empty text.
+class Recordset {
+public:
+    Recordset() = default;
+    Recordset(QStringList columns, QVector<QVector<QVariant>> rows);
+
+    int RecordCount() const { return int(m_rows.size()); }
+    int fieldCount() const { return int(m_columns.size()); }
+    QString fieldName(int index) const { return m_columns.value(index); }
+    const QStringList& fieldNames() const { return m_columns; }
+    int fieldIndex(const QString& name) const; // -1 when there is no such field
+
+    // Cursor.
+    bool isEOF() const { return m_pos >= RecordCount(); }
+    bool isBOF() const { return m_pos < 0 || RecordCount() == 0; }
+    int position() const { return m_pos; }
+    void MoveFirst() { m_pos = 0; }
+    void MoveNext()
+    {
+        if (m_pos < RecordCount())
+            ++m_pos;
+    }
+    void Move(int row) { m_pos = row; }
+
+    // Values of the current row. An unknown field or a position off the rows gives a null.
+    QVariant value(int index) const;
+    QVariant value(const QString& name) const;
+    bool isNull(int index) const { return isNullValue(value(index)); }
+    bool isNull(const QString& name) const { return isNullValue(value(name)); }
+
+    // Values read as the windows read them.
+    QString text(int index) const { return asText(value(index)); }      // null gives ""
+    QString text(const QString& name) const { return asText(value(name)); }
+    double number(int index) const { return asNumber(value(index)); }   // null or not numeric gives 0
+    double number(const QString& name) const { return asNumber(value(name)); }
+    QDateTime dateTime(int index) const { return asDateTime(value(index)); }
+    QDateTime dateTime(const QString& name) const { return asDateTime(value(name)); }
+    bool boolean(int index) const { return asBoolean(value(index)); }   // true, -1, 1, "1", "true"
+    bool boolean(const QString& name) const { return asBoolean(value(name)); }
+
+    // Whole result access (for grids that fill from all rows at once).
+    const QVector<QVector<QVariant>>& rows() const { return m_rows; }
+
+    static bool isNullValue(const QVariant& v) { return !v.isValid() || v.isNull(); }
+    static QString asText(const QVariant& v);
+    static double asNumber(const QVariant& v);
+    static bool isNumeric(const QVariant& v);
+    static QDateTime asDateTime(const QVariant& v);
+    static bool asBoolean(const QVariant& v);
+
+private:
+    QStringList m_columns;
+    QVector<QVector<QVariant>> m_rows;
+    int m_pos = 0;
+};
+
+using RecordsetPtr = std::shared_ptr<Recordset>;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "AppError.h"
+#include "Recordset.h"
+
+#include <QString>
+
+#include <functional>
+
+// The shared routines through which every window runs its SQL on gConn.
+
+// Opens gConn with its connection string unless it is open. A failure is handed to the
+// connection-failure handler (the program installs the connection-settings dialog).
+void OpenConn();
+// Called with the error description when OpenConn fails; empty handler: nothing shown.
+void setConnectionFailureHandler(std::function<void(const QString& description)> handler);
+
+// Runs a query into a client-side recordset. On failure shows the common error message,
+// leaves `rs` empty and returns false; after a broken link the connection is reopened.
+bool OpenRs(RecordsetPtr& rs, const QString& sql);
+// Like OpenRs but hands the error to the caller instead of showing it.
+bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error);
+// Closes and releases; never fails.
+void CloseRs(RecordsetPtr& rs);
+// Runs a statement without rows; false after the common error message.
+bool ExecSql(const QString& sql);
+
+// Puts a value into a statement between single quotes, doubling quotes inside it.
+// For values without quotes the text is exactly '{value}'.
+QString SqlText(const QString& value);
+// Only the inside of the quotes (for patterns such as '{value}%').
+QString SqlEscape(const QString& value);
+
+// "Select top 1 {field} From {table} Where {field}  Like'{value}'[ And {extra}]".
+// A failed statement is not shown here: it comes back in `error` and the result is false.
+QString RecordExistsStatement(const QString& table, const QString& field, const QString& value,
+                              const QString& extraCondition);
+bool RecordExists(const QString& table, const QString& field, const QString& value,
+                  const QString& extraCondition, AppError* error = nullptr);
