@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QColor>
+#include <QStringList>
+#include <QTableView>
+#include <QVector>
+
+class SpreadGridModel;
+
+// The list grid of every list window. Rows and columns count from 1; row 0 is the column
+// heading row and column 0 the row-number column. Cells hold text; a check column shows
+// "1" as ticked and "0" as unticked. Windows give it their control name as objectName
+// (fpSpread1, fpSpread2).
+class SpreadGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit SpreadGrid(QWidget* parent = nullptr);
+    ~SpreadGrid() override;
+
+    int maxRows() const;
+    void setMaxRows(int n); // growing adds empty rows, shrinking drops the last rows
+    int maxCols() const;
+    void setMaxCols(int n);
+
+    // Row 0 reads the column headings, column 0 the row header; cells outside the grid read "".
+    QString text(int row, int col) const;
+    // Writing outside the grid is ignored. Row 0 sets a column heading.
+    void setText(int row, int col, const QString& text);
+    void setColumnHeader(int col, const QString& text); // col 0: heading of the row-number column
+    QString columnHeader(int col) const;
+
+    void setRowValues(int row, const QStringList& values); // columns 1..n
+    // Replaces every row at once. When the row count stays the same the view keeps its scroll
+    // position, current cell and selection (a periodic refresh must not jump).
+    void setAllRows(QVector<QStringList> rows);
+    void replaceRowsKeepingView(QVector<QStringList> rows) { setAllRows(std::move(rows)); }
+
+    void insertRows(int beforeRow, int count);
+    void deleteRows(int row, int count);
+    int appendRow(); // the new row's number
+
+    int activeRow() const; // 0 when none
+    void setActiveRow(int row);
+    int activeCol() const;
+
+    void joinCells(int row, int col, int rowSpan, int colSpan);
+    void setCellStatic(int row, int col, Qt::Alignment align); // fixed text, not editable
+    void setCellBackground(int row, int col, const QColor& c);
+    QColor cellBackground(int row, int col) const; // invalid when the cell has none of its own
+    void setCellForeground(int row, int col, const QColor& c);
+
+    void setCheckColumn(int col); // 0 for none
+    int checkColumn() const;
+    bool isChecked(int row) const;
+
+    void setColumnWidthChars(int col, double chars); // grid character units
+    double columnWidthChars(int col) const;
+    void setColumnHidden(int col, bool hidden);
+    void setColumnEditable(int col, bool editable); // columns start read-only
+    bool isColumnEditable(int col) const;
+    void setColumnAlignment(int col, Qt::Alignment align);
+
+    void clearAll(); // no rows, no joined cells, no cell colours
+
+    // Grid-wide colours set by the styling presets.
+    void setBackColor(const QColor& c); // cells
+    QColor backColor() const;
+    void setGrayAreaBackColor(const QColor& c); // the area beyond the last row and column
+    QColor grayAreaBackColor() const;
+    void setShadowColor(const QColor& c); // headings and row numbers
+    QColor shadowColor() const;
+    void setSelBackColor(const QColor& c);
+    QColor selBackColor() const;
+    void setSelForeColor(const QColor& c);
+    QColor selForeColor() const;
+
+    // Suspends painting during bulk changes.
+    void setRedraw(bool on);
+
+    SpreadGridModel* gridModel() const { return m_model; }
+
+signals:
+    void cellClicked(int row, int col); // row 0 for a heading click
+    void cellChanged(int row, int col); // edited or toggled by the user
+    void activeRowChanged(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void onClicked(const QModelIndex& index);
+    void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+    void onHeaderClicked(int section);
+    void onUserEdit(int row, int col);
+    void applyPalette();
+    int charWidth() const;
+
+    SpreadGridModel* m_model = nullptr;
+    QColor m_grayArea = Qt::white;
+    QColor m_shadow;
+    QColor m_selBack;
+    QColor m_selFore;
+    QVector<double> m_widthChars; // by grid column, index 0 unused
+    int m_lastActiveRow = 0;
+};

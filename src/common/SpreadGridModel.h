@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QStringList>
+#include <QVector>
+
+// The grid's data: one record per row holding the row's texts side by side, and cell looks
+// only for the few cells that have one. Model row r / column c is grid row r + 1 / column c + 1.
+class SpreadGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct CellLook {
+        QColor back;
+        QColor fore;
+        Qt::Alignment align;
+        bool isStatic = false;
+        bool isEmpty() const { return !back.isValid() && !fore.isValid() && !align && !isStatic; }
+    };
+
+    explicit SpreadGridModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Grid-numbered access (rows and columns from 1).
+    int rows() const { return int(m_rows.size()); }
+    int cols() const { return m_cols; }
+    void setRows(int n);
+    void setCols(int n);
+    QString text(int row, int col) const;
+    void setText(int row, int col, const QString& text);
+    QString header(int col) const;
+    void setHeader(int col, const QString& text);
+    void setRowValues(int row, const QStringList& values);
+    void setAllRows(QVector<QStringList> rows);
+    void insertGridRows(int beforeRow, int count);
+    void removeGridRows(int row, int count);
+    void clearAll();
+
+    CellLook look(int row, int col) const;
+    void setLook(int row, int col, const CellLook& look);
+
+    void setCheckColumn(int col) { m_checkCol = col; }
+    int checkColumn() const { return m_checkCol; }
+    void setColumnEditable(int col, bool editable);
+    bool isColumnEditable(int col) const;
+    void setColumnAlignment(int col, Qt::Alignment align);
+    void setBackColor(const QColor& c);
+    QColor backColor() const { return m_back; }
+
+signals:
+    // A user edit through the view (typing or ticking).
+    void userEdited(int row, int col);
+
+private:
+    struct Row {
+        QStringList texts;       // may be shorter than the column count: missing cells are ""
+        QVector<CellLook> looks; // empty unless a cell of the row has a look
+    };
+    bool inGrid(int row, int col) const { return row >= 1 && row <= rows() && col >= 1 && col <= m_cols; }
+    void emitRowChanged(int row);
+
+    QVector<Row> m_rows;
+    int m_cols = 0;
+    QStringList m_headers; // index 0 = row-number column heading
+    QVector<bool> m_editable;
+    QVector<Qt::Alignment> m_colAlign;
+    int m_checkCol = 0;
+    QColor m_back = Qt::white;
+};
