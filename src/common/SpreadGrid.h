@@ -55,7 +55,8 @@ public:
 
     void setColumnWidthChars(int col, double chars); // grid character units
     double columnWidthChars(int col) const;
-    void setColumnHidden(int col, bool hidden);
+    void setColumnHidden(int col, bool hidden); // col 0 hides the row numbers
+    bool isColumnHidden(int col) const;
     void setColumnEditable(int col, bool editable); // columns start read-only
     bool isColumnEditable(int col) const;
     void setColumnAlignment(int col, Qt::Alignment align);

@@ -1,0 +1,282 @@
+#include "SpreadGridModel.h"
+
+#include <QBrush>
+
+SpreadGridModel::SpreadGridModel(QObject* parent) : QAbstractTableModel(parent) {
+    m_headers.append(QString());
+}
+
+int SpreadGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows();
+}
+
+int SpreadGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_cols;
+}
+
+QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    const int row = index.row() + 1;
+    const int col = index.column() + 1;
+    const Row& r = m_rows.at(index.row());
+    const CellLook* look = index.column() < r.looks.size() ? &r.looks.at(index.column()) : nullptr;
+    switch (role) {
+    case Qt::DisplayRole:
+        if (col == m_checkCol)
+            return {};
+        return text(row, col);
+    case Qt::EditRole:
+        return text(row, col);
+    case Qt::CheckStateRole:
+        if (col != m_checkCol)
+            return {};
+        return text(row, col) == QLatin1String("1") ? Qt::Checked : Qt::Unchecked;
+    case Qt::BackgroundRole:
+        if (look && look->back.isValid())
+            return QBrush(look->back);
+        return QBrush(m_back);
+    case Qt::ForegroundRole:
+        if (look && look->fore.isValid())
+            return QBrush(look->fore);
+        return {};
+    case Qt::TextAlignmentRole:
+        if (look && look->align)
+            return int(look->align);
+        if (index.column() < m_colAlign.size() && m_colAlign.at(index.column()))
+            return int(m_colAlign.at(index.column()));
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+bool SpreadGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid())
+        return false;
+    const int row = index.row() + 1;
+    const int col = index.column() + 1;
+    QString newText;
+    if (role == Qt::CheckStateRole && col == m_checkCol)
+        newText = value.toInt() == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
+    else if (role == Qt::EditRole && (flags(index) & Qt::ItemIsEditable))
+        newText = value.toString();
+    else
+        return false;
+    if (newText == text(row, col))
+        return true;
+    setText(row, col, newText);
+    emit userEdited(row, col);
+    return true;
+}
+
+Qt::ItemFlags SpreadGridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const int col = index.column() + 1;
+    if (col == m_checkCol)
+        return f; // ticking is done by the grid on a click, not by the delegate
+    if (isColumnEditable(col) && !look(index.row() + 1, col).isStatic)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant SpreadGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::DisplayRole) {
+        if (orientation == Qt::Vertical)
+            return QString::number(section + 1);
+        return header(section + 1);
+    }
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+void SpreadGridModel::setRows(int n) {
+    n = qMax(0, n);
+    const int old = rows();
+    if (n > old) {
+        beginInsertRows({}, old, n - 1);
+        m_rows.resize(n);
+        endInsertRows();
+    } else if (n < old) {
+        beginRemoveRows({}, n, old - 1);
+        m_rows.resize(n);
+        endRemoveRows();
+    }
+}
+
+void SpreadGridModel::setCols(int n) {
+    n = qMax(0, n);
+    const int old = m_cols;
+    if (n > old) {
+        beginInsertColumns({}, old, n - 1);
+        m_cols = n;
+        endInsertColumns();
+    } else if (n < old) {
+        beginRemoveColumns({}, n, old - 1);
+        m_cols = n;
+        // Texts beyond the last column are dropped so growing again shows empty cells.
+        for (Row& r : m_rows) {
+            if (r.texts.size() > n)
+                r.texts.resize(n);
+            if (r.looks.size() > n)
+                r.looks.resize(n);
+        }
+        if (m_headers.size() > n + 1)
+            m_headers.resize(n + 1);
+        endRemoveColumns();
+    }
+    m_editable.resize(n);
+    m_colAlign.resize(n);
+}
+
+QString SpreadGridModel::text(int row, int col) const {
+    if (row == 0)
+        return header(col);
+    if (!inGrid(row, col))
+        return {};
+    const QStringList& t = m_rows.at(row - 1).texts;
+    return col - 1 < t.size() ? t.at(col - 1) : QString();
+}
+
+void SpreadGridModel::setText(int row, int col, const QString& text) {
+    if (row == 0) {
+        setHeader(col, text);
+        return;
+    }
+    if (!inGrid(row, col))
+        return;
+    QStringList& t = m_rows[row - 1].texts;
+    if (t.size() < col)
+        t.resize(col);
+    t[col - 1] = text;
+    const QModelIndex i = index(row - 1, col - 1);
+    emit dataChanged(i, i);
+}
+
+QString SpreadGridModel::header(int col) const {
+    return col >= 0 && col < m_headers.size() ? m_headers.at(col) : QString();
+}
+
+void SpreadGridModel::setHeader(int col, const QString& text) {
+    if (col < 0)
+        return;
+    if (m_headers.size() <= col)
+        m_headers.resize(col + 1);
+    m_headers[col] = text;
+    if (col >= 1 && col <= m_cols)
+        emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
+}
+
+void SpreadGridModel::setRowValues(int row, const QStringList& values) {
+    if (row < 1 || row > rows())
+        return;
+    QStringList& t = m_rows[row - 1].texts;
+    t = values.size() > m_cols ? values.mid(0, m_cols) : values;
+    emitRowChanged(row);
+}
+
+void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
+    const int n = int(rows.size());
+    const int old = this->rows();
+    // Rows that stay keep their cell looks; only the texts are replaced, and the view gets
+    // change notices instead of a reset so it keeps scroll position and selection.
+    if (n < old) {
+        beginRemoveRows({}, n, old - 1);
+        m_rows.resize(n);
+        endRemoveRows();
+    }
+    const int kept = qMin(n, old);
+    for (int i = 0; i < kept; ++i) {
+        QStringList& t = rows[i];
+        if (t.size() > m_cols)
+            t.resize(m_cols);
+        m_rows[i].texts = std::move(t);
+    }
+    if (n > old) {
+        beginInsertRows({}, old, n - 1);
+        m_rows.resize(n);
+        for (int i = old; i < n; ++i) {
+            QStringList& t = rows[i];
+            if (t.size() > m_cols)
+                t.resize(m_cols);
+            m_rows[i].texts = std::move(t);
+        }
+        endInsertRows();
+    }
+    if (kept > 0 && m_cols > 0)
+        emit dataChanged(index(0, 0), index(kept - 1, m_cols - 1));
+}
+
+void SpreadGridModel::insertGridRows(int beforeRow, int count) {
+    if (count <= 0)
+        return;
+    beforeRow = qBound(1, beforeRow, rows() + 1);
+    beginInsertRows({}, beforeRow - 1, beforeRow - 1 + count - 1);
+    m_rows.insert(beforeRow - 1, count, Row{});
+    endInsertRows();
+}
+
+void SpreadGridModel::removeGridRows(int row, int count) {
+    if (row < 1 || row > rows() || count <= 0)
+        return;
+    count = qMin(count, rows() - row + 1);
+    beginRemoveRows({}, row - 1, row - 1 + count - 1);
+    m_rows.remove(row - 1, count);
+    endRemoveRows();
+}
+
+void SpreadGridModel::clearAll() {
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+SpreadGridModel::CellLook SpreadGridModel::look(int row, int col) const {
+    if (!inGrid(row, col))
+        return {};
+    const QVector<CellLook>& l = m_rows.at(row - 1).looks;
+    return col - 1 < l.size() ? l.at(col - 1) : CellLook{};
+}
+
+void SpreadGridModel::setLook(int row, int col, const CellLook& look) {
+    if (!inGrid(row, col))
+        return;
+    QVector<CellLook>& l = m_rows[row - 1].looks;
+    if (l.size() < col)
+        l.resize(col);
+    l[col - 1] = look;
+    const QModelIndex i = index(row - 1, col - 1);
+    emit dataChanged(i, i);
+}
+
+void SpreadGridModel::setColumnEditable(int col, bool editable) {
+    if (col < 1 || col > m_cols)
+        return;
+    m_editable[col - 1] = editable;
+}
+
+bool SpreadGridModel::isColumnEditable(int col) const {
+    return col >= 1 && col <= m_editable.size() && m_editable.at(col - 1);
+}
+
+void SpreadGridModel::setColumnAlignment(int col, Qt::Alignment align) {
+    if (col < 1 || col > m_cols)
+        return;
+    m_colAlign[col - 1] = align;
+    if (rows() > 0)
+        emit dataChanged(index(0, col - 1), index(rows() - 1, col - 1));
+}
+
+void SpreadGridModel::setBackColor(const QColor& c) {
+    m_back = c;
+    if (rows() > 0 && m_cols > 0)
+        emit dataChanged(index(0, 0), index(rows() - 1, m_cols - 1), {Qt::BackgroundRole});
+}
+
+void SpreadGridModel::emitRowChanged(int row) {
+    if (m_cols > 0)
+        emit dataChanged(index(row - 1, 0), index(row - 1, m_cols - 1));
+}

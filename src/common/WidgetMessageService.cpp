@@ -1,0 +1,78 @@
+#include "WidgetMessageService.h"
+
+#include "FileDialogService.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QMessageBox::Icon boxIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSpec {
+    MsgAnswer answer;
+    QString text;
+    QMessageBox::ButtonRole role;
+};
+
+QList<ButtonSpec> buttonSpecs(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OkCancel:
+        return {{MsgAnswer::Ok, QStringLiteral("确定"), QMessageBox::AcceptRole},
+                {MsgAnswer::Cancel, QStringLiteral("取消"), QMessageBox::RejectRole}};
+    case MsgButtons::YesNo:
+        return {{MsgAnswer::Yes, QStringLiteral("是(&Y)"), QMessageBox::YesRole},
+                {MsgAnswer::No, QStringLiteral("否(&N)"), QMessageBox::NoRole}};
+    case MsgButtons::Ok:
+        break;
+    }
+    return {{MsgAnswer::Ok, QStringLiteral("确定"), QMessageBox::AcceptRole}};
+}
+
+WidgetMessageService g_messages;
+WidgetFileDialogService g_fileDialogs;
+
+} // namespace
+
+MsgAnswer WidgetMessageService::show(const QString& title, const QString& text, MsgIcon icon,
+                                     MsgButtons buttons, MsgAnswer defaultAnswer) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(boxIcon(icon));
+    const QList<ButtonSpec> specs = buttonSpecs(buttons);
+    QList<QPushButton*> pushed;
+    for (const ButtonSpec& s : specs) {
+        QPushButton* b = box.addButton(s.text, s.role);
+        pushed.append(b);
+        if (s.answer == defaultAnswer)
+            box.setDefaultButton(b);
+    }
+    if (!box.defaultButton())
+        box.setDefaultButton(pushed.first());
+    // Esc (and closing the box) answers the last button: Cancel, No, or the lone OK.
+    box.setEscapeButton(pushed.last());
+    box.exec();
+    const int at = int(pushed.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+    return at >= 0 ? specs.at(at).answer : specs.last().answer;
+}
+
+void installWidgetServices() {
+    Messages::install(&g_messages);
+    FileDialogs::install(&g_fileDialogs);
+}
