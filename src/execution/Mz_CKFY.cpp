@@ -1,0 +1,660 @@
+#include "Mz_CKFY.h"
+
+#include "AutoPrintOption.h"
+#include "CleanControl.h"
+#include "Clock.h"
+#include "Connection.h"
+#include "DayNumber.h"
+#include "ExecutionRules.h"
+#include "ExecutionService.h"
+#include "ExecutionStatements.h"
+#include "GridStyle.h"
+#include "InputText.h"
+#include "ItemRows.h"
+#include "MessageService.h"
+#include "Session.h"
+#include "SpreadGrid.h"
+#include "StatementHelpers.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCursor>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+constexpr int kRefreshIntervalMs = 5000;
+constexpr int kNoCurrentRecord = 3021;
+
+int twips(int t) {
+    return CleanControl::twipsToPixels(t);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QLineEdit* makeBox(QWidget* parent, const QString& name, bool readOnly = true) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(readOnly);
+    return e;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+QDateEdit* makeDate(QWidget* parent, const QString& name) {
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(name);
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    return d;
+}
+
+} // namespace
+
+Mz_CKFY::Mz_CKFY(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Mz_CKFY"));
+    setWindowTitle(QStringLiteral("待执行单据管理"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    // The window sees keys before its controls.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    resize(1000, 650);
+    loadWindow();
+}
+
+Mz_CKFY::~Mz_CKFY() = default;
+
+void Mz_CKFY::buildControls() {
+    // List title with the period.
+    m_titleFrame = new QFrame(this);
+    m_titleFrame->setObjectName(QStringLiteral("Frame1"));
+    m_label1 = makeLabel(m_titleFrame, QStringLiteral("Label1"), QStringLiteral("未执行单据"));
+    auto* startLabel = makeLabel(m_titleFrame, QStringLiteral("Label13"), QStringLiteral("开始"));
+    m_sD = makeDate(m_titleFrame, QStringLiteral("S_D"));
+    auto* endLabel = makeLabel(m_titleFrame, QStringLiteral("Label14"), QStringLiteral("结束"));
+    m_eD = makeDate(m_titleFrame, QStringLiteral("E_D"));
+    m_label1->setGeometry(4, 4, 120, 22);
+    startLabel->setGeometry(4, 30, 30, 24);
+    m_sD->setGeometry(34, 30, 110, 24);
+    endLabel->setGeometry(150, 30, 30, 24);
+    m_eD->setGeometry(180, 30, 110, 24);
+    m_titleFrame->setFixedHeight(58);
+
+    m_list = new SpreadGrid(this);
+    m_list->setObjectName(QStringLiteral("fpSpread1"));
+
+    // Strip under the list: counters and the typed prescription number.
+    m_strip = new QFrame(this);
+    m_strip->setObjectName(QStringLiteral("Picture1"));
+    m_labelMZ = makeLabel(m_strip, QStringLiteral("Label_MZ"), QStringLiteral("门诊:0张"));
+    m_labelZY = makeLabel(m_strip, QStringLiteral("Label_ZY"), QStringLiteral("住院:0张"));
+    auto* cfhLabel = makeLabel(m_strip, QStringLiteral("Label12"), QStringLiteral("门诊处方号(F3)"));
+    m_cfh = makeBox(m_strip, QStringLiteral("CFH"), false);
+    m_labelMZ->setGeometry(4, 2, 100, 22);
+    m_labelZY->setGeometry(110, 2, 100, 22);
+    cfhLabel->setGeometry(4, 28, 100, 24);
+    m_cfh->setGeometry(104, 28, 186, 24);
+    m_strip->setFixedHeight(56);
+
+    // Header of the selected document.
+    m_frame3 = new QGroupBox(QStringLiteral("信息"), this);
+    m_frame3->setObjectName(QStringLiteral("Frame3"));
+    struct Field {
+        QLineEdit** box;
+        const char* name;
+        const char* label;
+        const char* labelName;
+    };
+    const Field fields[] = {
+        {&m_txtDH, "Txt_DH", "单号 ", "Label4"}, {&m_xm, "XM", "姓名 ", "Label5"},
+        {&m_xb, "XB", "性别 ", "Label6"},        {&m_nl, "NL", "年龄 ", "Label7"},
+        {&m_kdys, "KDYS", "医生 ", "Label8"},    {&m_kdsj, "KDSJ", "时间 ", "Label9"},
+        {&m_zyh, "ZYH", "住院号", "Label10"},    {&m_cwh, "CWH", "床位号", "Label11"},
+    };
+    const int widths[] = {150, 90, 50, 50, 90, 150, 90, 60};
+    int x = 8;
+    int y = 22;
+    for (int i = 0; i < 8; ++i) {
+        if (i == 4) {
+            x = 8;
+            y += 30;
+        }
+        auto* l =
+            makeLabel(m_frame3, QString::fromLatin1(fields[i].labelName), QString::fromUtf8(fields[i].label));
+        l->setGeometry(x, y, 46, 24);
+        *fields[i].box = makeBox(m_frame3, QString::fromLatin1(fields[i].name));
+        (*fields[i].box)->setGeometry(x + 46, y, widths[i], 24);
+        x += 46 + widths[i] + 8;
+    }
+    m_label16 = makeLabel(m_frame3, QStringLiteral("Label16"), QStringLiteral("No:"));
+    m_labelFYDH = makeLabel(m_frame3, QStringLiteral("Label_FYDH"), QString());
+    m_label16->setGeometry(8, y + 30, 30, 22);
+    m_labelFYDH->setGeometry(40, y + 30, 160, 22);
+    m_frame3->setFixedHeight(y + 60);
+
+    m_items = new SpreadGrid(this);
+    m_items->setObjectName(QStringLiteral("fpSpread2"));
+
+    // Button bar.
+    m_frame4 = new QFrame(this);
+    m_frame4->setObjectName(QStringLiteral("Frame4"));
+    auto* label2 = makeLabel(m_frame4, QStringLiteral("Label2"), QStringLiteral("执行人:"));
+    m_fyr = makeBox(m_frame4, QStringLiteral("FYR"));
+    auto* label3 = makeLabel(m_frame4, QStringLiteral("Label3"), QStringLiteral("复核人:"));
+    m_pyr = makeBox(m_frame4, QStringLiteral("PYR"));
+    m_command1 = makeButton(m_frame4, QStringLiteral("Command1"), QStringLiteral("更改复核人"));
+    m_check1 = new QCheckBox(QStringLiteral("自动打印处方"), m_frame4);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+    m_check2 = new QCheckBox(QStringLiteral("打印所有项目"), m_frame4);
+    m_check2->setObjectName(QStringLiteral("Check2"));
+    m_command2 = makeButton(m_frame4, QStringLiteral("Command2"), QStringLiteral("执行(F2)"));
+    m_command3 = makeButton(m_frame4, QStringLiteral("Command3"), QStringLiteral("手工刷新(F5)"));
+    m_command4 = makeButton(m_frame4, QStringLiteral("Command4"), QStringLiteral("关闭(&Q)"));
+    m_command5 = makeButton(m_frame4, QStringLiteral("Command5"), QStringLiteral("已执行单据查询(&S)"));
+    m_command6 = makeButton(m_frame4, QStringLiteral("Command6"), QStringLiteral("刷卡(F8)"));
+    m_command7 = makeButton(m_frame4, QStringLiteral("Command7"), QStringLiteral("打印(&P)"));
+    m_command8 = makeButton(m_frame4, QStringLiteral("Command8"), QStringLiteral("预览(&R)"));
+    m_command5->setEnabled(false);
+    label2->setGeometry(4, 4, 50, 24);
+    m_fyr->setGeometry(54, 4, 80, 24);
+    label3->setGeometry(140, 4, 50, 24);
+    m_pyr->setGeometry(190, 4, 80, 24);
+    m_command1->setGeometry(276, 4, 90, 26);
+    m_check1->setGeometry(4, 36, 110, 24);
+    m_check2->setGeometry(116, 36, 110, 24);
+    x = 380;
+    for (QPushButton* b :
+         {m_command2, m_command3, m_command7, m_command8, m_command6, m_command5, m_command4}) {
+        const int w = b == m_command5 ? 140 : 96;
+        b->setGeometry(x, 18, w, 30);
+        x += w + 6;
+    }
+    m_frame4->setFixedHeight(64);
+
+    m_yj = new QMenu(this);
+    m_yj->setObjectName(QStringLiteral("yj"));
+    auto* first = m_yj->addAction(QString());
+    first->setObjectName(QStringLiteral("yf"));
+    first->setEnabled(false);
+    m_yf.append(first);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(kRefreshIntervalMs);
+
+    connect(m_timer1, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
+    connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
+    connect(m_cfh, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
+    connect(m_command1, &QPushButton::clicked, this, [this] { m_yj->popup(QCursor::pos()); });
+    connect(m_yj, &QMenu::triggered, this, &Mz_CKFY::chooseChecker);
+    connect(m_check1, &QCheckBox::clicked, this, &Mz_CKFY::saveAutoPrintOption);
+    connect(m_command2, &QPushButton::clicked, this, &Mz_CKFY::ExecuteSelected);
+    connect(m_command3, &QPushButton::clicked, this, &Mz_CKFY::RefreshDJList);
+    connect(m_command4, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_command5, &QPushButton::clicked, this, [this] {
+        if (m_openExecutedQuery)
+            m_openExecutedQuery();
+    });
+    connect(m_command7, &QPushButton::clicked, this, [this] {
+        bool isPrint = true;
+        MZCFPrint(m_txtDH->text(), isPrint, false);
+    });
+    connect(m_command8, &QPushButton::clicked, this, [this] {
+        bool isPrint = false;
+        MZCFPrint(m_txtDH->text(), isPrint, !m_zyh->text().isEmpty());
+    });
+}
+
+void Mz_CKFY::setExecutedQueryOpener(std::function<void()> opener) {
+    m_openExecutedQuery = std::move(opener);
+    m_command5->setEnabled(bool(m_openExecutedQuery));
+}
+
+bool Mz_CKFY::autoRefreshOn() const {
+    return m_timer1->isActive();
+}
+
+// Every step of the load goes on after a failing one.
+void Mz_CKFY::loadWindow() {
+    const QDate today = Clock::today();
+    m_sD->setDate(today);
+    m_eD->setDate(today);
+    {
+        const QSignalBlocker block(m_cfh);
+        m_cfh->setText(today.toString(QStringLiteral("yyyyMMdd")));
+    }
+
+    CleanControl::SetControlColor(this);
+    bool keepRows = false;
+    StyleGridHighlight(m_list, keepRows);
+    keepRows = false;
+    StyleGridHighlight(m_items, keepRows);
+    m_list->setMaxCols(3);
+    m_list->setColumnHeader(1, QStringLiteral("处方号码"));
+    m_list->setColumnHeader(2, QStringLiteral("病人姓名"));
+    m_list->setColumnHeader(3, QStringLiteral("类别"));
+    m_list->setColumnWidthChars(0, 3);
+    m_list->setColumnWidthChars(1, 13.75);
+    m_list->setColumnWidthChars(2, 11.5);
+    m_list->setColumnWidthChars(3, 9.5);
+    m_items->setMaxCols(ItemRows::kColumnCount);
+    const QStringList headers = ItemRows::Headers();
+    for (int c = 0; c < headers.size(); ++c)
+        m_items->setColumnHeader(c, headers.at(c));
+    const std::pair<int, double> widths[] = {{0, 5}, {2, 3.75}, {3, 15.5}, {4, 21.5},  {5, 12.25}, {6, 5.37},
+                                             {7, 5}, {8, 7.37}, {9, 6.62}, {11, 9.08}, {12, 6.5}};
+    for (const auto& [col, chars] : widths)
+        m_items->setColumnWidthChars(col, chars);
+    m_items->setCheckColumn(ItemRows::kTickColumn);
+    m_items->setColumnEditable(ItemRows::kTickColumn, true);
+
+    RecordsetPtr rs;
+    AppError error;
+    QVariant zdfy;
+    bool readOk = OpenRsQuiet(rs, ExecutionSql::autoRefreshConfig(), &error) && rs && rs->RecordCount() > 0;
+    if (readOk) {
+        rs->MoveFirst();
+        zdfy = rs->value(0);
+    }
+    CloseRs(rs);
+    if (AutoRefreshSwitchedOff(readOk, zdfy)) {
+        m_timer1->stop();
+    } else {
+        RefreshDJList();
+        m_timer1->start();
+    }
+
+    const QString user = gUser ? gUser->GetUserName : QString();
+    m_fyr->setText(user);
+    m_pyr->setText(user);
+    fillCheckerMenu();
+
+    loadAutoPrintOption();
+
+    m_labelFYDH->setText(
+        GetNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ")));
+}
+
+void Mz_CKFY::fillCheckerMenu() {
+    if (!gConn)
+        return;
+    AppError error;
+    RecordsetPtr rs = gConn->execute(ExecutionSql::users(), &error);
+    if (!rs || rs->RecordCount() == 0)
+        return;
+    rs->MoveFirst();
+    m_yf.first()->setText(rs->text(QStringLiteral("username")));
+    m_yf.first()->setEnabled(true);
+    rs->MoveNext();
+    for (int i = 1; i < rs->RecordCount(); ++i) {
+        auto* item = m_yj->addAction(rs->text(QStringLiteral("username")));
+        item->setObjectName(QStringLiteral("yf"));
+        m_yf.append(item);
+        rs->MoveNext();
+    }
+}
+
+void Mz_CKFY::chooseChecker(QAction* action) {
+    if (action && m_yf.contains(action))
+        m_pyr->setText(action->text());
+}
+
+void Mz_CKFY::loadAutoPrintOption() {
+    int state = 0;
+    AppError error;
+    if (!AutoPrintOption::load(&state, &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
+    const QSignalBlocker block(m_check1);
+    m_check1->setCheckState(state == 2 ? Qt::PartiallyChecked : state == 1 ? Qt::Checked : Qt::Unchecked);
+    m_savedAutoPrint = state;
+}
+
+void Mz_CKFY::saveAutoPrintOption() {
+    // A click always leaves the box ticked or not; a stored "2" only shows greyed until then.
+    m_check1->setTristate(false);
+    const int state = m_check1->checkState() == Qt::Checked ? 1 : 0;
+    AppError error;
+    if (!AutoPrintOption::save(state, &error)) {
+        ShowErrorMessage(error);
+        const QSignalBlocker block(m_check1);
+        m_check1->setCheckState(m_savedAutoPrint == 1 ? Qt::Checked : Qt::Unchecked);
+        return;
+    }
+    m_savedAutoPrint = state;
+}
+
+void Mz_CKFY::MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF) {
+    // The printed form is not part of this system; only the inpatient test is made.
+    Q_UNUSED(dh);
+    Q_UNUSED(isPrint);
+    Q_UNUSED(isZYCF);
+    [[maybe_unused]] const bool inpatient = m_zyh->text().size() > 0;
+}
+
+bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QVariant& isPrint) {
+    if (!NeedsPrintedMark(lx, isPrint))
+        return true;
+    bool printed = true;
+    MZCFPrint(dh, printed, false);
+    return ExecSql(ExecutionSql::markPrinted(dh, IsInpatient(lx)));
+}
+
+void Mz_CKFY::RefreshDJList() {
+    // A message box of one refresh must not let the timer start another underneath it.
+    if (m_refreshing)
+        return;
+    m_refreshing = true;
+    const auto done = qScopeGuard([this] { m_refreshing = false; });
+
+    if (m_sD->date() > m_eD->date()) {
+        Messages::warning(QStringLiteral("日期不能倒置"));
+        m_sD->setDate(m_eD->date());
+        return;
+    }
+
+    RecordsetPtr rs;
+    AppError error;
+    if (!OpenRsQuiet(rs, ExecutionSql::pendingList(gExecDept, m_sD->date(), m_eD->date()), &error) || !rs) {
+        ShowErrorMessage(error);
+        return;
+    }
+
+    // Keep the user's place: the selected document stays active, the view does not jump.
+    const int oldActive = m_list->activeRow();
+    const QString activeDH = oldActive > 0 ? m_list->text(oldActive, 1) : QString();
+    const int scroll = m_list->verticalScrollBar()->value();
+
+    const int count = rs->RecordCount();
+    const int dhField = rs->fieldIndex(QStringLiteral("DH"));
+    const int xmField = rs->fieldIndex(QStringLiteral("XM"));
+    const int lxField = rs->fieldIndex(QStringLiteral("LX"));
+    const int printField = rs->fieldIndex(QStringLiteral("IsPrint"));
+    const bool marking = m_check1->checkState() == Qt::Checked;
+
+    QVector<QStringList> rows(count);
+    PendingCounts counts;
+    int newActive = 0;
+    bool failed = false;
+    const auto& data = rs->rows();
+    for (int i = 0; i < count && !failed; ++i) {
+        const auto& r = data.at(i);
+        const auto field = [&r](int index) {
+            return index >= 0 && index < r.size() ? r.at(index) : QVariant();
+        };
+        const QString dh = Recordset::asText(field(dhField));
+        const QString lx = Recordset::asText(field(lxField));
+        rows[i] = QStringList{dh, Recordset::asText(field(xmField))};
+        if (marking && !applyPrintedMarking(dh, lx, field(printField))) {
+            failed = true;
+            break;
+        }
+        rows[i].append(lx);
+        counts.add(lx);
+        if (!activeDH.isEmpty() && newActive == 0 && dh == activeDH)
+            newActive = i + 1;
+    }
+    CloseRs(rs);
+
+    m_list->setUpdatesEnabled(false);
+    m_list->setAllRows(std::move(rows));
+    if (newActive > 0 && newActive != m_list->activeRow())
+        m_list->setActiveRow(newActive);
+    m_list->verticalScrollBar()->setValue(scroll);
+    m_list->setUpdatesEnabled(true);
+    if (failed)
+        return;
+
+    m_labelMZ->setText(counts.outpatientText());
+    m_labelZY->setText(counts.inpatientText());
+}
+
+void Mz_CKFY::selectListedRow(int row) {
+    if (m_list->maxRows() == 0 || row < 1)
+        return;
+    const int active = m_list->activeRow() > 0 ? m_list->activeRow() : row;
+    const QString dh = m_list->text(active, 1);
+    const QString lx = m_list->text(active, 3);
+    LoadDJHead(dh, lx);
+    LoadDJMX(dh, lx);
+    m_txtDH->setText(dh);
+}
+
+void Mz_CKFY::lookUpTypedNumber(const QString& text) {
+    const QString cleaned = CleanInputText(text);
+    if (cleaned != text) {
+        // Writing the cleaned text back comes here again with it.
+        m_cfh->setText(cleaned);
+        return;
+    }
+    if (cleaned.size() != 13)
+        return;
+    RecordsetPtr rs;
+    if (!OpenRs(rs, ExecutionSql::prescriptionLookup(cleaned, gExecDept)) || !rs)
+        return;
+    const bool found = rs->RecordCount() > 0;
+    CloseRs(rs);
+    if (!found) {
+        Messages::warning(QStringLiteral("未找到该处方,请核对。"));
+        return;
+    }
+    LoadDJHead(cleaned, QString());
+    LoadDJMX(cleaned, QString());
+    m_txtDH->setText(cleaned);
+}
+
+void Mz_CKFY::LoadDJHead(const QString& dh, const QString& lx) {
+    const bool inpatient = IsInpatient(lx);
+    m_frame3->setTitle(inpatient ? QStringLiteral("住院处方信息") : QStringLiteral("门诊处方信息"));
+    RecordsetPtr rs;
+    if (!OpenRs(rs, inpatient ? ExecutionSql::inpatientHead(dh) : ExecutionSql::outpatientHead(dh)) || !rs)
+        return;
+    const bool hasRow = rs->RecordCount() > 0;
+    rs->MoveFirst();
+    if (inpatient) {
+        m_nl->clear();
+    } else {
+        m_cwh->clear();
+        m_zyh->clear();
+    }
+    if (!hasRow) {
+        CloseRs(rs);
+        ShowErrorMessage(
+            {kNoCurrentRecord,
+             QStringLiteral(
+                 "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所要求的操作要求一个当前的记录。"),
+             QStringLiteral("LoadDJHead")});
+        return;
+    }
+    if (inpatient) {
+        m_zyh->setText(rs->text(QStringLiteral("ZYH")));
+        m_cwh->setText(rs->text(QStringLiteral("CWH")));
+    } else {
+        m_nl->setText(rs->text(QStringLiteral("NL")));
+    }
+    m_xm->setText(rs->text(QStringLiteral("XM")));
+    m_xb->setText(rs->text(QStringLiteral("XB")));
+    m_kdys->setText(rs->text(QStringLiteral("KDYS")));
+    m_kdsj->setText(rs->text(QStringLiteral("KDRQ")));
+    CloseRs(rs);
+}
+
+void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
+    m_labelFYDH->setText(
+        GetNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ")));
+    m_items->setUpdatesEnabled(false);
+    const auto redraw = qScopeGuard([this] { m_items->setUpdatesEnabled(true); });
+    m_items->clearAll();
+    // Inpatient items are not listed here: those documents are not executed in this window.
+    if (IsInpatient(lx))
+        return;
+
+    RecordsetPtr rs;
+    if (!OpenRs(rs, ExecutionSql::items(gExecDept, dh)) || !rs)
+        return;
+    const int count = rs->RecordCount();
+    QVector<QStringList> rows;
+    rows.reserve(count + 1);
+    double total = 0;
+    rs->MoveFirst();
+    for (int i = 0; i < count; ++i) {
+        rows.append(ItemRows::FormatRow(*rs));
+        total += ItemRows::RawAmount(*rs);
+        rs->MoveNext();
+    }
+    CloseRs(rs);
+    m_items->setAllRows(std::move(rows));
+    RColor();
+
+    const int totalRow = m_items->appendRow();
+    m_items->joinCells(totalRow, 1, 1, 2);
+    m_items->setCellStatic(totalRow, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    m_items->setText(totalRow, 1, QStringLiteral("合计:"));
+    m_items->setText(totalRow, ItemRows::kAmountColumn, ItemRows::FormatFixed(total, 2));
+}
+
+void Mz_CKFY::RColor() {
+    for (int row = 1; row <= m_items->maxRows(); ++row) {
+        const qint64 group = ItemRows::GroupNumber(m_items->text(row, ItemRows::kGroupColumn));
+        m_items->setCellBackground(row, ItemRows::kGroupColumn,
+                                   group % 2 == 0 ? QColor(192, 192, 0) : QColor(0, 192, 192));
+    }
+}
+
+QStringList Mz_CKFY::listedNumbers() const {
+    QStringList out;
+    for (int row = 1; row <= m_list->maxRows(); ++row)
+        out << m_list->text(row, 1);
+    return out;
+}
+
+QList<bool> Mz_CKFY::itemTicks() const {
+    QList<bool> out;
+    for (int row = 1; row <= m_items->maxRows(); ++row)
+        out << (m_items->text(row, ItemRows::kTickColumn) == QLatin1String("1"));
+    return out;
+}
+
+bool Mz_CKFY::isListedAsInpatient(const QString& dh) const {
+    const QString wanted = dh.trimmed();
+    for (int row = 1; row <= m_list->maxRows(); ++row)
+        if (m_list->text(row, 1).trimmed() == wanted)
+            return IsInpatient(m_list->text(row, 3));
+    return false;
+}
+
+void Mz_CKFY::ExecuteSelected() {
+    RefreshDJList();
+    const ExecutionRefusal refusal = CheckExecution(m_txtDH->text(), listedNumbers(), itemTicks());
+    if (refusal != ExecutionRefusal::None) {
+        Messages::warning(RefusalText(refusal));
+        return;
+    }
+    if (!Messages::confirmOkCancel(ConfirmExecutionText(m_xm->text())))
+        return;
+    // Inpatient documents would land in the outpatient execution table; refuse them openly.
+    if (!m_zyh->text().isEmpty() || isListedAsInpatient(m_txtDH->text())) {
+        Messages::warning(InpatientNotExecutedText());
+        return;
+    }
+    ExecDJ(m_txtDH->text());
+}
+
+void Mz_CKFY::ExecDJ(const QString& dh) {
+    Q_UNUSED(dh); // the record takes the number from the header box, as shown
+    ExecutionRecord record;
+    record.zxdh = m_labelFYDH->text();
+    record.dh = m_txtDH->text();
+    record.zxr = m_fyr->text();
+    record.fhr = m_pyr->text();
+    record.dept = gExecDept;
+    record.xm = m_xm->text();
+    QString stored;
+    AppError error;
+    if (!ExecuteDocument(record, &stored, &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
+    RefreshDJList();
+    Messages::success(QStringLiteral("执行成功。"));
+    m_labelFYDH->setText(stored);
+}
+
+bool Mz_CKFY::handleKey(int key) {
+    switch (key) {
+    case Qt::Key_F2:
+        ExecuteSelected();
+        return true;
+    case Qt::Key_F3:
+        if (!m_cfh->text().isEmpty())
+            m_cfh->setCursorPosition(int(m_cfh->text().size()));
+        m_cfh->setFocus();
+        return true;
+    case Qt::Key_F5:
+        RefreshDJList();
+        return true;
+    case Qt::Key_F8:
+        return true; // card reader: nothing to do
+    default:
+        return false;
+    }
+}
+
+bool Mz_CKFY::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        isAncestorOf(static_cast<QWidget*>(watched))) {
+        if (handleKey(static_cast<QKeyEvent*>(event)->key()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Mz_CKFY::keyPressEvent(QKeyEvent* event) {
+    if (handleKey(event->key()))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void Mz_CKFY::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    arrangeControls();
+}
+
+void Mz_CKFY::arrangeControls() {
+    const int w = width();
+    const int h = height();
+    const int listWidth = qMin(320, qMax(200, w / 3));
+    const int barHeight = m_frame4->height();
+    // The button bar stays 50 twips above the bottom edge.
+    m_frame4->setGeometry(0, h - twips(50) - barHeight, w, barHeight);
+    m_titleFrame->setGeometry(0, 0, listWidth, m_titleFrame->height());
+    const int listHeight =
+        qMax(0, h - m_titleFrame->height() - barHeight - m_strip->height() - twips(100) - twips(50));
+    m_list->setGeometry(0, m_titleFrame->height(), listWidth, listHeight);
+    m_strip->setGeometry(0, m_list->geometry().bottom() + 1, listWidth, m_strip->height());
+    const int right = listWidth + twips(100);
+    const int detailWidth = qMax(0, w - listWidth - twips(100));
+    m_frame3->setGeometry(right, 0, detailWidth, m_frame3->height());
+    m_items->setGeometry(right, m_frame3->height() + twips(50), detailWidth,
+                         qMax(0, m_frame4->y() - m_frame3->height() - twips(100)));
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QDateEdit;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+class SpreadGrid;
+
+// The department's pending documents: the list, the selected document's header and items,
+// and its execution. A plain widget; the main window puts it into its document area.
+class Mz_CKFY : public QWidget {
+    Q_OBJECT
+public:
+    explicit Mz_CKFY(QWidget* parent = nullptr);
+    ~Mz_CKFY() override;
+
+    // Rebuilds the pending list for gExecDept and the chosen period.
+    void RefreshDJList();
+    // Header of a document; `lx` "住院" reads the inpatient table.
+    void LoadDJHead(const QString& dh, const QString& lx);
+    // Items of a document, and a fresh execution number.
+    void LoadDJMX(const QString& dh, const QString& lx);
+    // Group colours of the item rows.
+    void RColor();
+    // The execution attempt of "执行(F2)" with all its checks.
+    void ExecuteSelected();
+    // Stores the execution of the shown document.
+    void ExecDJ(const QString& dh);
+    // The print entry point; it prints nothing in this system.
+    void MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF = false);
+
+    // Installed by the main window once the executed-documents query exists; until then
+    // "已执行单据查询(&S)" stays disabled.
+    void setExecutedQueryOpener(std::function<void()> opener);
+
+    bool autoRefreshOn() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void arrangeControls();
+    void loadWindow();
+    void fillCheckerMenu();
+    void loadAutoPrintOption();
+    void saveAutoPrintOption();
+    bool handleKey(int key);
+    void selectListedRow(int row);
+    void lookUpTypedNumber(const QString& text);
+    void chooseChecker(QAction* action);
+    bool isListedAsInpatient(const QString& dh) const;
+    bool applyPrintedMarking(const QString& dh, const QString& lx, const QVariant& isPrint);
+    QStringList listedNumbers() const;
+    QList<bool> itemTicks() const;
+
+    // Pending list and its title, counters and number box.
+    QFrame* m_titleFrame = nullptr;
+    QLabel* m_label1 = nullptr;
+    QDateEdit* m_sD = nullptr;
+    QDateEdit* m_eD = nullptr;
+    SpreadGrid* m_list = nullptr;
+    QFrame* m_strip = nullptr;
+    QLabel* m_labelMZ = nullptr;
+    QLabel* m_labelZY = nullptr;
+    QLineEdit* m_cfh = nullptr;
+
+    // Header of the selected document.
+    QGroupBox* m_frame3 = nullptr;
+    QLineEdit* m_txtDH = nullptr;
+    QLineEdit* m_xm = nullptr;
+    QLineEdit* m_xb = nullptr;
+    QLineEdit* m_nl = nullptr;
+    QLineEdit* m_kdys = nullptr;
+    QLineEdit* m_kdsj = nullptr;
+    QLineEdit* m_zyh = nullptr;
+    QLineEdit* m_cwh = nullptr;
+    QLabel* m_label16 = nullptr;
+    QLabel* m_labelFYDH = nullptr;
+    SpreadGrid* m_items = nullptr;
+
+    // Button bar.
+    QFrame* m_frame4 = nullptr;
+    QLineEdit* m_fyr = nullptr;
+    QLineEdit* m_pyr = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QMenu* m_yj = nullptr;
+    QList<QAction*> m_yf;
+    QCheckBox* m_check1 = nullptr;
+    QCheckBox* m_check2 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command3 = nullptr;
+    QPushButton* m_command4 = nullptr;
+    QPushButton* m_command5 = nullptr;
+    QPushButton* m_command6 = nullptr;
+    QPushButton* m_command7 = nullptr;
+    QPushButton* m_command8 = nullptr;
+
+    QTimer* m_timer1 = nullptr;
+    std::function<void()> m_openExecutedQuery;
+    bool m_refreshing = false;
+    int m_savedAutoPrint = 0;
+};

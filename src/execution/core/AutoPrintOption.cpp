@@ -1,0 +1,43 @@
+#include "AutoPrintOption.h"
+
+#include "CIniFile.h"
+#include "ProgramFolder.h"
+
+namespace AutoPrintOption {
+
+namespace {
+const QString kSection = QStringLiteral("窗口发药");
+const QString kKey = QStringLiteral("自动打印处方");
+constexpr int kInvalidPropertyValue = 380;
+constexpr int kPathFileAccessError = 75;
+} // namespace
+
+QString iniPath() {
+    return ProgramFolder::file(QStringLiteral("ORVA.ini"));
+}
+
+bool load(int* state, AppError* error) {
+    CIniFile ini;
+    ini.SpecifyIni(iniPath());
+    const int value = ini.ReadInt(kSection, kKey);
+    if (value < 0 || value > 2) {
+        if (error)
+            *error = {kInvalidPropertyValue, QStringLiteral("无效的属性值"), QStringLiteral("Check1")};
+        return false;
+    }
+    *state = value;
+    return true;
+}
+
+bool save(int state, AppError* error) {
+    CIniFile ini;
+    ini.SpecifyIni(iniPath());
+    if (!ini.WriteString(kSection, kKey, QString::number(state))) {
+        if (error)
+            *error = {kPathFileAccessError, ini.ErrorMsg(), QStringLiteral("ORVA.ini")};
+        return false;
+    }
+    return true;
+}
+
+} // namespace AutoPrintOption

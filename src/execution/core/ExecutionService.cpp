@@ -1,0 +1,73 @@
+#include "ExecutionService.h"
+
+#include "Clock.h"
+#include "Connection.h"
+#include "DayNumber.h"
+#include "ExecutionStatements.h"
+
+namespace {
+
+bool collect(const QString& sql, QStringList* into, AppError* error) {
+    RecordsetPtr rs = gConn->execute(sql, error);
+    if (!rs)
+        return false;
+    for (const auto& row : rs->rows())
+        if (!row.isEmpty())
+            into->append(Recordset::asText(row.first()));
+    return true;
+}
+
+bool chooseNumber(const QString& shown, QString* number, AppError* error) {
+    if (!shown.isEmpty()) {
+        RecordsetPtr used = gConn->execute(ExecutionSql::executionNumberUsed(shown), error);
+        if (!used)
+            return false;
+        if (used->RecordCount() == 0) {
+            *number = shown;
+            return true;
+        }
+    }
+    const QDate today = Clock::today();
+    QStringList taken;
+    if (!collect(ExecutionSql::executionNumbersOfDay(today), &taken, error) ||
+        !collect(ExecutionSql::dispensingNumbersOfDay(today), &taken, error))
+        return false;
+    *number = NextFreeDayNumber(taken, today);
+    return true;
+}
+
+bool fail(AppError* out, const AppError& error) {
+    AppError ignored;
+    if (gConn->inTransaction())
+        gConn->rollbackTrans(&ignored);
+    if (out)
+        *out = error;
+    return false;
+}
+
+} // namespace
+
+bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error) {
+    AppError err;
+    if (!gConn) {
+        if (error)
+            *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("ExecDJ")};
+        return false;
+    }
+    if (!gConn->beginTrans(&err))
+        return fail(error, err);
+    QString number;
+    if (!chooseNumber(record.zxdh, &number, &err))
+        return fail(error, err);
+    if (!gConn->execute(
+            ExecutionSql::insertExecution(number, record.dh, record.zxr, record.fhr, record.dept, record.xm),
+            &err))
+        return fail(error, err);
+    if (!gConn->execute(ExecutionSql::finishExecution(record.dh, record.dept), &err))
+        return fail(error, err);
+    if (!gConn->commitTrans(&err))
+        return fail(error, err);
+    if (storedNumber)
+        *storedNumber = number;
+    return true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "AppError.h"
+
+#include <QString>
+
+// What one execution stores: the values as the window shows them at that moment.
+struct ExecutionRecord {
+    QString zxdh; // execution number shown after "No:"
+    QString dh;
+    QString zxr;  // executor
+    QString fhr;  // checker
+    QString dept; // executing department
+    QString xm;   // patient name
+};
+
+// Stores one execution on gConn: the MZ_YJZX row and "Exec P_YJZX" in one transaction.
+// The shown number is kept unless it is empty or already stored; then the next free number
+// of the day (after the highest in MZ_YJZX and MZ_FYDJ) is taken. `storedNumber` receives
+// the number written. On any failure the transaction is rolled back and `error` is filled.
+bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStringList>
+#include <QVariant>
+
+class Recordset;
+
+// How the items of a document are written into the detail grid (columns 1 to 14).
+namespace ItemRows {
+
+constexpr int kColumnCount = 14;
+constexpr int kTickColumn = 1;
+constexpr int kGroupColumn = 2;
+constexpr int kAmountColumn = 9;
+
+// A number with a fixed count of decimals, rounded half away from zero on the value as
+// written with 15 significant digits (so 1.005 gives "1.01"). Null gives ""; a text that
+// is not a number stays as it is.
+QString FormatFixed(const QVariant& value, int decimals);
+
+// The group column: the value as text when it is numeric, else "1".
+QString GroupText(const QVariant& groupYP);
+// The whole-number group of a cell text used for the colouring; non-numeric counts as 1.
+qint64 GroupNumber(const QString& cellText);
+
+// Columns 1..14 of the current row of `rs` (index 0 is column 1). The tick starts at "1".
+QStringList FormatRow(const Recordset& rs);
+// SSJE of the current row as a number for the total (null or not numeric gives 0).
+double RawAmount(const Recordset& rs);
+
+QStringList Headers(); // column 0 to 14
+
+} // namespace ItemRows
