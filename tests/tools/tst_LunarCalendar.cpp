@@ -122,6 +122,7 @@ private slots:
         QTest::newRow("blank") << QStringLiteral("   ");
         QTest::newRow("trailing text") << QStringLiteral("2020-05-23x");
         QTest::newRow("quote") << QStringLiteral("2020-05-23'");
+        QTest::newRow("hour 25") << QStringLiteral("2020-05-23 25:00");
     }
 
     void notADate() {

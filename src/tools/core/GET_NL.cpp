@@ -6,6 +6,7 @@
 #include "MessageService.h"
 
 #include <QRegularExpression>
+#include <QTime>
 
 namespace {
 
@@ -24,9 +25,12 @@ AppError notADate() {
 QDate ParseCalendarDate(const QString& text) {
     static const QRegularExpression pattern(
         QStringLiteral(R"(^\s*(\d{4})\s*[-/.年]\s*(\d{1,2})\s*[-/.月]\s*(\d{1,2})\s*日?)"
-                       R"((?:\s+\d{1,2}:\d{1,2}(?::\d{1,2})?)?\s*$)"));
+                       R"((?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
+        return {};
+    if (match.hasCaptured(4) &&
+        !QTime(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt()).isValid())
         return {};
     return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
 }
