@@ -1,0 +1,74 @@
+-- Stored procedures of the embedded database. Kept in step with schema/sqlserver/procedures.sql;
+-- schema/README.md says what each one means.
+-- params: the parameter names in call order; every argument arrives as text.
+-- body: statements separated by ';'; the rows of the last statement that gives columns are the
+-- result. yj_raise(message) fails the call, and the client's transaction rolls back.
+
+-- An item is pending for a department when it is paid, not returned, not executed, and the
+-- catalogue names that department as its executor.
+
+INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('YJ_List', '@KSMC,@KSRQ,@JSRQ', '
+SELECT DH, XM, LX, IsPrint FROM (
+    SELECT A.DH AS DH, A.XM AS XM, ''门诊'' AS LX, A.IsPrint AS IsPrint, A.KDRQ AS KDRQ
+    FROM mz_kfdj A
+    WHERE A.KDRQ BETWEEN @KSRQ AND @JSRQ
+      AND EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                  WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+    UNION ALL
+    SELECT A.DH, A.XM, ''住院'', A.IsPrint, A.KDRQ
+    FROM ZY_KFDJ A
+    WHERE A.KDRQ BETWEEN @KSRQ AND @JSRQ
+      AND EXISTS (SELECT 1 FROM ZY_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                  WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+) ORDER BY KDRQ, DH
+');
+
+INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('Get_YJMX', '@KSMC,@DH', '
+SELECT B.GroupYP AS GroupYP, B.BM AS BM, B.PM AS PM, B.GG AS GG, B.DW AS DW, B.SL AS SL,
+       B.DJ AS DJ, B.SSJE AS SSJE, C.KCL AS KCL, C.LX AS LX, C.SFJKC AS SFJKC, C.CLB AS CLB,
+       B.ID AS ID
+FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+WHERE B.DH = @DH AND C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+ORDER BY B.ID
+');
+
+INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('SP_MZ_CF', '@DH,@KSMC', '
+SELECT A.DH AS DH, A.XM AS XM, A.KDRQ AS KDRQ
+FROM mz_kfdj A
+WHERE A.DH = @DH
+  AND EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+              WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+');
+
+-- The check and the updates run under the caller's write lock (it has just inserted the
+-- execution record), so a second workstation finds nothing left and fails.
+INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('P_YJZX', '@DH,@KSMC', '
+SELECT yj_raise(''单据【'' || @DH || ''】在【'' || @KSMC || ''】已没有待执行的项目，可能已经执行过了。'')
+WHERE NOT EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                  WHERE B.DH = @DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+  AND NOT EXISTS (SELECT 1 FROM ZY_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                  WHERE B.DH = @DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC);
+UPDATE MZ_KFDJMX SET ZXBZ = 1, ZXSJ = getdate()
+WHERE DH = @DH AND SFBZ = 1 AND TYBZ = 0 AND ZXBZ = 0
+  AND BM IN (SELECT YPBM FROM YF_YPML WHERE ZXKS = @KSMC);
+UPDATE ZY_KFDJMX SET ZXBZ = 1, ZXSJ = getdate()
+WHERE DH = @DH AND SFBZ = 1 AND TYBZ = 0 AND ZXBZ = 0
+  AND BM IN (SELECT YPBM FROM YF_YPML WHERE ZXKS = @KSMC)
+');
+
+-- Executed, not voided outpatient documents of the department, by execution time and name.
+INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('P_MZ_YJTDList', '@KSMC,@XM,@KSRQ,@JSRQ', '
+SELECT A.DH AS DH, B.XM AS XM
+FROM MZ_YJZX A JOIN mz_kfdj B ON B.DH = A.DH
+WHERE A.KSMC = @KSMC AND A.SFZF = 0 AND A.ZXSJ BETWEEN @KSRQ AND @JSRQ AND B.XM LIKE @XM
+ORDER BY A.ZXSJ, A.DH
+');
+
+-- Items of an outpatient document that the department has executed and not returned.
+INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('Get_YJZFMX', '@KSMC,@DH', '
+SELECT B.GroupYP AS GroupYP, B.BM AS BM, B.PM AS PM, B.GG AS GG, B.DW AS DW, B.SL AS SL,
+       B.DJ AS DJ, B.SSJE AS SSJE
+FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+WHERE B.DH = @DH AND C.ZXKS = @KSMC AND B.ZXBZ = 1 AND B.TYBZ = 0
+ORDER BY B.ID
+');

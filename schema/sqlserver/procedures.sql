@@ -1,0 +1,1 @@
+-- Stored procedures for Microsoft SQL Server.

@@ -1,0 +1,1 @@
+-- Hospital database for Microsoft SQL Server (tables and indexes).
