@@ -1,0 +1,55 @@
+#include "ConnectionSettings.h"
+
+#include "DatabaseSetFile.h"
+#include "MessageService.h"
+
+QString BuildConnectionString(const ConnectionSettings& s) {
+    return QStringLiteral("Provider=sqloledb;Data Source=") + s.server + QStringLiteral(";Initial Catalog=") +
+           s.database + QStringLiteral(";User ID=") + s.user + QStringLiteral(";Password=") + s.password +
+           QStringLiteral(";");
+}
+
+QString ReadConnectionString() {
+    QStringList texts;
+    AppError error;
+    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {DatabaseSetFile::ConnectionString}, &texts,
+                                      &error)) {
+        Messages::show(QStringLiteral("读取连接字符串时出错"),
+                       QStringLiteral("出错信息：") + error.description, MsgIcon::Exclamation);
+        return {};
+    }
+    return texts.value(0);
+}
+
+bool LoadSettings(ConnectionSettings* settings) {
+    QStringList t;
+    AppError error;
+    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {2, 3, 4, 5, 6, 7}, &t, &error)) {
+        Messages::show(QStringLiteral("读取连接串时出错!"), QStringLiteral("出错信息:") + error.description,
+                       MsgIcon::Exclamation);
+        return false;
+    }
+    if (settings) {
+        settings->server = t.value(0);
+        settings->database = t.value(3);
+        settings->user = t.value(4);
+        settings->password = t.value(5);
+    }
+    return true;
+}
+
+bool SaveSettings(const ConnectionSettings& s) {
+    using namespace DatabaseSetFile;
+    AppError error;
+    const QMap<int, QString> records{{ConnectionString, BuildConnectionString(s)},
+                                     {Server, s.server},
+                                     {Database, s.database},
+                                     {User, s.user},
+                                     {Password, s.password}};
+    if (!writeRecords(path(), records, &error)) {
+        Messages::show(QStringLiteral("读连接字符串时出错"), QStringLiteral("出错信息：") + error.description,
+                       MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}

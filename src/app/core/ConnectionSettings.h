@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The four fields of the connection-settings dialog.
+struct ConnectionSettings {
+    QString server;
+    QString database;
+    QString user;
+    QString password;
+};
+
+// "Provider=sqloledb;Data Source={server};Initial Catalog={database};User ID={user};Password={password};"
+// with the fields inserted as typed.
+QString BuildConnectionString(const ConnectionSettings& settings);
+
+// Record 1 of DatabaseSet.data; empty text after a failure, which is shown as
+// "出错信息：{description}" under "读取连接字符串时出错".
+QString ReadConnectionString();
+
+// Records 2, 5, 6 and 7 (3 and 4 are read and ignored). A failure is shown as
+// "出错信息:{description}" under "读取连接串时出错!" and leaves `settings` as it was.
+bool LoadSettings(ConnectionSettings* settings);
+
+// Writes records 1, 2, 5, 6 and 7; records 3 and 4 stay. A failure is shown as
+// "出错信息：{description}" under "读连接字符串时出错" and nothing is written.
+bool SaveSettings(const ConnectionSettings& settings);

@@ -1,0 +1,143 @@
+#include "DatabaseSetFile.h"
+
+#include "AnsiCodec.h"
+#include "ProgramFolder.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Error numbers as the Windows version reports them, so support staff recognise them.
+constexpr qint64 BadRecordLength = 59;
+constexpr qint64 InputPastEndOfFile = 62;
+constexpr qint64 PathFileAccessError = 75;
+
+void fail(AppError* error, qint64 number, const QString& description) {
+    if (error) {
+        error->number = number;
+        error->description = description;
+        error->source = QStringLiteral("DatabaseSet.data");
+    }
+}
+
+QString fileAccessText(const QFile& f) {
+    return QStringLiteral("无法打开文件 %1：%2").arg(f.fileName(), f.errorString());
+}
+
+// The file holds a password: it is created readable by its owner only.
+bool ensureExists(const QString& file, AppError* error) {
+    if (QFile::exists(file))
+        return true;
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly)) {
+        fail(error, PathFileAccessError, fileAccessText(f));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace DatabaseSetFile {
+
+QString path() {
+    return ProgramFolder::file(QStringLiteral("DatabaseSet.data"));
+}
+
+bool readRecords(const QString& file, const QList<int>& numbers, QStringList* texts, AppError* error) {
+    if (!ensureExists(file, error))
+        return false;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(error, PathFileAccessError, fileAccessText(f));
+        return false;
+    }
+    const qint64 size = f.size();
+    QStringList out;
+    for (int n : numbers) {
+        const qint64 start = qint64(n - 1) * RecordLength;
+        if (n < 1 || start >= size) {
+            out << QString();
+            continue;
+        }
+        f.seek(start);
+        const QByteArray head = f.read(2);
+        if (head.size() < 2) {
+            fail(error, InputPastEndOfFile,
+                 QStringLiteral("设置文件不完整：第 %1 条记录在文件末尾被截断").arg(n));
+            return false;
+        }
+        const int length = quint8(head[0]) | (quint8(head[1]) << 8);
+        if (length > MaxTextBytes) {
+            fail(error, BadRecordLength,
+                 QStringLiteral("记录长度错误：第 %1 条记录的长度为 %2 字节，超过 %3 字节")
+                     .arg(n)
+                     .arg(length)
+                     .arg(MaxTextBytes));
+            return false;
+        }
+        const QByteArray bytes = f.read(length);
+        if (bytes.size() < length) {
+            fail(error, InputPastEndOfFile,
+                 QStringLiteral("设置文件不完整：第 %1 条记录在文件末尾被截断").arg(n));
+            return false;
+        }
+        out << AnsiCodec::decode(bytes);
+    }
+    if (texts)
+        *texts = out;
+    return true;
+}
+
+bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError* error) {
+    QMap<int, QByteArray> encoded;
+    for (auto it = texts.begin(); it != texts.end(); ++it) {
+        const QByteArray bytes = AnsiCodec::encode(it.value());
+        if (it.key() < 1 || bytes.size() > MaxTextBytes) {
+            fail(error, BadRecordLength,
+                 QStringLiteral("记录长度错误：第 %1 条记录的内容有 %2 字节，一条记录最多容纳 %3 字节")
+                     .arg(it.key())
+                     .arg(bytes.size())
+                     .arg(MaxTextBytes));
+            return false;
+        }
+        encoded.insert(it.key(), bytes);
+    }
+
+    if (!ensureExists(file, error))
+        return false;
+    QByteArray content;
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly)) {
+            fail(error, PathFileAccessError, fileAccessText(f));
+            return false;
+        }
+        content = f.readAll();
+    }
+    for (auto it = encoded.begin(); it != encoded.end(); ++it) {
+        const qsizetype start = qsizetype(it.key() - 1) * RecordLength;
+        if (content.size() < start + RecordLength)
+            content.append(QByteArray(start + RecordLength - content.size(), '\0'));
+        QByteArray record(RecordLength, '\0');
+        const qsizetype length = it.value().size();
+        record[0] = char(length & 0xff);
+        record[1] = char((length >> 8) & 0xff);
+        record.replace(2, length, it.value());
+        content.replace(start, RecordLength, record);
+    }
+
+    // Written aside and renamed, so a failed write leaves the old settings whole.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
+        fail(error, PathFileAccessError, QStringLiteral("无法写入文件 %1：%2").arg(file, out.errorString()));
+        return false;
+    }
+    QFile::setPermissions(file, OwnerOnly);
+    return true;
+}
+
+} // namespace DatabaseSetFile

@@ -1,0 +1,55 @@
+#include "LastUserFile.h"
+
+#include "AnsiCodec.h"
+#include "ProgramFolder.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace LastUserFile {
+
+QString path() {
+    return ProgramFolder::file(QStringLiteral("User.data"));
+}
+
+QString firstLineOf(const QByteArray& bytes) {
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    QByteArray line = bytes;
+    const bool hasBom = line.startsWith(utf8Bom);
+    if (hasBom)
+        line.remove(0, utf8Bom.size());
+    const qsizetype end = line.indexOf('\n');
+    if (end >= 0)
+        line.truncate(end);
+    while (line.endsWith('\r'))
+        line.chop(1);
+    if (hasBom)
+        return QString::fromUtf8(line);
+    const QString ansi = AnsiCodec::decode(line);
+    if (ansi.contains(QChar::ReplacementCharacter)) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(line);
+        if (!utf8.hasError())
+            return text;
+    }
+    return ansi;
+}
+
+QString read() {
+    QFile f(path());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    // One line is all the file holds; a stray large file is not read whole.
+    return firstLineOf(f.read(4096));
+}
+
+bool save(const QString& userName) {
+    QSaveFile f(path());
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write(AnsiCodec::encode(userName) + "\r\n");
+    return f.commit();
+}
+
+} // namespace LastUserFile

@@ -1,0 +1,44 @@
+#include "StartupLayout.h"
+
+#include "CIniFile.h"
+#include "MessageService.h"
+#include "ProgramFolder.h"
+
+#include <QDir>
+
+QString MainLauncherTitle() {
+    return QStringLiteral("主引导程序");
+}
+
+StartupLayout StartupLayoutFor(const QString& programFolder, const QString& applicationTitle,
+                               QChar separator) {
+    if (applicationTitle == MainLauncherTitle())
+        return {programFolder, programFolder + separator + QStringLiteral("Sys.ini")};
+    QString prefix;
+    if (programFolder.size() > 3) {
+        const qsizetype last = programFolder.lastIndexOf(separator);
+        if (last >= 0)
+            prefix = programFolder.left(last + 1);
+    }
+    return {prefix, prefix + QStringLiteral("Sys.ini")};
+}
+
+SkinChoice ChooseSkin(const StartupLayout& layout, const QString& skinName, int useSkin, QChar separator) {
+    if (useSkin != 1)
+        return {};
+    // The base folder of a non-launcher already ends with the separator; the doubled one
+    // that results is accepted by the file system, as on Windows.
+    return {true, layout.baseFolder + separator + QStringLiteral("SKIN") + separator + skinName};
+}
+
+SkinChoice ReadSkinChoice() {
+    const QChar separator = QDir::separator();
+    const StartupLayout layout =
+        StartupLayoutFor(ProgramFolder::path(), Messages::applicationTitle(), separator);
+    CIniFile ini;
+    ini.SpecifyIni(layout.sysIni);
+    int size = 100;
+    const QString skinName = ini.ReadString(QStringLiteral("Skin"), QStringLiteral("SkinName"), size);
+    const int useSkin = ini.ReadInt(QStringLiteral("Skin"), QStringLiteral("UseSkin"));
+    return ChooseSkin(layout, skinName, useSkin, separator);
+}
