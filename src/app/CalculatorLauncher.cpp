@@ -1,0 +1,55 @@
+#include "CalculatorLauncher.h"
+
+#include "ProcessLauncher.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifdef YJGL_HAVE_CLS_SYSDIR
+#include "Cls_SysDir.h"
+#endif
+
+namespace CalculatorLauncher {
+
+const QStringList& candidates() {
+    static const QStringList names = {
+        QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),         QStringLiteral("galculator"),
+        QStringLiteral("mate-calc"),        QStringLiteral("qalculate-gtk"), QStringLiteral("xcalc"),
+    };
+    return names;
+}
+
+QStringList searchFolders() {
+    QStringList folders;
+    const QString path = qEnvironmentVariable("PATH");
+    for (const QString& folder : path.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+#ifdef YJGL_HAVE_CLS_SYSDIR
+    const QString system = Cls_SysDir::GetSysDir();
+    if (!system.isEmpty() && !folders.contains(system))
+        folders.append(system);
+#endif
+    return folders;
+}
+
+QString find(const QStringList& folders) {
+    for (const QString& name : candidates()) {
+        for (const QString& folder : folders) {
+            const QFileInfo file(QDir(folder).filePath(name));
+            if (file.isFile() && file.isExecutable())
+                return file.absoluteFilePath();
+        }
+    }
+    return {};
+}
+
+bool start() {
+    const QString program = find(searchFolders());
+    if (program.isEmpty())
+        return false;
+    return ProcessLauncher::service().startDetached(program, {});
+}
+
+} // namespace CalculatorLauncher

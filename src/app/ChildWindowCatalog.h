@@ -1,0 +1,6 @@
+#pragma once
+
+class ChildWindowRegistry;
+
+// Registers every window of the program that is linked in.
+void RegisterLinkedWindows(ChildWindowRegistry& registry);

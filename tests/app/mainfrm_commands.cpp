@@ -1,0 +1,335 @@
+// Menus, toolbar, key bindings, enabled and checked states, themes, the calculator and the
+// status bar of the main window.
+#include "mainfrm_fixture.h"
+
+#include "CalculatorLauncher.h"
+#include "Clock.h"
+#include "FakeMessageService.h"
+#include "Themes.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+// Caption and id of every entry, "-" for a separator, submenus in brackets.
+QStringList describe(const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions) {
+        if (a->isSeparator()) {
+            out << QStringLiteral("-");
+            continue;
+        }
+        out << QStringLiteral("%1=%2").arg(a->text()).arg(a->data().toInt());
+        if (a->menu())
+            out << QStringLiteral("[") + describe(a->menu()->actions()).join(QLatin1Char('|')) +
+                       QStringLiteral("]");
+    }
+    return out;
+}
+
+void makeExecutable(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+// The state a command could change, to show that help items change none of it.
+struct Snapshot {
+    QStringList children;
+    int theme;
+    bool toolbarShown;
+    bool statusShown;
+    QString caption;
+    QStringList panels;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshotOf(const mainfrm& m) {
+    Snapshot s{childNames(m),
+               Themes::current(),
+               !m.standardToolbar()->isHidden(),
+               !m.statusBar()->isHidden(),
+               m.windowTitle(),
+               {}};
+    for (int i = 1; i <= 5; ++i)
+        s.panels << m.panelText(i);
+    return s;
+}
+
+} // namespace
+
+class MainfrmCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        gExecDept = QStringLiteral("放射科");
+        gHospitalName = QStringLiteral("城东社区卫生服务中心");
+        currentUser().GetUserName = QStringLiteral("张三");
+        Clock::setFixedNow(QDateTime(QDate(2020, 1, 25), QTime(8, 30, 5)));
+        mainfrm::setLunarTextProvider(
+            [] { return QStringLiteral("2020-01-25 星期六  庚子年(鼠)正月初一    春节"); });
+    }
+    void cleanup() { Clock::setFixedNow(QDateTime()); }
+
+    void menuBarAsTheTableGivesIt() {
+        StandInWindows windows({});
+        mainfrm m;
+        const QStringList menus = describe(m.menuBar()->actions());
+        const QStringList expected = {
+            "系统(&S)=0",
+            "[待执行单据=201|单据作废=9109|输入法设置(&I)=9105|切换用户(&C)=9102|更改密码(&P)=9106|"
+            "锁定系统(&L)=9103|-|退出系统(&Q)=9104]",
+            "查询(&T)=0",
+            "[已执行单据查询=202|作废单据查询=203]",
+            "工具(&T)=0",
+            "[万年历(&W)=603|计算器(&C)=602]",
+            "数据维护(&F)=0",
+            "[数据字典(&S)=751]",
+            "窗口(&W)=0",
+            "[工具条(&T)=1101|皮肤(&O)...=1104|[Office XP=1001|Default=1002|Office 2003=1003|Native XP=1004]|"
+            "-|层叠(&C)=801|横向平铺(&H)=802|纵向平铺(&V)=803|排列图标(&A)=804|-|列表=35000|[]]",
+            "帮助(&H)=0",
+            "[帮助目录=901|帮助主题=902|-|关于我们(&A)...=903]",
+        };
+        QCOMPARE(menus, expected);
+    }
+
+    void toolbarShowsCaptionsUnderIcons() {
+        StandInWindows windows({});
+        mainfrm m;
+        QToolBar* bar = m.standardToolbar();
+        QCOMPARE(bar->windowTitle(), QString("标准工具条"));
+        QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QCOMPARE(m.toolBarArea(bar), Qt::TopToolBarArea);
+        QCOMPARE(describe(bar->actions()),
+                 (QStringList{"待执行单据列表=201", "单据作废=9109", "已执行单据查询=202", "作废单据查询=203",
+                              "-", "锁定系统=9103", "输入法设置=9105", "-", "退出系统=9104"}));
+        for (QAction* a : bar->actions()) {
+            if (!a->isSeparator())
+                QVERIFY2(!a->icon().isNull(), qPrintable(a->text()));
+        }
+    }
+
+    void keyBindingsSendTheirIds() {
+        StandInWindows windows({});
+        mainfrm m;
+        const QList<QPair<QKeySequence, int>> bindings = {{QKeySequence("Ctrl+N"), 9107},
+                                                          {QKeySequence("Ctrl+E"), 9108},
+                                                          {QKeySequence("Ctrl+D"), 91091},
+                                                          {QKeySequence("Ctrl+P"), 9110},
+                                                          {QKeySequence("Ctrl+R"), 9112}};
+        for (const auto& [keys, id] : bindings) {
+            const QList<QAction*> actions = m.actionsFor(id);
+            QCOMPARE(actions.size(), 1);
+            QCOMPARE(actions.first()->shortcut(), keys);
+            QVERIFY(m.actions().contains(actions.first()));
+        }
+    }
+
+    void commandsOfMissingWindowsAreDisabled() {
+        StandInWindows windows({"Mz_CKFY"});
+        RecordingLauncher launcher;
+        mainfrm m;
+        const QList<int> missing = {9109, 202, 203, 751, 9103, 9106, 9105, 603, 903, 9102};
+        for (int id : missing) {
+            QVERIFY2(!m.isCommandEnabled(id), qPrintable(QString::number(id)));
+            QVERIFY(!m.actionsFor(id).isEmpty());
+            for (QAction* a : m.actionsFor(id))
+                QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+        }
+        // Given anyway (through the dispatcher), they open nothing and start nothing.
+        for (int id : missing)
+            m.onCommand(id);
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        QVERIFY(!gReLogin);
+        QVERIFY(launcher.started.isEmpty());
+        for (int id : {201, 602, 9104, 801, 1001, 1101})
+            QVERIFY2(m.isCommandEnabled(id), qPrintable(QString::number(id)));
+
+        // A window that joins the program enables its command.
+        windows.add("Frm_FYCX");
+        m.updateCommandStates();
+        QVERIFY(m.actionsFor(202).first()->isEnabled());
+        m.onCommand(202);
+        QCOMPARE(childNames(m), (QStringList{"Mz_CKFY", "Frm_FYCX"}));
+    }
+
+    void helpItemsDoNothing() {
+        StandInWindows windows({"Mz_CKFY"});
+        FakeMessageService messages;
+        RecordingLauncher launcher;
+        mainfrm m;
+        m.show();
+        const Snapshot before = snapshotOf(m);
+        for (QAction* a : m.actionsFor(901) + m.actionsFor(902)) {
+            QVERIFY(a->isEnabled());
+            a->trigger();
+        }
+        for (int id : {9107, 9108, 91091, 9110, 9112, 35000, 35002, 0})
+            m.onCommand(id);
+        QVERIFY(snapshotOf(m) == before);
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(launcher.started.isEmpty());
+        QCOMPARE(windows.created.value("Mz_CKFY"), 1);
+        QVERIFY(m.isVisible());
+    }
+
+    void printAndRefreshKeysNeedAnOrdinaryActiveChild() {
+        StandInWindows windows({"Frm_wnl", "Mz_CKFY", "Frm_FNBJ"});
+        mainfrm m;
+        m.show();
+        auto enabled = [&m] {
+            const bool p = m.actionsFor(9110).first()->isEnabled();
+            const bool r = m.actionsFor(9112).first()->isEnabled();
+            if (p != r)
+                return -1;
+            return p ? 1 : 0;
+        };
+        QCOMPARE(enabled(), 1); // Mz_CKFY is active
+        m.onCommand(Cmd::PerpetualCalendar);
+        QCOMPARE(m.activeChild()->objectName(), QString("Frm_wnl"));
+        QCOMPARE(enabled(), 0);
+        m.openChildWindow("Frm_FNBJ");
+        QCOMPARE(enabled(), 0);
+        m.onCommand(Cmd::PendingDocuments);
+        QCOMPARE(enabled(), 1);
+        m.CloseForms({}, {}, {});
+        QCOMPARE(m.activeChild(), nullptr);
+        QCOMPARE(enabled(), 0);
+    }
+
+    void themesAreFourLooksAndCheckedFollowsTheCurrent() {
+        StandInWindows windows({});
+        mainfrm m;
+        QSet<QString> looks;
+        for (int id = 1001; id <= 1004; ++id) {
+            m.onCommand(id);
+            QCOMPARE(Themes::current(), id - 1001);
+            for (int other = 1001; other <= 1004; ++other) {
+                QCOMPARE(m.isCommandChecked(other), other == id);
+                QCOMPARE(m.actionsFor(other).first()->isChecked(), other == id);
+            }
+            looks << QApplication::style()->name().toLower() + QLatin1Char('/') +
+                         QApplication::palette().color(QPalette::Window).name() + QLatin1Char('/') +
+                         QApplication::palette().color(QPalette::Highlight).name();
+        }
+        QCOMPARE(looks.size(), 4);
+        // Choosing the checked theme again keeps it checked.
+        m.actionsFor(1004).first()->trigger();
+        QVERIFY(m.actionsFor(1004).first()->isChecked());
+    }
+
+    void toolbarCommandTogglesTheToolbar() {
+        StandInWindows windows({});
+        mainfrm m;
+        m.show();
+        QAction* toggle = m.actionsFor(1101).first();
+        QVERIFY(toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(m.standardToolbar()->isHidden());
+        QVERIFY(!toggle->isChecked());
+        m.onCommand(1101);
+        QVERIFY(m.standardToolbar()->isVisible());
+        QVERIFY(toggle->isChecked());
+    }
+
+    void calculatorStartsTheFirstInstalledOne() {
+        StandInWindows windows({});
+        FakeMessageService messages;
+        RecordingLauncher launcher;
+        QTemporaryDir first, second;
+        makeExecutable(first.filePath("xcalc"));
+        makeExecutable(second.filePath("galculator"));
+        makeExecutable(second.filePath("xcalc"));
+        QFile plain(first.filePath("kcalc")); // present but not executable
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", (first.path() + QDir::listSeparator() + second.path()).toLocal8Bit());
+
+        mainfrm m;
+        m.onCommand(Cmd::Calculator);
+        QCOMPARE(launcher.started, QStringList{second.filePath("galculator")});
+
+        // A calculator that fails to start is ignored.
+        launcher.succeed = false;
+        m.onCommand(Cmd::Calculator);
+        QCOMPARE(launcher.started.size(), 2);
+
+        // None installed: nothing started, nothing said.
+        QTemporaryDir empty;
+        qputenv("PATH", empty.path().toLocal8Bit());
+        if (CalculatorLauncher::find(CalculatorLauncher::searchFolders()).isEmpty()) {
+            m.onCommand(Cmd::Calculator);
+            QCOMPARE(launcher.started.size(), 2);
+        }
+        qputenv("PATH", savedPath);
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(CalculatorLauncher::find({first.path()}).endsWith("/xcalc"));
+    }
+
+    void statusBarAndCaption() {
+        StandInWindows windows({});
+        mainfrm m;
+        QCOMPARE(m.windowTitle(), QString("【放射科】管理系统"));
+        const QStringList texts = {"出生证明", "城东社区卫生服务中心",
+                                   "2020-01-25 星期六  庚子年(鼠)正月初一    春节", "张三", "08:30:05"};
+        const QStringList tips = {"关于软件", "", "显示当前的农历和公历日期", "显示当前的登陆用户",
+                                  "当前时间"};
+        for (int i = 1; i <= 5; ++i) {
+            auto* panel = m.statusBar()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(i));
+            QVERIFY(panel);
+            QCOMPARE(panel->text(), texts.at(i - 1));
+            QCOMPARE(panel->toolTip(), tips.at(i - 1));
+        }
+        // The clock panel keeps up with the time.
+        Clock::setFixedNow(QDateTime(QDate(2020, 1, 25), QTime(23, 59, 58)));
+        QTRY_COMPARE_WITH_TIMEOUT(m.panelText(5), QString("23:59:58"), 3000);
+        // A user switch writes the operator panel.
+        m.setPanelText(4, QStringLiteral("操作员：李四"));
+        QCOMPARE(m.panelText(4), QString("操作员：李四"));
+    }
+
+    void lunarFailureLeavesPanelThreeEmpty() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm::setLunarTextProvider([] { return QString(); });
+        mainfrm m;
+        QCOMPARE(m.panelText(3), QString());
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"}); // loading went on
+        QCOMPARE(m.windowTitle(), QString("【放射科】管理系统"));
+    }
+
+    void switchUserShowsTheLoginWindowNotModal() {
+        StandInWindows windows({"Mz_CKFY", "password"});
+        gReLogin = false;
+        mainfrm m;
+        m.show();
+        m.onCommand(Cmd::SwitchUser);
+        QVERIFY(gReLogin);
+        QWidget* login = FindLoadedWindow("password");
+        QVERIFY(login);
+        QVERIFY(login->isVisible());
+        QCOMPARE(login->windowModality(), Qt::NonModal);
+        QVERIFY(login->isWindow());
+        m.onCommand(Cmd::SwitchUser);
+        QCOMPARE(windows.created.value("password"), 1);
+        QVERIFY(m.isVisible());
+        delete login;
+        gReLogin = false;
+    }
+};
+
+QTEST_MAIN(MainfrmCommandsTest)
+#include "mainfrm_commands.moc"

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ChildWindowRegistry.h"
+#include "ChildWindowServices.h"
+#include "MainCommands.h"
+#include "ProcessLauncher.h"
+#include "Session.h"
+#include "mainfrm.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStringList>
+#include <QWidget>
+
+// A child window as the main window sees one: a name, a caption, nothing else.
+inline QWidget* makeStandIn(const QString& caption, QWidget* parent = nullptr) {
+    auto* w = new QWidget(parent);
+    w->setWindowTitle(caption);
+    return w;
+}
+
+// Registers stand-ins for the given windows and removes every other known window, so the
+// tests do not depend on which real windows are linked in.
+class StandInWindows {
+public:
+    explicit StandInWindows(const QStringList& names) {
+        for (const QString& name : allNames())
+            ChildWindowRegistry::instance().remove(name);
+        for (const QString& name : names)
+            add(name);
+    }
+    ~StandInWindows() {
+        for (const QString& name : allNames())
+            ChildWindowRegistry::instance().remove(name);
+    }
+    void add(const QString& name, const QString& caption = {}) {
+        const QString title = caption.isEmpty() ? name : caption;
+        ChildWindowRegistry::instance().add(name, [this, name, title](QWidget* parent) -> QWidget* {
+            ++created[name];
+            return makeStandIn(title, parent);
+        });
+    }
+    static QStringList allNames() {
+        return {"Mz_CKFY", "Frm_FYCX", "Frm_TYCX",      "Frm_CKTY",   "Frm_wnl", "sjzd",    "password",
+                "LockApp", "SetIme",   "ChangPassword", "Frm_Option", "about",   "Frm_FNBJ"};
+    }
+    QHash<QString, int> created;
+};
+
+// Records every program start instead of starting it.
+class RecordingLauncher : public IProcessLauncher {
+public:
+    RecordingLauncher() { ProcessLauncher::install(this); }
+    ~RecordingLauncher() override { ProcessLauncher::install(nullptr); }
+    bool startDetached(const QString& program, const QStringList& arguments) override {
+        started.append(program);
+        Q_UNUSED(arguments);
+        return succeed;
+    }
+    QStringList started;
+    bool succeed = true;
+};
+
+// Counts the calls of ExitApp's last step instead of quitting.
+class ExitRecorder {
+public:
+    ExitRecorder() {
+        SetExitAppHook([this] { ++calls; });
+    }
+    ~ExitRecorder() { SetExitAppHook({}); }
+    int calls = 0;
+};
+
+inline QStringList childNames(const mainfrm& m) {
+    QStringList names;
+    for (QMdiSubWindow* sub : m.workspace()->subWindowList(QMdiArea::CreationOrder)) {
+        if (sub->widget() && !sub->isHidden())
+            names << sub->widget()->objectName();
+    }
+    return names;
+}
+
+inline QStringList childCaptions(const mainfrm& m) {
+    QStringList captions;
+    for (QMdiSubWindow* sub : m.workspace()->subWindowList(QMdiArea::CreationOrder)) {
+        if (sub->widget() && !sub->isHidden())
+            captions << sub->widget()->windowTitle();
+    }
+    return captions;
+}
+
+// Adds a window to the workspace directly, as a second instance or a foreign window would be.
+inline QWidget* addForeignChild(mainfrm& m, const QString& name, const QString& caption) {
+    QWidget* w = makeStandIn(caption);
+    w->setObjectName(name);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* sub = m.workspace()->addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    return w;
+}

@@ -1,0 +1,249 @@
+// Child windows of the main window: opening once, the tab popup's closing commands,
+// the closing question and the end of the program.
+#include "mainfrm_fixture.h"
+
+#include "Connection.h"
+#include "FakeMessageService.h"
+#include "TestFolder.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTabBar>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A window that will not close (for instance one with unsaved input).
+class StubbornWindow : public QWidget {
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+} // namespace
+
+class MainfrmWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        gExecDept = QStringLiteral("检验科");
+        mainfrm::setLunarTextProvider([] { return QString(); });
+    }
+
+    void loadOpensPendingDocumentsMaximised() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        QVERIFY(m.activeChild());
+        QCOMPARE(m.activeChild()->objectName(), QString("Mz_CKFY"));
+        QVERIFY(m.workspace()->currentSubWindow()->isMaximized());
+        QCOMPARE(m.workspace()->viewMode(), QMdiArea::TabbedView);
+    }
+
+    void secondPendingCommandBringsTheFirstForward() {
+        StandInWindows windows({"Mz_CKFY", "Frm_FYCX"});
+        mainfrm m;
+        m.show();
+        QWidget* first = m.activeChild();
+        m.onCommand(Cmd::ExecutedQuery);
+        QCOMPARE(m.activeChild()->objectName(), QString("Frm_FYCX"));
+
+        m.onCommand(Cmd::PendingDocuments);
+        QCOMPARE(windows.created.value("Mz_CKFY"), 1);
+        QCOMPARE(childNames(m), (QStringList{"Mz_CKFY", "Frm_FYCX"}));
+        QCOMPARE(m.activeChild(), first);
+        QVERIFY(m.workspace()->currentSubWindow()->isMaximized());
+    }
+
+    void aClosedWindowOpensAnew() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        m.onCommand(Cmd::CloseTab);
+        QVERIFY(childNames(m).isEmpty());
+        m.onCommand(Cmd::PendingDocuments);
+        QCOMPARE(windows.created.value("Mz_CKFY"), 2);
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+    }
+
+    void aWindowClosingItselfTakesItsTabAlong() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        auto* tabBar = m.workspace()->findChild<QTabBar*>();
+        QCOMPARE(tabBar->count(), 1);
+        m.activeChild()->close();
+        QTRY_COMPARE(tabBar->count(), 0);
+        QTRY_VERIFY(m.workspace()->subWindowList().isEmpty());
+    }
+
+    void showFormMaxOfAnUnloadedNameDoesNothing() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        ShowFormMax(QStringLiteral("Frm_FYCX"));
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        QCOMPARE(windows.created.value("Frm_FYCX"), 0);
+    }
+
+    void closeTabWithoutActiveChildDoesNothing() {
+        StandInWindows windows({});
+        FakeMessageService messages;
+        mainfrm m;
+        m.show();
+        m.onCommand(Cmd::CloseTab);
+        m.onCommand(Cmd::CloseOtherTabs);
+        QVERIFY(m.isVisible());
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void closeOthersKeepsOnlyTheMatchingInstance() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        addForeignChild(m, "Frm_FYCX", "已执行单据查询");
+        addForeignChild(m, "Mz_CKFY", "待执行单据（二）");
+        addForeignChild(m, "Main_Task", "任务");
+        // The second instance is the active one.
+        const QList<QMdiSubWindow*> subs = m.workspace()->subWindowList(QMdiArea::CreationOrder);
+        m.workspace()->setActiveSubWindow(subs.at(2));
+        QCOMPARE(m.activeChild()->windowTitle(), QString("待执行单据（二）"));
+
+        m.onCommand(Cmd::CloseOtherTabs);
+        QCOMPARE(childCaptions(m), (QStringList{"待执行单据（二）", "任务"}));
+        QVERIFY(m.isVisible());
+    }
+
+    void closeAllKeepsMainWindowAndMainTask() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        addForeignChild(m, "Main_Task", "任务");
+        addForeignChild(m, "Frm_FYCX", "已执行单据查询");
+        addForeignChild(m, "Mz_CKFY", "待执行单据（二）");
+        m.CloseForms({}, {}, {});
+        QCOMPARE(childNames(m), QStringList{"Main_Task"});
+        QVERIFY(m.isVisible());
+    }
+
+    void closeFormsWithAnotherMainNameKeepsThatOne() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        addForeignChild(m, "Frm_FYCX", "已执行单据查询");
+        m.CloseForms({}, QStringLiteral("Frm_FYCX"), {});
+        QCOMPARE(childNames(m), QStringList{"Frm_FYCX"});
+    }
+
+    void closeAllWalksPastAWindowThatRefuses() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        auto* stubborn = new StubbornWindow;
+        stubborn->setObjectName("Frm_CKTY");
+        m.workspace()->addSubWindow(stubborn)->show();
+        addForeignChild(m, "Frm_FYCX", "已执行单据查询");
+
+        m.onCommand(Cmd::CloseAllTabs); // must return although one window stays
+        QCOMPARE(childNames(m), QStringList{"Frm_CKTY"});
+    }
+
+    void tabRightClickShowsThePopupAndRunsItsChoice() {
+        StandInWindows windows({"Mz_CKFY", "Frm_FYCX"});
+        mainfrm m;
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        m.onCommand(Cmd::ExecutedQuery);
+        auto* tabBar = m.workspace()->findChild<QTabBar*>();
+        QCOMPARE(tabBar->count(), 2);
+
+        QStringList captions;
+        QTimer::singleShot(0, this, [&captions] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup);
+            QAction* chosen = nullptr;
+            for (QAction* a : popup->actions()) {
+                captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+                if (a->data().toInt() == Cmd::CloseOtherTabs)
+                    chosen = a;
+            }
+            QVERIFY(chosen);
+            popup->setActiveAction(chosen);
+            QTest::keyClick(popup, Qt::Key_Return);
+        });
+        // Right click on the first tab: it becomes the active one, the others close.
+        const QPoint onFirst = tabBar->tabRect(0).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, onFirst, tabBar->mapToGlobal(onFirst));
+        QApplication::sendEvent(tabBar, &click);
+
+        QTRY_COMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        QCOMPARE(captions, (QStringList{"关闭(&C)", "全部关闭(&A)", "关闭其它所有窗口(&O)", "-",
+                                        "&Workspace Actions"}));
+    }
+
+    void rightClickBesideTheTabsDoesNothing() {
+        StandInWindows windows({"Mz_CKFY"});
+        mainfrm m;
+        m.show();
+        m.Workspace_RClick(-1);
+        m.Workspace_RClick(5);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+    }
+
+    void noToTheClosingQuestionKeepsEverything() {
+        TestFolder folder;
+        StandInWindows windows({"Mz_CKFY"});
+        FakeMessageService messages;
+        ExitRecorder exits;
+        Connection& conn = resetGlobalConnection(
+            QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
+        QVERIFY(conn.open());
+
+        mainfrm m;
+        m.show();
+        messages.setNextAnswer(MsgAnswer::No);
+        m.onCommand(Cmd::ExitSystem);
+
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QString("提示"));
+        QCOMPARE(messages.last().text, QString("你真的要退出系统吗？"));
+        QCOMPARE(messages.last().icon, MsgIcon::Question);
+        QCOMPARE(messages.last().buttons, MsgButtons::YesNo);
+        QVERIFY(m.isVisible());
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        QVERIFY(gConn->isOpen());
+        QCOMPARE(exits.calls, 0);
+    }
+
+    void yesEndsTheProgramThroughExitApp() {
+        TestFolder folder;
+        StandInWindows windows({"Mz_CKFY"});
+        FakeMessageService messages;
+        ExitRecorder exits;
+        Connection& conn = resetGlobalConnection(
+            QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
+        QVERIFY(conn.open());
+
+        mainfrm m;
+        m.show();
+        QWidget other;
+        other.setObjectName("Frm_Other");
+        other.show();
+        messages.setNextAnswer(MsgAnswer::Yes);
+        QVERIFY(m.close()); // the window's own close box takes the same road
+
+        QCOMPARE(messages.count(), 1); // asked once, not again while ExitApp closes it
+        QCOMPARE(exits.calls, 1);
+        QVERIFY(!gConn->isOpen());
+        QVERIFY(!m.isVisible());
+        QVERIFY(!other.isVisible());
+        QVERIFY(childNames(m).isEmpty());
+    }
+};
+
+QTEST_MAIN(MainfrmWindowsTest)
+#include "mainfrm_windows.moc"
