@@ -97,10 +97,12 @@ void SpreadGridModel::setRows(int n) {
     n = qMax(0, n);
     const int old = rows();
     if (n > old) {
+        flushChanges();
         beginInsertRows({}, old, n - 1);
         m_rows.resize(n);
         endInsertRows();
     } else if (n < old) {
+        flushChanges();
         beginRemoveRows({}, n, old - 1);
         m_rows.resize(n);
         endRemoveRows();
@@ -111,10 +113,12 @@ void SpreadGridModel::setCols(int n) {
     n = qMax(0, n);
     const int old = m_cols;
     if (n > old) {
+        flushChanges();
         beginInsertColumns({}, old, n - 1);
         m_cols = n;
         endInsertColumns();
     } else if (n < old) {
+        flushChanges();
         beginRemoveColumns({}, n, old - 1);
         m_cols = n;
         // Texts beyond the last column are dropped so growing again shows empty cells.
@@ -150,10 +154,9 @@ void SpreadGridModel::setText(int row, int col, const QString& text) {
         return;
     QStringList& t = m_rows[row - 1].texts;
     if (t.size() < col)
-        t.resize(col);
+        t.resize(m_cols); // the whole row at once: windows fill a row cell by cell
     t[col - 1] = text;
-    const QModelIndex i = index(row - 1, col - 1);
-    emit dataChanged(i, i);
+    noteChanged(row - 1, col - 1);
 }
 
 QString SpreadGridModel::header(int col) const {
@@ -184,6 +187,7 @@ void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
     // Rows that stay keep their cell looks; only the texts are replaced, and the view gets
     // change notices instead of a reset so it keeps scroll position and selection.
     if (n < old) {
+        flushChanges();
         beginRemoveRows({}, n, old - 1);
         m_rows.resize(n);
         endRemoveRows();
@@ -196,6 +200,7 @@ void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
         m_rows[i].texts = std::move(t);
     }
     if (n > old) {
+        flushChanges();
         beginInsertRows({}, old, n - 1);
         m_rows.resize(n);
         for (int i = old; i < n; ++i) {
@@ -214,6 +219,7 @@ void SpreadGridModel::insertGridRows(int beforeRow, int count) {
     if (count <= 0)
         return;
     beforeRow = qBound(1, beforeRow, rows() + 1);
+    flushChanges();
     beginInsertRows({}, beforeRow - 1, beforeRow - 1 + count - 1);
     m_rows.insert(beforeRow - 1, count, Row{});
     endInsertRows();
@@ -223,12 +229,14 @@ void SpreadGridModel::removeGridRows(int row, int count) {
     if (row < 1 || row > rows() || count <= 0)
         return;
     count = qMin(count, rows() - row + 1);
+    flushChanges();
     beginRemoveRows({}, row - 1, row - 1 + count - 1);
     m_rows.remove(row - 1, count);
     endRemoveRows();
 }
 
 void SpreadGridModel::clearAll() {
+    flushChanges();
     beginResetModel();
     m_rows.clear();
     endResetModel();
@@ -279,4 +287,34 @@ void SpreadGridModel::setBackColor(const QColor& c) {
 void SpreadGridModel::emitRowChanged(int row) {
     if (m_cols > 0)
         emit dataChanged(index(row - 1, 0), index(row - 1, m_cols - 1));
+}
+
+void SpreadGridModel::noteChanged(int row, int col) {
+    if (m_dirtyBottom < m_dirtyTop) {
+        m_dirtyTop = m_dirtyBottom = row;
+        m_dirtyLeft = m_dirtyRight = col;
+    } else {
+        m_dirtyTop = qMin(m_dirtyTop, row);
+        m_dirtyBottom = qMax(m_dirtyBottom, row);
+        m_dirtyLeft = qMin(m_dirtyLeft, col);
+        m_dirtyRight = qMax(m_dirtyRight, col);
+    }
+    if (!m_flushQueued) {
+        m_flushQueued = true;
+        QMetaObject::invokeMethod(this, &SpreadGridModel::flushChanges, Qt::QueuedConnection);
+    }
+}
+
+void SpreadGridModel::flushChanges() {
+    m_flushQueued = false;
+    if (m_dirtyBottom < m_dirtyTop)
+        return;
+    const int bottom = qMin(m_dirtyBottom, rows() - 1);
+    const int right = qMin(m_dirtyRight, m_cols - 1);
+    const int top = m_dirtyTop;
+    const int left = m_dirtyLeft;
+    m_dirtyBottom = -1;
+    m_dirtyTop = 0;
+    if (top <= bottom && left <= right)
+        emit dataChanged(index(top, left), index(bottom, right));
 }

@@ -41,6 +41,8 @@ public:
     void insertGridRows(int beforeRow, int count);
     void removeGridRows(int row, int count);
     void clearAll();
+    // Sends the pending change notice now (the view needs it before it lays rows out anew).
+    void flushPendingChanges() { flushChanges(); }
 
     CellLook look(int row, int col) const;
     void setLook(int row, int col, const CellLook& look);
@@ -64,6 +66,10 @@ private:
     };
     bool inGrid(int row, int col) const { return row >= 1 && row <= rows() && col >= 1 && col <= m_cols; }
     void emitRowChanged(int row);
+    // Cell writes are told to the view in one notice per pass of the event loop, so a window
+    // that fills thousands of cells one by one does not pay for thousands of notices.
+    void noteChanged(int row, int col);
+    void flushChanges();
 
     QVector<Row> m_rows;
     int m_cols = 0;
@@ -72,4 +78,6 @@ private:
     QVector<Qt::Alignment> m_colAlign;
     int m_checkCol = 0;
     QColor m_back = Qt::white;
+    bool m_flushQueued = false;
+    int m_dirtyTop = 0, m_dirtyBottom = -1, m_dirtyLeft = 0, m_dirtyRight = -1; // model numbering
 };
