@@ -45,6 +45,7 @@ private slots:
     void backgroundsAndClearAll();
     void refreshWithSameShapeKeepsView();
     void refreshWithFewerRowsDropsOnlyTheRest();
+    void cellWritesReachTheViewInOneNotice();
 };
 
 void TestSpreadGrid::numberingFromOne() {
@@ -409,6 +410,33 @@ void TestSpreadGrid::refreshWithFewerRowsDropsOnlyTheRest() {
     grid.setAllRows(numberedRows(10, 2, QStringLiteral("m")));
     QCOMPARE(grid.text(10, 2), QStringLiteral("m10c2"));
     QVERIFY(!grid.cellBackground(9, 1).isValid()); // the dropped row's colour went with it
+}
+
+void TestSpreadGrid::cellWritesReachTheViewInOneNotice()
+{
+    SpreadGrid grid;
+    grid.setMaxCols(3);
+    grid.setMaxRows(100);
+    QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+    for (int r = 10; r <= 20; ++r)
+        for (int c = 2; c <= 3; ++c)
+            grid.setText(r, c, QString::number(r * c));
+    QCOMPARE(grid.text(20, 3), QStringLiteral("60")); // readable at once
+    QCOMPARE(grid.model()->index(19, 2).data().toString(), QStringLiteral("60"));
+    QTRY_COMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex(), grid.model()->index(9, 1));
+    QCOMPARE(changed.first().at(1).toModelIndex(), grid.model()->index(19, 2));
+
+    // A pending notice never names rows that are gone.
+    changed.clear();
+    grid.setText(100, 3, QStringLiteral("x"));
+    grid.setMaxRows(50);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().at(1).toModelIndex().row(), 99);
+    QCoreApplication::processEvents();
+    QCOMPARE(changed.count(), 1);
+    for (const QList<QVariant>& notice : changed)
+        QVERIFY(notice.at(1).toModelIndex().isValid());
 }
 
 QTEST_MAIN(TestSpreadGrid)
