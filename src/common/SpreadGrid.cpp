@@ -70,7 +70,10 @@ QString SpreadGrid::text(int row, int col) const {
 }
 
 void SpreadGrid::setText(int row, int col, const QString& text) {
-    m_model->setText(row, col, text);
+    if (row == 0)
+        setColumnHeader(col, text);
+    else
+        m_model->setText(row, col, text);
 }
 
 void SpreadGrid::setColumnHeader(int col, const QString& text) {

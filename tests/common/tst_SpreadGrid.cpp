@@ -325,6 +325,12 @@ void TestSpreadGrid::widthsInCharacterUnits() {
     QCOMPARE(grid.columnWidthChars(1), 10.0);
     grid.setColumnWidthChars(0, 6);
     QCOMPARE(grid.verticalHeader()->width(), 6 * avg);
+    grid.setMaxRows(200);
+    grid.setColumnWidthChars(0, 1); // narrower than the numbers want
+    grid.resize(300, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QCOMPARE(grid.verticalHeader()->width(), avg);
     grid.setColumnWidthChars(9, 5); // no such column
     grid.setColumnWidthChars(3, -1);
     QVERIFY(grid.columnWidth(2) > 0);
@@ -412,8 +418,7 @@ void TestSpreadGrid::refreshWithFewerRowsDropsOnlyTheRest() {
     QVERIFY(!grid.cellBackground(9, 1).isValid()); // the dropped row's colour went with it
 }
 
-void TestSpreadGrid::cellWritesReachTheViewInOneNotice()
-{
+void TestSpreadGrid::cellWritesReachTheViewInOneNotice() {
     SpreadGrid grid;
     grid.setMaxCols(3);
     grid.setMaxRows(100);
