@@ -64,7 +64,9 @@ FileRegistryBackend::Store FileRegistryBackend::load() const {
     QFile f(storePath());
     if (!f.open(QIODevice::ReadOnly))
         return store;
-    const QList<QByteArray> lines = f.readAll().split('\n');
+    QList<QByteArray> lines = f.readAll().split('\n');
+    // Only whole lines count: a last line without its line end was cut short.
+    lines.removeLast();
     if (lines.isEmpty() || lines.first().trimmed() != kHeader)
         return store;
     for (qsizetype i = 1; i < lines.size(); ++i) {

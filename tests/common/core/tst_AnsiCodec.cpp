@@ -51,9 +51,10 @@ private slots:
             for (int trail = 0x40; trail <= 0xFE; ++trail) {
                 if (trail == 0x7F)
                     continue;
-                const QByteArray bytes{char(lead), char(trail)};
+                QByteArray bytes;
+                bytes.append(char(lead)).append(char(trail));
                 const QString s = AnsiCodec::decode(bytes);
-                if (s == QString(QChar(0xFFFD)) || s.isEmpty())
+                if (s.contains(QChar(0xFFFD)) || s.isEmpty())
                     continue;
                 if (AnsiCodec::encode(s) != bytes)
                     QFAIL(qPrintable(QString::number(lead, 16) + QString::number(trail, 16)));

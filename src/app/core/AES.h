@@ -1,0 +1,29 @@
+#pragma once
+
+#include "cRijndael.h"
+
+#include <QString>
+
+// Text to hexadecimal cipher text and back, as the hospital system stores enciphered values:
+// AES-128 on each 16-byte block with no chaining, the key made from a pass phrase (GBK bytes
+// cut or zero-padded, of which the first 16 count), the text in GBK padded with zero bytes,
+// the cipher bytes as upper-case hexadecimal in groups of 16 bytes separated by two blanks.
+// Nothing raises: bad input gives empty text.
+class AES {
+public:
+    static constexpr qsizetype kMaxResult = 65536; // a result this long or longer is dropped
+    static inline const QString kDefaultPassPhrase = QStringLiteral("kelvorastimbeq");
+
+    // Empty JMStr gives empty text; an empty Ms means the default pass phrase.
+    QString AddMiMa(const QString& JMStr, const QString& Ms = {});
+    // Characters other than hexadecimal digits are skipped; without any byte the box
+    // "Text not Hex data" appears. NUL characters (the padding) are removed.
+    QString JMiMa(const QString& JMStr, const QString& Ms = {});
+
+    static QString toHexGroups(const QByteArray& bytes);
+    // Digits taken in pairs, high nibble first; an unpaired last digit is dropped.
+    static QByteArray fromHexDigits(const QString& text);
+
+private:
+    cRijndael m_cipher;
+};
