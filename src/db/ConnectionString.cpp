@@ -1,0 +1,134 @@
+#include "ConnectionString.h"
+
+#include "ProgramFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString canonicalKey(const QString& key) {
+    static const QHash<QString, QString> synonyms = {
+        {QStringLiteral("server"), QStringLiteral("data source")},
+        {QStringLiteral("address"), QStringLiteral("data source")},
+        {QStringLiteral("addr"), QStringLiteral("data source")},
+        {QStringLiteral("network address"), QStringLiteral("data source")},
+        {QStringLiteral("database"), QStringLiteral("initial catalog")},
+        {QStringLiteral("uid"), QStringLiteral("user id")},
+        {QStringLiteral("user"), QStringLiteral("user id")},
+        {QStringLiteral("pwd"), QStringLiteral("password")},
+    };
+    const QString k = key.simplified().toLower();
+    return synonyms.value(k, k);
+}
+
+} // namespace
+
+ConnectionString ConnectionString::parse(const QString& text) {
+    ConnectionString cs;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        const qsizetype eq = text.indexOf(u'=', i);
+        if (eq < 0)
+            break;
+        const QString key = text.mid(i, eq - i);
+        qsizetype j = eq + 1;
+        while (j < n && text.at(j) == u' ')
+            ++j;
+        QString value;
+        if (j < n && (text.at(j) == u'\'' || text.at(j) == u'"')) {
+            const QChar quote = text.at(j);
+            qsizetype k = j + 1;
+            while (k < n) {
+                if (text.at(k) == quote) {
+                    if (k + 1 < n && text.at(k + 1) == quote) {
+                        value += quote;
+                        k += 2;
+                        continue;
+                    }
+                    break;
+                }
+                value += text.at(k++);
+            }
+            const qsizetype semi = text.indexOf(u';', k);
+            i = semi < 0 ? n : semi + 1;
+        } else {
+            const qsizetype semi = text.indexOf(u';', eq + 1);
+            value = text.mid(eq + 1, (semi < 0 ? n : semi) - eq - 1).trimmed();
+            i = semi < 0 ? n : semi + 1;
+        }
+        const QString canonical = canonicalKey(key);
+        if (!canonical.isEmpty())
+            cs.m_values.insert(canonical, value);
+    }
+    return cs;
+}
+
+ConnectionString::Kind ConnectionString::kind() const {
+    if (m_values.isEmpty())
+        return Kind::Empty;
+    const QString p = provider().trimmed().toLower();
+    if (p == u"sqlite")
+        return Kind::SQLite;
+    if (p.startsWith(u"sqloledb") || p.startsWith(u"sqlncli") || p.startsWith(u"msoledbsql"))
+        return Kind::SqlServer;
+    return Kind::Unknown;
+}
+
+QString ConnectionString::value(const QString& key) const {
+    return m_values.value(canonicalKey(key));
+}
+
+bool ConnectionString::contains(const QString& key) const {
+    return m_values.contains(canonicalKey(key));
+}
+
+QString ConnectionString::odbcValue(const QString& value) {
+    static const QString special = QStringLiteral(";{}=");
+    bool needsBraces = value != value.trimmed();
+    for (QChar c : value)
+        needsBraces = needsBraces || special.contains(c);
+    if (!needsBraces)
+        return value;
+    QString inner = value;
+    return QLatin1Char('{') + inner.replace(QStringLiteral("}"), QStringLiteral("}}")) + QLatin1Char('}');
+}
+
+QString ConnectionString::odbcConnectionText() const {
+    QString server = value(QStringLiteral("data source")).trimmed();
+    if (server.startsWith(QStringLiteral("tcp:"), Qt::CaseInsensitive))
+        server = server.mid(4);
+    QString port;
+    const qsizetype comma = server.indexOf(u',');
+    if (comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    if (server == u"." || server.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0)
+        server = QStringLiteral("localhost");
+    const QString driver = contains(QStringLiteral("odbc driver")) ? value(QStringLiteral("odbc driver"))
+                                                                   : QStringLiteral("FreeTDS");
+    QString text = QStringLiteral("DRIVER={") + driver + QStringLiteral("};SERVER=") + odbcValue(server) +
+                   QLatin1Char(';');
+    if (!port.isEmpty())
+        text += QStringLiteral("PORT=") + odbcValue(port) + QLatin1Char(';');
+    text += QStringLiteral("DATABASE=") + odbcValue(value(QStringLiteral("initial catalog"))) +
+            QStringLiteral(";UID=") + odbcValue(value(QStringLiteral("user id"))) + QStringLiteral(";PWD=") +
+            odbcValue(value(QStringLiteral("password"))) +
+            QStringLiteral(";TDS_Version=7.3;ClientCharset=UTF-8;");
+    return text;
+}
+
+QString ConnectionString::sqliteFile() const {
+    const QString file = value(QStringLiteral("data source")).trimmed();
+    if (file.isEmpty() || QFileInfo(file).isAbsolute())
+        return file;
+    return QDir(ProgramFolder::path()).filePath(file);
+}
+
+int ConnectionString::busyTimeoutMs() const {
+    bool ok = false;
+    const int ms = value(QStringLiteral("busy timeout")).toInt(&ok);
+    return ok && ms >= 0 ? ms : 10000;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// An OLE DB style connection string: "Key=Value;" pairs, keys without regard to letter case,
+// a value in '...' or "..." may hold ';'.
+//   Provider=sqloledb;Data Source={server};Initial Catalog={database};User ID={user};Password={pw};
+//   Provider=SQLite;Data Source={file};[Busy Timeout={ms};]
+// A relative SQLite file lies in the program folder.
+class ConnectionString {
+public:
+    enum class Kind { Empty, SqlServer, SQLite, Unknown };
+
+    static ConnectionString parse(const QString& text);
+
+    Kind kind() const;
+    QString provider() const { return value(QStringLiteral("provider")); }
+    // Keys are matched without case; Server/Database/UID/PWD stand for the OLE DB names.
+    QString value(const QString& key) const;
+    bool contains(const QString& key) const;
+
+    // The ODBC text for SQL Server through the FreeTDS driver; braces guard values with ; { } =.
+    QString odbcConnectionText() const;
+    QString sqliteFile() const;
+    // Lock waits of the embedded engine (default 10 s).
+    int busyTimeoutMs() const;
+
+    // "{...}" when an ODBC value needs it, "}" doubled inside.
+    static QString odbcValue(const QString& value);
+
+private:
+    QHash<QString, QString> m_values; // lower-case canonical key -> value
+};

@@ -1,0 +1,146 @@
+#include "OdbcDatabase.h"
+
+#include "DbErrors.h"
+
+#include <QAtomicInt>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+const QString DriverSource = QStringLiteral("Microsoft SQL Server (ODBC, FreeTDS)");
+
+QAtomicInt g_counter;
+
+bool isLinkFailure(const QSqlError& e, const QSqlDatabase& db) {
+    const QString all =
+        e.nativeErrorCode() + QLatin1Char(' ') + e.driverText() + QLatin1Char(' ') + e.databaseText();
+    return !db.isOpen() || e.type() == QSqlError::ConnectionError || all.contains(QStringLiteral("08S01")) ||
+           all.contains(QStringLiteral("08001")) || all.contains(QStringLiteral("08003")) ||
+           all.contains(QStringLiteral("Communication link"), Qt::CaseInsensitive) ||
+           all.contains(QStringLiteral("Write to the server failed"), Qt::CaseInsensitive) ||
+           all.contains(QStringLiteral("Read from the server failed"), Qt::CaseInsensitive);
+}
+
+AppError toAppError(const QSqlError& e, const QSqlDatabase& db) {
+    QString description = e.databaseText().trimmed();
+    if (description.isEmpty())
+        description = e.driverText().trimmed();
+    return DbError::make(isLinkFailure(e, db) ? DbError::BrokenLink : DbError::StatementFailed, description,
+                         DriverSource);
+}
+
+} // namespace
+
+OdbcDatabase::OdbcDatabase() : m_name(QStringLiteral("yjgl_odbc_%1").arg(g_counter.fetchAndAddRelaxed(1))) {}
+
+OdbcDatabase::~OdbcDatabase() {
+    close();
+}
+
+QString OdbcDatabase::source() const {
+    return DriverSource;
+}
+
+bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
+    close();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC"))) {
+        *error = DbError::make(DbError::NoProvider,
+                               QStringLiteral("找不到 ODBC 数据库驱动（Qt QODBC），无法连接 SQL Server。"),
+                               DriverSource);
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    db.setDatabaseName(odbcText);
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=30"));
+    if (!db.open()) {
+        *error = DbError::make(DbError::BrokenLink, db.lastError().text().trimmed(), DriverSource);
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        return false;
+    }
+    return true;
+}
+
+void OdbcDatabase::close() {
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (m_inTransaction && db.isOpen())
+            db.rollback();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_inTransaction = false;
+}
+
+bool OdbcDatabase::isOpen() const {
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(sql)) {
+        *error = toAppError(query.lastError(), db);
+        return nullptr;
+    }
+    RecordsetPtr rows;
+    do {
+        if (!query.isSelect())
+            continue;
+        const QSqlRecord record = query.record();
+        QStringList names;
+        for (int c = 0; c < record.count(); ++c)
+            names.append(record.fieldName(c));
+        QVector<QVector<QVariant>> data;
+        while (query.next()) {
+            QVector<QVariant> row;
+            row.reserve(record.count());
+            for (int c = 0; c < record.count(); ++c) {
+                const QVariant v = query.value(c);
+                row.append(v.isNull() ? QVariant() : v);
+            }
+            data.append(std::move(row));
+        }
+        if (query.lastError().isValid()) {
+            *error = toAppError(query.lastError(), db);
+            return nullptr;
+        }
+        rows = std::make_shared<Recordset>(names, std::move(data));
+    } while (query.nextResult());
+    return rows ? rows : std::make_shared<Recordset>();
+}
+
+bool OdbcDatabase::begin(AppError* error) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    if (!db.transaction()) {
+        *error = toAppError(db.lastError(), db);
+        return false;
+    }
+    m_inTransaction = true;
+    return true;
+}
+
+bool OdbcDatabase::commit(AppError* error) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    if (!db.commit()) {
+        *error = toAppError(db.lastError(), db);
+        return false;
+    }
+    m_inTransaction = false;
+    return true;
+}
+
+bool OdbcDatabase::rollback(AppError* error) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    const bool ok = db.rollback();
+    m_inTransaction = false;
+    if (!ok)
+        *error = toAppError(db.lastError(), db);
+    return ok;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "AppError.h"
+#include "Recordset.h"
+
+#include <QString>
+
+// A connection to Microsoft SQL Server through Qt's ODBC driver (FreeTDS). Statement texts
+// go to the server unchanged: they are T-SQL already.
+class OdbcDatabase {
+public:
+    OdbcDatabase();
+    ~OdbcDatabase();
+    OdbcDatabase(const OdbcDatabase&) = delete;
+    OdbcDatabase& operator=(const OdbcDatabase&) = delete;
+
+    bool open(const QString& odbcText, AppError* error);
+    void close();
+    bool isOpen() const;
+    QString source() const;
+
+    RecordsetPtr execute(const QString& sql, AppError* error);
+    bool begin(AppError* error);
+    bool commit(AppError* error);
+    bool rollback(AppError* error);
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    QString m_name; // the QSqlDatabase connection name
+    bool m_inTransaction = false;
+};

@@ -1,0 +1,125 @@
+#include "Recordset.h"
+
+#include <QDate>
+#include <QTime>
+
+#include <cmath>
+
+Recordset::Recordset(QStringList columns, QVector<QVector<QVariant>> rows)
+    : m_columns(std::move(columns)), m_rows(std::move(rows)) {}
+
+int Recordset::fieldIndex(const QString& name) const {
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant Recordset::value(int index) const {
+    if (m_pos < 0 || m_pos >= RecordCount() || index < 0 || index >= m_rows.at(m_pos).size())
+        return {};
+    return m_rows.at(m_pos).at(index);
+}
+
+QVariant Recordset::value(const QString& name) const {
+    return value(fieldIndex(name));
+}
+
+QString Recordset::asText(const QVariant& v) {
+    if (isNullValue(v))
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = v.toDouble();
+        if (std::isfinite(d) && d == std::trunc(d) && std::abs(d) < 1e15)
+            return QString::number(qint64(d));
+        return QString::number(d, 'g', 15);
+    }
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("yyyy-MM-dd"))
+                                        : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QTime:
+        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    default:
+        return v.toString();
+    }
+}
+
+bool Recordset::isNumeric(const QVariant& v) {
+    if (isNullValue(v))
+        return false;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+        return true;
+    default:
+        break;
+    }
+    bool ok = false;
+    v.toString().trimmed().toDouble(&ok);
+    return ok;
+}
+
+double Recordset::asNumber(const QVariant& v) {
+    if (!isNumeric(v))
+        return 0;
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? -1 : 0;
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().trimmed().toDouble();
+    return v.toDouble();
+}
+
+QDateTime Recordset::asDateTime(const QVariant& v) {
+    if (isNullValue(v))
+        return {};
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    if (v.typeId() == QMetaType::QDate)
+        return QDateTime(v.toDate(), QTime(0, 0));
+    const QString s = v.toString().trimmed();
+    static const QString formats[] = {
+        QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
+        QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"),
+        QStringLiteral("yyyy/MM/dd HH:mm:ss"), QStringLiteral("yyyy-M-d H:m:s")};
+    for (const QString& f : formats) {
+        const QDateTime dt = QDateTime::fromString(s, f);
+        if (dt.isValid())
+            return dt;
+    }
+    for (const QString f :
+         {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy/MM/dd"), QStringLiteral("yyyy-M-d")}) {
+        const QDate d = QDate::fromString(s, f);
+        if (d.isValid())
+            return QDateTime(d, QTime(0, 0));
+    }
+    return QDateTime::fromString(s, Qt::ISODateWithMs);
+}
+
+bool Recordset::asBoolean(const QVariant& v) {
+    if (isNullValue(v))
+        return false;
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed();
+        if (s.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
+            return true;
+        bool ok = false;
+        const double d = s.toDouble(&ok);
+        return ok && d != 0;
+    }
+    return isNumeric(v) && v.toDouble() != 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QVector>
+
+// Splits SQL text into tokens. Knows 'literals' with doubled quotes (and N'...'),
+// "quoted", [bracketed] and `backquoted` identifiers, numbers, words, @variables,
+// -- and /* */ comments, blanks and punctuation, so that a value can never be taken
+// for a keyword or a statement boundary.
+struct SqlToken {
+    enum class Kind { Blank, Comment, String, QuotedName, Number, Word, Variable, Punct };
+
+    Kind kind = Kind::Blank;
+    QString text;
+
+    bool isSignificant() const { return kind != Kind::Blank && kind != Kind::Comment; }
+    bool isWord(QStringView word) const {
+        return kind == Kind::Word && text.compare(word, Qt::CaseInsensitive) == 0;
+    }
+    bool isPunct(QChar c) const { return kind == Kind::Punct && text.size() == 1 && text.at(0) == c; }
+    // The value of a String token: quotes removed, doubled quotes made single.
+    QString stringValue() const;
+    // A name without its quotes or brackets (words as they are).
+    QString nameValue() const;
+};
+
+using SqlTokens = QVector<SqlToken>;
+
+namespace SqlTokenizer {
+// Never fails: an unterminated literal or comment runs to the end of the text.
+SqlTokens tokenize(QStringView sql);
+QString join(const SqlTokens& tokens);
+// Pieces of text between ';' outside literals, comments and names; blank pieces dropped.
+QStringList splitOnSemicolons(QStringView sql);
+} // namespace SqlTokenizer

@@ -1,0 +1,92 @@
+#include "SqlTrace.h"
+
+#include <QFile>
+
+namespace SqlTrace {
+
+QString file() {
+    return qEnvironmentVariable("YJGL_SQL_TRACE");
+}
+
+QString escape(const QString& statement) {
+    QString out;
+    out.reserve(statement.size() + 8);
+    for (QChar c : statement) {
+        switch (c.unicode()) {
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString unescape(const QString& field) {
+    QString out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QChar c = field.at(i);
+        if (c != u'\\' || i + 1 >= field.size()) {
+            out += c;
+            continue;
+        }
+        const QChar n = field.at(++i);
+        out += n == u'n' ? QChar(u'\n') : n == u'r' ? QChar(u'\r') : n == u't' ? QChar(u'\t') : n;
+    }
+    return out;
+}
+
+void record(const QString& statement, const QDateTime& started, qint64 elapsedMs) {
+    const QString name = file();
+    if (name.isEmpty())
+        return;
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+        return; // tracing must never stop the program
+    const QString line = started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QLatin1Char('\t') +
+                         QString::number(elapsedMs) + QLatin1Char('\t') + escape(statement) +
+                         QStringLiteral("\r\n");
+    f.write(line.toUtf8());
+}
+
+QVector<Entry> read(const QString& name) {
+    QVector<Entry> entries;
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        return entries;
+    const QString all = QString::fromUtf8(f.readAll());
+    for (QString line : all.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const qsizetype tab1 = line.indexOf(QLatin1Char('\t'));
+        const qsizetype tab2 = tab1 < 0 ? -1 : line.indexOf(QLatin1Char('\t'), tab1 + 1);
+        if (tab2 < 0)
+            continue;
+        Entry e;
+        e.time = QDateTime::fromString(line.left(tab1), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        e.elapsedMs = line.mid(tab1 + 1, tab2 - tab1 - 1).toLongLong();
+        e.statement = unescape(line.mid(tab2 + 1));
+        entries.append(e);
+    }
+    return entries;
+}
+
+QStringList readStatements(const QString& name) {
+    QStringList out;
+    for (const Entry& e : read(name))
+        out.append(e.statement);
+    return out;
+}
+
+} // namespace SqlTrace

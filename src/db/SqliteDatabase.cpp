@@ -1,0 +1,403 @@
+#include "SqliteDatabase.h"
+
+#include "Clock.h"
+#include "DbErrors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+const QString SqliteDatabase::Source = QStringLiteral("yjgl SQLite");
+
+namespace {
+
+constexpr int MaxCachedStatements = 200;
+
+void getdateFunction(sqlite3_context* context, int, sqlite3_value**) {
+    // The program's clock (which tests may fix) without the offset it keeps to the server:
+    // here the server is this machine.
+    const QDateTime now = Clock::now().addMSecs(-Clock::serverOffsetMs());
+    const QByteArray text = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+void raiseFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    const unsigned char* text = argc > 0 ? sqlite3_value_text(argv[0]) : nullptr;
+    sqlite3_result_error(context, text ? reinterpret_cast<const char*>(text) : "yj_raise", -1);
+}
+
+QVariant columnValue(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT:
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                              sqlite3_column_bytes(statement, column)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                                   sqlite3_column_bytes(statement, column)));
+    default:
+        return {};
+    }
+}
+
+bool bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
+    if (Recordset::isNullValue(value))
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT) ==
+               SQLITE_OK;
+    }
+    }
+}
+
+// A body statement that only guards ("SELECT yj_raise('..') WHERE ..") gives no result rows.
+bool isGuard(const QString& statement) {
+    QString head = statement.left(48);
+    head.remove(QLatin1Char(' '))
+        .remove(QLatin1Char('\t'))
+        .remove(QLatin1Char('\r'))
+        .remove(QLatin1Char('\n'));
+    return head.startsWith(QStringLiteral("selectyj_raise("), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+SqliteDatabase::~SqliteDatabase() {
+    close();
+}
+
+bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* error) {
+    close();
+    if (file.trimmed().isEmpty()) {
+        *error = DbError::make(DbError::BrokenLink,
+                               QStringLiteral("连接字符串没有指定数据库文件（Data Source）。"), Source);
+        return false;
+    }
+    const QFileInfo info(file);
+    if (!info.exists() || !info.isFile()) {
+        *error = DbError::make(
+            DbError::BrokenLink,
+            QStringLiteral("数据库文件“%1”不存在或无法访问。").arg(QDir::toNativeSeparators(file)), Source);
+        return false;
+    }
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        *error = DbError::make(
+            DbError::BrokenLink,
+            QStringLiteral("无法打开数据库文件“%1”：%2").arg(QDir::toNativeSeparators(file), message),
+            Source);
+        return false;
+    }
+    m_db = db;
+    m_file = file;
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    // Reading the journal mode reads the file header: a file that is no database fails here,
+    // before anything is written.
+    AppError setupError;
+    if (!execPlain("PRAGMA journal_mode=WAL", &setupError) ||
+        !execPlain("PRAGMA foreign_keys=ON", &setupError)) {
+        close();
+        setupError.description = QStringLiteral("无法打开数据库文件“%1”：%2")
+                                     .arg(QDir::toNativeSeparators(file), setupError.description);
+        *error = setupError;
+        return false;
+    }
+    sqlite3_create_function_v2(m_db, "getdate", 0, SQLITE_UTF8, nullptr, getdateFunction, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(m_db, "yj_raise", 1, SQLITE_UTF8, nullptr, raiseFunction, nullptr, nullptr,
+                               nullptr);
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
+    return true;
+}
+
+void SqliteDatabase::close() {
+    clearCache();
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_file.clear();
+    m_device = m_inode = 0;
+}
+
+void SqliteDatabase::clearCache() {
+    for (sqlite3_stmt* statement : std::as_const(m_cache))
+        sqlite3_finalize(statement);
+    m_cache.clear();
+    m_bodies.clear();
+}
+
+AppError SqliteDatabase::engineError(int code, const QString& message) const {
+    switch (code & 0xff) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return DbError::make(DbError::BrokenLink, message, Source);
+    case SQLITE_READONLY:
+        if (code == SQLITE_READONLY_DBMOVED)
+            return DbError::make(DbError::BrokenLink, message, Source);
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbError::make(DbError::LockTimeout,
+                             QStringLiteral("数据库正被其他工作站锁定，等待超时（%1）。").arg(message),
+                             Source);
+    default:
+        break;
+    }
+    return DbError::make(DbError::StatementFailed, message, Source);
+}
+
+// The file may have been moved, deleted or replaced while this connection held it open;
+// the connection would go on with the old file and lose what it writes.
+bool SqliteDatabase::filePresent(AppError* error) const {
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_file).constData(), &st) == 0 && quint64(st.st_dev) == m_device &&
+        quint64(st.st_ino) == m_inode)
+        return true;
+    *error = DbError::make(DbError::BrokenLink,
+                           QStringLiteral("与数据库的连接已中断：数据库文件“%1”已不存在或已被替换。")
+                               .arg(QDir::toNativeSeparators(m_file)),
+                           Source);
+    return false;
+}
+
+bool SqliteDatabase::execPlain(const char* sql, AppError* error) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
+    if (rc == SQLITE_OK)
+        return true;
+    const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_free(message);
+    *error = engineError(rc, text);
+    return false;
+}
+
+sqlite3_stmt* SqliteDatabase::prepare(const QString& sql, AppError* error) {
+    if (sqlite3_stmt* cached = m_cache.value(sql))
+        return cached;
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &statement, &tail);
+    if (rc != SQLITE_OK) {
+        *error = engineError(rc, QString::fromUtf8(sqlite3_errmsg(m_db)));
+        return nullptr;
+    }
+    if (!statement) // only blanks or comments
+        return nullptr;
+    if (tail && QByteArray(tail).trimmed().size() > 0) {
+        sqlite3_finalize(statement);
+        *error = DbError::make(
+            DbError::StatementFailed,
+            QStringLiteral("语句中含有无法分开的多条语句：%1").arg(QString::fromUtf8(tail)), Source);
+        return nullptr;
+    }
+    if (m_cache.size() >= MaxCachedStatements) {
+        for (sqlite3_stmt* old : std::as_const(m_cache))
+            sqlite3_finalize(old);
+        m_cache.clear();
+    }
+    m_cache.insert(sql, statement);
+    return statement;
+}
+
+bool SqliteDatabase::step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error) {
+    const int columns = sqlite3_column_count(statement);
+    QVector<QVector<QVariant>> data;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        if (!keepRows || columns == 0)
+            continue;
+        QVector<QVariant> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(columnValue(statement, c));
+        data.append(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        const int code = sqlite3_extended_errcode(m_db);
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        *error = engineError(code, message);
+        return false;
+    }
+    if (keepRows && columns > 0) {
+        QStringList names;
+        names.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            names.append(QString::fromUtf8(sqlite3_column_name(statement, c)));
+        *rows = std::make_shared<Recordset>(names, std::move(data));
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    return true;
+}
+
+bool SqliteDatabase::runSql(const QString& sql, RecordsetPtr* rows, AppError* error) {
+    AppError prepareError;
+    sqlite3_stmt* statement = prepare(sql, &prepareError);
+    if (!statement) {
+        if (prepareError.isSet()) {
+            *error = prepareError;
+            return false;
+        }
+        return true;
+    }
+    return step(statement, true, rows, error);
+}
+
+bool SqliteDatabase::runProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error) {
+    AppError lookupError;
+    sqlite3_stmt* lookup =
+        prepare(QStringLiteral("SELECT params, body FROM sys_procedures WHERE name = ?1"), &lookupError);
+    const auto notFound = [&] {
+        *error = DbError::make(DbError::StatementFailed,
+                               QStringLiteral("找不到存储过程 '%1'。").arg(call.procedure), Source);
+        return false;
+    };
+    if (!lookup)
+        return notFound();
+    bindValue(lookup, 1, call.procedure);
+    RecordsetPtr definition;
+    if (!step(lookup, true, &definition, error))
+        return false;
+    if (!definition || definition->RecordCount() == 0)
+        return notFound();
+    QStringList params;
+    for (const QString& p : definition->text(0).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (!p.trimmed().isEmpty())
+            params.append(p.trimmed());
+    if (call.arguments.size() > params.size()) {
+        *error =
+            DbError::make(DbError::StatementFailed,
+                          QStringLiteral("过程或函数 '%1' 指定了过多的参数。").arg(call.procedure), Source);
+        return false;
+    }
+    const QString body = definition->text(1);
+    auto bodyIt = m_bodies.find(body);
+    if (bodyIt == m_bodies.end())
+        bodyIt = m_bodies.insert(body, SqlTokenizer::splitOnSemicolons(body));
+    const QStringList statements = bodyIt.value();
+
+    for (const QString& text : statements) {
+        AppError prepareError;
+        sqlite3_stmt* statement = prepare(text, &prepareError);
+        if (!statement) {
+            if (prepareError.isSet()) {
+                *error = prepareError;
+                return false;
+            }
+            continue;
+        }
+        const int count = sqlite3_bind_parameter_count(statement);
+        for (int i = 1; i <= count; ++i) {
+            const char* rawName = sqlite3_bind_parameter_name(statement, i);
+            const QString name = rawName ? QString::fromUtf8(rawName) : QString();
+            int position = -1;
+            for (int p = 0; p < params.size(); ++p)
+                if (params.at(p).compare(name, Qt::CaseInsensitive) == 0)
+                    position = p;
+            bindValue(statement, i, position >= 0 ? call.arguments.value(position) : QVariant());
+        }
+        RecordsetPtr result;
+        if (!step(statement, !isGuard(text), &result, error))
+            return false;
+        if (result)
+            *rows = result;
+    }
+    return true;
+}
+
+RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
+    if (!filePresent(error))
+        return nullptr;
+    bool asUnit = statements.size() > 1;
+    for (const AdaptedStatement& s : statements)
+        asUnit = asUnit || s.kind == AdaptedStatement::Kind::Exec;
+    // Outside a transaction the unit takes the write lock at once, so that two workstations
+    // wait for each other instead of failing halfway; inside one a savepoint undoes the unit.
+    const bool ownTransaction = asUnit && !inTransaction();
+    if (asUnit && !execPlain(ownTransaction ? "BEGIN IMMEDIATE" : "SAVEPOINT yjgl_unit", error))
+        return nullptr;
+
+    RecordsetPtr rows;
+    bool ok = true;
+    for (const AdaptedStatement& s : statements) {
+        ok = s.kind == AdaptedStatement::Kind::Exec ? runProcedure(s, &rows, error)
+                                                    : runSql(s.sql, &rows, error);
+        if (!ok)
+            break;
+    }
+    if (asUnit) {
+        AppError ignored;
+        if (ok)
+            ok = execPlain(ownTransaction ? "COMMIT" : "RELEASE yjgl_unit", error);
+        if (!ok) {
+            if (ownTransaction)
+                execPlain("ROLLBACK", &ignored);
+            else if (inTransaction())
+                execPlain("ROLLBACK TO yjgl_unit; RELEASE yjgl_unit", &ignored);
+        }
+    }
+    if (!ok)
+        return nullptr;
+    return rows ? rows : std::make_shared<Recordset>();
+}
+
+bool SqliteDatabase::begin(AppError* error) {
+    if (!filePresent(error))
+        return false;
+    if (inTransaction()) {
+        *error = DbError::make(DbError::StatementFailed,
+                               QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), Source);
+        return false;
+    }
+    return execPlain("BEGIN IMMEDIATE", error);
+}
+
+bool SqliteDatabase::commit(AppError* error) {
+    if (!inTransaction()) {
+        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), Source);
+        return false;
+    }
+    return execPlain("COMMIT", error);
+}
+
+bool SqliteDatabase::rollback(AppError* error) {
+    if (!inTransaction()) {
+        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以回滚。"), Source);
+        return false;
+    }
+    return execPlain("ROLLBACK", error);
+}
+
+bool SqliteDatabase::inTransaction() const {
+    return m_db && !sqlite3_get_autocommit(m_db);
+}

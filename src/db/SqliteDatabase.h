@@ -1,0 +1,59 @@
+#pragma once
+
+#include "AppError.h"
+#include "Recordset.h"
+#include "TsqlAdapter.h"
+
+#include <QHash>
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One connection to the embedded database file through the sqlite3 C API.
+// Opening never creates a file. Every connection runs in WAL mode with a lock wait, enforces
+// foreign keys and knows getdate() and yj_raise(message). Stored procedures are rows of
+// sys_procedures(name, params, body): params "@A,@B" in order, body SQLite statements
+// separated by ';' that use the parameters by name.
+class SqliteDatabase {
+public:
+    static const QString Source;
+
+    SqliteDatabase() = default;
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    bool open(const QString& file, int busyTimeoutMs, AppError* error);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+    QString file() const { return m_file; }
+
+    // Runs the statements in order. Several statements, or a procedure, run as one unit:
+    // a failure undoes what they wrote. The rows of the last statement that gave columns
+    // come back (an empty recordset when none did).
+    RecordsetPtr execute(const QVector<AdaptedStatement>& statements, AppError* error);
+
+    bool begin(AppError* error);
+    bool commit(AppError* error);
+    bool rollback(AppError* error);
+    bool inTransaction() const;
+
+private:
+    sqlite3_stmt* prepare(const QString& sql, AppError* error);
+    bool step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error);
+    bool runSql(const QString& sql, RecordsetPtr* rows, AppError* error);
+    bool runProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error);
+    bool execPlain(const char* sql, AppError* error);
+    bool filePresent(AppError* error) const;
+    AppError engineError(int code, const QString& message) const;
+    void clearCache();
+
+    sqlite3* m_db = nullptr;
+    QString m_file;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    QHash<QString, sqlite3_stmt*> m_cache;
+    QHash<QString, QStringList> m_bodies; // procedure body text -> its statements
+};

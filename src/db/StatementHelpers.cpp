@@ -1,0 +1,108 @@
+#include "StatementHelpers.h"
+
+#include "Connection.h"
+#include "DbErrors.h"
+#include "MessageService.h"
+#include "Session.h"
+
+namespace {
+
+std::function<void(const QString&)>& failureHandler() {
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+Connection& connection() {
+    if (!gConn)
+        resetGlobalConnection(gConnStr);
+    return *gConn;
+}
+
+} // namespace
+
+void setConnectionFailureHandler(std::function<void(const QString& description)> handler) {
+    failureHandler() = std::move(handler);
+}
+
+void OpenConn() {
+    Connection& conn = connection();
+    if (conn.isOpen())
+        return;
+    AppError error;
+    if (!conn.open(&error) && failureHandler())
+        failureHandler()(error.description);
+}
+
+bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error) {
+    rs.reset();
+    if (!connection().isOpen())
+        OpenConn();
+    AppError failure;
+    rs = connection().execute(sql, &failure);
+    if (rs)
+        return true;
+    if (error)
+        *error = failure;
+    if (DbError::needsReconnect(failure.number)) {
+        // A lost link: start again with a fresh connection; the statement is not run again.
+        connection().close();
+        OpenConn();
+    }
+    return false;
+}
+
+bool OpenRs(RecordsetPtr& rs, const QString& sql) {
+    rs.reset();
+    if (!connection().isOpen())
+        OpenConn();
+    AppError failure;
+    rs = connection().execute(sql, &failure);
+    if (rs)
+        return true;
+    ShowErrorMessage(failure);
+    if (DbError::needsReconnect(failure.number)) {
+        connection().close();
+        OpenConn();
+    }
+    return false;
+}
+
+void CloseRs(RecordsetPtr& rs) {
+    rs.reset();
+}
+
+bool ExecSql(const QString& sql) {
+    OpenConn();
+    AppError failure;
+    if (connection().execute(sql, &failure))
+        return true;
+    ShowErrorMessage(failure);
+    return false;
+}
+
+QString SqlEscape(const QString& value) {
+    QString escaped = value;
+    return escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString SqlText(const QString& value) {
+    return QLatin1Char('\'') + SqlEscape(value) + QLatin1Char('\'');
+}
+
+QString RecordExistsStatement(const QString& table, const QString& field, const QString& value,
+                              const QString& extraCondition) {
+    QString sql = QStringLiteral("Select top 1 ") + field + QStringLiteral(" From ") + table +
+                  QStringLiteral(" Where ") + field + QStringLiteral("  Like") + SqlText(value);
+    if (!extraCondition.isEmpty())
+        sql += QStringLiteral(" And ") + extraCondition;
+    return sql;
+}
+
+bool RecordExists(const QString& table, const QString& field, const QString& value,
+                  const QString& extraCondition, AppError* error) {
+    RecordsetPtr rs;
+    const bool ok = OpenRsQuiet(rs, RecordExistsStatement(table, field, value, extraCondition), error);
+    const bool found = ok && rs && rs->RecordCount() > 0;
+    CloseRs(rs);
+    return found;
+}

@@ -1,0 +1,468 @@
+#include "TsqlAdapter.h"
+
+#include <QHash>
+#include <QSet>
+
+using Kind = SqlToken::Kind;
+
+namespace {
+
+bool isStatementStart(const SqlToken& t) {
+    static const QSet<QString> words = {QStringLiteral("SELECT"), QStringLiteral("INSERT"),
+                                        QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
+                                        QStringLiteral("EXEC"),   QStringLiteral("EXECUTE")};
+    return t.kind == Kind::Word && words.contains(t.text.toUpper());
+}
+
+QString syntaxError(const QString& near) {
+    return QStringLiteral("'%1' 附近有语法错误。").arg(near);
+}
+
+QVector<SqlTokens> splitTokens(const SqlTokens& tokens) {
+    QVector<SqlTokens> statements;
+    SqlTokens current;
+    QString firstWord;
+    SqlToken previous;
+    bool hasPrevious = false;
+    int depth = 0;
+    int blockDepth = 0; // BEGIN/CASE .. END inside CREATE TRIGGER
+    bool sawValues = false;
+    bool sawSelect = false; // INSERT .. SELECT has its one select
+
+    auto flush = [&] {
+        bool significant = false;
+        for (const SqlToken& t : current)
+            significant = significant || t.isSignificant();
+        if (significant)
+            statements.append(current);
+        current.clear();
+        firstWord.clear();
+        hasPrevious = false;
+        depth = 0;
+        blockDepth = 0;
+        sawValues = false;
+        sawSelect = false;
+    };
+
+    for (const SqlToken& t : tokens) {
+        if (t.isPunct(u';') && depth == 0 && blockDepth == 0) {
+            flush();
+            continue;
+        }
+        if (t.isSignificant()) {
+            if (hasPrevious && depth == 0 && isStatementStart(t) && firstWord != u"CREATE" &&
+                firstWord != u"WITH") {
+                bool continues = false;
+                if (previous.kind == Kind::Word) {
+                    const QString p = previous.text.toUpper();
+                    continues =
+                        p == u"UNION" || p == u"ALL" || p == u"EXCEPT" || p == u"INTERSECT" || p == u"ON";
+                }
+                if (t.isWord(u"SELECT") && (firstWord == u"INSERT" || firstWord == u"REPLACE") &&
+                    !sawValues && !sawSelect)
+                    continues = true;
+                if (!continues)
+                    flush();
+            }
+            if (firstWord.isEmpty())
+                firstWord = t.kind == Kind::Word ? t.text.toUpper() : QStringLiteral("?");
+            if (t.isPunct(u'('))
+                ++depth;
+            else if (t.isPunct(u')') && depth > 0)
+                --depth;
+            else if (t.isWord(u"VALUES"))
+                sawValues = true;
+            else if (t.isWord(u"SELECT") && depth == 0 && firstWord != u"SELECT")
+                sawSelect = true;
+            if (firstWord == u"CREATE") {
+                if (t.isWord(u"BEGIN") || t.isWord(u"CASE"))
+                    ++blockDepth;
+                else if (t.isWord(u"END") && blockDepth > 0)
+                    --blockDepth;
+            }
+            current.append(t);
+            previous = t;
+            hasPrevious = true;
+        } else {
+            current.append(t);
+        }
+    }
+    flush();
+    return statements;
+}
+
+// Token edits that keep indexes stable: removed tokens and text appended after a token.
+class Editor {
+public:
+    explicit Editor(SqlTokens tokens) : m_tokens(std::move(tokens)), m_removed(m_tokens.size(), false) {
+        for (int i = 0; i < m_tokens.size(); ++i)
+            if (m_tokens[i].isSignificant())
+                m_significant.append(i);
+    }
+
+    SqlTokens& tokens() { return m_tokens; }
+    int tokenCount() const { return int(m_tokens.size()); }
+    const QVector<int>& significant() const { return m_significant; }
+    const SqlToken& sig(int k) const { return m_tokens[m_significant[k]]; }
+    int sigCount() const { return int(m_significant.size()); }
+
+    void remove(int tokenIndex) {
+        m_removed[tokenIndex] = true;
+        // Take one following blank with it so "top 1 X" leaves no double blank.
+        if (tokenIndex + 1 < m_tokens.size() && m_tokens[tokenIndex + 1].kind == Kind::Blank)
+            m_removed[tokenIndex + 1] = true;
+    }
+    void removeOnly(int tokenIndex) { m_removed[tokenIndex] = true; }
+    void append(int tokenIndex, const QString& text) { m_suffix[tokenIndex] += text; }
+    bool isRemoved(int tokenIndex) const { return m_removed[tokenIndex]; }
+
+    QString render(int from, int to) const {
+        QString out;
+        for (int i = from; i < to && i < m_tokens.size(); ++i) {
+            if (!m_removed[i])
+                out += m_tokens[i].text;
+            out += m_suffix.value(i);
+        }
+        return out;
+    }
+    QString render() const { return render(0, int(m_tokens.size())); }
+
+private:
+    SqlTokens m_tokens;
+    QVector<bool> m_removed;
+    QHash<int, QString> m_suffix;
+    QVector<int> m_significant;
+};
+
+void renameFunctions(Editor& ed) {
+    static const QHash<QString, QString> names = {{QStringLiteral("GETDATE"), QStringLiteral("getdate")},
+                                                  {QStringLiteral("ISNULL"), QStringLiteral("ifnull")},
+                                                  {QStringLiteral("LEN"), QStringLiteral("length")}};
+    SqlTokens& tokens = ed.tokens();
+    for (int k = 0; k < ed.sigCount(); ++k) {
+        SqlToken& t = tokens[ed.significant()[k]];
+        if (t.kind == Kind::String && (t.text.startsWith(u'N') || t.text.startsWith(u'n'))) {
+            t.text.remove(0, 1);
+            continue;
+        }
+        if (t.kind != Kind::Word || k + 1 >= ed.sigCount() || !ed.sig(k + 1).isPunct(u'('))
+            continue;
+        const auto it = names.constFind(t.text.toUpper());
+        if (it != names.constEnd())
+            t.text = it.value();
+    }
+}
+
+// "select [distinct] top N ..." becomes "select [distinct] ... LIMIT N" at the end of that select.
+bool rewriteTop(Editor& ed, QString* error) {
+    for (int k = 0; k < ed.sigCount(); ++k) {
+        if (!ed.sig(k).isWord(u"SELECT"))
+            continue;
+        int t = k + 1;
+        while (t < ed.sigCount() && (ed.sig(t).isWord(u"DISTINCT") || ed.sig(t).isWord(u"ALL")))
+            ++t;
+        if (t >= ed.sigCount() || !ed.sig(t).isWord(u"TOP"))
+            continue;
+        int n = t + 1;
+        QString count;
+        int last = n;
+        if (n < ed.sigCount() && ed.sig(n).kind == Kind::Number) {
+            count = ed.sig(n).text;
+        } else if (n + 2 < ed.sigCount() && ed.sig(n).isPunct(u'(') && ed.sig(n + 1).kind == Kind::Number &&
+                   ed.sig(n + 2).isPunct(u')')) {
+            count = ed.sig(n + 1).text;
+            last = n + 2;
+        } else {
+            *error = syntaxError(QStringLiteral("TOP"));
+            return false;
+        }
+        if (last + 1 < ed.sigCount() &&
+            (ed.sig(last + 1).isWord(u"PERCENT") || ed.sig(last + 1).isWord(u"WITH"))) {
+            *error = QStringLiteral("嵌入式数据库不支持 TOP ... %1。").arg(ed.sig(last + 1).text);
+            return false;
+        }
+        for (int r = t; r <= last; ++r)
+            ed.remove(ed.significant()[r]);
+
+        // The end of this select: a closing parenthesis of its level, a set operator or the end.
+        int depth = 0;
+        int end = ed.sigCount();
+        for (int j = last + 1; j < ed.sigCount(); ++j) {
+            const SqlToken& s = ed.sig(j);
+            if (s.isPunct(u'(')) {
+                ++depth;
+            } else if (s.isPunct(u')')) {
+                if (depth == 0) {
+                    end = j;
+                    break;
+                }
+                --depth;
+            } else if (depth == 0 && (s.isWord(u"UNION") || s.isWord(u"EXCEPT") || s.isWord(u"INTERSECT"))) {
+                end = j;
+                break;
+            }
+        }
+        int anchor = end - 1;
+        while (anchor > k && ed.isRemoved(ed.significant()[anchor]))
+            --anchor;
+        ed.append(ed.significant()[anchor], QStringLiteral(" LIMIT ") + count);
+    }
+    return true;
+}
+
+struct FromItem {
+    QString table;
+    QString alias;
+};
+
+bool isClauseWord(const SqlToken& t) {
+    static const QSet<QString> words = {
+        QStringLiteral("JOIN"),  QStringLiteral("INNER"), QStringLiteral("LEFT"),  QStringLiteral("RIGHT"),
+        QStringLiteral("OUTER"), QStringLiteral("CROSS"), QStringLiteral("FULL"),  QStringLiteral("ON"),
+        QStringLiteral("WHERE"), QStringLiteral("WITH"),  QStringLiteral("USING"), QStringLiteral("NATURAL")};
+    return t.kind == Kind::Word && words.contains(t.text.toUpper());
+}
+
+bool isName(const SqlToken& t) {
+    return t.kind == Kind::Word || t.kind == Kind::QuotedName;
+}
+
+// Tables and aliases of a FROM list between significant positions [from, to).
+QVector<FromItem> parseFromList(const Editor& ed, int from, int to) {
+    QVector<FromItem> items;
+    bool tablePosition = true;
+    int depth = 0;
+    for (int k = from; k < to; ++k) {
+        const SqlToken& t = ed.sig(k);
+        if (t.isPunct(u'(')) {
+            ++depth;
+            continue;
+        }
+        if (t.isPunct(u')')) {
+            depth = qMax(0, depth - 1);
+            continue;
+        }
+        if (depth > 0)
+            continue;
+        if (t.isPunct(u',') || t.isWord(u"JOIN")) {
+            tablePosition = true;
+            continue;
+        }
+        if (!tablePosition || !isName(t) || isClauseWord(t))
+            continue;
+        FromItem item;
+        item.table = t.nameValue();
+        while (k + 2 < to && ed.sig(k + 1).isPunct(u'.') && isName(ed.sig(k + 2))) {
+            item.table = ed.sig(k + 2).nameValue();
+            k += 2;
+        }
+        if (k + 2 < to && ed.sig(k + 1).isWord(u"AS")) {
+            item.alias = ed.sig(k + 2).nameValue();
+            k += 2;
+        } else if (k + 1 < to && isName(ed.sig(k + 1)) && !isClauseWord(ed.sig(k + 1))) {
+            item.alias = ed.sig(k + 1).nameValue();
+            k += 1;
+        }
+        items.append(item);
+        tablePosition = false;
+    }
+    return items;
+}
+
+// First significant position in [from, to) of a word at parenthesis level 0, or -1.
+int findTopLevelWord(const Editor& ed, int from, int to, QStringView word) {
+    int depth = 0;
+    for (int k = from; k < to; ++k) {
+        const SqlToken& t = ed.sig(k);
+        if (t.isPunct(u'('))
+            ++depth;
+        else if (t.isPunct(u')'))
+            depth = qMax(0, depth - 1);
+        else if (depth == 0 && t.isWord(word))
+            return k;
+    }
+    return -1;
+}
+
+// Which table the target names in the FROM list, and how the list calls it.
+bool resolveTarget(const QVector<FromItem>& items, const QString& target, QString* table,
+                   QString* qualifier) {
+    for (const FromItem& item : items) {
+        if (!item.alias.isEmpty() && item.alias.compare(target, Qt::CaseInsensitive) == 0) {
+            *table = item.table;
+            *qualifier = item.alias;
+            return true;
+        }
+    }
+    for (const FromItem& item : items) {
+        if (item.table.compare(target, Qt::CaseInsensitive) == 0) {
+            *table = item.table;
+            *qualifier = item.alias.isEmpty() ? item.table : item.alias;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString quoteName(const QString& name) {
+    QString n = name;
+    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+// The rows of the FROM list that the target touches: "rowid IN (SELECT q.rowid FROM .. WHERE ..)".
+QString rowidFilter(const Editor& ed, const QString& qualifier, int fromSig, int whereSig) {
+    const int total = ed.tokenCount();
+    const int fromStart = ed.significant()[fromSig] + 1;
+    const int fromEnd = whereSig >= 0 ? ed.significant()[whereSig] : total;
+    QString filter = QStringLiteral("rowid IN (SELECT ") + quoteName(qualifier) +
+                     QStringLiteral(".rowid FROM ") + ed.render(fromStart, fromEnd).trimmed();
+    if (whereSig >= 0)
+        filter += QStringLiteral(" WHERE ") + ed.render(ed.significant()[whereSig] + 1, total).trimmed();
+    return filter + QLatin1Char(')');
+}
+
+// T-SQL's "Update T Set .. From T, U Where .." names the target again in the FROM list;
+// SQLite would join the table with itself, so the rows are picked by rowid instead.
+void rewriteUpdateFrom(Editor& ed, QString* sql) {
+    const int setSig = findTopLevelWord(ed, 1, ed.sigCount(), u"SET");
+    if (setSig < 2)
+        return;
+    const int fromSig = findTopLevelWord(ed, setSig + 1, ed.sigCount(), u"FROM");
+    if (fromSig < 0)
+        return;
+    const int whereSig = findTopLevelWord(ed, fromSig + 1, ed.sigCount(), u"WHERE");
+    const QString target = ed.sig(setSig - 1).nameValue();
+    QString table;
+    QString qualifier;
+    if (!resolveTarget(parseFromList(ed, fromSig + 1, whereSig >= 0 ? whereSig : ed.sigCount()), target,
+                       &table, &qualifier))
+        return; // SQLite's own UPDATE .. FROM serves
+    // "Set T.col=" loses its qualifier: SQLite names the assigned column alone.
+    int depth = 0;
+    for (int k = setSig + 1; k + 2 < fromSig; ++k) {
+        const SqlToken& t = ed.sig(k);
+        if (t.isPunct(u'('))
+            ++depth;
+        else if (t.isPunct(u')'))
+            depth = qMax(0, depth - 1);
+        const bool assignmentStart = depth == 0 && (k == setSig + 1 || ed.sig(k - 1).isPunct(u','));
+        if (assignmentStart && isName(t) && ed.sig(k + 1).isPunct(u'.') &&
+            (t.nameValue().compare(target, Qt::CaseInsensitive) == 0 ||
+             t.nameValue().compare(qualifier, Qt::CaseInsensitive) == 0)) {
+            ed.removeOnly(ed.significant()[k]);
+            ed.removeOnly(ed.significant()[k + 1]);
+        }
+    }
+    const QString assignments = ed.render(ed.significant()[setSig] + 1, ed.significant()[fromSig]).trimmed();
+    *sql = QStringLiteral("UPDATE ") + quoteName(table) + QStringLiteral(" SET ") + assignments +
+           QStringLiteral(" WHERE ") + rowidFilter(ed, qualifier, fromSig, whereSig);
+}
+
+// "Delete T Where .." gets its FROM; "Delete T From T, U Where .." picks rows by rowid.
+void rewriteDelete(Editor& ed, QString* sql) {
+    if (ed.sigCount() < 2 || ed.sig(1).isWord(u"FROM") || !isName(ed.sig(1)))
+        return;
+    const int fromSig = findTopLevelWord(ed, 2, ed.sigCount(), u"FROM");
+    if (fromSig < 0) {
+        ed.append(ed.significant()[0], QStringLiteral(" FROM"));
+        *sql = ed.render();
+        return;
+    }
+    const int whereSig = findTopLevelWord(ed, fromSig + 1, ed.sigCount(), u"WHERE");
+    QString table;
+    QString qualifier;
+    if (!resolveTarget(parseFromList(ed, fromSig + 1, whereSig >= 0 ? whereSig : ed.sigCount()),
+                       ed.sig(1).nameValue(), &table, &qualifier))
+        return;
+    *sql = QStringLiteral("DELETE FROM ") + quoteName(table) + QStringLiteral(" WHERE ") +
+           rowidFilter(ed, qualifier, fromSig, whereSig);
+}
+
+bool parseExec(const Editor& ed, AdaptedStatement* out, QString* error) {
+    int k = 1;
+    if (k >= ed.sigCount() || !isName(ed.sig(k))) {
+        *error = syntaxError(ed.sig(0).text);
+        return false;
+    }
+    out->kind = AdaptedStatement::Kind::Exec;
+    out->procedure = ed.sig(k).nameValue();
+    while (k + 2 < ed.sigCount() && ed.sig(k + 1).isPunct(u'.') && isName(ed.sig(k + 2))) {
+        out->procedure = ed.sig(k + 2).nameValue();
+        k += 2;
+    }
+    ++k;
+    while (k < ed.sigCount()) {
+        const SqlToken& t = ed.sig(k);
+        QString sign;
+        if ((t.isPunct(u'-') || t.isPunct(u'+')) && k + 1 < ed.sigCount() &&
+            ed.sig(k + 1).kind == Kind::Number) {
+            sign = t.text == u"-" ? QStringLiteral("-") : QString();
+            ++k;
+        }
+        const SqlToken& v = ed.sig(k);
+        if (v.kind == Kind::String) {
+            out->arguments.append(v.stringValue());
+        } else if (v.kind == Kind::Number) {
+            const QString number = sign + v.text;
+            bool ok = false;
+            const qlonglong whole = number.toLongLong(&ok);
+            out->arguments.append(ok ? QVariant(whole) : QVariant(number.toDouble()));
+        } else if (v.isWord(u"NULL")) {
+            out->arguments.append(QVariant());
+        } else if (v.kind == Kind::Word && !v.isWord(u"DEFAULT")) {
+            out->arguments.append(v.text); // T-SQL takes a bare word as text
+        } else {
+            *error = syntaxError(v.text);
+            return false;
+        }
+        ++k;
+        if (k < ed.sigCount()) {
+            if (!ed.sig(k).isPunct(u',') || k + 1 >= ed.sigCount()) {
+                *error = syntaxError(ed.sig(k).text);
+                return false;
+            }
+            ++k;
+        }
+    }
+    return true;
+}
+
+bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* error) {
+    Editor ed(tokens);
+    if (ed.sigCount() == 0)
+        return true;
+    const SqlToken& first = ed.sig(0);
+    if (first.isWord(u"EXEC") || first.isWord(u"EXECUTE"))
+        return parseExec(ed, out, error);
+    renameFunctions(ed);
+    if (!rewriteTop(ed, error))
+        return false;
+    out->kind = AdaptedStatement::Kind::Sql;
+    out->sql = ed.render().trimmed();
+    if (first.isWord(u"UPDATE"))
+        rewriteUpdateFrom(ed, &out->sql);
+    else if (first.isWord(u"DELETE"))
+        rewriteDelete(ed, &out->sql);
+    out->sql = out->sql.trimmed();
+    return true;
+}
+
+} // namespace
+
+bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error) {
+    out->clear();
+    for (const SqlTokens& statement : splitTokens(SqlTokenizer::tokenize(tsql))) {
+        AdaptedStatement adapted;
+        if (!adaptStatement(statement, &adapted, error))
+            return false;
+        out->append(adapted);
+    }
+    return true;
+}
+
+QStringList TsqlAdapter::splitStatements(const QString& tsql) {
+    QStringList out;
+    for (const SqlTokens& statement : splitTokens(SqlTokenizer::tokenize(tsql)))
+        out.append(SqlTokenizer::join(statement).trimmed());
+    return out;
+}

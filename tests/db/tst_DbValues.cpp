@@ -1,0 +1,212 @@
+#include "ConnectionString.h"
+#include "ProgramFolder.h"
+#include "Recordset.h"
+#include "SqlTrace.h"
+#include "StatementHelpers.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TstDbValues : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsetCursorAndFields();
+    void recordsetNullIsNotEmptyText();
+    void recordsetValueReadings();
+    void emptyRecordset();
+
+    void sqlTextDoublesQuotes();
+    void recordExistsStatementText();
+
+    void connectionStringKinds();
+    void connectionStringValues();
+    void odbcTextForSqlServer();
+    void odbcTextEscapesBraces();
+    void sqliteFileRelativeToProgramFolder();
+
+    void traceEscapesAndReadsBack();
+};
+
+void TstDbValues::recordsetCursorAndFields() {
+    Recordset rs({"DH", "XM"},
+                 {{QStringLiteral("1"), QStringLiteral("张三")}, {QStringLiteral("2"), QVariant()}});
+    QCOMPARE(rs.RecordCount(), 2);
+    QCOMPARE(rs.fieldCount(), 2);
+    QCOMPARE(rs.fieldIndex("xm"), 1);
+    QCOMPARE(rs.fieldIndex("nope"), -1);
+    QVERIFY(!rs.isEOF());
+    QCOMPARE(rs.text("xm"), QStringLiteral("张三"));
+    QCOMPARE(rs.text(0), QStringLiteral("1"));
+    rs.MoveNext();
+    QCOMPARE(rs.text("DH"), QStringLiteral("2"));
+    rs.MoveNext();
+    QVERIFY(rs.isEOF());
+    rs.MoveNext(); // stays at the end
+    QCOMPARE(rs.position(), 2);
+    QVERIFY(!rs.value(0).isValid()); // off the rows: null
+    rs.MoveFirst();
+    QCOMPARE(rs.text("DH"), QStringLiteral("1"));
+    QVERIFY(!rs.value("missing").isValid());
+    QVERIFY(!rs.value(7).isValid());
+}
+
+void TstDbValues::recordsetNullIsNotEmptyText() {
+    Recordset rs({"A", "B"}, {{QVariant(), QStringLiteral("")}});
+    QVERIFY(rs.isNull("A"));
+    QVERIFY(!rs.isNull("B"));
+    QCOMPARE(rs.text("A"), QString());
+    QCOMPARE(rs.text("B"), QString(""));
+    QVERIFY(rs.isNull(QStringLiteral("no such field")));
+}
+
+void TstDbValues::recordsetValueReadings() {
+    QCOMPARE(Recordset::asText(QVariant(12.5)), QStringLiteral("12.5"));
+    QCOMPARE(Recordset::asText(QVariant(3.0)), QStringLiteral("3"));
+    QCOMPARE(Recordset::asText(QVariant(qlonglong(42))), QStringLiteral("42"));
+    QCOMPARE(Recordset::asText(QVariant(true)), QStringLiteral("True"));
+    QCOMPARE(Recordset::asText(QVariant(QDateTime(QDate(2026, 12, 7), QTime(8, 5, 9)))),
+             QStringLiteral("2026-12-07 08:05:09"));
+
+    QCOMPARE(Recordset::asNumber(QVariant(QStringLiteral(" 12.25 "))), 12.25);
+    QCOMPARE(Recordset::asNumber(QVariant(QStringLiteral("abc"))), 0.0);
+    QCOMPARE(Recordset::asNumber(QVariant()), 0.0);
+    QVERIFY(Recordset::isNumeric(QVariant(QStringLiteral("1e3"))));
+    QVERIFY(!Recordset::isNumeric(QVariant(QStringLiteral(""))));
+    QVERIFY(!Recordset::isNumeric(QVariant()));
+
+    QCOMPARE(Recordset::asDateTime(QVariant(QStringLiteral("2026-12-07 08:30:00"))),
+             QDateTime(QDate(2026, 12, 7), QTime(8, 30)));
+    QCOMPARE(Recordset::asDateTime(QVariant(QStringLiteral("2026-12-07 08:30:00.250"))),
+             QDateTime(QDate(2026, 12, 7), QTime(8, 30, 0, 250)));
+    QCOMPARE(Recordset::asDateTime(QVariant(QStringLiteral("2026-12-07"))),
+             QDateTime(QDate(2026, 12, 7), QTime(0, 0)));
+    QVERIFY(!Recordset::asDateTime(QVariant(QStringLiteral("not a date"))).isValid());
+    QVERIFY(!Recordset::asDateTime(QVariant()).isValid());
+
+    for (const QVariant& yes :
+         {QVariant(true), QVariant(-1), QVariant(qlonglong(1)), QVariant(QStringLiteral("1")),
+          QVariant(QStringLiteral("True")), QVariant(QStringLiteral("-1"))})
+        QVERIFY2(Recordset::asBoolean(yes), qPrintable(yes.toString()));
+    for (const QVariant& no : {QVariant(false), QVariant(0), QVariant(QStringLiteral("0")),
+                               QVariant(QStringLiteral("false")), QVariant(QStringLiteral("")), QVariant()})
+        QVERIFY2(!Recordset::asBoolean(no), qPrintable(no.toString()));
+}
+
+void TstDbValues::emptyRecordset() {
+    Recordset rs;
+    QCOMPARE(rs.RecordCount(), 0);
+    QVERIFY(rs.isEOF());
+    QVERIFY(rs.isBOF());
+    QCOMPARE(rs.text(0), QString());
+}
+
+void TstDbValues::sqlTextDoublesQuotes() {
+    QCOMPARE(SqlText("O'Brien"), QStringLiteral("'O''Brien'"));
+    QCOMPARE(SqlText("检验科"), QStringLiteral("'检验科'"));
+    QCOMPARE(SqlText(""), QStringLiteral("''"));
+    QCOMPARE(SqlEscape("a''b'"), QStringLiteral("a''''b''"));
+    QCOMPARE(SqlEscape("x\ny;--"), QStringLiteral("x\ny;--"));
+}
+
+void TstDbValues::recordExistsStatementText() {
+    QCOMPARE(RecordExistsStatement("DAGL_ZD", "DM", "ZXKS", ""),
+             QStringLiteral("Select top 1 DM From DAGL_ZD Where DM  Like'ZXKS'"));
+    QCOMPARE(RecordExistsStatement("DAGL_ZD", "DM", "ZXKS", "ZD_TYPE='1'"),
+             QStringLiteral("Select top 1 DM From DAGL_ZD Where DM  Like'ZXKS' And ZD_TYPE='1'"));
+    QCOMPARE(RecordExistsStatement("CS", "DMMC", "O'Brien", ""),
+             QStringLiteral("Select top 1 DMMC From CS Where DMMC  Like'O''Brien'"));
+}
+
+void TstDbValues::connectionStringKinds() {
+    using K = ConnectionString::Kind;
+    QCOMPARE(ConnectionString::parse("").kind(), K::Empty);
+    QCOMPARE(
+        ConnectionString::parse("Provider=sqloledb;Data Source=s;Initial Catalog=d;User ID=u;Password=p;")
+            .kind(),
+        K::SqlServer);
+    QCOMPARE(ConnectionString::parse("provider=SQLOLEDB.1;server=s").kind(), K::SqlServer);
+    QCOMPARE(ConnectionString::parse("PROVIDER=sqlite;DATA SOURCE=x.db;").kind(), K::SQLite);
+    QCOMPARE(ConnectionString::parse("Provider=Oracle;Data Source=x").kind(), K::Unknown);
+    QCOMPARE(ConnectionString::parse("Data Source=x").kind(), K::Unknown);
+}
+
+void TstDbValues::connectionStringValues() {
+    const ConnectionString cs = ConnectionString::parse(
+        "Provider=sqloledb;data source = srv ;INITIAL CATALOG=orvadata;uid=sa;Password=;");
+    QCOMPARE(cs.value("Data Source"), QStringLiteral("srv"));
+    QCOMPARE(cs.value("database"), QStringLiteral("orvadata"));
+    QCOMPARE(cs.value("User ID"), QStringLiteral("sa"));
+    QVERIFY(cs.contains("pwd"));
+    QCOMPARE(cs.value("Password"), QString());
+    const ConnectionString quoted =
+        ConnectionString::parse("Provider=SQLite;Data Source=\"a;b.db\";Busy Timeout=250");
+    QCOMPARE(quoted.value("data source"), QStringLiteral("a;b.db"));
+    QCOMPARE(quoted.busyTimeoutMs(), 250);
+    QCOMPARE(ConnectionString::parse("Provider=SQLite;Data Source=x").busyTimeoutMs(), 10000);
+}
+
+void TstDbValues::odbcTextForSqlServer() {
+    QCOMPARE(ConnectionString::parse("Provider=sqloledb;Data Source=PC01;Initial Catalog=orvadata;User ID=sa;"
+                                     "Password=123;")
+                 .odbcConnectionText(),
+             QStringLiteral("DRIVER={FreeTDS};SERVER=PC01;DATABASE=orvadata;UID=sa;PWD=123;TDS_Version=7.3;"
+                            "ClientCharset=UTF-8;"));
+    QCOMPARE(
+        ConnectionString::parse("Provider=sqloledb;Data Source=10.0.0.5,1444;Initial Catalog=h;User ID=sa;"
+                                "Password=;")
+            .odbcConnectionText(),
+        QStringLiteral("DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1444;DATABASE=h;UID=sa;PWD=;TDS_Version=7.3;"
+                       "ClientCharset=UTF-8;"));
+    QVERIFY(ConnectionString::parse("Provider=sqloledb;Data Source=(local);")
+                .odbcConnectionText()
+                .contains("SERVER=localhost;"));
+}
+
+void TstDbValues::odbcTextEscapesBraces() {
+    QCOMPARE(ConnectionString::odbcValue("plain"), QStringLiteral("plain"));
+    QCOMPARE(ConnectionString::odbcValue("a}b"), QStringLiteral("{a}}b}"));
+    QCOMPARE(ConnectionString::odbcValue("x=1"), QStringLiteral("{x=1}"));
+    QCOMPARE(ConnectionString::odbcValue(" pad"), QStringLiteral("{ pad}"));
+    const QString text =
+        ConnectionString::parse("Provider=sqloledb;Data Source=s;User ID=u;Password='p;w{d}'")
+            .odbcConnectionText();
+    QVERIFY2(text.contains("PWD={p;w{d}}};"), qPrintable(text));
+}
+
+void TstDbValues::sqliteFileRelativeToProgramFolder() {
+    QTemporaryDir dir;
+    ProgramFolder::setOverride(dir.path());
+    QCOMPARE(ConnectionString::parse("Provider=SQLite;Data Source=hospital.db;").sqliteFile(),
+             QDir(dir.path()).filePath("hospital.db"));
+    QCOMPARE(ConnectionString::parse("Provider=SQLite;Data Source=/data/h.db;").sqliteFile(),
+             QStringLiteral("/data/h.db"));
+    ProgramFolder::setOverride({});
+}
+
+void TstDbValues::traceEscapesAndReadsBack() {
+    const QString statement = "Update CS Set DMMC='a\\n'\nDelete CS\r\n\tWhere x='\\'";
+    const QString escaped = SqlTrace::escape(statement);
+    QVERIFY(!escaped.contains('\n'));
+    QVERIFY(!escaped.contains('\t'));
+    QCOMPARE(SqlTrace::unescape(escaped), statement);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("trace.log");
+    qputenv("YJGL_SQL_TRACE", file.toLocal8Bit());
+    const QDateTime at(QDate(2026, 12, 7), QTime(8, 0, 1, 5));
+    SqlTrace::record(statement, at, 17);
+    SqlTrace::record("select 1", at.addSecs(1), 0);
+    qunsetenv("YJGL_SQL_TRACE");
+    SqlTrace::record("not traced", at, 0);
+
+    const QVector<SqlTrace::Entry> entries = SqlTrace::read(file);
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].time, at);
+    QCOMPARE(entries[0].elapsedMs, 17);
+    QCOMPARE(entries[0].statement, statement);
+    QCOMPARE(SqlTrace::readStatements(file), (QStringList{statement, "select 1"}));
+}
+
+QTEST_APPLESS_MAIN(TstDbValues)
+#include "tst_DbValues.moc"

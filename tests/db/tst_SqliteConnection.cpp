@@ -1,0 +1,461 @@
+#include "Clock.h"
+#include "Connection.h"
+#include "DbErrors.h"
+#include "DbTestDatabase.h"
+#include "FakeMessageService.h"
+#include "SqlTrace.h"
+#include "StatementHelpers.h"
+#include "TestFolder.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <atomic>
+#include <sqlite3.h>
+#include <thread>
+
+class TstSqliteConnection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void openingMissingFileFailsAndCreatesNothing();
+    void openingCorruptFileFailsAndChangesNothing();
+    void unknownOrEmptyConnectionStringGoesToFailureHandler();
+
+    void openRsGivesClientSideRecordset();
+    void textComparisonIgnoresLetterCase();
+    void serverTimeFromSysobjects();
+    void nextNumberStatementWithTopAndOrder();
+
+    void execProcedureGivesRowsOfLastSelect();
+    void execProcedureMissingArgumentsAreNull();
+    void execUnknownProcedureOrTooManyArguments();
+    void failingProcedureUndoesItsOwnWrites();
+    void executionInTransactionCommitsOrRollsBack();
+    void sameDocumentIsNeverExecutedTwice();
+
+    void updateWithRepeatedTargetAndDeleteWithoutFrom();
+    void batchOfStatementsIsOneUnit();
+    void rejectedStatementShowsCommonMessageAndKeepsConnection();
+    void valuesWithQuotesStayValues();
+
+    void transactionsBeginCommitRollback();
+    void closedConnectionGives3704();
+    void lockedDatabaseTimesOutAndChangesNothing();
+    void lostDatabaseIsReopenedOnceItIsBack();
+    void traceRecordsStatementsAsBuilt();
+
+private:
+    QString count(const QString& sql) const { return DbTestDatabase::scalar(m_file, sql); }
+
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    QStringList m_failures; // descriptions handed to the connection-failure handler
+    QString m_file;
+    QString m_connStr;
+};
+
+void TstSqliteConnection::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+    m_failures.clear();
+    setConnectionFailureHandler([this](const QString& description) { m_failures << description; });
+    m_file = m_folder->file("hospital.db");
+    m_connStr = DbTestDatabase::create(m_file);
+    QVERIFY(!m_connStr.isEmpty());
+    QVERIFY(DbTestDatabase::run(m_file,
+                                {"INSERT INTO sys_procedures VALUES('P_Fail', '@V', "
+                                 "'UPDATE CS SET DMMC = @V; INSERT INTO DAGL_ZD VALUES(''NEW'',''x'',''0''); "
+                                 "SELECT yj_raise(''处理失败：'' || @V) WHERE 1')"}));
+    resetGlobalConnection(m_connStr);
+    OpenConn();
+    QVERIFY(gConn->isOpen());
+}
+
+void TstSqliteConnection::cleanup() {
+    if (gConn)
+        gConn->close();
+    setConnectionFailureHandler({});
+    Clock::setFixedNow({});
+    m_messages.reset();
+    m_folder.reset();
+}
+
+void TstSqliteConnection::openingMissingFileFailsAndCreatesNothing() {
+    const QString missing = m_folder->file("nothere.db");
+    Connection conn;
+    conn.setConnectionString("Provider=SQLite;Data Source=" + missing + ";");
+    AppError error;
+    QVERIFY(!conn.open(&error));
+    QCOMPARE(error.number, DbError::BrokenLink);
+    QVERIFY2(error.description.contains("nothere.db"), qPrintable(error.description));
+    QVERIFY(!error.source.isEmpty());
+    QVERIFY(!QFile::exists(missing));
+    QVERIFY(!conn.isOpen());
+}
+
+void TstSqliteConnection::openingCorruptFileFailsAndChangesNothing() {
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char('A' + i % 26));
+    m_folder->writeBytes("broken.db", garbage);
+    resetGlobalConnection("Provider=SQLite;Data Source=" + m_folder->file("broken.db") + ";");
+    OpenConn();
+    QVERIFY(!gConn->isOpen());
+    QCOMPARE(m_failures.size(), 1);
+    QVERIFY2(m_failures[0].contains("broken.db"), qPrintable(m_failures[0]));
+
+    RecordsetPtr rs;
+    QVERIFY(!OpenRs(rs, "select * from CS"));
+    QVERIFY(!rs);
+    QVERIFY(m_messages->count() >= 1);
+    QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
+    QCOMPARE(m_folder->readBytes("broken.db"), garbage);
+    QVERIFY(!QFile::exists(m_folder->file("broken.db-wal")));
+}
+
+void TstSqliteConnection::unknownOrEmptyConnectionStringGoesToFailureHandler() {
+    resetGlobalConnection("Provider=Oracle;Data Source=x;");
+    OpenConn();
+    QCOMPARE(m_failures.size(), 1);
+    QVERIFY(m_failures[0].contains("Oracle"));
+    AppError error;
+    QVERIFY(!gConn->open(&error));
+    QCOMPARE(error.number, DbError::NoProvider);
+
+    resetGlobalConnection("");
+    OpenConn();
+    QCOMPARE(m_failures.size(), 2);
+    QVERIFY(!m_failures[1].isEmpty());
+    QVERIFY(!ExecSql("select 1"));
+    QVERIFY(m_messages->last().text.startsWith(QStringLiteral("错误号：  3704\r\n\r\n错误描述：")));
+}
+
+void TstSqliteConnection::openRsGivesClientSideRecordset() {
+    RecordsetPtr rs;
+    QVERIFY(
+        OpenRs(rs, "select id, DMMC, NULL AS empty_value, '' AS blank, 12.5 AS price from CS order by id"));
+    QVERIFY(rs);
+    QCOMPARE(rs->RecordCount(), 2);
+    QCOMPARE(rs->fieldName(1), QStringLiteral("DMMC"));
+    QCOMPARE(rs->text("dmmc"), QStringLiteral("检验科"));
+    QVERIFY(rs->isNull("EMPTY_VALUE"));
+    QVERIFY(!rs->isNull("blank"));
+    QCOMPARE(rs->text("blank"), QString(""));
+    QCOMPARE(rs->number("price"), 12.5);
+    QCOMPARE(rs->number("id"), 1.0);
+    rs->MoveNext();
+    QCOMPARE(rs->text(1), QStringLiteral("放射科"));
+    rs->MoveNext();
+    QVERIFY(rs->isEOF());
+    CloseRs(rs);
+    QVERIFY(!rs);
+    CloseRs(rs); // twice: nothing happens
+    QCOMPARE(m_messages->count(), 0);
+
+    QVERIFY(OpenRs(rs, "select * from CS where 1=0"));
+    QCOMPARE(rs->RecordCount(), 0);
+    QVERIFY(rs->isEOF());
+    QCOMPARE(rs->fieldCount(), 4);
+    // A statement without rows still gives an (empty) recordset.
+    QVERIFY(OpenRs(rs, "Update CS Set DM=DM Where id=1"));
+    QCOMPARE(rs->RecordCount(), 0);
+}
+
+void TstSqliteConnection::textComparisonIgnoresLetterCase() {
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "Select DMMC FROM CS WHERE ControlID Like'zxks'"));
+    QCOMPARE(rs->RecordCount(), 2);
+    QVERIFY(OpenRs(rs, "select * from CS where DM='jyk'"));
+    QCOMPARE(rs->RecordCount(), 1);
+    QVERIFY(OpenRs(rs, "select * from CS where DM like 'j%'"));
+    QCOMPARE(rs->RecordCount(), 1);
+}
+
+void TstSqliteConnection::serverTimeFromSysobjects() {
+    Clock::setFixedNow(QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)));
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "SELECT top 1 GETDATE() FROM sysobjects"));
+    QCOMPARE(rs->RecordCount(), 1);
+    QCOMPARE(rs->text(0), QStringLiteral("2026-12-07 09:15:30"));
+    QCOMPARE(rs->dateTime(0), QDateTime(QDate(2026, 12, 7), QTime(9, 15, 30)));
+}
+
+void TstSqliteConnection::nextNumberStatementWithTopAndOrder() {
+    QVERIFY(DbTestDatabase::run(
+        m_file, {"CREATE TABLE MZ_FYDJ(id INTEGER PRIMARY KEY, FYDH TEXT, FYRQ TEXT)",
+                 "INSERT INTO MZ_FYDJ(FYDH,FYRQ) VALUES('202612070001','2026-12-07 08:00:00'),"
+                 "('202612070002','2026-12-07 09:00:00'),('202612080001','2026-12-08 01:00:00')"}));
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select top 1 FYDH From MZ_FYDJ Where FYRQ Between '2026-12-07 00:00:00' and "
+                       "'2026-12-07 23:59:59' order by id desc"));
+    QCOMPARE(rs->RecordCount(), 1);
+    QCOMPARE(rs->text("FYDH"), QStringLiteral("202612070002"));
+}
+
+void TstSqliteConnection::execProcedureGivesRowsOfLastSelect() {
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "Exec Get_YJMX '检验科','D1'"));
+    QCOMPARE(rs->fieldNames(), (QStringList{"BM", "PM", "SL"}));
+    QCOMPARE(rs->RecordCount(), 2);
+    QCOMPARE(rs->text("PM"), QStringLiteral("血常规"));
+    rs->MoveNext();
+    QCOMPARE(rs->text("BM"), QStringLiteral("x002"));
+    QCOMPARE(rs->number("SL"), 2.0);
+
+    // Straight through the connection, procedure name in any letter case.
+    AppError error;
+    RecordsetPtr direct = gConn->execute("EXEC get_yjmx '放射科','d1'", &error);
+    QVERIFY(direct);
+    QCOMPARE(direct->RecordCount(), 1);
+}
+
+void TstSqliteConnection::execProcedureMissingArgumentsAreNull() {
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "Exec Get_YJMX '检验科'"));
+    QCOMPARE(rs->RecordCount(), 0);
+    QCOMPARE(rs->fieldCount(), 3);
+}
+
+void TstSqliteConnection::execUnknownProcedureOrTooManyArguments() {
+    RecordsetPtr rs;
+    QVERIFY(!OpenRs(rs, "exec NoSuchProc 'a'"));
+    QVERIFY(!rs);
+    QVERIFY2(m_messages->last().text.contains("NoSuchProc"), qPrintable(m_messages->last().text));
+    QVERIFY(m_messages->last().text.startsWith(QStringLiteral("错误号：  -2147217900\r\n\r\n")));
+    QVERIFY(!ExecSql("exec Get_YJMX 'a','b','c'"));
+    QVERIFY(m_messages->last().text.contains("Get_YJMX"));
+    QVERIFY(gConn->isOpen());
+}
+
+void TstSqliteConnection::failingProcedureUndoesItsOwnWrites() {
+    QVERIFY(!ExecSql("exec P_Fail 'changed'"));
+    QCOMPARE(m_messages->count(), 1);
+    const auto box = m_messages->last();
+    QCOMPARE(box.title, QStringLiteral("系统提示"));
+    QCOMPARE(box.icon, MsgIcon::Exclamation);
+    QCOMPARE(box.text,
+             QStringLiteral(
+                 "错误号：  -2147217900\r\n\r\n错误描述：处理失败：changed\r\n\r\n错误来源：yjgl SQLite"));
+    QCOMPARE(count("select count(*) from CS where DMMC='changed'"), QStringLiteral("0"));
+    QCOMPARE(count("select count(*) from DAGL_ZD"), QStringLiteral("1"));
+    QVERIFY(!gConn->inTransaction());
+}
+
+void TstSqliteConnection::executionInTransactionCommitsOrRollsBack() {
+    const QString insert =
+        "Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) Values('202612070001','D1','张三','李四',"
+        "'检验科','王五')";
+    // Success: the row and the executed flags stay.
+    QVERIFY(gConn->beginTrans());
+    QVERIFY(gConn->execute(insert));
+    QVERIFY(gConn->execute("Exec P_YJZX 'D1','检验科'"));
+    QVERIFY(gConn->commitTrans());
+    QCOMPARE(count("select count(*) from MZ_YJZX"), QStringLiteral("1"));
+    QCOMPARE(count("select group_concat(BM) from MZ_KFDJMX where ZXBZ=1"), QStringLiteral("X001,x002"));
+
+    // Failure: nothing of 放射科 to execute on D2; the procedure fails, the caller rolls back.
+    QVERIFY(gConn->beginTrans());
+    QVERIFY(gConn->execute(insert));
+    AppError error;
+    QVERIFY(!gConn->execute("Exec P_YJZX 'D2','放射科'", &error));
+    QCOMPARE(error.description, QStringLiteral("该单据已执行，不能重复执行！"));
+    QVERIFY(gConn->inTransaction()); // the caller's transaction survives the failed procedure
+    RecordsetPtr inside = gConn->execute("select count(*) from MZ_YJZX");
+    QCOMPARE(inside->text(0), QStringLiteral("2"));
+    QVERIFY(gConn->rollbackTrans());
+    QCOMPARE(count("select count(*) from MZ_YJZX"), QStringLiteral("1"));
+}
+
+void TstSqliteConnection::sameDocumentIsNeverExecutedTwice() {
+    // Two workstations on one file at the same moment.
+    std::atomic<int> succeeded{0};
+    std::atomic<int> failed{0};
+    auto workstation = [&] {
+        Connection conn;
+        conn.setConnectionString(
+            QStringLiteral("Provider=SQLite;Data Source=%1;Busy Timeout=5000;").arg(m_file));
+        if (!conn.open())
+            return;
+        if (conn.execute("Exec P_YJZX 'D1','检验科'"))
+            ++succeeded;
+        else
+            ++failed;
+    };
+    std::thread a(workstation);
+    std::thread b(workstation);
+    a.join();
+    b.join();
+    QCOMPARE(succeeded.load(), 1);
+    QCOMPARE(failed.load(), 1);
+    // Another department still has its part of the document to execute.
+    QVERIFY(ExecSql("Exec P_YJZX 'D1','放射科'"));
+}
+
+void TstSqliteConnection::updateWithRepeatedTargetAndDeleteWithoutFrom() {
+    QVERIFY(ExecSql("Update MZ_KFDJMX Set TYBZ=1 From MZ_KFDJMX,YF_YPML Where MZ_KFDJMX.BM=YF_YPML.YPBM AND  "
+                    "MZ_KFDJMX.DH='D1' And YF_YPML.ZXKS='检验科'"));
+    QCOMPARE(count("select group_concat(BM) from MZ_KFDJMX where TYBZ=1"), QStringLiteral("X001,x002"));
+    QVERIFY(ExecSql("Delete CS Where id Like'1'"));
+    QCOMPARE(count("select group_concat(DMMC) from CS"), QStringLiteral("放射科"));
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void TstSqliteConnection::batchOfStatementsIsOneUnit() {
+    QVERIFY(ExecSql(" Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','CSK','超声科')\n"
+                    "Update CS Set DMMC='检验科一',DM='JYKY' Where ID=1\n"));
+    QCOMPARE(count("select count(*) from CS"), QStringLiteral("3"));
+    QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("检验科一"));
+
+    // The second statement fails: the first one's insert is undone as well.
+    QVERIFY(!ExecSql(" Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','XDT','心电图室')\n"
+                     "Update NoSuchTable Set a=1\n"));
+    QCOMPARE(count("select count(*) from CS"), QStringLiteral("3"));
+    QVERIFY(m_messages->last().text.contains("NoSuchTable"));
+    QVERIFY(!gConn->inTransaction());
+
+    QVERIFY(ExecSql("Delete DAGL_ZD Where DM Like'ZXKS'\nDelete CS Where ControlID Like'ZXKS'"));
+    QCOMPARE(count("select count(*) from CS") + count("select count(*) from DAGL_ZD"), QStringLiteral("00"));
+}
+
+void TstSqliteConnection::rejectedStatementShowsCommonMessageAndKeepsConnection() {
+    Connection* before = gConn;
+    RecordsetPtr rs;
+    QVERIFY(!OpenRs(rs, "select * from NoSuchTable"));
+    QVERIFY(!rs);
+    QCOMPARE(m_messages->count(), 1);
+    QVERIFY(m_messages->last().text.contains("NoSuchTable"));
+    QVERIFY(m_messages->last().text.contains(QStringLiteral("错误来源：yjgl SQLite")));
+    QVERIFY(m_failures.isEmpty());
+    QCOMPARE(gConn, before);
+    QVERIFY(gConn->isOpen());
+    QVERIFY(!ExecSql("Insert Into CS(nope) Values('x')"));
+    QCOMPARE(m_messages->count(), 2);
+    QVERIFY(OpenRs(rs, "select count(*) from CS"));
+    QCOMPARE(rs->text(0), QStringLiteral("2"));
+}
+
+void TstSqliteConnection::valuesWithQuotesStayValues() {
+    const QString name = "O'Brien'; Delete CS\nselect '";
+    QVERIFY(ExecSql("Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','OB'," + SqlText(name) + ")"));
+    QCOMPARE(count("select count(*) from CS"), QStringLiteral("3"));
+    QVERIFY(RecordExists("CS", "DMMC", name, ""));
+    QVERIFY(RecordExists("CS", "DMMC", "o'brien%", "ControlID='ZXKS'"));
+    QVERIFY(!RecordExists("CS", "DMMC", "O'Brien%", "ControlID='none'"));
+    AppError error;
+    QVERIFY(!RecordExists("NoSuchTable", "DM", "x", "", &error));
+    QCOMPARE(error.number, DbError::StatementFailed);
+    QCOMPARE(m_messages->count(), 0); // RecordExists hands errors to its caller
+}
+
+void TstSqliteConnection::transactionsBeginCommitRollback() {
+    QVERIFY(gConn->beginTrans());
+    QVERIFY(gConn->inTransaction());
+    AppError error;
+    QVERIFY(!gConn->beginTrans(&error));
+    QVERIFY(!error.description.isEmpty());
+    QVERIFY(ExecSql("Insert into CS(DMMC) Values ('临时')"));
+    QVERIFY(gConn->rollbackTrans());
+    QCOMPARE(count("select count(*) from CS"), QStringLiteral("2"));
+    QVERIFY(gConn->beginTrans());
+    QVERIFY(ExecSql("Insert into CS(DMMC) Values ('保留')"));
+    QVERIFY(gConn->commitTrans());
+    QCOMPARE(count("select count(*) from CS"), QStringLiteral("3"));
+    QVERIFY(!gConn->commitTrans(&error));
+    QVERIFY(!gConn->rollbackTrans(&error));
+
+    // Closing rolls an open transaction back.
+    QVERIFY(gConn->beginTrans());
+    QVERIFY(ExecSql("Insert into CS(DMMC) Values ('丢弃')"));
+    gConn->close();
+    QCOMPARE(count("select count(*) from CS"), QStringLiteral("3"));
+}
+
+void TstSqliteConnection::closedConnectionGives3704() {
+    gConn->close();
+    AppError error;
+    QVERIFY(!gConn->execute("select 1", &error));
+    QCOMPARE(error.number, DbError::ClosedObject);
+    QVERIFY(!gConn->beginTrans(&error));
+    QCOMPARE(error.number, DbError::ClosedObject);
+    // OpenRs opens the closed connection first.
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select count(*) from CS"));
+    QVERIFY(gConn->isOpen());
+}
+
+void TstSqliteConnection::lockedDatabaseTimesOutAndChangesNothing() {
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open_v2(m_file.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE CS SET DMMC='他站' WHERE id=2", nullptr, nullptr,
+                          nullptr),
+             SQLITE_OK);
+
+    QVERIFY(!ExecSql("Update CS Set DMMC='本站' Where ID=1"));
+    QCOMPARE(m_messages->count(), 1);
+    QVERIFY(m_messages->last().text.startsWith(QStringLiteral("错误号：  -2147217871\r\n")));
+    QVERIFY(!ExecSql("exec P_YJZX 'D1','检验科'"));
+    // Reading still works while the other workstation writes.
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
+    QCOMPARE(rs->text(0), QStringLiteral("检验科"));
+
+    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    QCOMPARE(count("select count(*) from MZ_KFDJMX where ZXBZ=1"), QStringLiteral("0"));
+    QVERIFY(ExecSql("Update CS Set DMMC='本站' Where ID=1"));
+    QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("本站"));
+}
+
+void TstSqliteConnection::lostDatabaseIsReopenedOnceItIsBack() {
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select count(*) from CS"));
+    const QString away = m_folder->file("elsewhere.db");
+    QVERIFY(QFile::rename(m_file, away));
+
+    QVERIFY(!OpenRs(rs, "select count(*) from CS"));
+    QVERIFY(!rs);
+    QCOMPARE(m_messages->count(), 1);
+    QVERIFY2(m_messages->last().text.startsWith(QStringLiteral("错误号：  -2147467259\r\n")),
+             qPrintable(m_messages->last().text));
+    QVERIFY(!gConn->isOpen());       // closed and reopening failed:
+    QCOMPARE(m_failures.size(), 1);  // the settings dialog's place
+    QVERIFY(!QFile::exists(m_file)); // and no empty database was made
+
+    QVERIFY(!ExecSql("Update CS Set DMMC='x'"));
+
+    QVERIFY(QFile::rename(away, m_file));
+    QVERIFY(OpenRs(rs, "select count(*) from CS"));
+    QCOMPARE(rs->text(0), QStringLiteral("2"));
+    QVERIFY(ExecSql("Update CS Set DMMC='回来了' Where ID=1"));
+    QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("回来了"));
+}
+
+void TstSqliteConnection::traceRecordsStatementsAsBuilt() {
+    const QString trace = m_folder->file("trace.log");
+    qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
+    const QString batch = "Delete CS Where id Like'1'\nDelete CS Where id Like'2'";
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "SELECT top 1 GETDATE() FROM sysobjects"));
+    QVERIFY(ExecSql(batch));
+    QVERIFY(!ExecSql("select * from NoSuchTable"));
+    QVERIFY(gConn->execute("exec Get_YJMX 'O''Brien','D1'"));
+    qunsetenv("YJGL_SQL_TRACE");
+    QVERIFY(ExecSql("select 1"));
+
+    const QVector<SqlTrace::Entry> entries = SqlTrace::read(trace);
+    QCOMPARE(SqlTrace::readStatements(trace),
+             (QStringList{"SELECT top 1 GETDATE() FROM sysobjects", batch, "select * from NoSuchTable",
+                          "exec Get_YJMX 'O''Brien','D1'"}));
+    for (const SqlTrace::Entry& e : entries) {
+        QVERIFY(e.time.isValid());
+        QVERIFY(e.elapsedMs >= 0);
+        QVERIFY(qAbs(e.time.secsTo(QDateTime::currentDateTime())) < 60);
+    }
+}
+
+QTEST_GUILESS_MAIN(TstSqliteConnection)
+#include "tst_SqliteConnection.moc"

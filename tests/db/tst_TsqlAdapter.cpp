@@ -1,0 +1,311 @@
+#include "SqlTokenizer.h"
+#include "TsqlAdapter.h"
+
+#include <QtTest>
+
+namespace {
+
+// Adapts a text that must give exactly one plain statement and returns its SQLite text.
+QString adaptOne(const QString& tsql) {
+    QVector<AdaptedStatement> out;
+    QString error;
+    if (!TsqlAdapter::adapt(tsql, &out, &error))
+        return QStringLiteral("ERROR: ") + error;
+    if (out.size() != 1)
+        return QStringLiteral("COUNT: %1").arg(out.size());
+    return out.first().kind == AdaptedStatement::Kind::Sql ? out.first().sql : QStringLiteral("EXEC");
+}
+
+} // namespace
+
+class TstTsqlAdapter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tokenizerKnowsLiteralsNamesAndComments();
+    void tokenizerRunsUnterminatedLiteralToTheEnd();
+    void splitOnSemicolonsKeepsQuotedSemicolons();
+
+    void unchangedStatements_data();
+    void unchangedStatements();
+    void topBecomesLimit_data();
+    void topBecomesLimit();
+    void topWithPercentIsRefused();
+    void functionsGetSqliteSpellings();
+    void updateWithTargetRepeatedInFromList();
+    void updateFromWithAliasAndQualifiedAssignment();
+    void updateFromOtherTableStaysNative();
+    void deleteWithoutFrom();
+    void deleteWithFromList();
+
+    void execWithQuotedArguments();
+    void execArgumentKinds();
+    void execWithoutArguments();
+    void execSyntaxErrors();
+
+    void batchJoinedByLineFeeds();
+    void batchSplitsNotInsideSubqueriesOrInsertSelect();
+    void valuesCannotChangeTheStatement();
+    void createTriggerIsOneStatement();
+};
+
+void TstTsqlAdapter::tokenizerKnowsLiteralsNamesAndComments() {
+    const SqlTokens tokens =
+        SqlTokenizer::tokenize(u"select [a b],\"c\"\"d\",'it''s'where x>=1.5e3 -- done;\n/* x; */@p N'汉'");
+    QStringList significant;
+    for (const SqlToken& t : tokens)
+        if (t.isSignificant())
+            significant << t.text;
+    QCOMPARE(significant, (QStringList{"select", "[a b]", ",", "\"c\"\"d\"", ",", "'it''s'", "where", "x",
+                                       ">=", "1.5e3", "@p", "N'汉'"}));
+    QCOMPARE(tokens.at(2).nameValue(), QStringLiteral("a b"));
+    QCOMPARE(tokens.at(4).nameValue(), QStringLiteral("c\"d"));
+    QCOMPARE(tokens.at(6).kind, SqlToken::Kind::String);
+    QCOMPARE(tokens.at(6).stringValue(), QStringLiteral("it's"));
+    QCOMPARE(tokens.last().stringValue(), QStringLiteral("汉"));
+    // Joining gives back the text exactly.
+    const QString text = QStringLiteral("Update  x set a='1'\r\n  where b like'%;%' -- c\n");
+    QCOMPARE(SqlTokenizer::join(SqlTokenizer::tokenize(text)), text);
+}
+
+void TstTsqlAdapter::tokenizerRunsUnterminatedLiteralToTheEnd() {
+    const SqlTokens tokens = SqlTokenizer::tokenize(u"select 'abc; delete x");
+    QCOMPARE(tokens.last().kind, SqlToken::Kind::String);
+    QCOMPARE(tokens.last().text, QStringLiteral("'abc; delete x"));
+    QCOMPARE(SqlTokenizer::tokenize(u"a /* open").last().kind, SqlToken::Kind::Comment);
+}
+
+void TstTsqlAdapter::splitOnSemicolonsKeepsQuotedSemicolons() {
+    QCOMPARE(
+        SqlTokenizer::splitOnSemicolons(u"UPDATE t SET a='x;y' WHERE b=@B; ;\n SELECT \"c;\" FROM t -- ;\n"),
+        (QStringList{"UPDATE t SET a='x;y' WHERE b=@B", "SELECT \"c;\" FROM t -- ;"}));
+    QVERIFY(SqlTokenizer::splitOnSemicolons(u" ; -- nothing\n ;").isEmpty());
+}
+
+void TstTsqlAdapter::unchangedStatements_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("userdb trailing blank") << "select * from userdb ";
+    QTest::newRow("login") << "select * from userdb where username like 'admin' and password like '1'";
+    QTest::newRow("like no blank") << "select SQBH from Yf_sq where username like'admin'";
+    QTest::newRow("rights") << "Select QX From QX_Temp2 Where MoudelKey='YJXT_IN' and Groupname='管理员'";
+    QTest::newRow("password") << "update  userdb set password='abc'where username like'张三'";
+    QTest::newRow("ime") << "Update UserDB set IME=' 1',SearchType='拼音' Where UserName='张三'";
+    QTest::newRow("pinyin") << "SELECT PY FROM GY_HZBM WHERE HZ='张'";
+    QTest::newRow("departments") << "Select DMMC FROM CS WHERE ControlID Like'ZXKS'";
+    QTest::newRow("config") << "select Item_Value from QKZL_CONFIG Where Item_Name Like'ZDFY'";
+    QTest::newRow("isprint") << "Update ZY_KFDJ SET Isprint=1 Where DH Like'Z0001'";
+    QTest::newRow("header") << "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'1202612070001'";
+    QTest::newRow("insert") << "Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) "
+                               "Values('202612070001','1202612070001','张三','李四','检验科','王五')";
+    QTest::newRow("executed")
+        << "Select * FROM MZ_YJZX Where SFZF=0 AND  KSMC Like'检验科' AND ZXR Like'%' AND "
+           "FHR Like'%' AND ZXSJ Between '2026-12-01 00:00:00' And '2026-12-07 23:59:59'";
+    QTest::newRow("items") << "Select A.BM,A.PM,A.GG,A.DW,A.SL,A.DJ,A.SSJE From MZ_KFDJMX A ,YF_YPML B Where "
+                              "A.BM=B.YPBM AND B.ZXKS='检验科' AND A.DH='1202612070001'";
+    QTest::newRow("dict") << "select BZ,DM,DMMC,ZD_Type,moudelname From dagl_zd  order by xx";
+    QTest::newRow("tree") << "Select Lavel,Sname,ID,PID,Ename from ZD_Tabel order by lavel";
+    QTest::newRow("left join")
+        << "Select A.id,A.ControlEname,A.ControlCname,B.DMMC  From ZD_LinkTable A left join "
+           "DAGL_ZD B ON A.LINKZD=B.DM Where A.FormName Like'Mz_CKFY' Order by A.XH";
+    QTest::newRow("update cs") << "Update CS Set DMMC='检验科',DM='JYK' Where ID=12";
+    QTest::newRow("native update from") << "UPDATE t SET a = u.a FROM u WHERE u.id = t.id";
+}
+
+void TstTsqlAdapter::unchangedStatements() {
+    QFETCH(QString, sql);
+    QCOMPARE(adaptOne(sql), sql.trimmed());
+}
+
+void TstTsqlAdapter::topBecomesLimit_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("server time") << "SELECT top 1 GETDATE() FROM sysobjects"
+                                 << "SELECT getdate() FROM sysobjects LIMIT 1";
+    QTest::newRow("next number")
+        << "select top 1 FYDH From MZ_FYDJ Where FYRQ Between '2026-12-07 00:00:00' and '2026-12-07 "
+           "23:59:59' "
+           "order by id desc"
+        << "select FYDH From MZ_FYDJ Where FYRQ Between '2026-12-07 00:00:00' and '2026-12-07 23:59:59' "
+           "order by id desc LIMIT 1";
+    QTest::newRow("record exists") << "Select top 1 DM From DAGL_ZD Where DM  Like'ZXKS'"
+                                   << "Select DM From DAGL_ZD Where DM  Like'ZXKS' LIMIT 1";
+    QTest::newRow("with extra") << "Select top 1 DM From DAGL_ZD Where DM  Like'ZXKS' And ZD_TYPE='1'"
+                                << "Select DM From DAGL_ZD Where DM  Like'ZXKS' And ZD_TYPE='1' LIMIT 1";
+    QTest::newRow("parenthesised count") << "select distinct TOP (5) a from t"
+                                         << "select distinct a from t LIMIT 5";
+    QTest::newRow("subquery") << "select a from t where b = (select top 1 b from u order by c) and d=1"
+                              << "select a from t where b = (select b from u order by c LIMIT 1) and d=1";
+    QTest::newRow("trailing comment") << "select top 3 a from t -- newest\n"
+                                      << "select a from t LIMIT 3 -- newest";
+    QTest::newRow("top in literal") << "select 'top 1' from t"
+                                    << "select 'top 1' from t";
+}
+
+void TstTsqlAdapter::topBecomesLimit() {
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    QCOMPARE(adaptOne(sql), expected);
+}
+
+void TstTsqlAdapter::topWithPercentIsRefused() {
+    QVERIFY(adaptOne("select top 10 percent a from t").startsWith("ERROR: "));
+    QVERIFY(adaptOne("select top x a from t").startsWith("ERROR: "));
+}
+
+void TstTsqlAdapter::functionsGetSqliteSpellings() {
+    QCOMPARE(adaptOne("Update MZ_YJZX Set SFZF=1,ZFR='张三',ZFRQ=Getdate() Where DH='1202612070001'"),
+             QStringLiteral("Update MZ_YJZX Set SFZF=1,ZFR='张三',ZFRQ=getdate() Where DH='1202612070001'"));
+    QCOMPARE(adaptOne("select isnull(a,'') , LEN(b), N'汉字' from t where c='isnull(x)'"),
+             QStringLiteral("select ifnull(a,'') , length(b), '汉字' from t where c='isnull(x)'"));
+    // A column named like a function stays as it is.
+    QCOMPARE(adaptOne("select len from t"), QStringLiteral("select len from t"));
+}
+
+void TstTsqlAdapter::updateWithTargetRepeatedInFromList() {
+    QCOMPARE(
+        adaptOne("Update MZ_KFDJMX Set TYBZ=1 From MZ_KFDJMX,YF_YPML Where MZ_KFDJMX.BM=YF_YPML.YPBM AND  "
+                 "MZ_KFDJMX.DH='1202612070001' And YF_YPML.ZXKS='检验科'"),
+        QStringLiteral("UPDATE \"MZ_KFDJMX\" SET TYBZ=1 WHERE rowid IN (SELECT \"MZ_KFDJMX\".rowid FROM "
+                       "MZ_KFDJMX,YF_YPML WHERE MZ_KFDJMX.BM=YF_YPML.YPBM AND  MZ_KFDJMX.DH='1202612070001' "
+                       "And YF_YPML.ZXKS='检验科')"));
+}
+
+void TstTsqlAdapter::updateFromWithAliasAndQualifiedAssignment() {
+    QCOMPARE(
+        adaptOne("update A set A.x=1, y = 'from' from T A inner join U B on A.id=B.id where B.z='where'"),
+        QStringLiteral(
+            "UPDATE \"T\" SET x=1, y = 'from' WHERE rowid IN (SELECT \"A\".rowid FROM T A inner join "
+            "U B on A.id=B.id WHERE B.z='where')"));
+    QCOMPARE(adaptOne("update T set x=1 from T, U"),
+             QStringLiteral("UPDATE \"T\" SET x=1 WHERE rowid IN (SELECT \"T\".rowid FROM T, U)"));
+}
+
+void TstTsqlAdapter::updateFromOtherTableStaysNative() {
+    QCOMPARE(adaptOne("update T set x=U.y from U where U.id=T.id"),
+             QStringLiteral("update T set x=U.y from U where U.id=T.id"));
+    // A FROM inside a subquery of the assignment is no FROM clause of the update.
+    QCOMPARE(adaptOne("update T set x=(select max(y) from U) where id=1"),
+             QStringLiteral("update T set x=(select max(y) from U) where id=1"));
+}
+
+void TstTsqlAdapter::deleteWithoutFrom() {
+    QCOMPARE(adaptOne("Delete CS Where id Like'12'"), QStringLiteral("Delete FROM CS Where id Like'12'"));
+    QCOMPARE(adaptOne("Delete DAGL_ZD Where DM Like'from'"),
+             QStringLiteral("Delete FROM DAGL_ZD Where DM Like'from'"));
+    QCOMPARE(adaptOne("delete from CS where id=1"), QStringLiteral("delete from CS where id=1"));
+}
+
+void TstTsqlAdapter::deleteWithFromList() {
+    QCOMPARE(adaptOne("Delete CS From CS, DAGL_ZD Where CS.ControlID=DAGL_ZD.DM"),
+             QStringLiteral("DELETE FROM \"CS\" WHERE rowid IN (SELECT \"CS\".rowid FROM CS, DAGL_ZD WHERE "
+                            "CS.ControlID=DAGL_ZD.DM)"));
+}
+
+void TstTsqlAdapter::execWithQuotedArguments() {
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(TsqlAdapter::adapt("exec YJ_List '检验科','2026-12-07 00:00:00','2026-12-07 23:59:59'", &out,
+                               &error));
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].kind, AdaptedStatement::Kind::Exec);
+    QCOMPARE(out[0].procedure, QStringLiteral("YJ_List"));
+    QCOMPARE(out[0].arguments, (QVariantList{QStringLiteral("检验科"), QStringLiteral("2026-12-07 00:00:00"),
+                                             QStringLiteral("2026-12-07 23:59:59")}));
+
+    QVERIFY(TsqlAdapter::adapt("Exec P_MZ_YJTDList '检验科','O''Brien%','a','b'", &out, &error));
+    QCOMPARE(out[0].procedure, QStringLiteral("P_MZ_YJTDList"));
+    QCOMPARE(out[0].arguments.at(1).toString(), QStringLiteral("O'Brien%"));
+
+    QVERIFY(TsqlAdapter::adapt("EXEC dbo.[Get_YJMX] '检验科' , '1'", &out, &error));
+    QCOMPARE(out[0].procedure, QStringLiteral("Get_YJMX"));
+    QCOMPARE(out[0].arguments.size(), 2);
+}
+
+void TstTsqlAdapter::execArgumentKinds() {
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(TsqlAdapter::adapt("execute P 12, -3.5, NULL, N'汉', bare", &out, &error));
+    const QVariantList args = out[0].arguments;
+    QCOMPARE(args.size(), 5);
+    QCOMPARE(args[0].typeId(), QMetaType::LongLong);
+    QCOMPARE(args[0].toLongLong(), 12);
+    QCOMPARE(args[1].toDouble(), -3.5);
+    QVERIFY(!args[2].isValid());
+    QCOMPARE(args[3].toString(), QStringLiteral("汉"));
+    QCOMPARE(args[4].toString(), QStringLiteral("bare"));
+}
+
+void TstTsqlAdapter::execWithoutArguments() {
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(TsqlAdapter::adapt("exec P;", &out, &error));
+    QCOMPARE(out.size(), 1);
+    QVERIFY(out[0].arguments.isEmpty());
+}
+
+void TstTsqlAdapter::execSyntaxErrors() {
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(!TsqlAdapter::adapt("exec", &out, &error));
+    QVERIFY(error.contains("exec"));
+    QVERIFY(!TsqlAdapter::adapt("exec P 'a' 'b'", &out, &error));
+    QVERIFY(error.contains("'b'"));
+    QVERIFY(!TsqlAdapter::adapt("exec P 'a',", &out, &error));
+    QVERIFY(!TsqlAdapter::adapt("exec P @x='a'", &out, &error));
+}
+
+void TstTsqlAdapter::batchJoinedByLineFeeds() {
+    // The dictionary window sends its statements joined by line feeds, no semicolons.
+    const QString batch = " Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','JYK','检验科')\n"
+                          "Update CS Set DMMC='放射科',DM='FSK' Where ID=3\n"
+                          "Delete DAGL_ZD Where DM Like'X'\nDelete CS Where ControlID Like'X'\n";
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(TsqlAdapter::adapt(batch, &out, &error));
+    QCOMPARE(out.size(), 4);
+    QCOMPARE(out[0].sql, QStringLiteral("Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','JYK','检验科')"));
+    QCOMPARE(out[1].sql, QStringLiteral("Update CS Set DMMC='放射科',DM='FSK' Where ID=3"));
+    QCOMPARE(out[2].sql, QStringLiteral("Delete FROM DAGL_ZD Where DM Like'X'"));
+    QCOMPARE(out[3].sql, QStringLiteral("Delete FROM CS Where ControlID Like'X'"));
+
+    QCOMPARE(TsqlAdapter::splitStatements("select 1;select 2\nexec P 'a'\r\nupdate t set a=1;"),
+             (QStringList{"select 1", "select 2", "exec P 'a'", "update t set a=1"}));
+}
+
+void TstTsqlAdapter::batchSplitsNotInsideSubqueriesOrInsertSelect() {
+    QCOMPARE(TsqlAdapter::splitStatements("insert into t(a) select b from u where c in (select d from v)\n"
+                                          "select 1 union select 2 union all select 3"),
+             (QStringList{"insert into t(a) select b from u where c in (select d from v)",
+                          "select 1 union select 2 union all select 3"}));
+    QCOMPARE(TsqlAdapter::splitStatements("insert into t values(1) select 2"),
+             (QStringList{"insert into t values(1)", "select 2"}));
+    QCOMPARE(TsqlAdapter::splitStatements(
+                 "create table t(a int references u on delete cascade on update cascade)"),
+             (QStringList{"create table t(a int references u on delete cascade on update cascade)"}));
+}
+
+void TstTsqlAdapter::valuesCannotChangeTheStatement() {
+    // Keywords, line feeds, semicolons and quotes inside values stay values.
+    const QString sql = "Update CS Set DMMC='a\nDelete CS; select top 1 exec from',DM='O''Brien' Where ID=1";
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(TsqlAdapter::adapt(sql, &out, &error));
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].sql, sql);
+    QVERIFY(TsqlAdapter::adapt("exec P 'x''\nexec Q', 'a;b'", &out, &error));
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].arguments, (QVariantList{QStringLiteral("x'\nexec Q"), QStringLiteral("a;b")}));
+    // A literal directly followed by a keyword still ends where its quote ends.
+    QCOMPARE(adaptOne("select a from t where b='x'and c like'y'order by a"),
+             QStringLiteral("select a from t where b='x'and c like'y'order by a"));
+}
+
+void TstTsqlAdapter::createTriggerIsOneStatement() {
+    const QString trigger =
+        "CREATE TRIGGER tr AFTER INSERT ON t BEGIN UPDATE u SET n = CASE WHEN n > 0 THEN n END; "
+        "DELETE FROM v; END";
+    QCOMPARE(TsqlAdapter::splitStatements(trigger + ";\nselect 1"), (QStringList{trigger, "select 1"}));
+}
+
+QTEST_APPLESS_MAIN(TstTsqlAdapter)
+#include "tst_TsqlAdapter.moc"
