@@ -1,7 +1,16 @@
+#include "Fonts.h"
+#include "Startup.h"
+#include "StatementHelpers.h"
+#include "WidgetMessageService.h"
+
 #include <QApplication>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    installWidgetServices();
+    setupChineseFonts();
+    // A connection that cannot be reopened later in the run leads to the same settings dialog.
+    setConnectionFailureHandler(&Startup::ShowConnectionError);
+    Startup::Main();
+    return app.exec();
 }

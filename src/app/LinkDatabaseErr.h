@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ConnectionSettings.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// Shown whenever the connection cannot be opened: the error, the four connection settings,
+// and the choice to retry with changed settings or to end the program.
+class LinkDatabaseErr : public QDialog {
+    Q_OBJECT
+public:
+    explicit LinkDatabaseErr(QWidget* parent = nullptr);
+
+    void setErrorText(const QString& description);
+    // The connection string built from the four fields.
+    QString GetConectionstr() const;
+    ConnectionSettings settings() const;
+    // "Start" once the user chose retry; empty otherwise.
+    QString state() const { return m_state; }
+
+    static QColor backgroundColor() { return QColor(197, 221, 255); }
+    static QString titleText();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void buildControls();
+    void loadFields();
+    void listServers();
+    void restoreDefaults();
+    void showSettings();
+    void retry();
+    void exitProgram();
+    void showHelp();
+
+    QString m_state;
+    QLabel* m_showTitle = nullptr;
+    QPlainTextEdit* m_errInfo = nullptr;
+    QFrame* m_frame = nullptr;
+    QComboBox* m_server = nullptr;
+    QLineEdit* m_database = nullptr;
+    QLineEdit* m_user = nullptr;
+    QLineEdit* m_password = nullptr;
+};

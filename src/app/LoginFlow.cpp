@@ -1,0 +1,36 @@
+#include "password.h"
+
+#include "SelectKS.h"
+#include "mainfrm.h"
+
+#include <QApplication>
+
+namespace {
+
+mainfrm* runningMainWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<mainfrm*>(w))
+            return main;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+password::Flow password::defaultFlow() {
+    Flow f;
+    f.chooseDepartment = [](QWidget* loginWindow) {
+        SelectKS chooser(loginWindow);
+        chooser.exec();
+    };
+    f.showMainWindow = [] {
+        auto* main = new mainfrm;
+        main->setAttribute(Qt::WA_DeleteOnClose);
+        main->show();
+    };
+    f.showOperator = [](const QString& text) {
+        if (mainfrm* main = runningMainWindow())
+            main->setPanelText(4, text);
+    };
+    return f;
+}

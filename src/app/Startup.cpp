@@ -1,0 +1,124 @@
+#include "Startup.h"
+
+#include "AnsiCodec.h"
+#include "CommandLineHandOff.h"
+#include "Connection.h"
+#include "ConnectionSettings.h"
+#include "LinkDatabaseErr.h"
+#include "RegionalFormats.h"
+#include "Session.h"
+#include "StartupLayout.h"
+#include "UnitName.h"
+#include "password.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+
+namespace {
+
+QString g_commandLine;
+bool g_commandLineSet = false;
+QPointer<password> g_login;
+
+// A skin file is a style sheet of a few kilobytes; a stray large file is not one.
+constexpr qint64 MaxSkinBytes = 4 << 20;
+
+// Connection open, then the regional formats and the unit name; neither may stop start-up.
+void afterConnect() {
+    SetRegionalFormats();
+    ReadUnitName();
+}
+
+bool openConnection(AppError* error) {
+    gConn->setConnectionString(gConnStr);
+    if (gConn->isOpen())
+        return true;
+    return gConn->open(error);
+}
+
+QString describe(const AppError& error) {
+    if (!error.description.isEmpty())
+        return error.description;
+    return QStringLiteral("无法连接数据库（错误号 %1）").arg(error.number);
+}
+
+} // namespace
+
+namespace Startup {
+
+void setCommandLine(const QString& commandLine) {
+    g_commandLine = commandLine;
+    g_commandLineSet = !commandLine.isNull();
+}
+
+QString commandLine() {
+    if (g_commandLineSet)
+        return g_commandLine;
+    return JoinCommandLine(QCoreApplication::arguments().mid(1));
+}
+
+password* loginWindow() {
+    return g_login.data();
+}
+
+void PrepareStartup() {
+    const SkinChoice skin = ReadSkinChoice();
+    if (!skin.apply)
+        return;
+    QFile f(skin.styleSheetFile);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > MaxSkinBytes)
+        return;
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        app->setStyleSheet(AnsiCodec::decode(f.readAll()));
+}
+
+void ShowConnectionError(const QString& description) {
+    bool retry = false;
+    {
+        LinkDatabaseErr dialog;
+        dialog.setErrorText(description);
+        dialog.exec();
+        retry = dialog.state() == QStringLiteral("Start");
+    }
+    // Runs again only once the dialog is gone.
+    if (retry)
+        Main();
+}
+
+void Main() {
+    AppError error;
+    resetGlobalConnection();
+    PrepareStartup();
+
+    const QString line = commandLine();
+    if (IsHandOffCommandLine(line)) {
+        CommandLineHandOff handOff;
+        if (!ParseHandOff(line, &handOff, &error)) {
+            ShowConnectionError(describe(error));
+            return;
+        }
+        gConnStr = handOff.connectionString;
+        if (!openConnection(&error)) {
+            ShowConnectionError(describe(error));
+            return;
+        }
+        afterConnect();
+        g_login = new password;
+        // A hand-off whose sign-in fails leaves the operator at the login window.
+        if (!g_login->TestUserPassword(handOff.userName, handOff.password) && g_login)
+            g_login->show();
+        return;
+    }
+
+    gConnStr = ReadConnectionString();
+    if (!openConnection(&error)) {
+        ShowConnectionError(describe(error));
+        return;
+    }
+    afterConnect();
+    g_login = new password;
+    g_login->show();
+}
+
+} // namespace Startup

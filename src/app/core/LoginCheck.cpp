@@ -1,0 +1,187 @@
+#include "LoginCheck.h"
+
+#include "Clock.h"
+#include "Connection.h"
+#include "MessageService.h"
+#include "Session.h"
+#include "StatementHelpers.h"
+
+namespace LoginStatements {
+
+QString userList() {
+    return QStringLiteral("select * from userdb ");
+}
+
+QString password(const QString& user, const QString& password) {
+    // "=" rather than LIKE: a typed "%" must not match every password.
+    return QStringLiteral("select * from userdb where username = ") + SqlText(user) +
+           QStringLiteral(" and password = ") + SqlText(password);
+}
+
+QString szsq(const QString& user) {
+    return QStringLiteral("select SQBH from Yf_sq where username like'") + SqlEscape(user) +
+           QStringLiteral("'");
+}
+
+QString moduleRight(const QString& group) {
+    return QStringLiteral("Select QX From QX_Temp2 Where MoudelKey='YJXT_IN' and Groupname=") +
+           SqlText(group);
+}
+
+QString serverTime() {
+    return QStringLiteral("SELECT top 1 GETDATE() FROM sysobjects");
+}
+
+} // namespace LoginStatements
+
+QString RemoveQuotes(const QString& password) {
+    QString out = password;
+    out.remove(QLatin1Char('\''));
+    return out;
+}
+
+bool ContainsUserExactly(const QStringList& users, const QString& user) {
+    return users.contains(user, Qt::CaseSensitive);
+}
+
+bool GrantsModuleRight(const QVariant& qx) {
+    if (Recordset::isNullValue(qx))
+        return false;
+    if (qx.typeId() == QMetaType::Bool)
+        return qx.toBool();
+    if (qx.typeId() == QMetaType::QString) {
+        const QString text = qx.toString().trimmed();
+        if (text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
+            return true;
+        bool ok = false;
+        const double n = text.toDouble(&ok);
+        return ok && (n == 1 || n == -1);
+    }
+    bool ok = false;
+    const double n = qx.toDouble(&ok);
+    return ok && (n == 1 || n == -1);
+}
+
+bool HasModuleRight() {
+    const QString group = gUser ? gUser->GetGroup : QString();
+    RecordsetPtr rs;
+    if (!OpenRs(rs, LoginStatements::moduleRight(group)) || !rs)
+        return false;
+    bool granted = false;
+    if (rs->RecordCount() > 0) {
+        rs->MoveFirst();
+        granted = GrantsModuleRight(rs->value(0));
+    }
+    CloseRs(rs);
+    return granted;
+}
+
+namespace {
+
+bool ensureOpen(AppError* error) {
+    if (!gConn)
+        resetGlobalConnection(gConnStr);
+    return gConn->isOpen() || gConn->open(error);
+}
+
+} // namespace
+
+bool LoadUserNames(QStringList* names, AppError* error) {
+    if (!ensureOpen(error))
+        return false;
+    const RecordsetPtr rs = gConn->execute(LoginStatements::userList(), error);
+    if (!rs)
+        return false;
+    QStringList out;
+    for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext())
+        out << rs->text(QStringLiteral("username"));
+    if (names)
+        *names = out;
+    return true;
+}
+
+bool FollowServerClock(AppError* error) {
+    if (!ensureOpen(error))
+        return false;
+    const RecordsetPtr rs = gConn->execute(LoginStatements::serverTime(), error);
+    if (!rs)
+        return false;
+    if (rs->RecordCount() < 1) {
+        if (error) {
+            error->number = 3021;
+            error->description = QStringLiteral("读取服务器时间时没有得到记录");
+            error->source = QStringLiteral("password");
+        }
+        return false;
+    }
+    rs->MoveFirst();
+    const QDateTime serverNow = rs->dateTime(0);
+    if (!serverNow.isValid()) {
+        if (error) {
+            error->number = 13;
+            error->description = QStringLiteral("服务器时间无法识别：%1").arg(rs->text(0));
+            error->source = QStringLiteral("password");
+        }
+        return false;
+    }
+    Clock::followServerTime(serverNow);
+    return true;
+}
+
+void ApplyUserPreferences(const Recordset& userRow) {
+    gIme = qint32(userRow.number(QStringLiteral("IME")));
+    gSearchType = userRow.text(QStringLiteral("SearchType"));
+}
+
+LoginCheck::Outcome LoginCheck::check(const QString& user, const QString& typedPassword,
+                                      RecordsetPtr* userRow, AppError* error) {
+    const QString password = RemoveQuotes(typedPassword);
+    if (!ContainsUserExactly(m_users, user)) {
+        Messages::show(QStringLiteral("出错了"), QStringLiteral("该用户不存在！"), MsgIcon::Exclamation);
+        return Outcome::UnknownUser;
+    }
+    if (!ensureOpen(error))
+        return Outcome::Failed;
+    RecordsetPtr rs = gConn->execute(LoginStatements::password(user, password), error);
+    if (!rs)
+        return Outcome::Failed;
+    if (rs->RecordCount() < 1) {
+        Messages::show(QStringLiteral("出错了"), QStringLiteral("密码错误，请重新输入！"), MsgIcon::Critical);
+        ++m_failures;
+        if (m_failures >= AttemptLimit) {
+            Messages::show(Messages::applicationTitle(), QStringLiteral("超过限制次数！本程序即将退出"),
+                           MsgIcon::Information);
+            return Outcome::TooManyFailures;
+        }
+        return Outcome::WrongPassword;
+    }
+    rs->MoveFirst();
+    User_qx& u = currentUser();
+    u.UserPassword = password;
+    u.GetUserName = user;
+    u.GetGroup = rs->text(QStringLiteral("group_name"));
+
+    // A user without a Yf_sq row has none; a switch of user must not keep the last one's.
+    u.SZSQ.clear();
+    RecordsetPtr szsq;
+    AppError szsqError;
+    if (OpenRsQuiet(szsq, LoginStatements::szsq(u.GetUserName), &szsqError) && szsq &&
+        szsq->RecordCount() > 0) {
+        szsq->MoveFirst();
+        u.SZSQ = szsq->text(0);
+    } else if (szsqError.isSet()) {
+        if (error)
+            *error = szsqError;
+        return Outcome::Failed;
+    }
+    CloseRs(szsq);
+
+    if (!HasModuleRight()) {
+        Messages::show(QStringLiteral("系统提示"),
+                       QStringLiteral("您没有进入医技管理的权限，请给管理员联系！"), MsgIcon::Exclamation);
+        return Outcome::NoModuleRight;
+    }
+    if (userRow)
+        *userRow = rs;
+    return Outcome::SignedIn;
+}
