@@ -1,7 +1,7 @@
 #include "Cls_SysDir.h"
 
 #ifdef Q_OS_WIN
-#include <QDir>
+#include <string>
 #include <windows.h>
 #endif
 

@@ -19,6 +19,8 @@
 //   9  "Subscript out of range"      (a key shorter than KeyBits/8, a block beyond an array)
 //   91 "Object variable or With block variable not set"  (a cipher call before any key)
 //   53 "File not found", 75 "Path/File access error"     (the file routines)
+// A QByteArray always starts at index 0, so the "must be zero based array" errors of the
+// array routines cannot arise.
 class cRijndael {
 public:
     enum Error : qint32 {

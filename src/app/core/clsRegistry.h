@@ -3,7 +3,8 @@
 #include <QString>
 #include <QVariant>
 
-// Root key handles as the Windows API numbers them.
+// Root key handles as the Windows API numbers them. Include this header without
+// <windows.h>, whose macros of the same names would clash.
 inline constexpr quint32 HKEY_CLASSES_ROOT = 0x80000000u;
 inline constexpr quint32 HKEY_CURRENT_USER = 0x80000001u;
 inline constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002u;

@@ -11,8 +11,7 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter()
-    {
+    ~Converter() {
         if (m_cd != reinterpret_cast<iconv_t>(-1))
             iconv_close(m_cd);
     }
@@ -24,24 +23,71 @@ private:
     iconv_t m_cd;
 };
 
-Converter& toAnsi()
-{
+Converter& toAnsi() {
     thread_local Converter c("CP936", "UTF-32LE");
     return c;
 }
 
-Converter& fromAnsi()
-{
+Converter& fromAnsi() {
     thread_local Converter c("UTF-32LE", "CP936");
     return c;
+}
+
+// Windows maps the user-defined areas of code page 936 linearly onto the private use area
+// (U+E000 to U+E765); iconv leaves them out, which would turn characters made with the
+// private-character editor into "?".
+struct UserArea {
+    uchar leadFirst;
+    uchar leadLast;
+    uchar trailFirst;
+    uchar trailLast;
+    uint first; // code point of the area's first character
+};
+
+constexpr UserArea kUserAreas[] = {
+    {0xAA, 0xAF, 0xA1, 0xFE, 0xE000},
+    {0xF8, 0xFE, 0xA1, 0xFE, 0xE234},
+    {0xA1, 0xA7, 0x40, 0xA0, 0xE4C6}, // trail bytes skip 0x7F
+};
+
+int trailCount(const UserArea& a) {
+    const int n = a.trailLast - a.trailFirst + 1;
+    return a.trailFirst <= 0x7F && a.trailLast >= 0x7F ? n - 1 : n;
+}
+
+uint fromUserArea(uchar lead, uchar trail) {
+    if (trail == 0x7F)
+        return 0;
+    for (const UserArea& a : kUserAreas) {
+        if (lead < a.leadFirst || lead > a.leadLast || trail < a.trailFirst || trail > a.trailLast)
+            continue;
+        const int column = trail - a.trailFirst - (trail > 0x7F && a.trailFirst < 0x7F ? 1 : 0);
+        return a.first + uint((lead - a.leadFirst) * trailCount(a) + column);
+    }
+    return 0;
+}
+
+bool toUserArea(uint c, char out[2]) {
+    for (const UserArea& a : kUserAreas) {
+        const int count = (a.leadLast - a.leadFirst + 1) * trailCount(a);
+        if (c < a.first || c >= a.first + uint(count))
+            continue;
+        const int index = int(c - a.first);
+        int trail = a.trailFirst + index % trailCount(a);
+        if (a.trailFirst < 0x7F && trail >= 0x7F)
+            ++trail;
+        out[0] = char(a.leadFirst + index / trailCount(a));
+        out[1] = char(trail);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
 
 namespace AnsiCodec {
 
-QByteArray encode(const QString& text)
-{
+QByteArray encode(const QString& text) {
     QByteArray out;
     if (text.isEmpty())
         return out;
@@ -60,6 +106,10 @@ QByteArray encode(const QString& text)
             out.append(char(c));
             continue;
         }
+        if (toUserArea(c, buf)) {
+            out.append(buf, 2);
+            continue;
+        }
         char* in = reinterpret_cast<char*>(&c);
         size_t inLeft = sizeof(c);
         char* o = buf;
@@ -74,8 +124,7 @@ QByteArray encode(const QString& text)
     return out;
 }
 
-QString decode(const QByteArray& bytes)
-{
+QString decode(const QByteArray& bytes) {
     QString out;
     if (bytes.isEmpty())
         return out;
@@ -96,6 +145,13 @@ QString decode(const QByteArray& bytes)
             continue;
         }
         const int len = (i + 1 < n && b != 0x80 && b != 0xFF) ? 2 : 1;
+        if (len == 2) {
+            if (const uint user = fromUserArea(b, uchar(bytes[i + 1]))) {
+                out.append(QChar(char16_t(user)));
+                i += 2;
+                continue;
+            }
+        }
         cv.reset();
         char in2[2] = {char(b), len == 2 ? bytes[i + 1] : '\0'};
         char* in = in2;

@@ -61,7 +61,29 @@ private slots:
                 ++checked;
             }
         }
-        QVERIFY2(checked > 21000, qPrintable(QString::number(checked)));
+        // The GBK characters and the 1894 characters of the user-defined areas.
+        QCOMPARE(checked, 21791 + 1894);
+    }
+
+    void userDefinedAreasMapToPrivateUse_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("codePoint");
+        QTest::newRow("first area start") << QByteArray("\xAA\xA1") << 0xE000;
+        QTest::newRow("first area end") << QByteArray("\xAF\xFE") << 0xE233;
+        QTest::newRow("second area start") << QByteArray("\xF8\xA1") << 0xE234;
+        QTest::newRow("second area end") << QByteArray("\xFE\xFE") << 0xE4C5;
+        QTest::newRow("third area start") << QByteArray("\xA1\x40") << 0xE4C6;
+        QTest::newRow("third area before 7F") << QByteArray("\xA1\x7E") << 0xE504;
+        QTest::newRow("third area after 7F") << QByteArray("\xA1\x80") << 0xE505;
+        QTest::newRow("third area end") << QByteArray("\xA7\xA0") << 0xE765;
+    }
+
+    void userDefinedAreasMapToPrivateUse() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, codePoint);
+        const QString text = QChar(char16_t(codePoint));
+        QCOMPARE(AnsiCodec::decode(bytes), text);
+        QCOMPARE(AnsiCodec::encode(text), bytes);
     }
 
     void invalidBytes() {
@@ -76,6 +98,7 @@ private slots:
                                    "0\xD2\xBD"),
                  QStringLiteral("\uFFFD0医"));
         QCOMPARE(AnsiCodec::decode("\xD2\n"), QStringLiteral("\uFFFD\n"));
+        QCOMPARE(AnsiCodec::decode("\xA1\x7F"), QStringLiteral("\uFFFD\x7F"));
         // Binary rubbish never stops the decoder.
         QByteArray rubbish;
         for (int i = 0; i < 2048; ++i)
