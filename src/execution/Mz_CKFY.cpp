@@ -565,15 +565,16 @@ bool Mz_CKFY::isListedAsInpatient(const QString& dh) const {
 
 void Mz_CKFY::ExecuteSelected() {
     RefreshDJList();
-    const ExecutionRefusal refusal = CheckExecution(m_txtDH->text(), listedNumbers(), itemTicks());
+    // Inpatient documents would land in the outpatient execution table; refuse them openly.
+    const bool inpatient = !m_zyh->text().isEmpty() || isListedAsInpatient(m_txtDH->text());
+    const ExecutionRefusal refusal = CheckExecution(m_txtDH->text(), listedNumbers(), itemTicks(), inpatient);
     if (refusal != ExecutionRefusal::None) {
         Messages::warning(RefusalText(refusal));
         return;
     }
     if (!Messages::confirmOkCancel(ConfirmExecutionText(m_xm->text())))
         return;
-    // Inpatient documents would land in the outpatient execution table; refuse them openly.
-    if (!m_zyh->text().isEmpty() || isListedAsInpatient(m_txtDH->text())) {
+    if (inpatient) {
         Messages::warning(InpatientNotExecutedText());
         return;
     }

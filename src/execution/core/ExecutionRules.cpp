@@ -63,7 +63,8 @@ QString PendingCounts::inpatientText() const {
     return QStringLiteral("住院:") + QString::number(inpatient) + QStringLiteral("张");
 }
 
-ExecutionRefusal CheckExecution(const QString& dh, const QStringList& listedDh, const QList<bool>& ticks) {
+ExecutionRefusal CheckExecution(const QString& dh, const QStringList& listedDh, const QList<bool>& ticks,
+                                bool inpatient) {
     if (dh.isEmpty())
         return ExecutionRefusal::NoDocument;
     const QString wanted = dh.trimmed();
@@ -76,7 +77,7 @@ ExecutionRefusal CheckExecution(const QString& dh, const QStringList& listedDh, 
     }
     if (!listed)
         return ExecutionRefusal::NotListed;
-    if (!ticks.contains(true))
+    if (!inpatient && !ticks.contains(true))
         return ExecutionRefusal::NoItemTicked;
     return ExecutionRefusal::None;
 }

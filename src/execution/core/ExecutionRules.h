@@ -40,8 +40,11 @@ struct PendingCounts {
 enum class ExecutionRefusal { None, NoDocument, NotListed, NoItemTicked };
 
 // The checks of an execution attempt in their order: a document is chosen, it is still in
-// the (just refreshed) pending list, and at least one item is ticked.
-ExecutionRefusal CheckExecution(const QString& dh, const QStringList& listedDh, const QList<bool>& ticks);
+// the (just refreshed) pending list, and at least one item is ticked. Inpatient documents
+// list no items here, so the tick check does not apply to them; they are turned away after
+// the confirmation.
+ExecutionRefusal CheckExecution(const QString& dh, const QStringList& listedDh, const QList<bool>& ticks,
+                                bool inpatient = false);
 QString RefusalText(ExecutionRefusal refusal);
 QString ConfirmExecutionText(const QString& patientName);
 // Shown when an inpatient document has passed the confirmation.
