@@ -1,1 +1,82 @@
--- Stored procedures for Microsoft SQL Server.
+-- Stored procedures of the medical-technology module for Microsoft SQL Server. Kept in step
+-- with schema/sqlite/procedures.sql; schema/README.md says what each one means.
+-- An item is pending for a department when it is paid, not returned, not executed, and the
+-- catalogue names that department as its executor.
+
+CREATE PROCEDURE YJ_List @KSMC varchar(50), @KSRQ varchar(30), @JSRQ varchar(30)
+AS
+SET NOCOUNT ON
+SELECT DH, XM, LX, IsPrint FROM (
+    SELECT A.DH, A.XM, '门诊' AS LX, A.IsPrint, A.KDRQ
+    FROM mz_kfdj A
+    WHERE A.KDRQ BETWEEN @KSRQ AND @JSRQ
+      AND EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                  WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+    UNION ALL
+    SELECT A.DH, A.XM, '住院', A.IsPrint, A.KDRQ
+    FROM ZY_KFDJ A
+    WHERE A.KDRQ BETWEEN @KSRQ AND @JSRQ
+      AND EXISTS (SELECT 1 FROM ZY_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                  WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+) T ORDER BY KDRQ, DH
+GO
+
+CREATE PROCEDURE Get_YJMX @KSMC varchar(50), @DH varchar(20)
+AS
+SET NOCOUNT ON
+SELECT B.GroupYP, B.BM, B.PM, B.GG, B.DW, B.SL, B.DJ, B.SSJE, C.KCL, C.LX, C.SFJKC, C.CLB, B.ID
+FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+WHERE B.DH = @DH AND C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+ORDER BY B.ID
+GO
+
+CREATE PROCEDURE SP_MZ_CF @DH varchar(20), @KSMC varchar(50)
+AS
+SET NOCOUNT ON
+SELECT A.DH, A.XM, A.KDRQ
+FROM mz_kfdj A
+WHERE A.DH = @DH
+  AND EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+              WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
+GO
+
+-- The update locks the rows it marks, so a second workstation finds nothing left and fails;
+-- XACT_ABORT rolls the caller's transaction (with its execution record) back.
+CREATE PROCEDURE P_YJZX @DH varchar(20), @KSMC varchar(50)
+AS
+SET NOCOUNT ON
+SET XACT_ABORT ON
+DECLARE @Done int
+UPDATE B SET ZXBZ = 1, ZXSJ = GETDATE()
+FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+WHERE B.DH = @DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC
+SET @Done = @@ROWCOUNT
+UPDATE B SET ZXBZ = 1, ZXSJ = GETDATE()
+FROM ZY_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+WHERE B.DH = @DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC
+SET @Done = @Done + @@ROWCOUNT
+IF @Done = 0
+BEGIN
+    IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION
+    RAISERROR('单据【%s】在【%s】已没有待执行的项目，可能已经执行过了。', 16, 1, @DH, @KSMC)
+    RETURN 1
+END
+GO
+
+CREATE PROCEDURE P_MZ_YJTDList @KSMC varchar(50), @XM varchar(60), @KSRQ varchar(30), @JSRQ varchar(30)
+AS
+SET NOCOUNT ON
+SELECT A.DH, B.XM
+FROM MZ_YJZX A JOIN mz_kfdj B ON B.DH = A.DH
+WHERE A.KSMC = @KSMC AND A.SFZF = 0 AND A.ZXSJ BETWEEN @KSRQ AND @JSRQ AND B.XM LIKE @XM
+ORDER BY A.ZXSJ, A.DH
+GO
+
+CREATE PROCEDURE Get_YJZFMX @KSMC varchar(50), @DH varchar(20)
+AS
+SET NOCOUNT ON
+SELECT B.GroupYP, B.BM, B.PM, B.GG, B.DW, B.SL, B.DJ, B.SSJE
+FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+WHERE B.DH = @DH AND C.ZXKS = @KSMC AND B.ZXBZ = 1 AND B.TYBZ = 0
+ORDER BY B.ID
+GO

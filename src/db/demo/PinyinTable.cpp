@@ -20,7 +20,8 @@ PinyinTable PinyinTable::fromText(const QString& text) {
     for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QString entry = line.trimmed();
         // Characters of GBK all lie in the basic plane: one QChar each.
-        if (entry.size() != 2 || !entry.at(1).isLetter())
+        if (entry.size() != 2 || entry.at(0).unicode() < 128 || entry.at(1).unicode() >= 128 ||
+            !entry.at(1).isLetter())
             continue;
         if (!table.m_initials.contains(entry.at(0)))
             table.m_order.append(entry.at(0));

@@ -1,0 +1,169 @@
+#include "AdminCommands.h"
+
+#include "AdminDatabase.h"
+#include "AnsiCodec.h"
+#include "DatabaseSetFile.h"
+#include "DemoDatabase.h"
+#include "LunarCommand.h"
+#include "UnitNameCipher.h"
+
+#include <QDir>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <cctype>
+
+namespace {
+
+int usageError(AdminIo& io, const AdminCommand& command) {
+    io.err << "用法: yjgl-admin " << command.name << ' ' << command.usage << Qt::endl;
+    return 2;
+}
+
+const AdminCommand& commandNamed(const QString& name) {
+    for (const AdminCommand& c : adminCommands()) {
+        if (c.name == name)
+            return c;
+    }
+    static const AdminCommand none{};
+    return none;
+}
+
+int initDemo(const QStringList& args, AdminIo& io) {
+    if (args.isEmpty())
+        return usageError(io, commandNamed(QStringLiteral("init-demo")));
+    DemoOptions options;
+    QString folder;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--documents") && i + 1 < args.size()) {
+            bool ok = false;
+            options.documents = args[++i].toInt(&ok);
+            if (!ok || options.documents < 0) {
+                io.err << "单据数必须是不小于0的整数: " << args[i] << Qt::endl;
+                return 2;
+            }
+        } else if (folder.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+            folder = args[i];
+        } else {
+            return usageError(io, commandNamed(QStringLiteral("init-demo")));
+        }
+    }
+    if (folder.isEmpty())
+        return usageError(io, commandNamed(QStringLiteral("init-demo")));
+    if (!QDir().mkpath(folder)) {
+        io.err << "无法建立文件夹: " << folder << Qt::endl;
+        return 1;
+    }
+    const QString dbFile = QFileInfo(QDir(folder).filePath(QStringLiteral("hospital.db"))).absoluteFilePath();
+    const QString connection =
+        QStringLiteral("Provider=SQLite;Data Source=%1;").arg(QDir::toNativeSeparators(dbFile));
+    // Check that the connection string fits before spending minutes on the data.
+    if (AnsiCodec::encode(connection).size() > DatabaseSetFile::MaxTextBytes) {
+        io.err << "数据库路径太长，连接字符串放不进DatabaseSet.data（最多" << DatabaseSetFile::MaxTextBytes
+               << "字节）: " << dbFile << Qt::endl;
+        return 1;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    AppError error;
+    if (!DemoDatabase::create(dbFile, options, &error)) {
+        io.err << "建立演示数据库失败: " << error.description << Qt::endl;
+        return 1;
+    }
+    const QString settings = QDir(folder).filePath(QStringLiteral("DatabaseSet.data"));
+    if (!DatabaseSetFile::writeRecords(settings, {{DatabaseSetFile::ConnectionString, connection}}, &error)) {
+        io.err << "写入DatabaseSet.data失败: " << error.description << Qt::endl;
+        return 1;
+    }
+    io.out << "已建立 " << dbFile << "（" << options.documents << "张单据，" << timer.elapsed() << " ms）"
+           << Qt::endl;
+    return 0;
+}
+
+int query(const QStringList& args, AdminIo& io) {
+    if (args.size() != 1)
+        return usageError(io, commandNamed(QStringLiteral("query")));
+    AppError error;
+    if (!AdminDatabase::connect(&error)) {
+        io.err << error.description << Qt::endl;
+        return 1;
+    }
+    RecordsetPtr rs = AdminDatabase::run(args.first(), &error);
+    if (!rs) {
+        io.err << "错误号: " << error.number << "  " << error.description << Qt::endl;
+        return 1;
+    }
+    AdminDatabase::print(*rs, io.out);
+    return 0;
+}
+
+int encrypt(const QStringList& args, AdminIo& io) {
+    if (args.isEmpty() || args.size() > 2)
+        return usageError(io, commandNamed(QStringLiteral("encrypt")));
+    io.out << UnitNameCipher::encipher(args[0], args.value(1)) << Qt::endl;
+    return 0;
+}
+
+int decrypt(const QStringList& args, AdminIo& io) {
+    if (args.isEmpty() || args.size() > 2)
+        return usageError(io, commandNamed(QStringLiteral("decrypt")));
+    int digits = 0;
+    for (const QChar c : args[0])
+        digits += c.unicode() < 128 && std::isxdigit(c.unicode()) ? 1 : 0;
+    if (digits < 2) {
+        io.err << "Text not Hex data" << Qt::endl;
+        return 1;
+    }
+    if ((digits / 2) % 16 != 0) {
+        io.err << "密文不是16字节的整数倍，无法解密" << Qt::endl;
+        return 1;
+    }
+    const QString text = UnitNameCipher::decipher(args[0], args.value(1));
+    io.out << text << Qt::endl;
+    return 0;
+}
+
+int unitName(const QStringList& args, AdminIo& io) {
+    if (args.size() != 1 || args[0].trimmed().isEmpty())
+        return usageError(io, commandNamed(QStringLiteral("unit-name")));
+    AppError error;
+    if (!AdminDatabase::connect(&error) || !AdminDatabase::storeUnitName(args[0], &error)) {
+        io.err << error.description << Qt::endl;
+        return 1;
+    }
+    io.out << "单位名称已保存: " << args[0] << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+const std::vector<AdminCommand>& adminCommands() {
+    static const std::vector<AdminCommand> table = {
+        {QStringLiteral("init-demo"), QStringLiteral("DIR [--documents N]"),
+         QStringLiteral("建立演示数据库DIR/hospital.db和DIR/DatabaseSet.data"), initDemo},
+        {QStringLiteral("query"), QStringLiteral("STATEMENT"),
+         QStringLiteral("在DatabaseSet.data所指的数据库上执行一条语句，按制表符分列输出"), query},
+        {QStringLiteral("encrypt"), QStringLiteral("TEXT [PASSPHRASE]"), QStringLiteral("加密文字(AddMiMa)"),
+         encrypt},
+        {QStringLiteral("decrypt"), QStringLiteral("HEX [PASSPHRASE]"), QStringLiteral("解密文字(JMiMa)"),
+         decrypt},
+        {QStringLiteral("unit-name"), QStringLiteral("TEXT"), QStringLiteral("加密保存单位名称"), unitName},
+        {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"), QStringLiteral("显示那天状态栏的农历和公历日期"),
+         lunarCommand},
+    };
+    return table;
+}
+
+int runAdmin(const QStringList& args, AdminIo& io) {
+    if (!args.isEmpty()) {
+        for (const AdminCommand& c : adminCommands()) {
+            if (c.name == args.first())
+                return c.run(args.mid(1), io);
+        }
+        io.err << "未知命令: " << args.first() << Qt::endl;
+    }
+    io.err << "用法:" << Qt::endl;
+    for (const AdminCommand& c : adminCommands())
+        io.err << "  yjgl-admin " << c.name << ' ' << c.usage << "    " << c.summary << Qt::endl;
+    return 2;
+}

@@ -1,0 +1,61 @@
+#include "AdminDatabase.h"
+
+#include "Connection.h"
+#include "DatabaseSetFile.h"
+#include "StatementHelpers.h"
+#include "UnitNameCipher.h"
+
+#include <QFileInfo>
+
+bool AdminDatabase::connect(AppError* error) {
+    const QString settings = DatabaseSetFile::path();
+    if (!QFileInfo::exists(settings)) {
+        error->description = QStringLiteral("程序文件夹中没有DatabaseSet.data: %1").arg(settings);
+        return false;
+    }
+    QStringList records;
+    if (!DatabaseSetFile::readRecords(settings, {DatabaseSetFile::ConnectionString}, &records, error))
+        return false;
+    if (records.value(0).trimmed().isEmpty()) {
+        error->description = QStringLiteral("DatabaseSet.data中没有连接字符串: %1").arg(settings);
+        return false;
+    }
+    Connection& connection = resetGlobalConnection(records.first());
+    return connection.open(error);
+}
+
+RecordsetPtr AdminDatabase::run(const QString& statement, AppError* error) {
+    return gConn->execute(statement, error);
+}
+
+void AdminDatabase::print(const Recordset& rs, QTextStream& out) {
+    const auto clean = [](QString text) {
+        text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return text;
+    };
+    QStringList heading;
+    for (const QString& name : rs.fieldNames())
+        heading << clean(name);
+    out << heading.join(QLatin1Char('\t')) << '\n';
+    for (const QVector<QVariant>& row : rs.rows()) {
+        QStringList fields;
+        for (const QVariant& value : row)
+            fields << clean(Recordset::asText(value));
+        out << fields.join(QLatin1Char('\t')) << '\n';
+    }
+    out.flush();
+}
+
+bool AdminDatabase::storeUnitName(const QString& name, AppError* error) {
+    const QString cipher = UnitNameCipher::encipher(name);
+    RecordsetPtr rs = gConn->execute(QStringLiteral("Select top 1 id From HosPitalInfo order by id"), error);
+    if (!rs)
+        return false;
+    const QString statement =
+        rs->RecordCount() > 0
+            ? QStringLiteral("Update HosPitalInfo Set DWMC=%1 Where id=%2").arg(SqlText(cipher), rs->text(0))
+            : QStringLiteral("Insert Into HosPitalInfo(DWMC) Values(%1)").arg(SqlText(cipher));
+    return gConn->execute(statement, error) != nullptr;
+}
