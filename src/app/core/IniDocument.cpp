@@ -3,6 +3,7 @@
 #include "AnsiCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -78,6 +79,12 @@ QByteArray IniDocument::toBytes() const {
 }
 
 bool IniDocument::save(const QString& path) const {
+    // A read-only file (no write permission for anyone) stays as it is, as the profile
+    // functions leave a file with the read-only attribute.
+    const QFileInfo info(path);
+    constexpr auto kAnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & kAnyWrite)))
+        return false;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;

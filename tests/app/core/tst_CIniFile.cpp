@@ -237,6 +237,14 @@ private slots:
         ini.SpecifyIni(folder.file("no/such/folder/a.ini"));
         QVERIFY(!ini.WriteString("S", "K", "v"));
         QCOMPARE(ini.ErrorMsg(), QStringLiteral("写入失败"));
+        // A read-only file is not replaced.
+        folder.writeBytes("ro.ini", "[S]\r\nK=old\r\n");
+        QFile::setPermissions(folder.file("ro.ini"), QFile::ReadOwner);
+        ini.SpecifyIni(folder.file("ro.ini"));
+        QVERIFY(!ini.WriteString("S", "K", "new"));
+        QCOMPARE(ini.ErrorMsg(), QStringLiteral("写入失败"));
+        QFile::setPermissions(folder.file("ro.ini"), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(folder.readBytes("ro.ini"), QByteArray("[S]\r\nK=old\r\n"));
         // A successful check clears the message again.
         ini.SpecifyIni(folder.file("a.ini"));
         QVERIFY(ini.WriteString("S", "K", "v"));

@@ -2,6 +2,7 @@
 #include "FileRegistryBackend.h"
 #include "clsRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -185,18 +186,25 @@ private slots:
         QCOMPARE(reg.GetRegistryValue(HKEY_CURRENT_USER, "K", "bad", 0), QVariant(0));
     }
 
-    void storeIsReplacedByRename() {
+    void storeWrites() {
         clsRegistry reg;
         QVERIFY(reg.SetRegistryValue(HKEY_CURRENT_USER, "K", "v", QStringLiteral("1")));
-        QVERIFY(QFileInfo::exists(storeFile()));
-        // A store that cannot be replaced reports failure and keeps its value.
-        QFile::setPermissions(QFileInfo(storeFile()).absolutePath(), QFile::ReadOwner | QFile::ExeOwner);
-        const bool written = reg.SetRegistryValue(HKEY_CURRENT_USER, "K", "v", QStringLiteral("2"));
-        QFile::setPermissions(QFileInfo(storeFile()).absolutePath(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (written)
-            QSKIP("running with rights that ignore folder permissions");
-        QCOMPARE(reg.GetRegistryValue(HKEY_CURRENT_USER, "K", "v"), QVariant("1"));
+        QVERIFY(reg.SetRegistryValue(HKEY_CURRENT_USER, "K", "v", QStringLiteral("2")));
+        // The new store replaced the old one: no temporary file is left beside it.
+        QCOMPARE(QDir(QFileInfo(storeFile()).absolutePath()).entryList(QDir::Files),
+                 QStringList{"registry.dat"});
+
+        // A store that cannot be written reports failure and reads as empty.
+        QFile blocker(m_dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        FileRegistryBackend blocked(m_dir.filePath("blocker/registry.dat"));
+        RegistryBackend::install(&blocked);
+        QVERIFY(!reg.SetRegistryValue(HKEY_CURRENT_USER, "K", "v", QStringLiteral("3")));
+        QCOMPARE(reg.GetRegistryValue(HKEY_CURRENT_USER, "K", "v", "def"), QVariant("def"));
+        QVERIFY(!reg.DeleteRegistryValueOrKey(HKEY_CURRENT_USER, "K", "v"));
+        RegistryBackend::install(m_backend.get());
+        QCOMPARE(reg.GetRegistryValue(HKEY_CURRENT_USER, "K", "v"), QVariant("2"));
     }
 
     void defaultStorePath() {
