@@ -1,0 +1,321 @@
+// The sign-in check against a demo hospital database: user list, exact names, the password
+// statement, the module right, the attempt limit, the server clock and the unit name.
+#include "AnsiCodec.h"
+#include "Clock.h"
+#include "Connection.h"
+#include "DemoDatabase.h"
+#include "FakeMessageService.h"
+#include "LoginCheck.h"
+#include "Session.h"
+#include "StatementHelpers.h"
+#include "TestFolder.h"
+#include "UnitName.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class SignInTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void userListInDatabaseOrder();
+    void userNameLetterCase();
+    void signsInAndFillsCurrentUser();
+    void wildcardsDoNotSignIn_data();
+    void wildcardsDoNotSignIn();
+    void quotesInNameOrPassword();
+    void statementTexts();
+    void threeWrongPasswordsEndTheAttempts();
+    void moduleRightValues_data();
+    void moduleRightValues();
+    void userWithoutRight();
+    void preferencesFromUserRow();
+    void serverClock();
+    void unitName();
+    void unitNameUnreadable_data();
+    void unitNameUnreadable();
+
+private:
+    bool exec(const QString& sql);
+    QTemporaryDir m_master;
+    QString m_masterFile;
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    QString m_pw;
+};
+
+bool SignInTest::exec(const QString& sql) {
+    AppError error;
+    const bool ok = gConn->execute(sql, &error) != nullptr;
+    if (!ok)
+        qWarning() << sql << error.description;
+    return ok;
+}
+
+void SignInTest::initTestCase() {
+    m_masterFile = m_master.filePath("hospital.db");
+    DemoOptions options;
+    options.documents = 0;
+    AppError error;
+    QVERIFY2(DemoDatabase::create(m_masterFile, options, &error), qPrintable(error.description));
+    m_pw = DemoDatabase::defaultPassword();
+}
+
+void SignInTest::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+    QVERIFY(QFile::copy(m_masterFile, m_folder->file("hospital.db")));
+    gConnStr = "Provider=SQLite;Data Source=" + m_folder->file("hospital.db") + ";";
+    resetGlobalConnection(gConnStr);
+    QVERIFY(gConn->open());
+    delete gUser;
+    gUser = nullptr;
+    gIme = 0;
+    gSearchType.clear();
+    gHospitalName.clear();
+    Clock::setServerOffsetMs(0);
+}
+
+void SignInTest::cleanup() {
+    gConn->close();
+    m_messages.reset();
+    m_folder.reset();
+}
+
+void SignInTest::userListInDatabaseOrder() {
+    QStringList users;
+    AppError error;
+    QVERIFY(LoadUserNames(&users, &error));
+    QCOMPARE(users, QStringList({"管理员", "张护士", "李检验", "王影像", "赵医生", "admin", "钱收费"}));
+    // A closed connection is opened first.
+    gConn->close();
+    QVERIFY(LoadUserNames(&users, &error));
+    QCOMPARE(users.size(), 7);
+}
+
+void SignInTest::userNameLetterCase() {
+    LoginCheck check;
+    QStringList users;
+    QVERIFY(LoadUserNames(&users, nullptr));
+    check.setUsers(users);
+    // The database would match "ADMIN"; the list does not.
+    QCOMPARE(check.check("ADMIN", m_pw, nullptr, nullptr), LoginCheck::Outcome::UnknownUser);
+    QCOMPARE(check.check("admin ", m_pw, nullptr, nullptr), LoginCheck::Outcome::UnknownUser);
+    QCOMPARE(m_messages->count(), 2);
+    QCOMPARE(m_messages->last().title, QStringLiteral("出错了"));
+    QCOMPARE(m_messages->last().text, QStringLiteral("该用户不存在！"));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Exclamation);
+    QCOMPARE(check.failures(), 0); // an unknown name is no wrong password
+    QVERIFY(!gUser);
+}
+
+void SignInTest::signsInAndFillsCurrentUser() {
+    LoginCheck check;
+    check.setUsers({"管理员", "admin", "李检验"});
+    RecordsetPtr row;
+    AppError error;
+    QCOMPARE(check.check("管理员", m_pw, &row, &error), LoginCheck::Outcome::SignedIn);
+    QCOMPARE(m_messages->count(), 0);
+    QVERIFY(gUser);
+    QCOMPARE(gUser->GetUserName, QStringLiteral("管理员"));
+    QCOMPARE(gUser->GetGroup, QStringLiteral("系统管理员"));
+    QCOMPARE(gUser->UserPassword, m_pw);
+    QCOMPARE(gUser->SZSQ, QStringLiteral("01"));
+    QVERIFY(row && row->RecordCount() == 1);
+    QCOMPARE(row->text("username"), QStringLiteral("管理员"));
+
+    // The same record is reused; a user without a Yf_sq row has no SZSQ.
+    User_qx* first = gUser;
+    QCOMPARE(check.check("李检验", m_pw, &row, &error), LoginCheck::Outcome::SignedIn);
+    QCOMPARE(gUser, first);
+    QCOMPARE(gUser->GetUserName, QStringLiteral("李检验"));
+    QCOMPARE(gUser->GetGroup, QStringLiteral("医技科室"));
+    QCOMPARE(gUser->SZSQ, QString());
+}
+
+void SignInTest::wildcardsDoNotSignIn_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("percent") << "%";
+    QTest::newRow("underscore") << QString(m_pw.size(), '_');
+    QTest::newRow("character class") << "[a-z]%";
+    QTest::newRow("percent after quotes") << "'%'";
+    QTest::newRow("injection") << "' or '1'='1";
+    QTest::newRow("empty") << "";
+}
+
+void SignInTest::wildcardsDoNotSignIn() {
+    QFETCH(QString, typed);
+    LoginCheck check;
+    check.setUsers({"admin"});
+    QCOMPARE(check.check("admin", typed, nullptr, nullptr), LoginCheck::Outcome::WrongPassword);
+    QCOMPARE(m_messages->last().text, QStringLiteral("密码错误，请重新输入！"));
+    QCOMPARE(m_messages->last().title, QStringLiteral("出错了"));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Critical);
+    QVERIFY(!gUser);
+}
+
+void SignInTest::quotesInNameOrPassword() {
+    QVERIFY(
+        exec("insert into userdb (username, password, group_name) values ('O''Neil', 'abc', '医技科室')"));
+    QVERIFY(exec("insert into Yf_sq (username, SQBH) values ('O''Neil', '07')"));
+    LoginCheck check;
+    QStringList users;
+    QVERIFY(LoadUserNames(&users, nullptr));
+    check.setUsers(users);
+    // Quotes typed into the password are dropped before the check.
+    AppError error;
+    QCOMPARE(check.check("O'Neil", "a'b'c'", nullptr, &error), LoginCheck::Outcome::SignedIn);
+    QCOMPARE(gUser->GetUserName, QStringLiteral("O'Neil"));
+    QCOMPARE(gUser->UserPassword, QStringLiteral("abc"));
+    QCOMPARE(gUser->SZSQ, QStringLiteral("07"));
+    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(check.check("O'Neil", "abd", nullptr, &error), LoginCheck::Outcome::WrongPassword);
+    // A name that tries to end the statement is just an unknown name.
+    QCOMPARE(check.check("admin' --", "x", nullptr, &error), LoginCheck::Outcome::UnknownUser);
+}
+
+void SignInTest::statementTexts() {
+    QCOMPARE(LoginStatements::userList(), QStringLiteral("select * from userdb "));
+    QCOMPARE(LoginStatements::password("张三", "123"),
+             QStringLiteral("select * from userdb where username = '张三' and password = '123'"));
+    QCOMPARE(LoginStatements::password("a'b", "c"),
+             QStringLiteral("select * from userdb where username = 'a''b' and password = 'c'"));
+    QCOMPARE(LoginStatements::szsq("张三"),
+             QStringLiteral("select SQBH from Yf_sq where username like'张三'"));
+    QCOMPARE(LoginStatements::moduleRight("医技科室"),
+             QStringLiteral("Select QX From QX_Temp2 Where MoudelKey='YJXT_IN' and Groupname='医技科室'"));
+    QCOMPARE(LoginStatements::serverTime(), QStringLiteral("SELECT top 1 GETDATE() FROM sysobjects"));
+    QCOMPARE(RemoveQuotes("'a''b'"), QStringLiteral("ab"));
+}
+
+void SignInTest::threeWrongPasswordsEndTheAttempts() {
+    LoginCheck check;
+    check.setUsers({"admin"});
+    QCOMPARE(check.check("admin", "x1", nullptr, nullptr), LoginCheck::Outcome::WrongPassword);
+    QCOMPARE(check.check("nobody", "x", nullptr, nullptr), LoginCheck::Outcome::UnknownUser);
+    QCOMPARE(check.check("admin", "x2", nullptr, nullptr), LoginCheck::Outcome::WrongPassword);
+    QCOMPARE(check.failures(), 2);
+    m_messages->clear();
+    QCOMPARE(check.check("admin", "x3", nullptr, nullptr), LoginCheck::Outcome::TooManyFailures);
+    QCOMPARE(m_messages->texts(), QStringList({"密码错误，请重新输入！", "超过限制次数！本程序即将退出"}));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Information);
+    QCOMPARE(m_messages->last().title, Messages::applicationTitle());
+
+    // A new login window (a switch of user) counts from 0 again.
+    LoginCheck next;
+    next.setUsers({"admin"});
+    QCOMPARE(next.check("admin", "x", nullptr, nullptr), LoginCheck::Outcome::WrongPassword);
+    QCOMPARE(next.check("admin", "x", nullptr, nullptr), LoginCheck::Outcome::WrongPassword);
+    QCOMPARE(next.check("admin", m_pw, nullptr, nullptr), LoginCheck::Outcome::SignedIn);
+}
+
+void SignInTest::moduleRightValues_data() {
+    QTest::addColumn<QString>("qx");
+    QTest::addColumn<bool>("granted");
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("true as -1") << "-1" << true;
+    QTest::newRow("text true") << "'True'" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("text false") << "'false'" << false;
+    QTest::newRow("empty") << "''" << false;
+    QTest::newRow("2") << "2" << false;
+    QTest::newRow("no row") << QString() << false;
+}
+
+void SignInTest::moduleRightValues() {
+    QFETCH(QString, qx);
+    QFETCH(bool, granted);
+    if (!qx.isNull())
+        QVERIFY(
+            exec("insert into QX_Temp2 (Groupname, MoudelKey, QX) values ('测试组', 'YJXT_IN', " + qx + ")"));
+    // A right for another module does not count.
+    QVERIFY(exec("insert into QX_Temp2 (Groupname, MoudelKey, QX) values ('测试组', 'MZSF_IN', 1)"));
+    currentUser().GetGroup = "测试组";
+    QCOMPARE(HasModuleRight(), granted);
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void SignInTest::userWithoutRight() {
+    QVERIFY(GrantsModuleRight(true));
+    QVERIFY(!GrantsModuleRight(false));
+    QVERIFY(!GrantsModuleRight(QVariant()));
+    QVERIFY(GrantsModuleRight(1.0));
+
+    const QString user = DemoDatabase::userWithoutRight();
+    LoginCheck check;
+    check.setUsers({user});
+    QCOMPARE(check.check(user, m_pw, nullptr, nullptr), LoginCheck::Outcome::NoModuleRight);
+    QCOMPARE(m_messages->last().text, QStringLiteral("您没有进入医技管理的权限，请给管理员联系！"));
+    QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Exclamation);
+
+    // A failing query refuses too.
+    QVERIFY(exec("drop table QX_Temp2"));
+    currentUser().GetGroup = "系统管理员";
+    QVERIFY(!HasModuleRight());
+}
+
+void SignInTest::preferencesFromUserRow() {
+    QVERIFY(exec("update userdb set IME = '3', SearchType = '五笔码' where username = 'admin'"));
+    LoginCheck check;
+    check.setUsers({"admin", "管理员"});
+    RecordsetPtr row;
+    QCOMPARE(check.check("admin", m_pw, &row, nullptr), LoginCheck::Outcome::SignedIn);
+    ApplyUserPreferences(*row);
+    QCOMPARE(gIme, 3);
+    QCOMPARE(gSearchType, QStringLiteral("五笔码"));
+    // The column is text; a keyboard layout number with a leading blank reads whole.
+    QVERIFY(exec("update userdb set IME = ' 134481924' where username = '管理员'"));
+    QCOMPARE(check.check("管理员", m_pw, &row, nullptr), LoginCheck::Outcome::SignedIn);
+    ApplyUserPreferences(*row);
+    QCOMPARE(gIme, 134481924);
+    QCOMPARE(gSearchType, QStringLiteral("拼音码"));
+}
+
+void SignInTest::serverClock() {
+    Clock::setServerOffsetMs(123456789);
+    AppError error;
+    QVERIFY2(FollowServerClock(&error), qPrintable(error.description));
+    // The embedded database runs on this computer: the offset is tiny.
+    QVERIFY2(qAbs(Clock::serverOffsetMs()) < 5000, qPrintable(QString::number(Clock::serverOffsetMs())));
+
+    // Without the table the time cannot be read: the offset stays, the error comes back.
+    Clock::setServerOffsetMs(42);
+    QVERIFY(exec("drop table sysobjects"));
+    QVERIFY(!FollowServerClock(&error));
+    QVERIFY(error.isSet());
+    QCOMPARE(Clock::serverOffsetMs(), 42);
+}
+
+void SignInTest::unitName() {
+    ReadUnitName();
+    QCOMPARE(gHospitalName, DemoDatabase::hospitalName());
+    QVERIFY(!gHospitalName.isEmpty());
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void SignInTest::unitNameUnreadable_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("no table") << "drop table HosPitalInfo";
+    QTest::newRow("no row") << "delete from HosPitalInfo";
+    QTest::newRow("null value") << "update HosPitalInfo set DWMC = null";
+    QTest::newRow("not hexadecimal") << "update HosPitalInfo set DWMC = '人民医院'";
+    QTest::newRow("not whole blocks") << "update HosPitalInfo set DWMC = '0123456789ABCDEF'";
+}
+
+void SignInTest::unitNameUnreadable() {
+    QFETCH(QString, change);
+    QVERIFY(exec(change));
+    gHospitalName = "stale";
+    ReadUnitName();
+    QCOMPARE(gHospitalName, QString());
+    QCOMPARE(m_messages->count(), 0); // start-up goes on without a box
+    QVERIFY(gConn->isOpen());
+}
+
+QTEST_GUILESS_MAIN(SignInTest)
+#include "tst_signin.moc"
