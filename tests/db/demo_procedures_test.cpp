@@ -252,11 +252,12 @@ private slots:
                  1);
     }
 
-    void procedureWithWrongArgumentsFails() {
+    void executingAnUnknownDocumentFails() {
         AppError error;
-        QVERIFY(!m_conn->execute(QStringLiteral("exec YJ_List '检验科'"), &error));
-        QVERIFY(error.isSet());
         QVERIFY(!m_conn->execute(QStringLiteral("exec P_YJZX '','检验科'"), &error));
+        QVERIFY(error.description.contains(QStringLiteral("已没有待执行的项目")));
+        // A document with drugs only has nothing for a medical-technology department.
+        QVERIFY(!m_conn->execute(QStringLiteral("exec P_YJZX '2026120700003','检验科'"), &error));
     }
 };
 
