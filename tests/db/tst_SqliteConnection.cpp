@@ -173,6 +173,9 @@ void TstSqliteConnection::textComparisonIgnoresLetterCase() {
     QCOMPARE(rs->RecordCount(), 1);
     QVERIFY(OpenRs(rs, "select * from CS where DM like 'j%'"));
     QCOMPARE(rs->RecordCount(), 1);
+    // A literal directly followed by a keyword, as the password change writes it.
+    QVERIFY(ExecSql("update  CS set DMMC='检验'where DM like'JyK'"));
+    QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("检验"));
 }
 
 void TstSqliteConnection::serverTimeFromSysobjects() {
