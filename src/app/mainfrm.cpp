@@ -92,7 +92,11 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     updateCommandStates();
 }
 
-mainfrm::~mainfrm() = default;
+mainfrm::~mainfrm() {
+    // Closing the children while the window is torn down must not reach this half-gone object.
+    disconnect(m_workspace, nullptr, this, nullptr);
+    disconnect(m_toolbar, nullptr, this, nullptr);
+}
 
 void mainfrm::setLunarTextProvider(std::function<QString()> provider) {
     lunarProvider() = std::move(provider);

@@ -73,6 +73,8 @@ class MainfrmCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { GuardAgainstRealExit(); }
+
     void init() {
         gExecDept = QStringLiteral("放射科");
         gHospitalName = QStringLiteral("城东社区卫生服务中心");

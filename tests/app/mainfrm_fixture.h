@@ -62,13 +62,18 @@ public:
     bool succeed = true;
 };
 
+// A test that reaches the real end of the program would end the test run as a success.
+inline void GuardAgainstRealExit() {
+    SetExitAppHook([] { qFatal("ExitApp reached the end of the program outside an ExitRecorder"); });
+}
+
 // Counts the calls of ExitApp's last step instead of quitting.
 class ExitRecorder {
 public:
     ExitRecorder() {
         SetExitAppHook([this] { ++calls; });
     }
-    ~ExitRecorder() { SetExitAppHook({}); }
+    ~ExitRecorder() { GuardAgainstRealExit(); }
     int calls = 0;
 };
 

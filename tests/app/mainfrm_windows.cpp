@@ -28,6 +28,8 @@ class MainfrmWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { GuardAgainstRealExit(); }
+
     void init() {
         gExecDept = QStringLiteral("检验科");
         mainfrm::setLunarTextProvider([] { return QString(); });
@@ -129,15 +131,6 @@ private slots:
         QVERIFY(m.isVisible());
     }
 
-    void closeFormsWithAnotherMainNameKeepsThatOne() {
-        StandInWindows windows({"Mz_CKFY"});
-        mainfrm m;
-        m.show();
-        addForeignChild(m, "Frm_FYCX", "已执行单据查询");
-        m.CloseForms({}, QStringLiteral("Frm_FYCX"), {});
-        QCOMPARE(childNames(m), QStringList{"Frm_FYCX"});
-    }
-
     void closeAllWalksPastAWindowThatRefuses() {
         StandInWindows windows({"Mz_CKFY"});
         mainfrm m;
@@ -199,6 +192,7 @@ private slots:
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
+        folder.writeBytes("db.sqlite", {});
         Connection& conn = resetGlobalConnection(
             QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
         QVERIFY(conn.open());
@@ -224,6 +218,7 @@ private slots:
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
+        folder.writeBytes("db.sqlite", {});
         Connection& conn = resetGlobalConnection(
             QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
         QVERIFY(conn.open());
