@@ -1,7 +1,7 @@
 // yjgl-admin, run as the IT staff run it.
+#include "AES.h"
 #include "AnsiCodec.h"
 #include "TestFolder.h"
-#include "UnitNameCipher.h"
 
 #include <QtTest>
 
@@ -89,7 +89,7 @@ private slots:
                   m_folder.path());
         const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(UnitNameCipher::decipher(lines[1]), QStringLiteral("城西社区卫生服务站"));
+        QCOMPARE(AES().JMiMa(lines[1]), QStringLiteral("城西社区卫生服务站"));
     }
 
     void encryptAndDecrypt() {

@@ -1,9 +1,9 @@
 // The demo database creator and the pinyin table it loads.
+#include "AES.h"
 #include "AnsiCodec.h"
 #include "DemoDatabase.h"
 #include "PinyinTable.h"
 #include "TestFolder.h"
-#include "UnitNameCipher.h"
 
 #include <QtTest>
 
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(value(m_file, QStringLiteral("select SQBH from Yf_sq where username like'管理员'")),
                  QStringLiteral("01"));
         // The unit name deciphers with the default pass phrase.
-        QCOMPARE(UnitNameCipher::decipher(value(m_file, QStringLiteral("select DWMC from HosPitalInfo"))),
+        QCOMPARE(AES().JMiMa(value(m_file, QStringLiteral("select DWMC from HosPitalInfo"))),
                  DemoDatabase::hospitalName());
         // Window tree: leaves name windows that have links; entry codes are pinyin initials.
         QCOMPARE(

@@ -1,11 +1,11 @@
 #include "AdminCommands.h"
 
+#include "AES.h"
 #include "AdminDatabase.h"
 #include "AnsiCodec.h"
 #include "DatabaseSetFile.h"
 #include "DemoDatabase.h"
 #include "LunarCommand.h"
-#include "UnitNameCipher.h"
 
 #include <QDir>
 
@@ -100,7 +100,7 @@ int query(const QStringList& args, AdminIo& io) {
 int encrypt(const QStringList& args, AdminIo& io) {
     if (args.isEmpty() || args.size() > 2)
         return usageError(io, commandNamed(QStringLiteral("encrypt")));
-    io.out << UnitNameCipher::encipher(args[0], args.value(1)) << Qt::endl;
+    io.out << AES().AddMiMa(args[0], args.value(1)) << Qt::endl;
     return 0;
 }
 
@@ -118,7 +118,7 @@ int decrypt(const QStringList& args, AdminIo& io) {
         io.err << "密文不是16字节的整数倍，无法解密" << Qt::endl;
         return 1;
     }
-    const QString text = UnitNameCipher::decipher(args[0], args.value(1));
+    const QString text = AES().JMiMa(args[0], args.value(1));
     io.out << text << Qt::endl;
     return 0;
 }
@@ -148,8 +148,8 @@ const std::vector<AdminCommand>& adminCommands() {
         {QStringLiteral("decrypt"), QStringLiteral("HEX [PASSPHRASE]"), QStringLiteral("解密文字(JMiMa)"),
          decrypt},
         {QStringLiteral("unit-name"), QStringLiteral("TEXT"), QStringLiteral("加密保存单位名称"), unitName},
-        {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"), QStringLiteral("显示那天状态栏的农历和公历日期"),
-         lunarCommand},
+        {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"),
+         QStringLiteral("显示那天状态栏的农历和公历日期"), lunarCommand},
     };
     return table;
 }

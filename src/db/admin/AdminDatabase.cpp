@@ -1,9 +1,9 @@
 #include "AdminDatabase.h"
 
+#include "AES.h"
 #include "Connection.h"
 #include "DatabaseSetFile.h"
 #include "StatementHelpers.h"
-#include "UnitNameCipher.h"
 
 #include <QFileInfo>
 
@@ -49,7 +49,7 @@ void AdminDatabase::print(const Recordset& rs, QTextStream& out) {
 }
 
 bool AdminDatabase::storeUnitName(const QString& name, AppError* error) {
-    const QString cipher = UnitNameCipher::encipher(name);
+    const QString cipher = AES().AddMiMa(name);
     RecordsetPtr rs = gConn->execute(QStringLiteral("Select top 1 id From HosPitalInfo order by id"), error);
     if (!rs)
         return false;

@@ -1,9 +1,9 @@
 #include "DemoDatabase.h"
 
+#include "AES.h"
 #include "Clock.h"
 #include "DemoCatalogue.h"
 #include "PinyinTable.h"
-#include "UnitNameCipher.h"
 
 #include <QFile>
 
@@ -163,7 +163,7 @@ bool loadReferenceData(LoadConnection& db) {
     ok = ok && config.text("ZDDY").text("0").text("收费后自动打印发票").run();
 
     Insert unit(db, "INSERT INTO HosPitalInfo (DWMC) VALUES (?)");
-    ok = ok && unit.text(utf8(UnitNameCipher::encipher(QString::fromUtf8(kHospitalName)))).run();
+    ok = ok && unit.text(utf8(AES().AddMiMa(QString::fromUtf8(kHospitalName)))).run();
 
     Insert hz(db, "INSERT INTO GY_HZBM (HZ, PY) VALUES (?, ?)");
     for (const QChar c : pinyin.characters()) {
