@@ -40,12 +40,12 @@ WHERE A.DH = @DH
               WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
 GO
 
--- The update locks the rows it marks, so a second workstation finds nothing left and fails;
--- XACT_ABORT rolls the caller's transaction (with its execution record) back.
+-- The update locks the rows it marks until the caller commits, so a second workstation waits,
+-- then finds nothing left and fails; the caller then rolls its transaction (with the execution
+-- record it inserted) back.
 CREATE PROCEDURE P_YJZX @DH varchar(20), @KSMC varchar(50)
 AS
 SET NOCOUNT ON
-SET XACT_ABORT ON
 DECLARE @Done int
 UPDATE B SET ZXBZ = 1, ZXSJ = GETDATE()
 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
@@ -57,7 +57,6 @@ WHERE B.DH = @DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC
 SET @Done = @Done + @@ROWCOUNT
 IF @Done = 0
 BEGIN
-    IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION
     RAISERROR('单据【%s】在【%s】已没有待执行的项目，可能已经执行过了。', 16, 1, @DH, @KSMC)
     RETURN 1
 END
