@@ -1,0 +1,529 @@
+// The login window, the connection-settings dialog and the start-up sequence, driven
+// offscreen on a demo database.
+#include "AnsiCodec.h"
+#include "ChildWindowServices.h"
+#include "Clock.h"
+#include "Connection.h"
+#include "DatabaseSetFile.h"
+#include "DemoDatabase.h"
+#include "FakeMessageService.h"
+#include "LinkDatabaseErr.h"
+#include "ProcessExit.h"
+#include "ProgramFolder.h"
+#include "SelectKS.h"
+#include "Session.h"
+#include "Startup.h"
+#include "TestFolder.h"
+#include "clsRegistry.h"
+#include "password.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Acts on the next modal window of type T once it is up (a modal exec blocks the test).
+template <typename T> void whenModal(std::function<void(T*)> act, QWidget* notThis = nullptr) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, notThis, ticks] {
+        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (w && w != notThis && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        } else if (++*ticks > 1000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+void chooseDepartment(const QString& name) {
+    whenModal<SelectKS>([name](SelectKS* chooser) {
+        auto* ks = chooser->findChild<QComboBox*>("KS");
+        ks->setCurrentIndex(ks->findText(name));
+        chooser->findChild<QPushButton*>("Command1")->click();
+    });
+}
+
+QString dbString() {
+    return QStringLiteral("Provider=SQLite;Data Source=hospital.db;");
+}
+
+} // namespace
+
+class LoginWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void loadsWithControlsLastUserAndClock();
+    void signsInWithEnterAndChoosesDepartment();
+    void wrongPasswordsThenLimitEndsProgram();
+    void unknownUserKeepsWindowOpen();
+    void exitButton();
+    void switchUserUpdatesOperatorOnly();
+    void userWithoutRightEndsProcess();
+
+    void settingsDialogLooks();
+    void settingsDialogButtons();
+    void settingsDialogClosingEndsProgram();
+
+    void mainNormalStart();
+    void mainWithoutSettingsShowsDialog();
+    void mainRetryRunsAgain();
+    void mainHandOffSignsIn();
+    void mainHandOffWithWrongPasswordShowsLogin();
+    void mainHandOffMalformed();
+
+private:
+    QString programFile(const QString& name) const { return QDir(m_program).filePath(name); }
+    void writeSettings(const QString& connectionString);
+
+    QTemporaryDir m_master;
+    QString m_masterFile;
+    QString m_pw;
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    QString m_program;
+    int m_exitApp = 0;
+    QList<int> m_processExits;
+    int m_mainShown = 0;
+    QStringList m_operatorTexts;
+};
+
+void LoginWindowTest::initTestCase() {
+    m_masterFile = m_master.filePath("hospital.db");
+    DemoOptions options;
+    options.documents = 0;
+    AppError error;
+    QVERIFY2(DemoDatabase::create(m_masterFile, options, &error), qPrintable(error.description));
+    m_pw = DemoDatabase::defaultPassword();
+    qputenv("YJGL_REGISTRY_FILE", QFile::encodeName(m_master.filePath("registry.dat")));
+}
+
+void LoginWindowTest::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+    // The program sits one level down, so the shared LBReg folder is its sibling.
+    QDir(m_folder->path()).mkpath("YJ");
+    QDir(m_folder->path()).mkpath("LBReg");
+    m_program = m_folder->file("YJ");
+    ProgramFolder::setOverride(m_program);
+    QFile::copy(QDir(TestFolder::sourceDir()).filePath("resources/LBReg/LBLogIn.jpg"),
+                m_folder->file("LBReg/LBLogIn.jpg"));
+    QVERIFY(QFile::copy(m_masterFile, programFile("hospital.db")));
+
+    gConnStr = dbString();
+    resetGlobalConnection(gConnStr);
+    QVERIFY(gConn->open());
+    delete gUser;
+    gUser = nullptr;
+    gExecDept.clear();
+    gReLogin = false;
+    gHospitalName.clear();
+
+    m_exitApp = 0;
+    m_processExits.clear();
+    m_mainShown = 0;
+    m_operatorTexts.clear();
+    SetExitAppHook([this] { ++m_exitApp; });
+    ProcessExit::install([this](int code) { m_processExits << code; });
+    SelectKS::setExitHandler([] {});
+    password::Flow flow;
+    flow.showMainWindow = [this] { ++m_mainShown; };
+    flow.showOperator = [this](const QString& text) { m_operatorTexts << text; };
+    password::setFlow(flow);
+    Startup::setCommandLine(QString(""));
+}
+
+void LoginWindowTest::cleanup() {
+    // Deleting a window also deletes its own top-level popups: hold guarded pointers.
+    QList<QPointer<password>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* login = qobject_cast<password*>(w))
+            windows << login;
+    }
+    for (const QPointer<password>& w : windows)
+        delete w.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetExitAppHook({});
+    ProcessExit::install({});
+    SelectKS::setExitHandler({});
+    password::setFlow({});
+    Startup::setCommandLine(QString());
+    if (gConn)
+        gConn->close();
+    m_messages.reset();
+    m_folder.reset();
+}
+
+void LoginWindowTest::writeSettings(const QString& connectionString) {
+    AppError error;
+    QVERIFY(DatabaseSetFile::writeRecords(DatabaseSetFile::path(), {{1, connectionString}}, &error));
+}
+
+void LoginWindowTest::loadsWithControlsLastUserAndClock() {
+    m_folder->writeBytes("YJ/User.data", AnsiCodec::encode("张护士") + "\r\n");
+    Clock::setServerOffsetMs(-86400000);
+    password w;
+    QCOMPARE(w.objectName(), QStringLiteral("password"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("登陆健康档案管理系统"));
+    QCOMPARE(w.findChild<QLabel*>("Label1")->text(), QStringLiteral("用户姓名："));
+    QCOMPARE(w.findChild<QLabel*>("Label2")->text(), QStringLiteral("用户密码："));
+    QCOMPARE(w.findChild<QPushButton*>("Command1")->text(), QStringLiteral("登陆(&P)"));
+    QCOMPARE(w.findChild<QPushButton*>("Command2")->text(), QStringLiteral("退出(&Q)"));
+    QCOMPARE(w.findChild<QLineEdit*>("Text1")->echoMode(), QLineEdit::Password);
+    QVERIFY(!w.findChild<QLabel*>("Image1")->pixmap().isNull());
+    QCOMPARE(password::loginPicturePath(), QDir::toNativeSeparators(m_folder->path() + "/LBReg/LBLogIn.jpg"));
+
+    auto* combo = w.findChild<QComboBox*>("Combo1");
+    QVERIFY(combo->isEditable());
+    QCOMPARE(combo->count(), 7);
+    QCOMPARE(combo->itemText(0), QStringLiteral("管理员"));
+    QCOMPARE(combo->currentText(), QStringLiteral("张护士"));
+    QCOMPARE(w.loginCheck().users().size(), 7);
+    // The server's time replaced the day-old offset; the computer's clock was not touched.
+    QVERIFY(qAbs(Clock::serverOffsetMs()) < 5000);
+    QCOMPARE(m_messages->count(), 0);
+
+    // Without User.data and without the picture the load is silent.
+    QFile::remove(programFile("User.data"));
+    QFile::remove(m_folder->file("LBReg/LBLogIn.jpg"));
+    password bare;
+    QCOMPARE(bare.findChild<QComboBox*>("Combo1")->currentText(), QString());
+    QVERIFY(bare.findChild<QLabel*>("Image1")->pixmap().isNull());
+    QCOMPARE(m_messages->count(), 0);
+}
+
+void LoginWindowTest::signsInWithEnterAndChoosesDepartment() {
+    QPointer<password> w = new password;
+    w->show();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    auto* combo = w->findChild<QComboBox*>("Combo1");
+    auto* text1 = w->findChild<QLineEdit*>("Text1");
+    combo->setFocus();
+    combo->setEditText("李检验");
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY(text1->hasFocus());
+    QTest::keyClicks(text1, m_pw);
+
+    const QString department = DemoDatabase::departments().value(1);
+    QVERIFY(!department.isEmpty());
+    chooseDepartment(department);
+    QTest::keyClick(text1, Qt::Key_Return);
+
+    QCOMPARE(gExecDept, department);
+    QVERIFY(gUser);
+    QCOMPARE(gUser->GetUserName, QStringLiteral("李检验"));
+    QCOMPARE(gUser->GetGroup, QStringLiteral("医技科室"));
+    QCOMPARE(gIme, 134481924);
+    QCOMPARE(gSearchType, QStringLiteral("拼音码"));
+    QCOMPARE(m_folder->readBytes("YJ/User.data"), AnsiCodec::encode("李检验") + "\r\n");
+    QCOMPARE(m_mainShown, 1);
+    QVERIFY(m_operatorTexts.isEmpty());
+    QCOMPARE(m_messages->count(), 0);
+    // The login window unloads itself.
+    QTRY_VERIFY(w.isNull());
+
+    // The next start proposes that user.
+    password again;
+    QCOMPARE(again.findChild<QComboBox*>("Combo1")->currentText(), QStringLiteral("李检验"));
+}
+
+void LoginWindowTest::wrongPasswordsThenLimitEndsProgram() {
+    password w;
+    w.show();
+    w.findChild<QComboBox*>("Combo1")->setEditText("admin");
+    auto* text1 = w.findChild<QLineEdit*>("Text1");
+    auto* login = w.findChild<QPushButton*>("Command1");
+    for (const char* typed : {"%", "[a-z]%"}) {
+        text1->setText(typed);
+        login->click();
+    }
+    QCOMPARE(m_exitApp, 0);
+    QVERIFY(w.isVisible());
+    QCOMPARE(m_messages->texts(), QStringList({"密码错误，请重新输入！", "密码错误，请重新输入！"}));
+    text1->setText("_");
+    login->click();
+    QCOMPARE(m_messages->last().text, QStringLiteral("超过限制次数！本程序即将退出"));
+    QCOMPARE(m_exitApp, 1);
+    QVERIFY(!gUser);
+    QVERIFY(!QFile::exists(programFile("User.data")));
+}
+
+void LoginWindowTest::unknownUserKeepsWindowOpen() {
+    password w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.findChild<QComboBox*>("Combo1")->setEditText("ADMIN");
+    auto* text1 = w.findChild<QLineEdit*>("Text1");
+    text1->setFocus();
+    text1->setText(m_pw);
+    QVERIFY(!w.TestUserPassword("ADMIN", m_pw));
+    QCOMPARE(m_messages->last().text, QStringLiteral("该用户不存在！"));
+    QTRY_VERIFY(w.findChild<QComboBox*>("Combo1")->hasFocus());
+    QCOMPARE(w.loginCheck().failures(), 0);
+    QVERIFY(w.isVisible());
+}
+
+void LoginWindowTest::exitButton() {
+    {
+        password w;
+        w.show();
+        w.findChild<QPushButton*>("Command2")->click();
+        QCOMPARE(m_exitApp, 1);
+    }
+    // Switching user: only the login window goes.
+    gReLogin = true;
+    QPointer<password> w = new password;
+    w->show();
+    w->findChild<QPushButton*>("Command2")->click();
+    QTRY_VERIFY(w.isNull());
+    QCOMPARE(m_exitApp, 1);
+}
+
+void LoginWindowTest::switchUserUpdatesOperatorOnly() {
+    currentUser().GetUserName = "admin";
+    gExecDept = "old";
+    gReLogin = true;
+    QPointer<password> w = new password;
+    const QString department = DemoDatabase::departments().value(0);
+    chooseDepartment(department);
+    QVERIFY(w->TestUserPassword("张护士", m_pw));
+    QCOMPARE(m_operatorTexts, QStringList({"操作员：张护士"}));
+    QCOMPARE(m_mainShown, 0);
+    QCOMPARE(gUser->GetUserName, QStringLiteral("张护士"));
+    QCOMPARE(gExecDept, department);
+    QTRY_VERIFY(w.isNull());
+}
+
+void LoginWindowTest::userWithoutRightEndsProcess() {
+    password w;
+    QVERIFY(!w.TestUserPassword(DemoDatabase::userWithoutRight(), m_pw));
+    QCOMPARE(m_processExits, QList<int>({0}));
+    QCOMPARE(m_mainShown, 0);
+    QCOMPARE(gExecDept, QString());
+    QVERIFY(!QFile::exists(programFile("User.data")));
+}
+
+void LoginWindowTest::settingsDialogLooks() {
+    AppError error;
+    QVERIFY(DatabaseSetFile::writeRecords(
+        DatabaseSetFile::path(), {{2, "中心服务器"}, {5, "社区医院"}, {6, "sa"}, {7, "pw"}}, &error));
+    LinkDatabaseErr d;
+    d.setErrorText("连接失败");
+    QCOMPARE(d.windowTitle(), QStringLiteral("数据库连接错误"));
+    QCOMPARE(d.findChild<QLabel*>("ShowTitle")->text(), LinkDatabaseErr::titleText());
+    QVERIFY(LinkDatabaseErr::titleText().startsWith("      由于以下数据库错误"));
+    auto* err = d.findChild<QPlainTextEdit*>("ErrInfoShow");
+    QCOMPARE(err->toPlainText(), QStringLiteral("连接失败"));
+    QCOMPARE(err->palette().color(QPalette::Text), QColor(255, 0, 0));
+    const QColor blue(197, 221, 255);
+    QCOMPARE(d.palette().color(QPalette::Window), blue);
+    QCOMPARE(d.findChild<QWidget*>("Xp_Frame1")->palette().color(QPalette::Window), blue);
+    QCOMPARE(err->palette().color(QPalette::Base), blue);
+    const QList<QPair<const char*, QString>> captions{
+        {"Label1", "服务器名："}, {"Label2", "数据库名称"}, {"Label3", "用户名："}, {"Label4", "登陆密码："}};
+    for (const auto& [name, caption] : captions)
+        QCOMPARE(d.findChild<QLabel*>(name)->text(), caption);
+    const QList<QPair<const char*, QString>> buttons{{"Command4", "恢复默认值"},
+                                                     {"ButSet", "设置(&S)"},
+                                                     {"ButRec", "重试(&R)"},
+                                                     {"ButExit", "退出(&X)"},
+                                                     {"Command1", "帮助(&H)"}};
+    for (const auto& [name, caption] : buttons)
+        QCOMPARE(d.findChild<QPushButton*>(name)->text(), caption);
+    // The stored settings fill the fields; this computer is among the servers.
+    auto* server = d.findChild<QComboBox*>("TxtServerName");
+    QCOMPARE(server->currentText(), QStringLiteral("中心服务器"));
+    QVERIFY(server->findText(QSysInfo::machineHostName()) >= 0);
+    QCOMPARE(d.findChild<QLineEdit*>("TxtDatabaseName")->text(), QStringLiteral("社区医院"));
+    QCOMPARE(d.findChild<QLineEdit*>("TxtUser")->text(), QStringLiteral("sa"));
+    QCOMPARE(d.findChild<QLineEdit*>("TxtPassword")->text(), QStringLiteral("pw"));
+    QCOMPARE(
+        d.GetConectionstr(),
+        QStringLiteral(
+            "Provider=sqloledb;Data Source=中心服务器;Initial Catalog=社区医院;User ID=sa;Password=pw;"));
+}
+
+void LoginWindowTest::settingsDialogButtons() {
+    LinkDatabaseErr d;
+    d.show();
+    d.findChild<QLineEdit*>("TxtPassword")->clear();
+    d.findChild<QLineEdit*>("TxtDatabaseName")->setText("other");
+    const int before = d.height();
+    d.findChild<QPushButton*>("ButSet")->click();
+    QCOMPARE(d.height(), 365); // 5475 twips
+    QVERIFY(before < d.height());
+
+    d.findChild<QLineEdit*>("TxtPassword")->setText("keep");
+    d.findChild<QPushButton*>("Command4")->click();
+    QCOMPARE(d.findChild<QComboBox*>("TxtServerName")->currentText(), QSysInfo::machineHostName());
+    QCOMPARE(d.findChild<QLineEdit*>("TxtDatabaseName")->text(), QStringLiteral("orvadata"));
+    QCOMPARE(d.findChild<QLineEdit*>("TxtUser")->text(), QStringLiteral("sa"));
+    QCOMPARE(d.findChild<QLineEdit*>("TxtPassword")->text(), QStringLiteral("keep"));
+
+    d.findChild<QComboBox*>("TxtServerName")->setEditText("PC01");
+    d.findChild<QLineEdit*>("TxtPassword")->clear();
+    d.findChild<QPushButton*>("ButRec")->click();
+    QCOMPARE(d.state(), QStringLiteral("Start"));
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QVERIFY(m_processExits.isEmpty());
+    QStringList records;
+    QVERIFY(DatabaseSetFile::readRecords(DatabaseSetFile::path(), {1, 2, 5, 6, 7}, &records, nullptr));
+    QCOMPARE(records,
+             QStringList({"Provider=sqloledb;Data Source=PC01;Initial Catalog=orvadata;User ID=sa;Password=;",
+                          "PC01", "orvadata", "sa", ""}));
+}
+
+void LoginWindowTest::settingsDialogClosingEndsProgram() {
+    {
+        LinkDatabaseErr d;
+        d.show();
+        d.findChild<QPushButton*>("ButExit")->click();
+        QCOMPARE(m_processExits.size(), 1);
+        QVERIFY(!d.isVisible());
+    }
+    {
+        LinkDatabaseErr d;
+        d.show();
+        d.close();
+        QCOMPARE(m_processExits.size(), 2);
+    }
+    {
+        LinkDatabaseErr d;
+        d.show();
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QCOMPARE(m_processExits.size(), 3);
+    }
+    {
+        // After a retry the dialog closes without ending anything.
+        LinkDatabaseErr d;
+        d.show();
+        d.findChild<QPushButton*>("ButRec")->click();
+        d.close();
+        QCOMPARE(m_processExits.size(), 3);
+    }
+}
+
+void LoginWindowTest::mainNormalStart() {
+    writeSettings(dbString());
+    gConnStr.clear();
+    Startup::Main();
+    QCOMPARE(gConnStr, dbString());
+    QVERIFY(gConn->isOpen());
+    QCOMPARE(gHospitalName, DemoDatabase::hospitalName());
+    QVERIFY(Startup::loginWindow());
+    QVERIFY(Startup::loginWindow()->isVisible());
+    QCOMPARE(m_messages->count(), 0);
+    clsRegistry reg;
+    QCOMPARE(reg.GetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\International", "sShortDate").toString(),
+             QStringLiteral("yyyy-MM-dd"));
+    QCOMPARE(
+        reg.GetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat").toString(),
+        QStringLiteral("HH:mm:ss"));
+}
+
+void LoginWindowTest::mainWithoutSettingsShowsDialog() {
+    QString shown;
+    whenModal<LinkDatabaseErr>([&shown](LinkDatabaseErr* d) {
+        shown = d->findChild<QPlainTextEdit*>("ErrInfoShow")->toPlainText();
+        d->findChild<QPushButton*>("ButExit")->click();
+    });
+    Startup::Main(); // no DatabaseSet.data: it is created empty
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(m_processExits, QList<int>({0}));
+    QVERIFY(!Startup::loginWindow());
+    QVERIFY(QFile::exists(programFile("DatabaseSet.data")));
+}
+
+void LoginWindowTest::mainRetryRunsAgain() {
+    // A record too long for its length field: a clear message, then the dialog.
+    m_folder->writeBytes("YJ/DatabaseSet.data", QByteArray(128, '\x7f'));
+    int dialogs = 0;
+    QPointer<LinkDatabaseErr> first;
+    whenModal<LinkDatabaseErr>([&](LinkDatabaseErr* d) {
+        ++dialogs;
+        first = d;
+        // The second run reads the settings this dialog saved, fails again and shows a
+        // second dialog.
+        whenModal<LinkDatabaseErr>(
+            [&](LinkDatabaseErr* second) {
+                ++dialogs;
+                second->findChild<QPushButton*>("ButExit")->click();
+            },
+            d);
+        d->findChild<QComboBox*>("TxtServerName")->setEditText("");
+        d->findChild<QPushButton*>("ButRec")->click();
+    });
+    Startup::Main();
+    QCOMPARE(m_messages->count() >= 1, true);
+    QCOMPARE(m_messages->shown().first().title, QStringLiteral("读取连接字符串时出错"));
+    QVERIFY(m_messages->shown().first().text.contains("126"));
+    QCOMPARE(dialogs, 2);
+    QCOMPARE(m_processExits, QList<int>({0}));
+    QStringList records;
+    QVERIFY(DatabaseSetFile::readRecords(DatabaseSetFile::path(), {1}, &records, nullptr));
+    QVERIFY(records.value(0).startsWith("Provider=sqloledb;Data Source=;"));
+}
+
+void LoginWindowTest::mainHandOffSignsIn() {
+    writeSettings("not used");
+    Startup::setCommandLine(dbString() + "$admin$" + m_pw + "$ignored$too");
+    const QString department = DemoDatabase::departments().value(2);
+    chooseDepartment(department);
+    Startup::Main();
+    QCOMPARE(gConnStr, dbString());
+    QCOMPARE(gExecDept, department);
+    QCOMPARE(gUser->GetUserName, QStringLiteral("admin"));
+    QCOMPARE(m_mainShown, 1);
+    QCOMPARE(gHospitalName, DemoDatabase::hospitalName());
+    QVERIFY(!Startup::loginWindow() || !Startup::loginWindow()->isVisible());
+    QCOMPARE(m_folder->readBytes("YJ/User.data"), QByteArray("admin\r\n"));
+}
+
+void LoginWindowTest::mainHandOffWithWrongPasswordShowsLogin() {
+    Startup::setCommandLine(dbString() + "$admin$wrong$");
+    Startup::Main();
+    QCOMPARE(m_messages->last().text, QStringLiteral("密码错误，请重新输入！"));
+    QVERIFY(Startup::loginWindow());
+    QVERIFY(Startup::loginWindow()->isVisible());
+    QCOMPARE(m_mainShown, 0);
+}
+
+void LoginWindowTest::mainHandOffMalformed() {
+    QString shown;
+    whenModal<LinkDatabaseErr>([&shown](LinkDatabaseErr* d) {
+        shown = d->findChild<QPlainTextEdit*>("ErrInfoShow")->toPlainText();
+        d->close();
+    });
+    Startup::setCommandLine(dbString() + "$admin$" + m_pw);
+    Startup::Main();
+    QVERIFY(shown.contains("$"));
+    QCOMPARE(m_processExits, QList<int>({0}));
+    QVERIFY(!gUser);
+}
+
+QTEST_MAIN(LoginWindowTest)
+#include "tst_login_window.moc"
