@@ -1,0 +1,109 @@
+#include "Connection.h"
+#include "DemoDatabase.h"
+#include "FakeMessageService.h"
+#include "HospitalFixture.h"
+#include "SelectKS.h"
+#include "Session.h"
+#include "TestFolder.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class SelectKSTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsTheDepartmentsInOrder();
+    void confirmStoresTheDepartment();
+    void emptyChoiceIsRefused();
+    void cancelEndsTheProgram();
+    void failingListKeepsTheChooserOpen();
+};
+
+void SelectKSTest::listsTheDepartmentsInOrder() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    SelectKS dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("请选择您要进入的科室"));
+    QVERIFY(dialog.findChild<QLabel*>()->text() == QStringLiteral("请选择您要进入的医技科室"));
+    auto* ks = dialog.findChild<QComboBox*>("KS");
+    QVERIFY(ks && !ks->isEditable());
+    QStringList names;
+    for (int i = 0; i < ks->count(); ++i)
+        names << ks->itemText(i);
+    QCOMPARE(names, DemoDatabase::departments());
+    QCOMPARE(dialog.findChild<QPushButton*>("Command1")->text(), QStringLiteral("确定(&Y)"));
+    QCOMPARE(dialog.findChild<QPushButton*>("Command2")->text(), QStringLiteral("取消(&C)"));
+    QCOMPARE(messages.count(), 0);
+}
+
+void SelectKSTest::confirmStoresTheDepartment() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    gExecDept.clear();
+    SelectKS dialog;
+    auto* ks = dialog.findChild<QComboBox*>("KS");
+    ks->setCurrentIndex(1);
+    QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QPushButton*>("Command1")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(gExecDept, DemoDatabase::departments().at(1));
+    QCOMPARE(messages.count(), 0);
+}
+
+void SelectKSTest::emptyChoiceIsRefused() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    QVERIFY(db.exec("DELETE FROM CS WHERE ControlID='ZXKS'"));
+    gExecDept = QStringLiteral("旧科室");
+    SelectKS dialog;
+    dialog.show();
+    QCOMPARE(dialog.findChild<QComboBox*>("KS")->count(), 0);
+    dialog.findChild<QPushButton*>("Command1")->click();
+    QCOMPARE(messages.texts(), QStringList{"科室不能为空。"});
+    QCOMPARE(messages.last().title, QStringLiteral("系统提示"));
+    QCOMPARE(messages.last().icon, MsgIcon::Exclamation);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(gExecDept, QStringLiteral("旧科室"));
+}
+
+void SelectKSTest::cancelEndsTheProgram() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    int exits = 0;
+    SelectKS::setExitHandler([&] { ++exits; });
+    gExecDept.clear();
+    SelectKS dialog;
+    QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QPushButton*>("Command2")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    SelectKS::setExitHandler({});
+    QCOMPARE(exits, 1);
+    QVERIFY(gExecDept.isEmpty());
+    QCOMPARE(messages.count(), 0); // no further confirmation
+}
+
+void SelectKSTest::failingListKeepsTheChooserOpen() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    QVERIFY(db.exec("DROP TABLE CS"));
+    SelectKS dialog;
+    dialog.show();
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.startsWith(QStringLiteral("错误号：")));
+    QCOMPARE(dialog.findChild<QComboBox*>("KS")->count(), 0);
+    QVERIFY(dialog.isVisible());
+}
+
+QTEST_MAIN(SelectKSTest)
+#include "tst_select_ks.moc"
