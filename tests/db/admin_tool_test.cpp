@@ -58,6 +58,11 @@ private slots:
                   m_folder.path());
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(r.out, QStringLiteral("DMMC\tDM\n检验科\tJYK\n放射科\tFSK\n"));
+        r = admin({QStringLiteral("query"),
+                   QStringLiteral("Update QKZL_CONFIG Set BZ='x' Where Item_Name Like'ZDFY'")},
+                  m_folder.path());
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QString());
         r = admin({QStringLiteral("query"), QStringLiteral("select count(*) AS N from mz_kfdj where 1=0")},
                   m_folder.path());
         QCOMPARE(r.out, QStringLiteral("N\n0\n"));

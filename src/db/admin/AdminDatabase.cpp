@@ -35,6 +35,8 @@ void AdminDatabase::print(const Recordset& rs, QTextStream& out) {
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
         return text;
     };
+    if (rs.fieldCount() == 0) // a statement without rows prints nothing
+        return;
     QStringList heading;
     for (const QString& name : rs.fieldNames())
         heading << clean(name);
