@@ -5,9 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#ifdef YJGL_HAVE_CLS_SYSDIR
 #include "Cls_SysDir.h"
-#endif
 
 namespace CalculatorLauncher {
 
@@ -26,11 +24,9 @@ QStringList searchFolders() {
         if (!folders.contains(folder))
             folders.append(folder);
     }
-#ifdef YJGL_HAVE_CLS_SYSDIR
     const QString system = Cls_SysDir::GetSysDir();
     if (!system.isEmpty() && !folders.contains(system))
         folders.append(system);
-#endif
     return folders;
 }
 

@@ -25,9 +25,8 @@
 #include <QTimer>
 #include <QToolBar>
 
-#ifdef YJGL_HAVE_GET_NL
 #include "GET_NL.h"
-#endif
+#include "Mz_CKFY.h"
 
 // Resources of a static library must be registered by hand; outside any namespace.
 static void initIconResources() {
@@ -48,11 +47,7 @@ std::function<QString()>& lunarProvider() {
 QString todayLunarText() {
     if (lunarProvider())
         return lunarProvider()();
-#ifdef YJGL_HAVE_GET_NL
     return GET_NL()();
-#else
-    return {};
-#endif
 }
 
 QIcon commandIcon(const QString& file) {
@@ -259,6 +254,11 @@ QWidget* mainfrm::openChildWindow(const QString& name) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // A window that closes itself takes its frame along.
     connect(window, &QObject::destroyed, sub, [sub] { sub->close(); });
+    // The pending list's shortcut to the executed-documents query, once that window exists.
+    if (auto* pending = qobject_cast<Mz_CKFY*>(window);
+        pending &&
+        ChildWindowRegistry::instance().contains(MainCommands::windowForCommand(Cmd::ExecutedQuery)))
+        pending->setExecutedQueryOpener([this] { onCommand(Cmd::ExecutedQuery); });
     sub->showMaximized();
     m_workspace->setActiveSubWindow(sub);
     updateCommandStates();
