@@ -1,0 +1,189 @@
+#include "Clock.h"
+#include "Connection.h"
+#include "DayNumber.h"
+#include "ExecutionService.h"
+#include "FakeMessageService.h"
+#include "HospitalFixture.h"
+#include "TestFolder.h"
+
+#include <QTest>
+
+namespace {
+QString next() {
+    return GetNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ"));
+}
+bool dispensed(HospitalFixture& db, const QString& number, const QString& when) {
+    return db.exec(
+        QStringLiteral("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('%1','X','%2')").arg(number, when));
+}
+ExecutionRecord record(const QString& zxdh, const QString& dh, const QString& xm = QStringLiteral("患者")) {
+    return {zxdh, dh, QStringLiteral("张三"), QStringLiteral("李四"), HospitalFixture::dept(), xm};
+}
+} // namespace
+
+class ExecutionDbTest : public QObject {
+    Q_OBJECT
+private slots:
+    void numberStartsAtOneEachDay();
+    void numberFollowsTheNewestRowOfTheDay();
+    void numberPastNineThousandNineHundredNinetyNine();
+    void brokenStoredNumberGivesEmptyAndTheErrorBox();
+    void executionKeepsAFreeShownNumber();
+    void executionReplacesAUsedOrEmptyNumber();
+    void quoteInANameIsStoredAsTyped();
+    void uniqueIndexCollisionRollsBackEverything();
+    void secondExecutionOfADocumentIsRefused();
+};
+
+void ExecutionDbTest::numberStartsAtOneEachDay() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    QCOMPARE(next(), QStringLiteral("202612070001"));
+    // Earlier days never count, however high their id or counter.
+    QVERIFY(dispensed(db, "202612069999", "2026-12-06 23:59:59"));
+    QVERIFY(dispensed(db, "202612080005", "2026-12-08 00:00:00"));
+    QCOMPARE(next(), QStringLiteral("202612070001"));
+    QCOMPARE(messages.count(), 0);
+}
+
+void ExecutionDbTest::numberFollowsTheNewestRowOfTheDay() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    QVERIFY(dispensed(db, "202612070099", "2026-12-07 00:00:00"));
+    QCOMPARE(next(), QStringLiteral("202612070100"));
+    // The newest row by id decides, not the highest number.
+    QVERIFY(dispensed(db, "202612070009", "2026-12-07 23:59:59"));
+    QCOMPARE(next(), QStringLiteral("202612070010"));
+    QVERIFY(dispensed(db, "202612060999", "2026-12-06 12:00:00"));
+    QCOMPARE(next(), QStringLiteral("202612070010"));
+    QVERIFY(dispensed(db, "12", "2026-12-07 12:00:00"));
+    QCOMPARE(next(), QStringLiteral("202612070013"));
+    // Nothing is reserved: asking again gives the same.
+    QCOMPARE(next(), QStringLiteral("202612070013"));
+}
+
+void ExecutionDbTest::numberPastNineThousandNineHundredNinetyNine() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    QVERIFY(dispensed(db, "202612070999", "2026-12-07 08:00:00"));
+    QCOMPARE(next(), QStringLiteral("202612071000"));
+    QVERIFY(dispensed(db, "202612079999", "2026-12-07 08:00:01"));
+    QCOMPARE(next(), QStringLiteral("2026120710000"));
+    QVERIFY(dispensed(db, "2026120710000", "2026-12-07 08:00:02"));
+    QCOMPARE(next(), QStringLiteral("202612070001"));
+}
+
+void ExecutionDbTest::brokenStoredNumberGivesEmptyAndTheErrorBox() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    QVERIFY(dispensed(db, "20261207-X-Y", "2026-12-07 08:00:00"));
+    QCOMPARE(next(), QString());
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.startsWith(QStringLiteral("错误号：  13")));
+
+    messages.clear();
+    QVERIFY(db.exec("DROP TABLE MZ_FYDJ"));
+    QCOMPARE(next(), QString());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().title, QStringLiteral("系统提示"));
+}
+
+void ExecutionDbTest::executionKeepsAFreeShownNumber() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    QString stored;
+    AppError error;
+    QVERIFY2(ExecuteDocument(record("202612070001", "D1"), &stored, &error), qPrintable(error.description));
+    QCOMPARE(stored, QStringLiteral("202612070001"));
+    QCOMPARE(db.count("from MZ_YJZX where ZXDH='202612070001' and DH='D1' and SFZF=0"), 1);
+    QCOMPARE(db.count("from MZ_KFDJMX where DH='D1' and ZXBZ=1"), 1);
+    QVERIFY(!gConn->inTransaction());
+}
+
+void ExecutionDbTest::executionReplacesAUsedOrEmptyNumber() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    for (const char* dh : {"D1", "D2", "D3", "D4"})
+        db.addOutpatient(dh, "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    QVERIFY(dispensed(db, "202612070007", "2026-12-07 08:00:00"));
+    QVERIFY(db.exec("INSERT INTO MZ_YJZX (ZXDH, DH, KSMC) VALUES ('202612069999','OLD','检验科')"));
+    QString stored;
+    AppError error;
+    QVERIFY(ExecuteDocument(record("202612070003", "D1"), &stored, &error));
+    QCOMPARE(stored, QStringLiteral("202612070003"));
+    // Used: the next after the highest of the day in both tables.
+    QVERIFY(ExecuteDocument(record("202612070003", "D2"), &stored, &error));
+    QCOMPARE(stored, QStringLiteral("202612070008"));
+    // Empty (the generator failed): a fresh number, not an empty one.
+    QVERIFY(ExecuteDocument(record(QString(), "D3"), &stored, &error));
+    QCOMPARE(stored, QStringLiteral("202612070009"));
+    QVERIFY(db.exec("INSERT INTO MZ_YJZX (ZXDH, DH, KSMC) VALUES ('2026120710000','BIG','检验科')"));
+    QVERIFY(ExecuteDocument(record("202612070009", "D4"), &stored, &error));
+    QCOMPARE(stored, QStringLiteral("2026120710001"));
+    QCOMPARE(db.count("from MZ_YJZX"), 6);
+    QCOMPARE(db.count("from (select distinct ZXDH from MZ_YJZX)"), 6);
+}
+
+void ExecutionDbTest::quoteInANameIsStoredAsTyped() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    db.addOutpatient("D1", "O'Brien", HospitalFixture::at(0, 8),
+                     {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    QString stored;
+    AppError error;
+    QVERIFY2(ExecuteDocument(record("202612070001", "D1", "O'Brien"), &stored, &error),
+             qPrintable(error.description));
+    QCOMPARE(db.scalar("select XM from MZ_YJZX").toString(), QStringLiteral("O'Brien"));
+}
+
+void ExecutionDbTest::uniqueIndexCollisionRollsBackEverything() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    // Another workstation stores the same number between the check and the insert.
+    QVERIFY(db.exec("CREATE TRIGGER collide BEFORE INSERT ON MZ_YJZX WHEN NEW.DH='D1' BEGIN "
+                    "INSERT INTO MZ_YJZX (ZXDH, DH, KSMC) VALUES (NEW.ZXDH, 'OTHER', '检验科'); END"));
+    QString stored = QStringLiteral("untouched");
+    AppError error;
+    QVERIFY(!ExecuteDocument(record("202612070001", "D1"), &stored, &error));
+    QVERIFY(error.isSet());
+    QCOMPARE(stored, QStringLiteral("untouched"));
+    QCOMPARE(db.count("from MZ_YJZX"), 0);
+    QCOMPARE(db.count("from MZ_KFDJMX where ZXBZ=1"), 0);
+    QVERIFY(!gConn->inTransaction());
+}
+
+void ExecutionDbTest::secondExecutionOfADocumentIsRefused() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    QString stored;
+    AppError error;
+    QVERIFY(ExecuteDocument(record("202612070001", "D1"), &stored, &error));
+    QVERIFY(!ExecuteDocument(record("202612070002", "D1"), &stored, &error));
+    QVERIFY(error.description.contains(QStringLiteral("D1")));
+    QCOMPARE(db.count("from MZ_YJZX where DH='D1'"), 1);
+    QVERIFY(!gConn->inTransaction());
+}
+
+QTEST_APPLESS_MAIN(ExecutionDbTest)
+#include "tst_execution_db.moc"
