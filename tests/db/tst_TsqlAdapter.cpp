@@ -39,6 +39,8 @@ private slots:
     void deleteWithFromList();
 
     void execWithQuotedArguments();
+    void execStatementsOfTheWindows_data();
+    void execStatementsOfTheWindows();
     void execArgumentKinds();
     void execWithoutArguments();
     void execSyntaxErrors();
@@ -109,6 +111,21 @@ void TstTsqlAdapter::unchangedStatements_data() {
            "DAGL_ZD B ON A.LINKZD=B.DM Where A.FormName Like'Mz_CKFY' Order by A.XH";
     QTest::newRow("update cs") << "Update CS Set DMMC='检验科',DM='JYK' Where ID=12";
     QTest::newRow("native update from") << "UPDATE t SET a = u.a FROM u WHERE u.id = t.id";
+    QTest::newRow("outpatient isprint") << "Update Mz_KFDJ SET Isprint=1 Where DH Like'1202612070001'";
+    QTest::newRow("inpatient header") << "Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like'Z0001'";
+    QTest::newRow("user names") << "select username from userdb";
+    QTest::newRow("voided")
+        << "Select * FROM MZ_YJZX Where SFZF=1 AND  KSMC Like'检验科' AND ZFR Like'%' AND "
+           "ZFRQ Between '2026-12-01 00:00:00' And '2026-12-07 23:59:59'";
+    QTest::newRow("new dictionary") << "Insert into DAGL_ZD (DM,DMMC,ZD_TYPE,Moudelname,BZ) Values "
+                                       "('ZXKS','执行科室','1','YJGL','')";
+    QTest::newRow("edit dictionary")
+        << "Update DAGL_ZD Set BZ='',DM='ZXKS',DMMC='执行科室',ZD_TYPE='1' Where DM "
+           "Like'ZXKS'";
+    QTest::newRow("module dictionaries")
+        << "select BZ,DM,DMMC,ZD_Type,moudelname From dagl_zd Where MoudelName "
+           "Like'%YJGL%' order by xx";
+    QTest::newRow("entries") << "Select DMMC,id From CS Where ControlID Like'ZXKS'";
 }
 
 void TstTsqlAdapter::unchangedStatements() {
@@ -221,6 +238,37 @@ void TstTsqlAdapter::execWithQuotedArguments() {
     QCOMPARE(out[0].arguments.size(), 2);
 }
 
+void TstTsqlAdapter::execStatementsOfTheWindows_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("procedure");
+    QTest::addColumn<int>("arguments");
+    QTest::newRow("detail") << "Exec Get_YJMX '检验科','1202612070001'"
+                            << "Get_YJMX" << 2;
+    QTest::newRow("number typed") << "Exec SP_MZ_CF '1202612070001','检验科'"
+                                  << "SP_MZ_CF" << 2;
+    QTest::newRow("execute") << "Exec P_YJZX '1202612070001','检验科'"
+                             << "P_YJZX" << 2;
+    QTest::newRow("void list")
+        << "Exec P_MZ_YJTDList '检验科','%','2026-12-07 00:00:00','2026-12-07 23:59:59'"
+        << "P_MZ_YJTDList" << 4;
+    QTest::newRow("void items") << "Exec Get_YJZFMX '检验科','1202612070001'"
+                                << "Get_YJZFMX" << 2;
+}
+
+void TstTsqlAdapter::execStatementsOfTheWindows() {
+    QFETCH(QString, sql);
+    QFETCH(QString, procedure);
+    QFETCH(int, arguments);
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY2(TsqlAdapter::adapt(sql, &out, &error), qPrintable(error));
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].kind, AdaptedStatement::Kind::Exec);
+    QCOMPARE(out[0].procedure, procedure);
+    QCOMPARE(out[0].arguments.size(), arguments);
+    QCOMPARE(out[0].arguments.first().toString(), sql.section('\'', 1, 1));
+}
+
 void TstTsqlAdapter::execArgumentKinds() {
     QVector<AdaptedStatement> out;
     QString error;
@@ -270,6 +318,11 @@ void TstTsqlAdapter::batchJoinedByLineFeeds() {
 
     QCOMPARE(TsqlAdapter::splitStatements("select 1;select 2\nexec P 'a'\r\nupdate t set a=1;"),
              (QStringList{"select 1", "select 2", "exec P 'a'", "update t set a=1"}));
+    // The control links are saved as updates each followed by a line feed.
+    QCOMPARE(TsqlAdapter::splitStatements("Update ZD_LinkTable SET LinkZD='ZXKS' Where ID=3\n"
+                                          "Update ZD_LinkTable SET LinkZD='' Where ID=4\n"),
+             (QStringList{"Update ZD_LinkTable SET LinkZD='ZXKS' Where ID=3",
+                          "Update ZD_LinkTable SET LinkZD='' Where ID=4"}));
 }
 
 void TstTsqlAdapter::batchSplitsNotInsideSubqueriesOrInsertSelect() {
