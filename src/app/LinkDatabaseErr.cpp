@@ -86,6 +86,8 @@ void LinkDatabaseErr::buildControls() {
     m_errInfo = new QPlainTextEdit(this);
     m_errInfo->setObjectName(QStringLiteral("ErrInfoShow"));
     m_errInfo->setReadOnly(true);
+    m_errInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_errInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_errInfo->setGeometry(px(120), px(795), px(6600), px(1575));
 
     const int buttonTop = 2520;

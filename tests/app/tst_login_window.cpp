@@ -87,6 +87,7 @@ private slots:
     void settingsDialogButtons();
     void settingsDialogClosingEndsProgram();
 
+    void skinStyleSheet();
     void mainNormalStart();
     void mainWithoutSettingsShowsDialog();
     void mainRetryRunsAgain();
@@ -425,6 +426,26 @@ void LoginWindowTest::settingsDialogClosingEndsProgram() {
         d.close();
         QCOMPARE(m_processExits.size(), 3);
     }
+}
+
+void LoginWindowTest::skinStyleSheet() {
+    const QByteArray css = "QWidget { background: #c5ddff; }";
+    m_folder->writeBytes("SKIN/blue.qss", css);
+    m_folder->writeBytes("Sys.ini", "[Skin]\r\nSkinName=blue.qss\r\nUseSkin=1\r\n");
+    qApp->setStyleSheet(QString());
+    Startup::PrepareStartup();
+    QCOMPARE(qApp->styleSheet(), QString::fromLatin1(css));
+
+    qApp->setStyleSheet(QString());
+    m_folder->writeBytes("Sys.ini", "[Skin]\r\nSkinName=blue.qss\r\nUseSkin=2\r\n");
+    Startup::PrepareStartup();
+    QCOMPARE(qApp->styleSheet(), QString());
+
+    // A skin named but missing is no skin and no message.
+    m_folder->writeBytes("Sys.ini", "[Skin]\r\nSkinName=gone.qss\r\nUseSkin=1\r\n");
+    Startup::PrepareStartup();
+    QCOMPARE(qApp->styleSheet(), QString());
+    QCOMPARE(m_messages->count(), 0);
 }
 
 void LoginWindowTest::mainNormalStart() {
