@@ -1,0 +1,59 @@
+// One workstation executing one document: started twice at once by the concurrency test.
+// Arguments: connection string, document number, department, shown number, start time
+// (milliseconds since the epoch), optionally "past-list" to skip the list check as if both
+// had passed it at the same moment. Prints one line: LISTED-NOT, OK {number} or FAIL {text}.
+#include "Clock.h"
+#include "Connection.h"
+#include "ExecutionRules.h"
+#include "ExecutionService.h"
+#include "ExecutionStatements.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTextStream>
+#include <QThread>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QTextStream out(stdout);
+    if (args.size() < 6) {
+        out << "FAIL usage" << Qt::endl;
+        return 2;
+    }
+    const QString dh = args.at(2);
+    const QString dept = args.at(3);
+    resetGlobalConnection(args.at(1));
+    AppError error;
+    if (!gConn->open(&error)) {
+        out << "FAIL " << error.description << Qt::endl;
+        return 1;
+    }
+    const qint64 start = args.at(5).toLongLong();
+    while (QDateTime::currentMSecsSinceEpoch() < start)
+        QThread::usleep(200);
+
+    // The attempt as the window makes it: refresh, find the document, execute.
+    const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
+    RecordsetPtr rs = gConn->execute(ExecutionSql::pendingList(dept, Clock::today(), Clock::today()), &error);
+    if (!rs) {
+        out << "FAIL " << error.description << Qt::endl;
+        return 1;
+    }
+    QStringList listed;
+    for (const auto& row : rs->rows())
+        listed << Recordset::asText(row.value(rs->fieldIndex(QStringLiteral("DH"))));
+    if (!pastList && CheckExecution(dh, listed, {true}) != ExecutionRefusal::None) {
+        out << "LISTED-NOT" << Qt::endl;
+        return 0;
+    }
+    QString stored;
+    if (!ExecuteDocument(
+            {args.at(4), dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")},
+            &stored, &error)) {
+        out << "FAIL " << error.description << Qt::endl;
+        return 0;
+    }
+    out << "OK " << stored << Qt::endl;
+    return 0;
+}

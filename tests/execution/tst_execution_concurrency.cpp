@@ -1,0 +1,64 @@
+#include "Connection.h"
+#include "FakeMessageService.h"
+#include "HospitalFixture.h"
+#include "TestFolder.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QTest>
+
+class ExecutionConcurrencyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void twoWorkstationsOneRecord_data();
+    void twoWorkstationsOneRecord();
+};
+
+void ExecutionConcurrencyTest::twoWorkstationsOneRecord_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("the whole attempt") << QString() << "^(LISTED-NOT|FAIL )";
+    // Both passed the list check: the database itself must refuse the second.
+    QTest::newRow("both past the list check") << "past-list"
+                                              << "^FAIL ";
+}
+
+// Two processes on one database file execute the same document at the same moment, five
+// times over: each time exactly one execution record, one success, and the other turned away.
+void ExecutionConcurrencyTest::twoWorkstationsOneRecord() {
+    QFETCH(QString, mode);
+    QFETCH(QString, refusal);
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 0, 1));
+    for (int round = 1; round <= 5; ++round)
+        db.addOutpatient(QStringLiteral("RACE%1").arg(round), "患者", today,
+                         {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    gConn->close();
+
+    for (int round = 1; round <= 5; ++round) {
+        const QString dh = QStringLiteral("RACE%1").arg(round);
+        const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 800);
+        QProcess a;
+        QProcess b;
+        for (QProcess* p : {&a, &b})
+            p->start(QStringLiteral(EXECUTION_WORKER), {db.connectionString(), dh, HospitalFixture::dept(),
+                                                        QStringLiteral("N%1").arg(round), start, mode});
+        QVERIFY(a.waitForFinished(60000));
+        QVERIFY(b.waitForFinished(60000));
+        const QStringList results{QString::fromUtf8(a.readAllStandardOutput()).trimmed(),
+                                  QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
+        qInfo("%s", qPrintable(results.join(QStringLiteral(" / "))));
+        QCOMPARE(results.filter(QRegularExpression("^OK ")).size(), 1);
+        QCOMPARE(results.filter(QRegularExpression(refusal)).size(), 1);
+
+        QVERIFY(gConn->open());
+        QCOMPARE(db.count(QStringLiteral("from MZ_YJZX where DH='%1'").arg(dh)), 1);
+        gConn->close();
+    }
+}
+
+QTEST_GUILESS_MAIN(ExecutionConcurrencyTest)
+#include "tst_execution_concurrency.moc"
