@@ -86,6 +86,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication::processEvents();
+    login->grab(); // a first paint: usable means drawn, fonts loaded
     const double loginMs = processAgeMs();
     const QString loginPicture = QDir(out).filePath(QStringLiteral("login.png"));
     const QString chooserPicture = QDir(out).filePath(QStringLiteral("selectks.png"));
@@ -135,6 +136,7 @@ int main(int argc, char* argv[]) {
         err << "the main window did not open" << Qt::endl;
         return 1;
     }
+    main->grab();
     const qint64 mainMs = sinceChoice.elapsed();
     main->resize(1280, 800);
     waitFor(500); // let the pending list settle in its final size

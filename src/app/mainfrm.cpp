@@ -168,6 +168,7 @@ void mainfrm::connectTabBar() {
     auto* tabBar = m_workspace->findChild<QTabBar*>();
     if (!tabBar)
         return;
+    tabBar->setExpanding(false); // one tab per window, not one bar-wide strip
     tabBar->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tabBar, &QWidget::customContextMenuRequested, this,
             [this, tabBar](const QPoint& pos) { Workspace_RClick(tabBar->tabAt(pos)); });
