@@ -1,0 +1,69 @@
+#include "Connection.h"
+#include "FakeMessageService.h"
+#include "HospitalFixture.h"
+#include "Mz_CKFY.h"
+#include "SpreadGrid.h"
+#include "SqlTrace.h"
+#include "TestFolder.h"
+
+#include <QPointer>
+#include <QTest>
+
+class ExecutionTraceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void executionRoadSendsTheseStatements();
+};
+
+// Load, refresh, select and execute: every statement the window sends, in order. Only the
+// number guard inside the execution is not one of the hospital system's own texts.
+void ExecutionTraceTest::executionRoadSendsTheseStatements() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8),
+                     {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+
+    const QString trace = folder.file("trace.log");
+    qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
+    QPointer<Mz_CKFY> w = new Mz_CKFY;
+    w->show();
+    QTest::keyClick(w.data(), Qt::Key_F5);
+    auto* grid = w->findChild<SpreadGrid*>("fpSpread1");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(0, 0)).center());
+    QTest::keyClick(w.data(), Qt::Key_F2);
+    qunsetenv("YJGL_SQL_TRACE");
+    delete w.data();
+
+    QCOMPARE(messages.texts(), (QStringList{"你确认要执行此单据【患者甲】吗?", "执行成功。"}));
+    const QString list = "exec YJ_List '检验科','2026-12-07 00:00:00','2026-12-07 23:59:59'";
+    const QString number = "select top 1 FYDH From MZ_FYDJ Where FYRQ Between '2026-12-07 00:00:00' and "
+                           "'2026-12-07 23:59:59' order by id desc";
+    const QStringList expected{
+        // load
+        "select Item_Value from QKZL_CONFIG Where Item_Name Like'ZDFY'",
+        list,
+        "select * from userdb",
+        number,
+        // F5
+        list,
+        // click
+        "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'2026120700001'",
+        number,
+        "Exec Get_YJMX '检验科','2026120700001'",
+        // F2: refresh, then the transaction, then the refresh
+        list,
+        "select ZXDH From MZ_YJZX Where ZXDH='202612070001'",
+        "Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) "
+        "Values('202612070001','2026120700001','张三','张三','检验科',"
+        "'患者甲')",
+        "Exec P_YJZX '2026120700001','检验科'",
+        list,
+    };
+    QCOMPARE(SqlTrace::readStatements(trace), expected);
+}
+
+QTEST_MAIN(ExecutionTraceTest)
+#include "tst_execution_trace.moc"
