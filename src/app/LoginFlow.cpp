@@ -24,8 +24,8 @@ password::Flow password::defaultFlow() {
         chooser.exec();
     };
     f.showMainWindow = [] {
+        // Lives to the end of the run; ExitApp unloads it.
         auto* main = new mainfrm;
-        main->setAttribute(Qt::WA_DeleteOnClose);
         main->show();
     };
     f.showOperator = [](const QString& text) {
