@@ -7,5 +7,5 @@ home="${YJGL_HOME:-$PWD/demo}"
 if [ ! -f "$home/hospital.db" ]; then
     ./build/bin/yjgl-admin init-demo "$home"
 fi
-ln -sfn "$PWD/resources/LBReg" "$PWD/LBReg" 2>/dev/null || true
+ln -sfn "$PWD/resources/LBReg" "$(dirname "$home")/LBReg" 2>/dev/null || true
 YJGL_HOME="$home" exec ./build/bin/yjgl "$@"
