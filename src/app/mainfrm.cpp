@@ -69,7 +69,11 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     m_workspace->setTabsMovable(true);
     m_workspace->setDocumentMode(true);
     setCentralWidget(m_workspace);
-    connect(m_workspace, &QMdiArea::subWindowActivated, this, &mainfrm::updateCommandStates);
+    connect(m_workspace, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub)
+            m_lastActive = sub;
+        updateCommandStates();
+    });
 
     buildMenus();
     buildToolbar();
@@ -235,6 +239,8 @@ QList<QWidget*> mainfrm::childWindows() const {
 
 QWidget* mainfrm::activeChild() const {
     QMdiSubWindow* sub = m_workspace->currentSubWindow();
+    if (!sub)
+        sub = m_lastActive;
     if (!sub || sub->isHidden())
         return nullptr;
     return sub->widget();
@@ -244,6 +250,7 @@ QWidget* mainfrm::openChildWindow(const QString& name) {
     for (QWidget* child : childWindows()) {
         if (child->objectName() == name) {
             ShowFormMax(name);
+            m_lastActive = frameOf(child);
             return child;
         }
     }
@@ -262,6 +269,7 @@ QWidget* mainfrm::openChildWindow(const QString& name) {
         pending->setExecutedQueryOpener([this] { onCommand(Cmd::ExecutedQuery); });
     sub->showMaximized();
     m_workspace->setActiveSubWindow(sub);
+    m_lastActive = sub; // the workspace activates nothing while it is hidden
     updateCommandStates();
     return window;
 }

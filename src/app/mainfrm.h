@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -84,5 +85,7 @@ private:
     QList<QLabel*> m_panels;
     QTimer* m_clock = nullptr;
     QHash<int, QList<QAction*>> m_actions;
-    bool m_tabBarConnected = false;
+    // The child last activated: the workspace forgets it while the main window itself has
+    // the focus, but its tab is still the selected one.
+    QPointer<QMdiSubWindow> m_lastActive;
 };

@@ -138,6 +138,19 @@ private slots:
             QCOMPARE(actions.first()->shortcut(), keys);
             QVERIFY(m.actions().contains(actions.first()));
         }
+        // Pressed on the window (with an ordinary child active, so Ctrl+P and Ctrl+R are on).
+        windows.add("Mz_CKFY");
+        m.openChildWindow("Mz_CKFY");
+        m.show();
+        QApplication::setActiveWindow(&m);
+        QVERIFY(QTest::qWaitForWindowActive(&m));
+        for (const auto& [keys, id] : bindings) {
+            QSignalSpy triggered(m.actionsFor(id).first(), &QAction::triggered);
+            QTest::keyClick(m.focusWidget() ? m.focusWidget() : &m, Qt::Key(keys[0].key()),
+                            keys[0].keyboardModifiers());
+            QCOMPARE(triggered.count(), 1);
+        }
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
     }
 
     void commandsOfMissingWindowsAreDisabled() {
@@ -283,8 +296,14 @@ private slots:
     }
 
     void statusBarAndCaption() {
-        StandInWindows windows({});
+        StandInWindows windows({"Mz_CKFY"});
         mainfrm m;
+        m.show();
+        // Child windows never lie under the status bar.
+        const QRect area(m.workspace()->mapTo(&m, QPoint(0, 0)), m.workspace()->size());
+        QVERIFY(area.bottom() < m.statusBar()->geometry().top());
+        QVERIFY(m.workspace()->currentSubWindow()->geometry().bottom() <=
+                m.workspace()->viewport()->height());
         QCOMPARE(m.windowTitle(), QString("【放射科】管理系统"));
         const QStringList texts = {"出生证明", "城东社区卫生服务中心",
                                    "2020-01-25 星期六  庚子年(鼠)正月初一    春节", "张三", "08:30:05"};
