@@ -5,6 +5,7 @@
 #include "CalculatorLauncher.h"
 #include "Clock.h"
 #include "FakeMessageService.h"
+#include "GET_NL.h"
 #include "Themes.h"
 
 #include <QApplication>
@@ -321,6 +322,15 @@ private slots:
         // A user switch writes the operator panel.
         m.setPanelText(4, QStringLiteral("操作员：李四"));
         QCOMPARE(m.panelText(4), QString("操作员：李四"));
+    }
+
+    void panelThreeShowsTodaysLunarLine() {
+        StandInWindows windows({});
+        mainfrm::setLunarTextProvider({});
+        Clock::setFixedNow(QDateTime(QDate(2020, 5, 23), QTime(9, 0)));
+        mainfrm m;
+        QCOMPARE(m.panelText(3), lunarStatusLine(QDate(2020, 5, 23)));
+        QVERIFY(m.panelText(3).startsWith("2020-05-23"));
     }
 
     void lunarFailureLeavesPanelThreeEmpty() {

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QtTest>
@@ -185,6 +186,60 @@ private slots:
         m.Workspace_RClick(5);
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
         QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+    }
+
+    void arrangeCommandsLayTheWindowsOut() {
+        StandInWindows windows({"Mz_CKFY", "Frm_FYCX"});
+        mainfrm m;
+        m.resize(900, 700);
+        m.show();
+        m.onCommand(Cmd::ExecutedQuery);
+        const QList<QMdiSubWindow*> subs = m.workspace()->subWindowList(QMdiArea::CreationOrder);
+        const QSize area = m.workspace()->viewport()->size();
+
+        m.onCommand(Cmd::TileHorizontal); // one above the other, full width
+        QCOMPARE(subs.at(0)->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+        QCOMPARE(subs.at(1)->geometry(), QRect(0, area.height() / 2, area.width(), area.height() / 2));
+
+        m.onCommand(Cmd::TileVertical); // side by side, full height
+        QCOMPARE(subs.at(0)->geometry().height(), area.height());
+        QCOMPARE(subs.at(0)->geometry().width(), area.width() / 2);
+        QCOMPARE(subs.at(0)->geometry().left() + subs.at(1)->geometry().left(), area.width() / 2);
+
+        m.onCommand(Cmd::Cascade);
+        QVERIFY(subs.at(0)->geometry().topLeft() != subs.at(1)->geometry().topLeft());
+        QVERIFY(!subs.at(0)->isMaximized());
+
+        // Giving a window's command again brings it back maximised.
+        m.onCommand(Cmd::PendingDocuments);
+        QVERIFY(subs.at(0)->isMaximized());
+        QCOMPARE(m.activeChild()->objectName(), QString("Mz_CKFY"));
+    }
+
+    void windowListShowsTheOpenWindowsAndSwitches() {
+        StandInWindows windows({"Mz_CKFY", "Frm_FYCX"});
+        windows.add("Frm_FYCX", "已执行单据查询");
+        windows.add("Mz_CKFY", "待执行单据管理");
+        mainfrm m;
+        m.show();
+        m.onCommand(Cmd::ExecutedQuery);
+        QMenu* list = nullptr;
+        for (QAction* top : m.menuBar()->actions()) {
+            for (QAction* item : top->menu()->actions()) {
+                if (item->data().toInt() == Cmd::WindowList)
+                    list = item->menu();
+            }
+        }
+        QVERIFY(list);
+        emit list->aboutToShow();
+        const QList<QAction*> entries = list->actions();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0)->text(), QString("待执行单据管理"));
+        QCOMPARE(entries.at(1)->text(), QString("已执行单据查询"));
+        QVERIFY(!entries.at(0)->isChecked());
+        QVERIFY(entries.at(1)->isChecked());
+        entries.at(0)->trigger();
+        QCOMPARE(m.activeChild()->objectName(), QString("Mz_CKFY"));
     }
 
     void noToTheClosingQuestionKeepsEverything() {
