@@ -293,6 +293,22 @@ private slots:
         QVERIFY(!other.isVisible());
         QVERIFY(childNames(m).isEmpty());
     }
+
+    void exitAppFromElsewhereClosesWithoutAsking() {
+        // The login window's exit and its attempt limit end the program while the main
+        // window is open (switch user): no closing question then.
+        StandInWindows windows({"Mz_CKFY"});
+        FakeMessageService messages;
+        ExitRecorder exits;
+        mainfrm m;
+        m.show();
+        messages.setNextAnswer(MsgAnswer::No);
+        ExitApp();
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(exits.calls, 1);
+        QVERIFY(!m.isVisible());
+        QVERIFY(childNames(m).isEmpty());
+    }
 };
 
 QTEST_MAIN(MainfrmWindowsTest)
