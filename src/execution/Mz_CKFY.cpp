@@ -204,6 +204,7 @@ void Mz_CKFY::buildControls() {
     connect(m_timer1, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
     connect(m_cfh, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
+    connect(m_items, &SpreadGrid::cellChanged, this, &Mz_CKFY::keepTotalsRow);
     connect(m_command1, &QPushButton::clicked, this, [this] { m_yj->popup(QCursor::pos()); });
     connect(m_yj, &QMenu::triggered, this, &Mz_CKFY::chooseChecker);
     connect(m_check1, &QCheckBox::clicked, this, &Mz_CKFY::saveAutoPrintOption);
@@ -505,6 +506,7 @@ void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
     m_items->setUpdatesEnabled(false);
     const auto redraw = qScopeGuard([this] { m_items->setUpdatesEnabled(true); });
     m_items->clearAll();
+    m_totalsRow = 0;
     // Inpatient items are not listed here: those documents are not executed in this window.
     if (IsInpatient(lx))
         return;
@@ -527,6 +529,7 @@ void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
     RColor();
 
     const int totalRow = m_items->appendRow();
+    m_totalsRow = totalRow;
     m_items->joinCells(totalRow, 1, 1, 2);
     m_items->setCellStatic(totalRow, 1, Qt::AlignLeft | Qt::AlignVCenter);
     m_items->setText(totalRow, 1, QStringLiteral("合计:"));
@@ -535,10 +538,18 @@ void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
 
 void Mz_CKFY::RColor() {
     for (int row = 1; row <= m_items->maxRows(); ++row) {
+        if (row == m_totalsRow)
+            continue;
         const qint64 group = ItemRows::GroupNumber(m_items->text(row, ItemRows::kGroupColumn));
         m_items->setCellBackground(row, ItemRows::kGroupColumn,
                                    group % 2 == 0 ? QColor(192, 192, 0) : QColor(0, 192, 192));
     }
+}
+
+// The totals row shares the tick column; a click there must neither tick it nor lose "合计:".
+void Mz_CKFY::keepTotalsRow(int row, int col) {
+    if (row == m_totalsRow && col == ItemRows::kTickColumn)
+        m_items->setText(row, col, QStringLiteral("合计:"));
 }
 
 QStringList Mz_CKFY::listedNumbers() const {
@@ -551,7 +562,8 @@ QStringList Mz_CKFY::listedNumbers() const {
 QList<bool> Mz_CKFY::itemTicks() const {
     QList<bool> out;
     for (int row = 1; row <= m_items->maxRows(); ++row)
-        out << (m_items->text(row, ItemRows::kTickColumn) == QLatin1String("1"));
+        if (row != m_totalsRow)
+            out << (m_items->text(row, ItemRows::kTickColumn) == QLatin1String("1"));
     return out;
 }
 

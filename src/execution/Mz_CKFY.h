@@ -62,6 +62,7 @@ private:
     void selectListedRow(int row);
     void lookUpTypedNumber(const QString& text);
     void chooseChecker(QAction* action);
+    void keepTotalsRow(int row, int col);
     bool isListedAsInpatient(const QString& dh) const;
     bool applyPrintedMarking(const QString& dh, const QString& lx, const QVariant& isPrint);
     QStringList listedNumbers() const;
@@ -111,6 +112,7 @@ private:
 
     QTimer* m_timer1 = nullptr;
     std::function<void()> m_openExecutedQuery;
+    int m_totalsRow = 0; // the detail grid's totals row, 0 when there is none
     bool m_refreshing = false;
     int m_savedAutoPrint = 0;
 };

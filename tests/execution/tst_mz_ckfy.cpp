@@ -465,6 +465,11 @@ void MzCkfyTest::executionChecksInOrder() {
     s.clickRow(1);
     s.items()->setText(1, 1, "0");
     s.items()->setText(2, 1, "0");
+    // A click on the totals row ticks nothing.
+    SpreadGrid* items = s.items();
+    QTest::mouseClick(items->viewport(), Qt::LeftButton, {},
+                      items->visualRect(items->model()->index(2, 0)).center());
+    QCOMPARE(items->text(3, 1), QStringLiteral("合计:"));
     s.messages.clear();
     s.key(Qt::Key_F2);
     QCOMPARE(s.messages.texts(), QStringList{"至少要选择一个项目执行"});
