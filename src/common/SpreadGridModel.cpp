@@ -14,6 +14,10 @@ int SpreadGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_cols;
 }
 
+bool SpreadGridModel::isTickCell(const CellLook* cellLook, int col) const {
+    return col == m_checkCol && !(cellLook && cellLook->isStatic);
+}
+
 QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
@@ -23,13 +27,13 @@ QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
     const CellLook* look = index.column() < r.looks.size() ? &r.looks.at(index.column()) : nullptr;
     switch (role) {
     case Qt::DisplayRole:
-        if (col == m_checkCol)
+        if (isTickCell(look, col))
             return {};
         return text(row, col);
     case Qt::EditRole:
         return text(row, col);
     case Qt::CheckStateRole:
-        if (col != m_checkCol)
+        if (!isTickCell(look, col))
             return {};
         return text(row, col) == QLatin1String("1") ? Qt::Checked : Qt::Unchecked;
     case Qt::BackgroundRole:
@@ -57,9 +61,12 @@ bool SpreadGridModel::setData(const QModelIndex& index, const QVariant& value, i
     const int row = index.row() + 1;
     const int col = index.column() + 1;
     QString newText;
-    if (role == Qt::CheckStateRole && col == m_checkCol)
+    if (role == Qt::CheckStateRole && col == m_checkCol) {
+        // A static cell of the tick column (the totals row's caption) is text, never a box.
+        if (look(row, col).isStatic)
+            return false;
         newText = value.toInt() == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
-    else if (role == Qt::EditRole && (flags(index) & Qt::ItemIsEditable))
+    } else if (role == Qt::EditRole && (flags(index) & Qt::ItemIsEditable))
         newText = value.toString();
     else
         return false;

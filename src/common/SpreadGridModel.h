@@ -60,6 +60,8 @@ signals:
     void userEdited(int row, int col);
 
 private:
+    // A cell of the tick column shows a box unless it was made static text.
+    bool isTickCell(const CellLook* cellLook, int col) const;
     struct Row {
         QStringList texts;       // may be shorter than the column count: missing cells are ""
         QVector<CellLook> looks; // empty unless a cell of the row has a look

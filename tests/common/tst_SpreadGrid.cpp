@@ -38,6 +38,7 @@ private slots:
     void staticCellsAreNotEditable();
     void editableColumnsEmitChange();
     void checkColumnTogglesOnClickAndSpace();
+    void staticCellOfCheckColumnIsTextNotBox();
     void activeRowAndSignals();
     void clickReportsGridNumbers();
     void widthsInCharacterUnits();
@@ -264,6 +265,32 @@ void TestSpreadGrid::checkColumnTogglesOnClickAndSpace() {
     // Fewer columns than the check column: no check column any more.
     grid.setMaxCols(0);
     QCOMPARE(grid.checkColumn(), 0);
+}
+
+void TestSpreadGrid::staticCellOfCheckColumnIsTextNotBox() {
+    // The totals row joins cells 1 and 2 and shows "合计:" where the item rows have their ticks.
+    SpreadGrid grid;
+    grid.setMaxCols(3);
+    grid.setMaxRows(2);
+    grid.setCheckColumn(1);
+    grid.setText(1, 1, QStringLiteral("1"));
+    grid.joinCells(2, 1, 1, 2);
+    grid.setCellStatic(2, 1, Qt::AlignCenter);
+    grid.setText(2, 1, QStringLiteral("合计:"));
+    const QModelIndex total = grid.model()->index(1, 0);
+    QCOMPARE(total.data(Qt::DisplayRole).toString(), QStringLiteral("合计:"));
+    QVERIFY(!total.data(Qt::CheckStateRole).isValid());
+
+    grid.resize(400, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QSignalSpy changed(&grid, &SpreadGrid::cellChanged);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, 2, 1));
+    grid.setActiveRow(2);
+    QTest::keyClick(grid.viewport(), Qt::Key_Space);
+    QCOMPARE(grid.text(2, 1), QStringLiteral("合计:"));
+    QVERIFY(!grid.isChecked(2));
+    QCOMPARE(changed.count(), 0);
 }
 
 void TestSpreadGrid::activeRowAndSignals() {
