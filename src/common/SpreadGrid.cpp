@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QStyleOptionHeader>
 
 SpreadGrid::SpreadGrid(QWidget* parent) : QTableView(parent), m_model(new SpreadGridModel(this)) {
@@ -177,7 +178,7 @@ bool SpreadGrid::isChecked(int row) const {
 void SpreadGrid::setColumnWidthChars(int col, double chars) {
     if (col < 0 || col > maxCols() || chars < 0)
         return;
-    const int px = qRound(chars * charWidth());
+    const int px = qRound(chars * charWidth()) + cellTextMargin();
     if (col == 0)
         verticalHeader()->setFixedWidth(px);
     else
@@ -191,7 +192,7 @@ double SpreadGrid::columnWidthChars(int col) const {
     if (col < 0 || col > maxCols())
         return 0;
     const int px = col == 0 ? verticalHeader()->width() : columnWidth(col - 1);
-    return double(px) / charWidth();
+    return double(px - cellTextMargin()) / charWidth();
 }
 
 void SpreadGrid::setColumnHidden(int col, bool hidden) {
@@ -353,5 +354,13 @@ void SpreadGrid::applyPalette() {
 }
 
 int SpreadGrid::charWidth() const {
-    return qMax(1, fontMetrics().averageCharWidth());
+    // A character unit is the width of a digit, so a 13-digit document number fits in
+    // the 13.75 units its column is given.
+    return qMax(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+}
+
+int SpreadGrid::cellTextMargin() const {
+    // The view keeps a small margin on both sides of a cell's text.
+    const int m = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return 2 * m;
 }

@@ -96,6 +96,7 @@ private:
     void onUserEdit(int row, int col);
     void applyPalette();
     int charWidth() const;
+    int cellTextMargin() const;
 
     SpreadGridModel* m_model = nullptr;
     QColor m_grayArea = Qt::white;

@@ -344,23 +344,31 @@ void TestSpreadGrid::clickReportsGridNumbers() {
 void TestSpreadGrid::widthsInCharacterUnits() {
     SpreadGrid grid;
     grid.setMaxCols(3);
-    const int avg = grid.fontMetrics().averageCharWidth();
-    grid.setColumnWidthChars(1, 10);
+    const QFontMetrics fm = grid.fontMetrics();
+    const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+    grid.setColumnWidthChars(3, 10);
+    const int margin = grid.columnWidth(2) - 10 * digit;
+    QVERIFY(margin >= 0);
+
+    // The pending list gives its 13-digit document numbers 13.75 units: they must fit whole.
+    grid.setColumnWidthChars(1, 13.75);
+    QVERIFY(grid.columnWidth(0) >= fm.horizontalAdvance(QStringLiteral("2026120700001")) + margin);
+    QCOMPARE(grid.columnWidth(0), qRound(13.75 * digit) + margin);
+    QVERIFY(qAbs(grid.columnWidthChars(1) - 13.75) < 0.1);
     grid.setColumnWidthChars(2, 4.5);
-    QCOMPARE(grid.columnWidth(0), 10 * avg);
-    QCOMPARE(grid.columnWidth(1), qRound(4.5 * avg));
-    QCOMPARE(grid.columnWidthChars(1), 10.0);
+    QCOMPARE(grid.columnWidth(1), qRound(4.5 * digit) + margin);
+
     grid.setColumnWidthChars(0, 6);
-    QCOMPARE(grid.verticalHeader()->width(), 6 * avg);
+    QCOMPARE(grid.verticalHeader()->width(), 6 * digit + margin);
     grid.setMaxRows(200);
     grid.setColumnWidthChars(0, 1); // narrower than the numbers want
     grid.resize(300, 200);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
-    QCOMPARE(grid.verticalHeader()->width(), avg);
+    QCOMPARE(grid.verticalHeader()->width(), digit + margin);
     grid.setColumnWidthChars(9, 5); // no such column
     grid.setColumnWidthChars(3, -1);
-    QVERIFY(grid.columnWidth(2) > 0);
+    QCOMPARE(grid.columnWidth(2), 10 * digit + margin);
 }
 
 void TestSpreadGrid::hiddenColumns() {
