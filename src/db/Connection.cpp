@@ -41,6 +41,22 @@ struct Connection::Private {
         }
         return sqlite.execute(statements, error);
     }
+
+    // One transaction step on the engine in use; a closed connection fails with 3704.
+    template <typename SqliteStep, typename OdbcStep>
+    bool transactionStep(AppError* error, SqliteStep onSqlite, OdbcStep onOdbc) {
+        AppError failure;
+        bool ok = false;
+        if (engine == Engine::SQLite)
+            ok = (sqlite.*onSqlite)(&failure);
+        else if (engine == Engine::SqlServer)
+            ok = ((*odbc).*onOdbc)(&failure);
+        else
+            failure = closedError();
+        if (!ok)
+            fill(error, failure);
+        return ok;
+    }
 };
 
 Connection::Connection() : d(std::make_unique<Private>()) {}
@@ -134,45 +150,15 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
 }
 
 bool Connection::beginTrans(AppError* error) {
-    AppError failure;
-    bool ok = false;
-    if (d->engine == Engine::SQLite)
-        ok = d->sqlite.begin(&failure);
-    else if (d->engine == Engine::SqlServer)
-        ok = d->odbc->begin(&failure);
-    else
-        failure = closedError();
-    if (!ok)
-        fill(error, failure);
-    return ok;
+    return d->transactionStep(error, &SqliteDatabase::begin, &OdbcDatabase::begin);
 }
 
 bool Connection::commitTrans(AppError* error) {
-    AppError failure;
-    bool ok = false;
-    if (d->engine == Engine::SQLite)
-        ok = d->sqlite.commit(&failure);
-    else if (d->engine == Engine::SqlServer)
-        ok = d->odbc->commit(&failure);
-    else
-        failure = closedError();
-    if (!ok)
-        fill(error, failure);
-    return ok;
+    return d->transactionStep(error, &SqliteDatabase::commit, &OdbcDatabase::commit);
 }
 
 bool Connection::rollbackTrans(AppError* error) {
-    AppError failure;
-    bool ok = false;
-    if (d->engine == Engine::SQLite)
-        ok = d->sqlite.rollback(&failure);
-    else if (d->engine == Engine::SqlServer)
-        ok = d->odbc->rollback(&failure);
-    else
-        failure = closedError();
-    if (!ok)
-        fill(error, failure);
-    return ok;
+    return d->transactionStep(error, &SqliteDatabase::rollback, &OdbcDatabase::rollback);
 }
 
 bool Connection::inTransaction() const {

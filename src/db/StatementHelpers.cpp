@@ -33,7 +33,11 @@ void OpenConn() {
         failureHandler()(error.description);
 }
 
-bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error) {
+namespace {
+
+// Runs a query; on failure either shows the common error message or hands the error back,
+// then starts again with a fresh connection after a lost link (the statement is not rerun).
+bool runQuery(RecordsetPtr& rs, const QString& sql, AppError* error, bool showError) {
     rs.reset();
     if (!connection().isOpen())
         OpenConn();
@@ -41,30 +45,25 @@ bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error) {
     rs = connection().execute(sql, &failure);
     if (rs)
         return true;
+    if (showError)
+        ShowErrorMessage(failure);
     if (error)
         *error = failure;
     if (DbError::needsReconnect(failure.number)) {
-        // A lost link: start again with a fresh connection; the statement is not run again.
         connection().close();
         OpenConn();
     }
     return false;
 }
 
+} // namespace
+
+bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error) {
+    return runQuery(rs, sql, error, false);
+}
+
 bool OpenRs(RecordsetPtr& rs, const QString& sql) {
-    rs.reset();
-    if (!connection().isOpen())
-        OpenConn();
-    AppError failure;
-    rs = connection().execute(sql, &failure);
-    if (rs)
-        return true;
-    ShowErrorMessage(failure);
-    if (DbError::needsReconnect(failure.number)) {
-        connection().close();
-        OpenConn();
-    }
-    return false;
+    return runQuery(rs, sql, nullptr, true);
 }
 
 void CloseRs(RecordsetPtr& rs) {
