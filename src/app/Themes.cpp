@@ -9,69 +9,52 @@ namespace {
 
 int g_current = -1;
 
+// The colours that make one look; everything else keeps the style's standard palette.
+struct PaletteColors {
+    QColor window, text, base, alternateBase, button, highlight, highlightedText;
+    QColor toolTipBase, toolTipText, disabledText;
+};
+
+QPalette paletteOf(const PaletteColors& c) {
+    QPalette p;
+    p.setColor(QPalette::Window, c.window);
+    p.setColor(QPalette::WindowText, c.text);
+    p.setColor(QPalette::Base, c.base);
+    p.setColor(QPalette::AlternateBase, c.alternateBase);
+    p.setColor(QPalette::Text, c.text);
+    p.setColor(QPalette::Button, c.button);
+    p.setColor(QPalette::ButtonText, c.text);
+    p.setColor(QPalette::Highlight, c.highlight);
+    p.setColor(QPalette::HighlightedText, c.highlightedText);
+    p.setColor(QPalette::ToolTipBase, c.toolTipBase);
+    p.setColor(QPalette::ToolTipText, c.toolTipText);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, c.disabledText);
+    p.setColor(QPalette::Disabled, QPalette::Text, c.disabledText);
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, c.disabledText);
+    return p;
+}
+
 // Light blue, matching the windows' own background colour 192/221/250.
 QPalette lightBluePalette() {
-    QPalette p;
-    const QColor window(214, 230, 250);
-    const QColor base(255, 255, 255);
-    const QColor button(200, 221, 248);
-    const QColor highlight(49, 106, 197);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, QColor(232, 241, 252));
-    p.setColor(QPalette::Text, QColor(0, 0, 0));
-    p.setColor(QPalette::Button, button);
-    p.setColor(QPalette::ButtonText, QColor(0, 0, 0));
-    p.setColor(QPalette::Highlight, highlight);
-    p.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
-    p.setColor(QPalette::ToolTipBase, QColor(255, 255, 225));
-    p.setColor(QPalette::ToolTipText, QColor(0, 0, 0));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
-    return p;
+    return paletteOf({QColor(214, 230, 250), QColor(0, 0, 0), QColor(255, 255, 255), QColor(232, 241, 252),
+                      QColor(200, 221, 248), QColor(49, 106, 197), QColor(255, 255, 255),
+                      QColor(255, 255, 225), QColor(0, 0, 0), QColor(128, 128, 128)});
 }
 
 // Warm beige, the look of the older office programs.
 QPalette warmPalette() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(246, 238, 222));
-    p.setColor(QPalette::WindowText, QColor(40, 30, 20));
-    p.setColor(QPalette::Base, QColor(255, 252, 245));
-    p.setColor(QPalette::AlternateBase, QColor(250, 243, 230));
-    p.setColor(QPalette::Text, QColor(40, 30, 20));
-    p.setColor(QPalette::Button, QColor(238, 226, 200));
-    p.setColor(QPalette::ButtonText, QColor(40, 30, 20));
-    p.setColor(QPalette::Highlight, QColor(255, 189, 105));
-    p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
-    p.setColor(QPalette::ToolTipBase, QColor(255, 255, 225));
-    p.setColor(QPalette::ToolTipText, QColor(0, 0, 0));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(150, 140, 125));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(150, 140, 125));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(150, 140, 125));
-    return p;
+    return paletteOf({QColor(246, 238, 222), QColor(40, 30, 20), QColor(255, 252, 245), QColor(250, 243, 230),
+                      QColor(238, 226, 200), QColor(255, 189, 105), QColor(0, 0, 0), QColor(255, 255, 225),
+                      QColor(0, 0, 0), QColor(150, 140, 125)});
 }
 
 // Dark, high contrast.
 QPalette darkPalette() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(45, 45, 48));
-    p.setColor(QPalette::WindowText, QColor(240, 240, 240));
-    p.setColor(QPalette::Base, QColor(30, 30, 30));
-    p.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
-    p.setColor(QPalette::Text, QColor(240, 240, 240));
-    p.setColor(QPalette::Button, QColor(60, 60, 64));
-    p.setColor(QPalette::ButtonText, QColor(240, 240, 240));
+    QPalette p = paletteOf({QColor(45, 45, 48), QColor(240, 240, 240), QColor(30, 30, 30), QColor(50, 50, 54),
+                            QColor(60, 60, 64), QColor(0, 122, 204), QColor(255, 255, 255),
+                            QColor(60, 60, 64), QColor(240, 240, 240), QColor(127, 127, 127)});
     p.setColor(QPalette::BrightText, QColor(255, 80, 80));
-    p.setColor(QPalette::Highlight, QColor(0, 122, 204));
-    p.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
     p.setColor(QPalette::Link, QColor(86, 156, 214));
-    p.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
-    p.setColor(QPalette::ToolTipText, QColor(240, 240, 240));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(127, 127, 127));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
     return p;
 }
 
