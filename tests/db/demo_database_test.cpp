@@ -222,15 +222,42 @@ private slots:
     }
 
     void schemaFilesForBothEnginesNameTheSameTables() {
-        const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
-        QStringList sqlite, server;
-        for (auto it = table.globalMatch(DemoDatabase::schemaSql()); it.hasNext();)
-            sqlite << it.next().captured(1);
-        for (auto it = table.globalMatch(DemoDatabase::sqlServerSchemaSql()); it.hasNext();)
-            server << it.next().captured(1);
-        sqlite.removeAll(QStringLiteral("sysobjects"));
-        sqlite.removeAll(QStringLiteral("sys_procedures"));
+        // Each table as "name(column,column,...)" and each index as written, so that a column
+        // or an index added to one engine only shows up here.
+        const auto tables = [](const QString& sql) {
+            const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+) \\((.*?)\\n\\);"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+            QStringList result;
+            for (auto it = table.globalMatch(sql); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                QStringList columns;
+                for (const QString& line : m.captured(2).split(QLatin1Char('\n'))) {
+                    const QString trimmed = line.trimmed();
+                    if (!trimmed.isEmpty() && !trimmed.startsWith(QStringLiteral("--")))
+                        columns << trimmed.section(QLatin1Char(' '), 0, 0);
+                }
+                result << m.captured(1) + QLatin1Char('(') + columns.join(QLatin1Char(',')) +
+                              QLatin1Char(')');
+            }
+            return result;
+        };
+        const auto indexes = [](const QString& sql) {
+            const QRegularExpression index(QStringLiteral("CREATE (UNIQUE )?INDEX \\w+ ON \\w+ \\([^)]*\\)"));
+            QStringList result;
+            for (auto it = index.globalMatch(sql); it.hasNext();)
+                result << it.next().captured(0);
+            result.sort();
+            return result;
+        };
+        QStringList sqlite = tables(DemoDatabase::schemaSql());
+        const QStringList server = tables(DemoDatabase::sqlServerSchemaSql());
+        QVERIFY(sqlite.size() > 10);
+        QVERIFY(sqlite.first().startsWith(QStringLiteral("sysobjects(")));
+        QVERIFY(sqlite[1].startsWith(QStringLiteral("sys_procedures(")));
+        sqlite.remove(0, 2);
         QCOMPARE(server, sqlite);
+        QVERIFY(server.contains(QStringLiteral("MZ_YJZX(id,ZXDH,DH,ZXR,FHR,KSMC,XM,ZXSJ,SFZF,ZFR,ZFRQ)")));
+        QCOMPARE(indexes(DemoDatabase::sqlServerSchemaSql()), indexes(DemoDatabase::schemaSql()));
         const QRegularExpression procedure(QStringLiteral("CREATE PROCEDURE (\\w+)"));
         QStringList procedures;
         for (auto it = procedure.globalMatch(DemoDatabase::sqlServerProceduresSql()); it.hasNext();)
