@@ -94,6 +94,15 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
             QStringLiteral("数据库文件“%1”不存在或无法访问。").arg(QDir::toNativeSeparators(file)), Source);
         return false;
     }
+    // SQLite would take an empty file for a new database and write its header: an empty file
+    // (a copy that failed, a disk that filled up) is reported and left as it is.
+    if (info.size() == 0) {
+        *error = DbError::make(
+            DbError::BrokenLink,
+            QStringLiteral("数据库文件“%1”是空文件，不是医院数据库。").arg(QDir::toNativeSeparators(file)),
+            Source);
+        return false;
+    }
     sqlite3* db = nullptr;
     int rc =
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -23,6 +23,7 @@ private slots:
 
     void openingMissingFileFailsAndCreatesNothing();
     void openingCorruptFileFailsAndChangesNothing();
+    void openingEmptyFileFailsAndLeavesItEmpty();
     void unknownOrEmptyConnectionStringGoesToFailureHandler();
 
     void openRsGivesClientSideRecordset();
@@ -115,6 +116,20 @@ void TstSqliteConnection::openingCorruptFileFailsAndChangesNothing() {
     QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
     QCOMPARE(m_folder->readBytes("broken.db"), garbage);
     QVERIFY(!QFile::exists(m_folder->file("broken.db-wal")));
+}
+
+void TstSqliteConnection::openingEmptyFileFailsAndLeavesItEmpty() {
+    m_folder->writeBytes("empty.db", QByteArray());
+    resetGlobalConnection("Provider=SQLite;Data Source=" + m_folder->file("empty.db") + ";");
+    OpenConn();
+    QVERIFY(!gConn->isOpen());
+    QCOMPARE(m_failures.size(), 1);
+    QVERIFY2(m_failures[0].contains("empty.db"), qPrintable(m_failures[0]));
+    QVERIFY(!ExecSql("Create Table CS(id int)"));
+    QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
+    QVERIFY(m_messages->last().text.startsWith(QStringLiteral("错误号：  ")));
+    QCOMPARE(QFileInfo(m_folder->file("empty.db")).size(), 0);
+    QVERIFY(!QFile::exists(m_folder->file("empty.db-wal")));
 }
 
 void TstSqliteConnection::unknownOrEmptyConnectionStringGoesToFailureHandler() {
