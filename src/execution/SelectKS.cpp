@@ -97,5 +97,11 @@ void SelectKS::cancel() {
         defaultExit();
     // An exit that returns (a test, or an exit that leaves through the event loop) must
     // still not let the caller go on with an empty department.
-    reject();
+    QDialog::reject();
+}
+
+void SelectKS::reject() {
+    // Esc and the close box leave without a department too: they end the program as
+    // "取消(&C)" does, so nobody reaches the pending list without one.
+    cancel();
 }

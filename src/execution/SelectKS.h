@@ -23,6 +23,9 @@ public:
     // Fills KS from the department table; runs at construction.
     void loadDepartments();
 
+protected:
+    void reject() override;
+
 private:
     void confirm();
     void cancel();

@@ -19,6 +19,7 @@ private slots:
     void confirmStoresTheDepartment();
     void emptyChoiceIsRefused();
     void cancelEndsTheProgram();
+    void escapeAndCloseBoxEndTheProgram();
     void failingListKeepsTheChooserOpen();
 };
 
@@ -89,6 +90,31 @@ void SelectKSTest::cancelEndsTheProgram() {
     QCOMPARE(exits, 1);
     QVERIFY(gExecDept.isEmpty());
     QCOMPARE(messages.count(), 0); // no further confirmation
+}
+
+void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY(db.isReady());
+    int exits = 0;
+    SelectKS::setExitHandler([&] { ++exits; });
+    gExecDept.clear();
+    {
+        SelectKS dialog;
+        QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(exits, 1);
+    }
+    {
+        SelectKS dialog;
+        QTimer::singleShot(0, &dialog, [&] { dialog.close(); });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(exits, 2);
+    }
+    SelectKS::setExitHandler({});
+    QVERIFY(gExecDept.isEmpty());
+    QCOMPARE(messages.count(), 0);
 }
 
 void SelectKSTest::failingListKeepsTheChooserOpen() {
