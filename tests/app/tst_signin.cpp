@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 class SignInTest : public QObject {
     Q_OBJECT
 private slots:
@@ -274,6 +276,22 @@ void SignInTest::preferencesFromUserRow() {
     ApplyUserPreferences(*row);
     QCOMPARE(gIme, 134481924);
     QCOMPARE(gSearchType, QStringLiteral("拼音码"));
+
+    // An input-method handle has its high bit set; written unsigned it is the same handle.
+    QVERIFY(exec("update userdb set IME = '3760195588' where username = '管理员'"));
+    QCOMPARE(check.check("管理员", m_pw, &row, nullptr), LoginCheck::Outcome::SignedIn);
+    ApplyUserPreferences(*row);
+    QCOMPARE(gIme, qint32(0xE0200804));
+    QVERIFY(exec("update userdb set IME = '-534771708' where username = '管理员'"));
+    QCOMPARE(check.check("管理员", m_pw, &row, nullptr), LoginCheck::Outcome::SignedIn);
+    ApplyUserPreferences(*row);
+    QCOMPARE(gIme, qint32(0xE0200804));
+    // Numbers that cannot be a 32-bit handle give none.
+    QCOMPARE(ImeHandleFrom(4294967296.0), 0);
+    QCOMPARE(ImeHandleFrom(-2147483649.0), 0);
+    QCOMPARE(ImeHandleFrom(1e300), 0);
+    QCOMPARE(ImeHandleFrom(std::numeric_limits<double>::quiet_NaN()), 0);
+    QCOMPARE(ImeHandleFrom(-2147483648.0), std::numeric_limits<qint32>::min());
 }
 
 void SignInTest::serverClock() {

@@ -6,6 +6,8 @@
 #include "Session.h"
 #include "StatementHelpers.h"
 
+#include <limits>
+
 namespace LoginStatements {
 
 QString userList() {
@@ -128,8 +130,17 @@ bool FollowServerClock(AppError* error) {
     return true;
 }
 
+qint32 ImeHandleFrom(double stored) {
+    // A handle written unsigned by another program ("3760195588") is the same 32 bits as
+    // its signed form; anything outside 32 bits is no handle at all.
+    if (!(stored >= double(std::numeric_limits<qint32>::min()) &&
+          stored <= double(std::numeric_limits<quint32>::max())))
+        return 0;
+    return qint32(quint32(qint64(stored)));
+}
+
 void ApplyUserPreferences(const Recordset& userRow) {
-    gIme = qint32(userRow.number(QStringLiteral("IME")));
+    gIme = ImeHandleFrom(userRow.number(QStringLiteral("IME")));
     gSearchType = userRow.text(QStringLiteral("SearchType"));
 }
 

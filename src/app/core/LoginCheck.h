@@ -29,6 +29,9 @@ bool HasModuleRight();
 bool LoadUserNames(QStringList* names, AppError* error);
 // Reads the server's clock and lets Clock follow it; the computer's clock is left alone.
 bool FollowServerClock(AppError* error);
+// The keyboard-layout handle stored in userdb.IME as a 32-bit integer; 0 when the stored
+// number cannot be one.
+qint32 ImeHandleFrom(double stored);
 // gIme and gSearchType from the user's userdb row.
 void ApplyUserPreferences(const Recordset& userRow);
 
