@@ -7,6 +7,7 @@
 #include "StatementHelpers.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextStream>
@@ -25,6 +26,7 @@ QTextStream out(stdout);
 struct Figures {
     double medianMs = 0;
     double meanMs = 0;
+    int runs = 0; // runs that succeeded; measuring stops at the first failure
 };
 
 Figures measure(int runs, const std::function<bool(int)>& once) {
@@ -37,6 +39,7 @@ Figures measure(int runs, const std::function<bool(int)>& once) {
         ms.push_back(t.nsecsElapsed() / 1e6);
     }
     Figures f;
+    f.runs = int(ms.size());
     if (ms.empty())
         return f;
     double sum = 0;
@@ -48,7 +51,12 @@ Figures measure(int runs, const std::function<bool(int)>& once) {
     return f;
 }
 
-void report(const QString& what, const Figures& client, const Figures& direct) {
+void report(const QString& what, const Figures& client, const Figures& direct, int runs) {
+    if (client.runs < runs || direct.runs < runs)
+        out << QStringLiteral("  FAILED: client layer %1 of %2 runs, sqlite3 API %3 of %2 runs\n")
+                   .arg(client.runs)
+                   .arg(runs)
+                   .arg(direct.runs);
     out << what << "\n"
         << QStringLiteral("  client layer: median %1 ms, mean %2 ms\n")
                .arg(client.medianMs, 0, 'f', 3)
@@ -203,7 +211,7 @@ int main(int argc, char** argv) {
     const Figures listDirect = measure(runs, [&](int) {
         return direct.run(listStatements, listParams, {dept, from, to}) >= 0;
     });
-    report("exec YJ_List (one department, today)", listClient, listDirect);
+    report("exec YJ_List (one department, today)", listClient, listDirect, runs);
 
     // 2. The next execution number.
     const QString next =
@@ -215,7 +223,7 @@ int main(int argc, char** argv) {
         return OpenRs(rs, next);
     });
     const Figures nextDirect = measure(runs, [&](int) { return direct.run(nextStatement, {}, {}) >= 0; });
-    report("GetNextNo statement (MZ_FYDJ)", nextClient, nextDirect);
+    report("GetNextNo statement (MZ_FYDJ)", nextClient, nextDirect, runs);
 
     // 3. One execution: insert the record, exec P_YJZX, commit. Each run takes another
     // outpatient document that is pending today.
@@ -223,6 +231,7 @@ int main(int argc, char** argv) {
     for (pending && (pending->MoveFirst(), true); pending && !pending->isEOF(); pending->MoveNext())
         if (pending->text("LX") != QStringLiteral("住院"))
             documents << pending->text("DH");
+    // The two sides take turns along the list, so that each gets documents of the same mix.
     const int half = std::min<int>(executions, int(documents.size()) / 2);
     if (half == 0) {
         out << "execution: no pending outpatient documents today, skipped\n";
@@ -233,11 +242,13 @@ int main(int argc, char** argv) {
     const auto insertStatement = direct.prepare(
         {"Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) Values(@ZXDH,@DH,'bench','bench',@KSMC,'bench')"});
     const QStringList insertParams = {"@ZXDH", "@DH", "@KSMC"};
+    // Execution numbers are unique: each run of the benchmark takes its own.
+    const QString tag = QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
     const Figures execClient = measure(half, [&](int i) {
-        const QString dh = documents[i];
+        const QString dh = documents[2 * i];
         const bool ok = gConn->beginTrans() &&
                         gConn->execute("Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) Values(" +
-                                       SqlText(QStringLiteral("B%1").arg(i)) + "," + SqlText(dh) +
+                                       SqlText(QStringLiteral("B%1-%2").arg(tag).arg(i)) + "," + SqlText(dh) +
                                        ",'bench','bench'," + SqlText(dept) + ",'bench')") &&
                         gConn->execute("Exec P_YJZX " + SqlText(dh) + "," + SqlText(dept)) &&
                         gConn->commitTrans();
@@ -246,16 +257,16 @@ int main(int argc, char** argv) {
         return ok;
     });
     const Figures execDirect = measure(half, [&](int i) {
-        const QString dh = documents[half + i];
-        const bool ok =
-            direct.exec("BEGIN IMMEDIATE") &&
-            direct.run(insertStatement, insertParams, {QStringLiteral("D%1").arg(i), dh, dept}) >= 0 &&
-            direct.run(execStatements, execParams, {dh, dept}) >= 0 && direct.exec("COMMIT");
+        const QString dh = documents[2 * i + 1];
+        const bool ok = direct.exec("BEGIN IMMEDIATE") &&
+                        direct.run(insertStatement, insertParams,
+                                   {QStringLiteral("D%1-%2").arg(tag).arg(i), dh, dept}) >= 0 &&
+                        direct.run(execStatements, execParams, {dh, dept}) >= 0 && direct.exec("COMMIT");
         if (!ok)
             direct.exec("ROLLBACK");
         return ok;
     });
     out << "executed " << 2 * half << " documents\n";
-    report("execution (insert MZ_YJZX, exec P_YJZX, commit)", execClient, execDirect);
+    report("execution (insert MZ_YJZX, exec P_YJZX, commit)", execClient, execDirect, half);
     return 0;
 }
