@@ -48,14 +48,12 @@ QPalette warmPalette() {
                       QColor(0, 0, 0), QColor(150, 140, 125)});
 }
 
-// Dark, high contrast.
-QPalette darkPalette() {
-    QPalette p = paletteOf({QColor(45, 45, 48), QColor(240, 240, 240), QColor(30, 30, 30), QColor(50, 50, 54),
-                            QColor(60, 60, 64), QColor(0, 122, 204), QColor(255, 255, 255),
-                            QColor(60, 60, 64), QColor(240, 240, 240), QColor(127, 127, 127)});
-    p.setColor(QPalette::BrightText, QColor(255, 80, 80));
-    p.setColor(QPalette::Link, QColor(86, 156, 214));
-    return p;
+// Silver, the metallic look of the native desktop. Kept light like the others: the child
+// windows paint their own light blue, on which light text would vanish.
+QPalette silverPalette() {
+    return paletteOf({QColor(224, 223, 227), QColor(0, 0, 0), QColor(255, 255, 255), QColor(238, 238, 242),
+                      QColor(232, 232, 236), QColor(88, 98, 134), QColor(255, 255, 255),
+                      QColor(255, 255, 225), QColor(0, 0, 0), QColor(128, 128, 128)});
 }
 
 } // namespace
@@ -88,7 +86,7 @@ void apply(int theme) {
         QApplication::setPalette(warmPalette());
         break;
     case NativeXP:
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(silverPalette());
         break;
     }
     g_current = theme;

@@ -3,6 +3,7 @@
 #include "mainfrm_fixture.h"
 
 #include "CalculatorLauncher.h"
+#include "CleanControl.h"
 #include "Clock.h"
 #include "FakeMessageService.h"
 #include "GET_NL.h"
@@ -18,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -55,6 +59,16 @@ struct Snapshot {
     QStringList panels;
     bool operator==(const Snapshot&) const = default;
 };
+
+// Contrast ratio of two colours as the accessibility guidelines define it (1 to 21).
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 Snapshot snapshotOf(const mainfrm& m) {
     Snapshot s{childNames(m),
@@ -242,6 +256,19 @@ private slots:
                          QApplication::palette().color(QPalette::Highlight).name();
         }
         QCOMPARE(looks.size(), 4);
+        // Child windows keep their own light blue whatever the theme: every look must keep
+        // their labels and grid text readable on it.
+        for (int id = 1001; id <= 1004; ++id) {
+            m.onCommand(id);
+            const QPalette p = QApplication::palette();
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+                QVERIFY2(contrast(p.color(role), CleanControl::windowColor()) >= 4.5,
+                         qPrintable(QStringLiteral("theme %1, role %2").arg(id).arg(int(role))));
+            QVERIFY2(contrast(p.color(QPalette::Text), p.color(QPalette::Base)) >= 4.5,
+                     qPrintable(QString::number(id)));
+            QVERIFY2(contrast(p.color(QPalette::HighlightedText), p.color(QPalette::Highlight)) >= 3.0,
+                     qPrintable(QString::number(id)));
+        }
         // Choosing the checked theme again keeps it checked.
         m.actionsFor(1004).first()->trigger();
         QVERIFY(m.actionsFor(1004).first()->isChecked());
