@@ -360,6 +360,21 @@ private slots:
         QVERIFY(m.panelText(3).startsWith("2020-05-23"));
     }
 
+    void aDayPastTheCalendarShowsTheErrorAndLoadingGoesOn() {
+        StandInWindows windows({"Mz_CKFY"});
+        FakeMessageService messages;
+        mainfrm::setLunarTextProvider({});
+        Clock::setFixedNow(QDateTime(QDate(2101, 1, 29), QTime(9, 0)));
+        mainfrm m;
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QString("系统提示"));
+        QVERIFY2(messages.last().text.contains("下标越界"), qPrintable(messages.last().text));
+        QCOMPARE(m.panelText(3), QString());
+        QCOMPARE(m.panelText(5), QString("09:00:00"));
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        QCOMPARE(m.windowTitle(), QString("【放射科】管理系统"));
+    }
+
     void lunarFailureLeavesPanelThreeEmpty() {
         StandInWindows windows({"Mz_CKFY"});
         mainfrm::setLunarTextProvider([] { return QString(); });
