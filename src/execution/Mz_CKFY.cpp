@@ -181,13 +181,6 @@ void Mz_CKFY::buildControls() {
     m_command1->setGeometry(276, 4, 90, 26);
     m_check1->setGeometry(4, 36, 110, 24);
     m_check2->setGeometry(116, 36, 110, 24);
-    x = 380;
-    for (QPushButton* b :
-         {m_command2, m_command3, m_command7, m_command8, m_command6, m_command5, m_command4}) {
-        const int w = b == m_command5 ? 140 : 96;
-        b->setGeometry(x, 18, w, 30);
-        x += w + 6;
-    }
     m_frame4->setFixedHeight(64);
 
     m_yj = new QMenu(this);
@@ -660,6 +653,7 @@ void Mz_CKFY::arrangeControls() {
     const int barHeight = m_frame4->height();
     // The button bar stays 50 twips above the bottom edge.
     m_frame4->setGeometry(0, h - twips(50) - barHeight, w, barHeight);
+    arrangeButtons(w);
     m_titleFrame->setGeometry(0, 0, listWidth, m_titleFrame->height());
     const int listHeight =
         qMax(0, h - m_titleFrame->height() - barHeight - m_strip->height() - twips(100) - twips(50));
@@ -670,4 +664,27 @@ void Mz_CKFY::arrangeControls() {
     m_frame3->setGeometry(right, 0, detailWidth, m_frame3->height());
     m_items->setGeometry(right, m_frame3->height() + twips(50), detailWidth,
                          qMax(0, m_frame4->y() - m_frame3->height() - twips(100)));
+}
+
+// One row of buttons when the bar is wide enough, else two, so that "关闭(&Q)" stays reachable.
+void Mz_CKFY::arrangeButtons(int barWidth) {
+    constexpr int kLeft = 380;
+    constexpr int kGap = 6;
+    const QPushButton* const wide = m_command5;
+    const QList<QPushButton*> buttons{m_command2, m_command3, m_command7, m_command8,
+                                      m_command6, m_command5, m_command4};
+    int oneRow = 0;
+    for (const QPushButton* b : buttons)
+        oneRow += (b == wide ? 140 : 96) + kGap;
+    const bool twoRows = kLeft + oneRow > barWidth;
+    const int firstRowCount = twoRows ? 4 : int(buttons.size());
+    int x = kLeft;
+    for (int i = 0; i < buttons.size(); ++i) {
+        if (i == firstRowCount)
+            x = kLeft;
+        const int width = buttons.at(i) == wide ? 140 : 96;
+        const int y = !twoRows ? 18 : i < firstRowCount ? 3 : 34;
+        buttons.at(i)->setGeometry(x, y, width, twoRows ? 28 : 30);
+        x += width + kGap;
+    }
 }

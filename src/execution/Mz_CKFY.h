@@ -54,6 +54,7 @@ protected:
 private:
     void buildControls();
     void arrangeControls();
+    void arrangeButtons(int barWidth);
     void loadWindow();
     void fillCheckerMenu();
     void loadAutoPrintOption();

@@ -1,3 +1,4 @@
+#include "AnsiCodec.h"
 #include "Connection.h"
 #include "FakeMessageService.h"
 #include "HospitalFixture.h"
@@ -6,6 +7,7 @@
 #include "SqlTrace.h"
 #include "TestFolder.h"
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
@@ -13,6 +15,7 @@ class ExecutionTraceTest : public QObject {
     Q_OBJECT
 private slots:
     void executionRoadSendsTheseStatements();
+    void markingTypedNumberAndInpatientSendTheseStatements();
 };
 
 // Load, refresh, select and execute: every statement the window sends, in order. Only the
@@ -60,6 +63,60 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
         "Values('202612070001','2026120700001','张三','张三','检验科',"
         "'患者甲')",
         "Exec P_YJZX '2026120700001','检验科'",
+        list,
+    };
+    QCOMPARE(SqlTrace::readStatements(trace), expected);
+}
+
+// With auto-print on: the printed marking of both kinds, a typed number, an inpatient row and
+// its refused execution.
+void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    folder.writeBytes("ORVA.ini", AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
+    db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8),
+                     {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    db.addInpatient("Z2026120700001", "患者丙", "ZY001", "12床", HospitalFixture::at(0, 9),
+                    {HospitalFixture::Item{"JY0001", 1, 20, 20}}, 0);
+
+    const QString trace = folder.file("trace.log");
+    qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
+    QPointer<Mz_CKFY> w = new Mz_CKFY;
+    w->show();
+    QTest::keyClick(w.data(), Qt::Key_F5);
+    w->findChild<QLineEdit*>("CFH")->setText("2026120700001");
+    auto* grid = w->findChild<SpreadGrid*>("fpSpread1");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(1, 0)).center());
+    QTest::keyClick(w.data(), Qt::Key_F2);
+    qunsetenv("YJGL_SQL_TRACE");
+    delete w.data();
+
+    QCOMPARE(messages.texts(), (QStringList{"你确认要执行此单据【患者丙】吗?", "住院单据不在本窗口执行。"}));
+    const QString list = "exec YJ_List '检验科','2026-12-07 00:00:00','2026-12-07 23:59:59'";
+    const QString number = "select top 1 FYDH From MZ_FYDJ Where FYRQ Between '2026-12-07 00:00:00' and "
+                           "'2026-12-07 23:59:59' order by id desc";
+    const QStringList expected{
+        // load: the option is read after the first fill, so nothing is marked yet
+        "select Item_Value from QKZL_CONFIG Where Item_Name Like'ZDFY'",
+        list,
+        "select * from userdb",
+        number,
+        // F5 marks both, in list order
+        list,
+        "Update Mz_KFDJ SET Isprint=1 Where DH Like'2026120700001'",
+        "Update ZY_KFDJ SET Isprint=1 Where DH Like'Z2026120700001'",
+        // typed number
+        "Exec SP_MZ_CF '2026120700001','检验科'",
+        "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'2026120700001'",
+        number,
+        "Exec Get_YJMX '检验科','2026120700001'",
+        // inpatient row: no item statement
+        "Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like'Z2026120700001'",
+        number,
+        // F2: the refresh (nothing left to mark), then the refusal; nothing is written
         list,
     };
     QCOMPARE(SqlTrace::readStatements(trace), expected);

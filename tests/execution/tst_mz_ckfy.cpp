@@ -694,6 +694,17 @@ void MzCkfyTest::layoutFollowsTheWindowSize() {
         QCOMPARE(strip->y(), list->geometry().bottom() + 1);
         QCOMPARE(s.items()->width(), size.width() - list->width() - 7); // 100 twips
         QCOMPARE(s.items()->geometry().right() + 1, size.width());
+        // Every button of the bar is whole inside the window, none over another.
+        QList<QRect> taken;
+        for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6",
+                                 "Command7", "Command8"}) {
+            auto* b = s.get<QPushButton>(name);
+            const QRect r(b->mapTo(s.window.data(), QPoint(0, 0)), b->size());
+            QVERIFY2(s.window->rect().contains(r), name);
+            for (const QRect& other : taken)
+                QVERIFY2(!r.intersects(other), name);
+            taken << r;
+        }
     }
 }
 
