@@ -8,6 +8,7 @@
 #include "FakeMessageService.h"
 #include "GET_NL.h"
 #include "Themes.h"
+#include "password.h"
 
 #include <QApplication>
 #include <QFile>
@@ -346,9 +347,10 @@ private slots:
         // The clock panel keeps up with the time.
         Clock::setFixedNow(QDateTime(QDate(2020, 1, 25), QTime(23, 59, 58)));
         QTRY_COMPARE_WITH_TIMEOUT(m.panelText(5), QString("23:59:58"), 3000);
-        // A user switch writes the operator panel.
-        m.setPanelText(4, QStringLiteral("操作员：李四"));
+        // A user switch writes the operator panel of the running main window.
+        password::defaultFlow().showOperator(QStringLiteral("操作员：李四"));
         QCOMPARE(m.panelText(4), QString("操作员：李四"));
+        QCOMPARE(m.windowTitle(), QString("【放射科】管理系统"));
     }
 
     void panelThreeShowsTodaysLunarLine() {
