@@ -21,8 +21,9 @@ int px(int twips) {
     return CleanControl::twipsToPixels(twips);
 }
 
-// Height before and after "设置(&S)" opens the settings frame.
-constexpr int CollapsedHeightTwips = 3405;
+// Height before and after "设置(&S)" opens the settings frame; collapsed, the client area
+// ends between the buttons and the frame.
+constexpr int CollapsedHeightTwips = 3000;
 constexpr int ExpandedHeightTwips = 5475;
 constexpr int WidthTwips = 6870;
 
@@ -165,8 +166,12 @@ void LinkDatabaseErr::showSettings() {
 }
 
 void LinkDatabaseErr::retry() {
+    const ConnectionSettings typed = settings();
+    // Fields too long for the file would be lost with the dialog and the retry would run on
+    // the old settings; after the message the operator shortens them here.
+    if (!SaveSettings(typed) && !FitsSettingsFile(typed))
+        return;
     m_state = QStringLiteral("Start");
-    SaveSettings(settings());
     accept();
 }
 

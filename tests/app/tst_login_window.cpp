@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,6 +86,7 @@ private slots:
 
     void settingsDialogLooks();
     void settingsDialogButtons();
+    void settingsTooLongStayInDialog();
     void settingsDialogClosingEndsProgram();
 
     void skinStyleSheet();
@@ -193,6 +195,8 @@ void LoginWindowTest::loadsWithControlsLastUserAndClock() {
     QCOMPARE(w.findChild<QPushButton*>("Command1")->text(), QStringLiteral("登陆(&P)"));
     QCOMPARE(w.findChild<QPushButton*>("Command2")->text(), QStringLiteral("退出(&Q)"));
     QCOMPARE(w.findChild<QLineEdit*>("Text1")->echoMode(), QLineEdit::Password);
+    auto* masked = w.findChild<QLineEdit*>("Text1");
+    QCOMPARE(masked->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, masked), int('*'));
     QVERIFY(!w.findChild<QLabel*>("Image1")->pixmap().isNull());
     QCOMPARE(password::loginPicturePath(), QDir::toNativeSeparators(m_folder->path() + "/LBReg/LBLogIn.jpg"));
 
@@ -373,10 +377,13 @@ void LoginWindowTest::settingsDialogButtons() {
     d.show();
     d.findChild<QLineEdit*>("TxtPassword")->clear();
     d.findChild<QLineEdit*>("TxtDatabaseName")->setText("other");
-    const int before = d.height();
+    // Collapsed, the settings frame is out of sight below the buttons.
+    auto* frame = d.findChild<QWidget*>("Xp_Frame1");
+    QVERIFY(d.findChild<QPushButton*>("ButRec")->geometry().bottom() < d.height());
+    QVERIFY(frame->geometry().top() >= d.height());
     d.findChild<QPushButton*>("ButSet")->click();
     QCOMPARE(d.height(), 365); // 5475 twips
-    QVERIFY(before < d.height());
+    QVERIFY(frame->geometry().bottom() < d.height());
 
     d.findChild<QLineEdit*>("TxtPassword")->setText("keep");
     d.findChild<QPushButton*>("Command4")->click();
@@ -396,6 +403,40 @@ void LoginWindowTest::settingsDialogButtons() {
     QCOMPARE(records,
              QStringList({"Provider=sqloledb;Data Source=PC01;Initial Catalog=orvadata;User ID=sa;Password=;",
                           "PC01", "orvadata", "sa", ""}));
+}
+
+void LoginWindowTest::settingsTooLongStayInDialog() {
+    AppError error;
+    QVERIFY(DatabaseSetFile::writeRecords(DatabaseSetFile::path(), {{1, dbString()}, {2, "old"}}, &error));
+    const QByteArray before = m_folder->readBytes("YJ/DatabaseSet.data");
+    LinkDatabaseErr d;
+    d.show();
+    auto* server = d.findChild<QComboBox*>("TxtServerName");
+    auto* database = d.findChild<QLineEdit*>("TxtDatabaseName");
+    server->setEditText(QString(30, QChar(u'服'))); // 60 bytes: the connection string is too long
+    database->setText("orvadata");
+    d.findChild<QPushButton*>("ButRec")->click();
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().title, QStringLiteral("读连接字符串时出错"));
+    // Nothing saved, nothing typed lost, no retry on the old settings.
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.state(), QString());
+    QCOMPARE(server->currentText(), QString(30, QChar(u'服')));
+    QCOMPARE(m_folder->readBytes("YJ/DatabaseSet.data"), before);
+    QVERIFY(m_processExits.isEmpty());
+
+    server->setEditText("PC01");
+    d.findChild<QPushButton*>("ButRec")->click();
+    QCOMPARE(d.state(), QStringLiteral("Start"));
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE(m_messages->count(), 1);
+    QStringList records;
+    QVERIFY(DatabaseSetFile::readRecords(DatabaseSetFile::path(), {2, 5}, &records, nullptr));
+    QCOMPARE(records, QStringList({"PC01", "orvadata"}));
+
+    QVERIFY(FitsSettingsFile({QString(24, 's'), QString(30, 'd'), "sa", "pwd"}));
+    QVERIFY(!FitsSettingsFile({QString(24, 's'), QString(30, 'd'), "sa", "pwd4"}));
+    QVERIFY(!FitsSettingsFile({"", "", "", QString(127, 'p')}));
 }
 
 void LoginWindowTest::settingsDialogClosingEndsProgram() {

@@ -1,5 +1,6 @@
 #include "ConnectionSettings.h"
 
+#include "AnsiCodec.h"
 #include "DatabaseSetFile.h"
 #include "MessageService.h"
 
@@ -34,6 +35,14 @@ bool LoadSettings(ConnectionSettings* settings) {
         settings->database = t.value(3);
         settings->user = t.value(4);
         settings->password = t.value(5);
+    }
+    return true;
+}
+
+bool FitsSettingsFile(const ConnectionSettings& s) {
+    for (const QString& text : {BuildConnectionString(s), s.server, s.database, s.user, s.password}) {
+        if (AnsiCodec::encode(text).size() > DatabaseSetFile::MaxTextBytes)
+            return false;
     }
     return true;
 }

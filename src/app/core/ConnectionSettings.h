@@ -22,6 +22,9 @@ QString ReadConnectionString();
 // "出错信息:{description}" under "读取连接串时出错!" and leaves `settings` as it was.
 bool LoadSettings(ConnectionSettings* settings);
 
+// True when the connection string and each field fit into a record of DatabaseSet.data.
+bool FitsSettingsFile(const ConnectionSettings& settings);
+
 // Writes records 1, 2, 5, 6 and 7; records 3 and 4 stay. A failure is shown as
 // "出错信息：{description}" under "读连接字符串时出错" and nothing is written.
 bool SaveSettings(const ConnectionSettings& settings);
