@@ -80,6 +80,8 @@ void password::buildControls() {
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Text1"));
     m_password->setEchoMode(QLineEdit::Password);
+    // Every typed character shows as "*", whatever the style's own mask is.
+    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     m_password->setGeometry(150, PictureHeight + 54, 200, 26);
 
     auto* login = new QPushButton(QStringLiteral("登陆(&P)"), this);
