@@ -80,6 +80,9 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     db.addInpatient("Z2026120700001", "患者丙", "ZY001", "12床", HospitalFixture::at(0, 9),
                     {HospitalFixture::Item{"JY0001", 1, 20, 20}}, 0);
+    // A dispensing number of the day: the newest number is then read twice.
+    QVERIFY(
+        db.exec("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('202612070007','X','2026-12-07 08:00:00')"));
 
     const QString trace = folder.file("trace.log");
     qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
@@ -104,6 +107,7 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         list,
         "select * from userdb",
         number,
+        number,
         // F5 marks both, in list order
         list,
         "Update Mz_KFDJ SET Isprint=1 Where DH Like'2026120700001'",
@@ -112,9 +116,11 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         "Exec SP_MZ_CF '2026120700001','检验科'",
         "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'2026120700001'",
         number,
+        number,
         "Exec Get_YJMX '检验科','2026120700001'",
         // inpatient row: no item statement
         "Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like'Z2026120700001'",
+        number,
         number,
         // F2: the refresh (nothing left to mark), then the refusal; nothing is written
         list,

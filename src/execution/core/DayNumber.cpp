@@ -1,6 +1,7 @@
 #include "DayNumber.h"
 
 #include "Clock.h"
+#include "Connection.h"
 #include "ExecutionStatements.h"
 #include "MessageService.h"
 #include "StatementHelpers.h"
@@ -52,6 +53,22 @@ bool ProposeNextNo(const QString& field, const QString& table, const QString& da
         newest = rs->text(0);
     }
     CloseRs(rs);
+    if (!newest.isEmpty()) {
+        // The number is taken from a second read straight on the connection; the first only
+        // tells whether the day has a number yet.
+        RecordsetPtr again =
+            gConn->execute(ExecutionSql::newestNumberOfDay(field, table, dateField, today), &err);
+        if (!again) {
+            if (error)
+                *error = err;
+            next->clear();
+            return false;
+        }
+        if (again->RecordCount() > 0) {
+            again->MoveFirst();
+            newest = again->text(0);
+        }
+    }
     return NextDayNumber(newest, today, next, error);
 }
 
