@@ -51,8 +51,8 @@ QPalette warmPalette() {
 // Silver, the metallic look of the native desktop. Kept light like the others: the child
 // windows paint their own light blue, on which light text would vanish.
 QPalette silverPalette() {
-    return paletteOf({QColor(224, 223, 227), QColor(0, 0, 0), QColor(255, 255, 255), QColor(238, 238, 242),
-                      QColor(232, 232, 236), QColor(88, 98, 134), QColor(255, 255, 255),
+    return paletteOf({QColor(206, 209, 218), QColor(0, 0, 0), QColor(255, 255, 255), QColor(232, 234, 240),
+                      QColor(218, 221, 230), QColor(88, 98, 134), QColor(255, 255, 255),
                       QColor(255, 255, 225), QColor(0, 0, 0), QColor(128, 128, 128)});
 }
 
