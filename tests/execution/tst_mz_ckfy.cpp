@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -103,6 +104,7 @@ private slots:
     void autoPrintOffMarksNothing();
     void autoPrintOptionIsStoredAtOnce();
     void autoPrintOptionReadsLeadingDigitsAndRefusesOthers();
+    void autoPrintOptionThatCannotBeWrittenIsReported();
     void clickingARowShowsHeaderItemsAndTotal();
     void clickingAnInpatientRow();
     void clickingAnEmptyListDoesNothing();
@@ -331,6 +333,25 @@ void MzCkfyTest::autoPrintOptionReadsLeadingDigitsAndRefusesOthers() {
         QCOMPARE(s.messages.count(), 1);
         QVERIFY(s.messages.last().text.contains(QStringLiteral("380")));
     }
+}
+
+void MzCkfyTest::autoPrintOptionThatCannotBeWrittenIsReported() {
+    Setup s;
+    QVERIFY(s.db.isReady());
+    s.open();
+    // A folder in the file's place: the write fails.
+    QVERIFY(QDir(s.folder.path()).mkdir(QStringLiteral("ORVA.ini")));
+    auto* check = s.get<QCheckBox>("Check1");
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+    QCOMPARE(s.messages.count(), 1);
+    QCOMPARE(s.messages.last().title, QStringLiteral("系统提示"));
+    QVERIFY(s.messages.last().text.startsWith(QStringLiteral("错误号：")));
+    QVERIFY(!check->isChecked()); // the box shows what is stored
+    // With the option not stored, a refresh marks nothing.
+    s.db.addOutpatient("MZ-NULL", "甲", HospitalFixture::at(0, 8), twoItems(), QVariant());
+    s.key(Qt::Key_F5);
+    QCOMPARE(s.list()->maxRows(), 1);
+    QVERIFY(s.db.scalar("select IsPrint from mz_kfdj where DH='MZ-NULL'").isNull());
 }
 
 void MzCkfyTest::clickingARowShowsHeaderItemsAndTotal() {
