@@ -1,6 +1,7 @@
 #include "password.h"
 
 #include "SelectKS.h"
+#include "Session.h"
 #include "mainfrm.h"
 
 #include <QApplication>
@@ -24,6 +25,15 @@ password::Flow password::defaultFlow() {
         chooser.exec();
     };
     f.showMainWindow = [] {
+        // A start-up run again from the settings dialog's retry finds the main window still
+        // there: the program keeps that one instead of opening a second.
+        if (mainfrm* running = runningMainWindow()) {
+            running->setPanelText(4, gUser ? gUser->GetUserName : QString());
+            running->show();
+            running->raise();
+            running->activateWindow();
+            return;
+        }
         // Lives to the end of the run; ExitApp unloads it.
         auto* main = new mainfrm;
         main->show();

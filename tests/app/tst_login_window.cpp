@@ -15,6 +15,7 @@
 #include "Startup.h"
 #include "TestFolder.h"
 #include "clsRegistry.h"
+#include "mainfrm.h"
 #include "password.h"
 
 #include <QApplication>
@@ -83,6 +84,7 @@ private slots:
     void exitButton();
     void switchUserUpdatesOperatorOnly();
     void userWithoutRightEndsProcess();
+    void signInAgainKeepsOneMainWindow();
 
     void settingsDialogLooks();
     void settingsDialogButtons();
@@ -330,6 +332,24 @@ void LoginWindowTest::userWithoutRightEndsProcess() {
     QCOMPARE(m_mainShown, 0);
     QCOMPARE(gExecDept, QString());
     QVERIFY(!QFile::exists(programFile("User.data")));
+}
+
+void LoginWindowTest::signInAgainKeepsOneMainWindow() {
+    // A retry from the settings dialog runs start-up again while the main window is open.
+    const password::Flow real = password::defaultFlow();
+    currentUser().GetUserName = "admin";
+    real.showMainWindow();
+    currentUser().GetUserName = "李检验";
+    real.showMainWindow();
+    QList<QPointer<mainfrm>> mains;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* m = qobject_cast<mainfrm*>(w))
+            mains << m;
+    }
+    QCOMPARE(mains.size(), 1);
+    QVERIFY(mains.first()->isVisible());
+    QCOMPARE(mains.first()->panelText(4), QStringLiteral("李检验"));
+    delete mains.first().data();
 }
 
 void LoginWindowTest::settingsDialogLooks() {
