@@ -1,6 +1,7 @@
 // Client layer against the bare sqlite3 C API on one hospital database file:
 //   db_bench FILE [DEPARTMENT] [--runs N] [--executions N]
 // The execution figures execute real pending documents of today: use a demo database.
+// Figures only mean something from a Release build: a Debug build slows the client layer alone.
 #include "Clock.h"
 #include "Connection.h"
 #include "SqlTokenizer.h"
