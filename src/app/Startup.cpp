@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPointer>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -74,8 +75,14 @@ void PrepareStartup() {
 }
 
 void ShowConnectionError(const QString& description) {
+    // A statement run from the dialog's event loop (a timer's refresh) that finds the
+    // connection closed would stack one dialog on the other; the open one answers for both.
+    static bool showing = false;
+    if (showing)
+        return;
     bool retry = false;
     {
+        const QScopedValueRollback<bool> guard(showing, true);
         LinkDatabaseErr dialog;
         dialog.setErrorText(description);
         dialog.exec();

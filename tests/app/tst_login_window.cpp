@@ -90,6 +90,7 @@ private slots:
     void settingsDialogButtons();
     void settingsTooLongStayInDialog();
     void settingsDialogClosingEndsProgram();
+    void connectionErrorDialogsDoNotStack();
 
     void skinStyleSheet();
     void mainNormalStart();
@@ -487,6 +488,40 @@ void LoginWindowTest::settingsDialogClosingEndsProgram() {
         d.close();
         QCOMPARE(m_processExits.size(), 3);
     }
+}
+
+void LoginWindowTest::connectionErrorDialogsDoNotStack() {
+    QPointer<LinkDatabaseErr> first;
+    int stacked = 0;
+    bool nestedReturned = false;
+    // Ends any second dialog, so that the fault shows as a count and not as a hang.
+    QTimer second;
+    second.setInterval(10);
+    connect(&second, &QTimer::timeout, this, [&] {
+        auto* d = qobject_cast<LinkDatabaseErr*>(QApplication::activeModalWidget());
+        if (d && d != first && d->isVisible()) {
+            ++stacked;
+            d->findChild<QPushButton*>("ButExit")->click();
+        }
+    });
+    whenModal<LinkDatabaseErr>([&](LinkDatabaseErr* d) {
+        first = d;
+        second.start();
+        // What a timer's statement does while the dialog waits for the operator.
+        Startup::ShowConnectionError("第二次");
+        nestedReturned = true;
+        d->findChild<QPushButton*>("ButExit")->click();
+    });
+    Startup::ShowConnectionError("第一次");
+    second.stop();
+    QVERIFY(nestedReturned);
+    QCOMPARE(stacked, 0);
+    QCOMPARE(m_processExits, QList<int>({0}));
+
+    // Once the dialog is gone the next failure shows it again.
+    whenModal<LinkDatabaseErr>([](LinkDatabaseErr* d) { d->findChild<QPushButton*>("ButExit")->click(); });
+    Startup::ShowConnectionError("第三次");
+    QCOMPARE(m_processExits, QList<int>({0, 0}));
 }
 
 void LoginWindowTest::skinStyleSheet() {
