@@ -1,5 +1,6 @@
 // Child windows of the main window: opening once, the tab popup's closing commands,
 // the closing question and the end of the program.
+#include "DemoDatabase.h"
 #include "mainfrm_fixture.h"
 
 #include "Connection.h"
@@ -247,7 +248,9 @@ private slots:
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
-        folder.writeBytes("db.sqlite", {});
+        DemoOptions small;
+        small.documents = 0;
+        QVERIFY(DemoDatabase::create(folder.file("db.sqlite"), small, nullptr));
         Connection& conn = resetGlobalConnection(
             QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
         QVERIFY(conn.open());
@@ -273,7 +276,9 @@ private slots:
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
-        folder.writeBytes("db.sqlite", {});
+        DemoOptions small;
+        small.documents = 0;
+        QVERIFY(DemoDatabase::create(folder.file("db.sqlite"), small, nullptr));
         Connection& conn = resetGlobalConnection(
             QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
         QVERIFY(conn.open());
