@@ -38,6 +38,7 @@ private slots:
     void readsFileWrittenByWindowsVersion();
     void recordsThreeAndFourSurviveSave();
     void recordLimitIs126Bytes();
+    void emptyFieldsKeepTheEmbeddedDatabase();
     void tooLongTextLosesNothing();
     void missingFileIsCreatedOwnerOnly();
     void damagedFilesAreReportedNotCrashed_data();
@@ -128,6 +129,27 @@ void StartupFilesTest::recordsThreeAndFourSurviveSave() {
     fresh.writeBytes("DatabaseSet.data", record("only one"));
     QVERIFY(SaveSettings({"S", "D", "U", "p"}));
     QCOMPARE(fresh.readBytes("DatabaseSet.data").mid(256, 256), QByteArray(256, '\0'));
+}
+
+void StartupFilesTest::emptyFieldsKeepTheEmbeddedDatabase() {
+    // A demo set-up names its embedded database in record 1 only; retrying with the four empty
+    // fields must not replace it by a server connection with no server.
+    TestFolder folder;
+    FakeMessageService messages;
+    const QString embedded = QStringLiteral("Provider=SQLite;Data Source=/srv/医技/hospital.db;");
+    folder.writeBytes("DatabaseSet.data", record(AnsiCodec::encode(embedded)));
+    QVERIFY(SaveSettings({}));
+    QCOMPARE(ReadConnectionString(), embedded);
+
+    // Any typed field means the user is setting up a server connection.
+    QVERIFY(SaveSettings({"PC01", "", "", ""}));
+    QCOMPARE(ReadConnectionString(),
+             QStringLiteral("Provider=sqloledb;Data Source=PC01;Initial Catalog=;User ID=;Password=;"));
+    // And four empty fields over a server connection write the empty server string as before.
+    QVERIFY(SaveSettings({}));
+    QCOMPARE(ReadConnectionString(),
+             QStringLiteral("Provider=sqloledb;Data Source=;Initial Catalog=;User ID=;Password=;"));
+    QCOMPARE(messages.count(), 0);
 }
 
 void StartupFilesTest::recordLimitIs126Bytes() {

@@ -47,14 +47,29 @@ bool FitsSettingsFile(const ConnectionSettings& s) {
     return true;
 }
 
+namespace {
+
+// The embedded database is named in record 1 only; its server fields stay empty. Saving four
+// empty fields over it would leave a server connection with no server and lose the database.
+bool KeepsEmbeddedConnection(const ConnectionSettings& s) {
+    if (!s.server.isEmpty() || !s.database.isEmpty() || !s.user.isEmpty() || !s.password.isEmpty())
+        return false;
+    QStringList texts;
+    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {DatabaseSetFile::ConnectionString}, &texts,
+                                      nullptr))
+        return false;
+    return texts.value(0).trimmed().startsWith(QStringLiteral("Provider=SQLite"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 bool SaveSettings(const ConnectionSettings& s) {
     using namespace DatabaseSetFile;
     AppError error;
-    const QMap<int, QString> records{{ConnectionString, BuildConnectionString(s)},
-                                     {Server, s.server},
-                                     {Database, s.database},
-                                     {User, s.user},
-                                     {Password, s.password}};
+    QMap<int, QString> records{
+        {Server, s.server}, {Database, s.database}, {User, s.user}, {Password, s.password}};
+    if (!KeepsEmbeddedConnection(s))
+        records.insert(ConnectionString, BuildConnectionString(s));
     if (!writeRecords(path(), records, &error)) {
         Messages::show(QStringLiteral("读连接字符串时出错"), QStringLiteral("出错信息：") + error.description,
                        MsgIcon::Exclamation);

@@ -25,6 +25,7 @@ bool LoadSettings(ConnectionSettings* settings);
 // True when the connection string and each field fit into a record of DatabaseSet.data.
 bool FitsSettingsFile(const ConnectionSettings& settings);
 
-// Writes records 1, 2, 5, 6 and 7; records 3 and 4 stay. A failure is shown as
+// Writes records 1, 2, 5, 6 and 7; records 3 and 4 stay. Record 1 also stays when it names the
+// embedded database and all four fields are empty. A failure is shown as
 // "出错信息：{description}" under "读连接字符串时出错" and nothing is written.
 bool SaveSettings(const ConnectionSettings& settings);
