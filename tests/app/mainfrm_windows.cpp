@@ -26,6 +26,16 @@ protected:
 
 } // namespace
 
+// gConn on a small database of its own, for the tests that close the program.
+bool openSmallDatabase(const TestFolder& folder) {
+    DemoOptions small;
+    small.documents = 0;
+    const QString file = folder.file("db.sqlite");
+    if (!DemoDatabase::create(file, small, nullptr))
+        return false;
+    return resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file)).open();
+}
+
 class MainfrmWindowsTest : public QObject {
     Q_OBJECT
 
@@ -248,12 +258,7 @@ private slots:
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
-        DemoOptions small;
-        small.documents = 0;
-        QVERIFY(DemoDatabase::create(folder.file("db.sqlite"), small, nullptr));
-        Connection& conn = resetGlobalConnection(
-            QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
-        QVERIFY(conn.open());
+        QVERIFY(openSmallDatabase(folder));
 
         mainfrm m;
         m.show();
@@ -276,12 +281,7 @@ private slots:
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
-        DemoOptions small;
-        small.documents = 0;
-        QVERIFY(DemoDatabase::create(folder.file("db.sqlite"), small, nullptr));
-        Connection& conn = resetGlobalConnection(
-            QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("db.sqlite")));
-        QVERIFY(conn.open());
+        QVERIFY(openSmallDatabase(folder));
 
         mainfrm m;
         m.show();
