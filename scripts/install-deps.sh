@@ -8,7 +8,6 @@ packages=(
     libsqlite3-dev sqlite3 libssl-dev libicu-dev
     unixodbc unixodbc-dev tdsodbc freetds-common
     fonts-wqy-zenhei
-    adwaita-icon-theme
 )
 
 missing=()
