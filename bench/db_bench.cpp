@@ -30,15 +30,7 @@ struct Figures {
     int runs = 0; // runs that succeeded; measuring stops at the first failure
 };
 
-Figures measure(int runs, const std::function<bool(int)>& once) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (!once(i))
-            break;
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
+Figures figuresOf(std::vector<double> ms) {
     Figures f;
     f.runs = int(ms.size());
     if (ms.empty())
@@ -50,6 +42,28 @@ Figures measure(int runs, const std::function<bool(int)>& once) {
     std::sort(ms.begin(), ms.end());
     f.medianMs = ms[ms.size() / 2];
     return f;
+}
+
+// Runs the client layer and the bare sqlite3 side in turns, each going first every other
+// round, so that neither profits from pages the other has just brought into the cache.
+std::pair<Figures, Figures> measurePair(int runs, const std::function<bool(int)>& client,
+                                        const std::function<bool(int)>& direct) {
+    std::vector<double> clientMs, directMs;
+    auto timed = [](const std::function<bool(int)>& once, int i, std::vector<double>& into) {
+        QElapsedTimer t;
+        t.start();
+        if (!once(i))
+            return false;
+        into.push_back(double(t.nsecsElapsed()) / 1e6);
+        return true;
+    };
+    for (int i = 0; i < runs; ++i) {
+        const bool ok = i % 2 == 0 ? timed(client, i, clientMs) && timed(direct, i, directMs)
+                                   : timed(direct, i, directMs) && timed(client, i, clientMs);
+        if (!ok)
+            break;
+    }
+    return {figuresOf(clientMs), figuresOf(directMs)};
 }
 
 void report(const QString& what, const Figures& client, const Figures& direct, int runs) {
@@ -205,13 +219,15 @@ int main(int argc, char** argv) {
     out << "pending documents: " << (pending ? pending->RecordCount() : -1) << "\n";
     QStringList listParams;
     const auto listStatements = direct.prepare(direct.procedureBody("YJ_List", &listParams));
-    const Figures listClient = measure(runs, [&](int) {
-        RecordsetPtr rs;
-        return OpenRs(rs, list);
-    });
-    const Figures listDirect = measure(runs, [&](int) {
-        return direct.run(listStatements, listParams, {dept, from, to}) >= 0;
-    });
+    const auto [listClient, listDirect] = measurePair(
+        runs,
+        [&](int) {
+            RecordsetPtr rs;
+            return OpenRs(rs, list);
+        },
+        [&](int) {
+            return direct.run(listStatements, listParams, {dept, from, to}) >= 0;
+        });
     report("exec YJ_List (one department, today)", listClient, listDirect, runs);
 
     // 2. The next execution number.
@@ -219,11 +235,13 @@ int main(int argc, char** argv) {
         "select top 1 FYDH From MZ_FYDJ Where FYRQ Between '" + from + "' and '" + to + "' order by id desc";
     const auto nextStatement = direct.prepare({"select FYDH From MZ_FYDJ Where FYRQ Between '" + from +
                                                "' and '" + to + "' order by id desc LIMIT 1"});
-    const Figures nextClient = measure(runs, [&](int) {
-        RecordsetPtr rs;
-        return OpenRs(rs, next);
-    });
-    const Figures nextDirect = measure(runs, [&](int) { return direct.run(nextStatement, {}, {}) >= 0; });
+    const auto [nextClient, nextDirect] = measurePair(
+        runs,
+        [&](int) {
+            RecordsetPtr rs;
+            return OpenRs(rs, next);
+        },
+        [&](int) { return direct.run(nextStatement, {}, {}) >= 0; });
     report("GetNextNo statement (MZ_FYDJ)", nextClient, nextDirect, runs);
 
     // 3. One execution: insert the record, exec P_YJZX, commit. Each run takes another
@@ -245,28 +263,30 @@ int main(int argc, char** argv) {
     const QStringList insertParams = {"@ZXDH", "@DH", "@KSMC"};
     // Execution numbers are unique: each run of the benchmark takes its own.
     const QString tag = QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
-    const Figures execClient = measure(half, [&](int i) {
-        const QString dh = documents[2 * i];
-        const bool ok = gConn->beginTrans() &&
-                        gConn->execute("Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) Values(" +
-                                       SqlText(QStringLiteral("B%1-%2").arg(tag).arg(i)) + "," + SqlText(dh) +
-                                       ",'bench','bench'," + SqlText(dept) + ",'bench')") &&
-                        gConn->execute("Exec P_YJZX " + SqlText(dh) + "," + SqlText(dept)) &&
-                        gConn->commitTrans();
-        if (!ok && gConn->inTransaction())
-            gConn->rollbackTrans();
-        return ok;
-    });
-    const Figures execDirect = measure(half, [&](int i) {
-        const QString dh = documents[2 * i + 1];
-        const bool ok = direct.exec("BEGIN IMMEDIATE") &&
-                        direct.run(insertStatement, insertParams,
-                                   {QStringLiteral("D%1-%2").arg(tag).arg(i), dh, dept}) >= 0 &&
-                        direct.run(execStatements, execParams, {dh, dept}) >= 0 && direct.exec("COMMIT");
-        if (!ok)
-            direct.exec("ROLLBACK");
-        return ok;
-    });
+    const auto [execClient, execDirect] = measurePair(
+        half,
+        [&](int i) {
+            const QString dh = documents[2 * i];
+            const bool ok = gConn->beginTrans() &&
+                            gConn->execute("Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) Values(" +
+                                           SqlText(QStringLiteral("B%1-%2").arg(tag).arg(i)) + "," +
+                                           SqlText(dh) + ",'bench','bench'," + SqlText(dept) + ",'bench')") &&
+                            gConn->execute("Exec P_YJZX " + SqlText(dh) + "," + SqlText(dept)) &&
+                            gConn->commitTrans();
+            if (!ok && gConn->inTransaction())
+                gConn->rollbackTrans();
+            return ok;
+        },
+        [&](int i) {
+            const QString dh = documents[2 * i + 1];
+            const bool ok = direct.exec("BEGIN IMMEDIATE") &&
+                            direct.run(insertStatement, insertParams,
+                                       {QStringLiteral("D%1-%2").arg(tag).arg(i), dh, dept}) >= 0 &&
+                            direct.run(execStatements, execParams, {dh, dept}) >= 0 && direct.exec("COMMIT");
+            if (!ok)
+                direct.exec("ROLLBACK");
+            return ok;
+        });
     out << "executed " << 2 * half << " documents\n";
     report("execution (insert MZ_YJZX, exec P_YJZX, commit)", execClient, execDirect, half);
     return 0;
