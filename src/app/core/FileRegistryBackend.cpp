@@ -70,7 +70,11 @@ FileRegistryBackend::Store FileRegistryBackend::load() const {
     if (lines.isEmpty() || lines.first().trimmed() != kHeader)
         return store;
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QList<QByteArray> fields = lines[i].trimmed().split('\t');
+        // Fields are trimmed one by one: a value with no data ends in an empty last field
+        // that trimming the whole line would take away.
+        QList<QByteArray> fields = lines[i].split('\t');
+        for (QByteArray& field : fields)
+            field = field.trimmed();
         // K <root> <path>            a key
         // V <root> <path> <name> <type> <hex bytes>   a value
         if (fields.size() < 3)

@@ -154,6 +154,20 @@ private slots:
         QCOMPARE(reg.GetRegistryValue(HKEY_CURRENT_USER, "k\\键", "a\tb\nc A="), QVariant());
     }
 
+    void emptyValueSurvivesLaterWrites() {
+        // A value without data is written with an empty last field; it must still read back
+        // after the store is loaded and written again for another value.
+        QVERIFY(m_backend->setValue(HKEY_CURRENT_USER, m_intl, "empty", RegistryValue{REG_BINARY, {}}));
+        QVERIFY(m_backend->setValue(HKEY_CURRENT_USER, m_intl, "other", RegistryValue{REG_BINARY, "x"}));
+        const std::optional<RegistryValue> empty = m_backend->queryValue(HKEY_CURRENT_USER, m_intl, "empty");
+        QVERIFY(empty.has_value());
+        QCOMPARE(empty->type, quint32(REG_BINARY));
+        QVERIFY(empty->data.isEmpty());
+        // Blanks around the fields of a hand-edited line are still forgiven.
+        writeStore("YJGL registry 1\r\nV\t80000001\tK\tv\t3\t \r\n");
+        QVERIFY(m_backend->queryValue(HKEY_CURRENT_USER, "K", "v").has_value());
+    }
+
     void damagedStoresReadAsDefault_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("empty") << QByteArray();
