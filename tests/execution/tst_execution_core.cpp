@@ -137,6 +137,9 @@ void ExecutionCoreTest::nextFreeNumberSkipsOtherDaysAndLongCounters() {
     // Garbage of the day is ignored rather than trusted.
     QCOMPARE(NextFreeDayNumber({"20261207", "20261207XY", "202612070010 "}, today),
              QStringLiteral("202612070011"));
+    // A counter at the top of the 64-bit range goes one further instead of wrapping negative.
+    QCOMPARE(NextFreeDayNumber({"202612079223372036854775807", "202612070002"}, today),
+             QStringLiteral("202612079223372036854775808"));
 }
 
 void ExecutionCoreTest::autoRefreshSwitch_data() {

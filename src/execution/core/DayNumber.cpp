@@ -94,6 +94,7 @@ QString NextFreeDayNumber(const QStringList& used, const QDate& today) {
         if (ok && counter > highest)
             highest = counter;
     }
-    const QString c = QString::number(highest + 1);
+    // Counted unsigned: the highest counter a number can carry still has a successor.
+    const QString c = QString::number(quint64(highest) + 1);
     return prefix + (c.size() < 4 ? QString(4 - c.size(), QLatin1Char('0')) : QString()) + c;
 }
