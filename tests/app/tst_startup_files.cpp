@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <climits>
+
 namespace {
 
 // One record as the Windows version writes it: length, GBK bytes, then whatever the file
@@ -43,6 +45,7 @@ private slots:
     void missingFileIsCreatedOwnerOnly();
     void damagedFilesAreReportedNotCrashed_data();
     void damagedFilesAreReportedNotCrashed();
+    void recordNumbersOutsideTheFileReadEmpty();
     void saveMendsDamagedFile();
     void lastUserFile();
     void lastUserFileInOtherEncodings_data();
@@ -243,6 +246,16 @@ void StartupFilesTest::damagedFilesAreReportedNotCrashed() {
         QCOMPARE(s.server, QString());
     }
     QCOMPARE(folder.readBytes("DatabaseSet.data"), bytes); // reading never changes the file
+}
+
+void StartupFilesTest::recordNumbersOutsideTheFileReadEmpty() {
+    TestFolder folder;
+    folder.writeBytes("DatabaseSet.data", record("one") + record("two"));
+    QStringList texts;
+    AppError error;
+    QVERIFY(DatabaseSetFile::readRecords(folder.file("DatabaseSet.data"), {0, -1, INT_MIN, 3, INT_MAX, 2},
+                                         &texts, &error));
+    QCOMPARE(texts, QStringList({"", "", "", "", "", "two"}));
 }
 
 void StartupFilesTest::saveMendsDamagedFile() {

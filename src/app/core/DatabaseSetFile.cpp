@@ -58,7 +58,7 @@ bool readRecords(const QString& file, const QList<int>& numbers, QStringList* te
     const qint64 size = f.size();
     QStringList out;
     for (int n : numbers) {
-        const qint64 start = qint64(n - 1) * RecordLength;
+        const qint64 start = (qint64(n) - 1) * RecordLength;
         if (n < 1 || start >= size) {
             out << QString();
             continue;
