@@ -79,7 +79,11 @@ qint64 GroupNumber(const QString& cellText) {
     const double d = cellText.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(d))
         return 1;
-    return qint64(std::nearbyint(d));
+    const double whole = std::nearbyint(d);
+    // Past 64 bits every double is an even whole number; the cast itself would be undefined.
+    if (std::fabs(whole) >= 9223372036854775808.0)
+        return 0;
+    return qint64(whole);
 }
 
 QStringList FormatRow(const Recordset& rs) {
