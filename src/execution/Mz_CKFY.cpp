@@ -414,6 +414,8 @@ void Mz_CKFY::RefreshDJList() {
     m_list->setAllRows(std::move(rows));
     if (newActive > 0 && newActive != m_list->activeRow())
         m_list->setActiveRow(newActive);
+    else if (newActive == 0 && !activeDH.isEmpty())
+        m_list->setActiveRow(0); // the selected document left the list: highlight no other in its place
     m_list->verticalScrollBar()->setValue(scroll);
     m_list->setUpdatesEnabled(true);
     if (failed)

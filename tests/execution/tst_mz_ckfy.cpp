@@ -669,6 +669,16 @@ void MzCkfyTest::refreshKeepsTheUsersPlace() {
     QCOMPARE(g->maxRows(), 78);
     QCOMPARE(g->text(g->activeRow(), 1), QStringLiteral("D060"));
     QCOMPARE(g->verticalScrollBar()->value(), scroll);
+
+    // The selected document itself leaves (executed elsewhere): no other row is highlighted
+    // in its place while the header still shows it, and the view stays where it was.
+    QVERIFY(s.db.exec("UPDATE MZ_KFDJMX SET ZXBZ=1 WHERE DH='D060'"));
+    s.key(Qt::Key_F5);
+    QCOMPARE(g->maxRows(), 77);
+    QCOMPARE(g->activeRow(), 0);
+    QVERIFY(g->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(s.text("Txt_DH"), QStringLiteral("D060"));
+    QCOMPARE(g->verticalScrollBar()->value(), scroll);
     QCOMPARE(s.messages.count(), 0);
 }
 
