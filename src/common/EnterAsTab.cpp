@@ -23,11 +23,10 @@ bool isMultiLine(const QWidget* w) {
 
 // The window's control that holds the focus: the combo box or date picker itself rather
 // than its inner line edit.
-QWidget* activeControl(QWidget* window) {
+QWidget* activeControl(QWidget* window, const QList<QWidget*>& controls) {
     QWidget* focus = window->focusWidget();
     if (!focus)
         return nullptr;
-    const QList<QWidget*> controls = CleanControl::formControls(window);
     for (QWidget* w = focus; w && w != window; w = w->parentWidget())
         if (controls.contains(w))
             return w;
@@ -40,20 +39,18 @@ bool takesTab(const QWidget* w) {
 
 // The control that Tab moves to from `from`, in the window's focus chain; nullptr when `from`
 // is the last one (Tab then wraps round to the first).
-QWidget* nextInTabOrder(QWidget* window, QWidget* from) {
-    const QList<QWidget*> controls = CleanControl::formControls(window);
+QWidget* nextInTabOrder(QWidget* window, QWidget* from, const QList<QWidget*>& controls) {
     for (QWidget* w = from->nextInFocusChain(); w && w != from; w = w->nextInFocusChain()) {
         if (w == window)
             return nullptr; // came round past the end of the chain
-        if (!window->isAncestorOf(w))
+        if (!window->isAncestorOf(w) || !takesTab(w))
             continue;
-        if (takesTab(w) && controls.contains(w))
+        if (controls.contains(w))
             return w;
         // The inner line edit of a combo box stands for the combo box.
-        if (takesTab(w))
-            for (QWidget* c = w->parentWidget(); c && c != window; c = c->parentWidget())
-                if (controls.contains(c) && c != from)
-                    return c;
+        for (QWidget* c = w->parentWidget(); c && c != window; c = c->parentWidget())
+            if (controls.contains(c) && c != from)
+                return c;
     }
     return nullptr;
 }
@@ -63,14 +60,16 @@ QWidget* nextInTabOrder(QWidget* window, QWidget* from) {
 void EnterAsTab(QWidget* window, int& keyCode) {
     if (!isEnter(keyCode) || !window)
         return;
-    QWidget* active = activeControl(window);
+    // One walk of the window's controls serves both lookups.
+    const QList<QWidget*> controls = CleanControl::formControls(window);
+    QWidget* active = activeControl(window, controls);
     if (!active || isMultiLine(active))
         return;
 
     QPointer<QComboBox> rememberedCombo = qobject_cast<QComboBox*>(active);
     const QString rememberedText = rememberedCombo ? rememberedCombo->currentText() : QString();
 
-    QWidget* next = nextInTabOrder(window, active);
+    QWidget* next = nextInTabOrder(window, active, controls);
     keyCode = 0;
     if (!next) {
         // The last control: Enter only does what Tab does.
