@@ -32,9 +32,11 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableView(parent), m_model(new Spread
     m_selFore = palette().color(QPalette::HighlightedText);
     m_grayArea = palette().color(QPalette::Base);
 
-    // The corner above the row numbers shows column 0's heading.
-    if (auto* corner = findChild<QAbstractButton*>())
-        corner->installEventFilter(this);
+    // The corner above the row numbers shows column 0's heading. It is the view's only
+    // button child at this point; later lookups would also meet cell editors.
+    m_corner = findChild<QAbstractButton*>();
+    if (m_corner)
+        m_corner->installEventFilter(this);
 
     connect(this, &QAbstractItemView::clicked, this, &SpreadGrid::onClicked);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &SpreadGrid::onCurrentChanged);
@@ -79,9 +81,8 @@ void SpreadGrid::setText(int row, int col, const QString& text) {
 
 void SpreadGrid::setColumnHeader(int col, const QString& text) {
     m_model->setHeader(col, text);
-    if (col == 0)
-        if (auto* corner = findChild<QAbstractButton*>())
-            corner->update();
+    if (col == 0 && m_corner)
+        m_corner->update();
 }
 
 QString SpreadGrid::columnHeader(int col) const {
@@ -294,8 +295,8 @@ void SpreadGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 bool SpreadGrid::eventFilter(QObject* watched, QEvent* event) {
-    auto* corner = qobject_cast<QAbstractButton*>(watched);
-    if (corner && event->type() == QEvent::Paint) {
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        QAbstractButton* corner = m_corner;
         QStyleOptionHeader opt;
         opt.initFrom(corner);
         opt.rect = corner->rect();
@@ -349,8 +350,8 @@ void SpreadGrid::applyPalette() {
         hp.setColor(QPalette::Window, m_shadow);
         h->setPalette(hp);
     }
-    if (auto* corner = findChild<QAbstractButton*>())
-        corner->update();
+    if (m_corner)
+        m_corner->update();
 }
 
 int SpreadGrid::charWidth() const {

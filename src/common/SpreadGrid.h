@@ -5,6 +5,7 @@
 #include <QTableView>
 #include <QVector>
 
+class QAbstractButton;
 class SpreadGridModel;
 
 // The list grid of every list window. Rows and columns count from 1; row 0 is the column
@@ -99,6 +100,7 @@ private:
     int cellTextMargin() const;
 
     SpreadGridModel* m_model = nullptr;
+    QAbstractButton* m_corner = nullptr; // the view's corner button
     QColor m_grayArea = Qt::white;
     QColor m_shadow;
     QColor m_selBack;
