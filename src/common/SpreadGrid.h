@@ -34,7 +34,6 @@ public:
     // Replaces every row at once. When the row count stays the same the view keeps its scroll
     // position, current cell and selection (a periodic refresh must not jump).
     void setAllRows(QVector<QStringList> rows);
-    void replaceRowsKeepingView(QVector<QStringList> rows) { setAllRows(std::move(rows)); }
 
     void insertRows(int beforeRow, int count);
     void deleteRows(int row, int count);

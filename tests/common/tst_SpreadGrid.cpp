@@ -424,7 +424,7 @@ void TestSpreadGrid::refreshWithSameShapeKeepsView() {
     QSignalSpy removed(grid.model(), &QAbstractItemModel::rowsRemoved);
     QSignalSpy active(&grid, &SpreadGrid::activeRowChanged);
     QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
-    grid.replaceRowsKeepingView(numberedRows(500, 6, QStringLiteral("n")));
+    grid.setAllRows(numberedRows(500, 6, QStringLiteral("n")));
     QCoreApplication::processEvents();
 
     QCOMPARE(grid.text(250, 6), QStringLiteral("n250c6"));
