@@ -199,23 +199,21 @@ void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
         m_rows.resize(n);
         endRemoveRows();
     }
-    const int kept = qMin(n, old);
-    for (int i = 0; i < kept; ++i) {
+    const auto take = [&](int i) {
         QStringList& t = rows[i];
         if (t.size() > m_cols)
             t.resize(m_cols);
         m_rows[i].texts = std::move(t);
-    }
+    };
+    const int kept = qMin(n, old);
+    for (int i = 0; i < kept; ++i)
+        take(i);
     if (n > old) {
         flushChanges();
         beginInsertRows({}, old, n - 1);
         m_rows.resize(n);
-        for (int i = old; i < n; ++i) {
-            QStringList& t = rows[i];
-            if (t.size() > m_cols)
-                t.resize(m_cols);
-            m_rows[i].texts = std::move(t);
-        }
+        for (int i = old; i < n; ++i)
+            take(i);
         endInsertRows();
     }
     if (kept > 0 && m_cols > 0)
