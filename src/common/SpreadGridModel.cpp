@@ -21,21 +21,24 @@ bool SpreadGridModel::isTickCell(const CellLook* cellLook, int col) const {
 QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
-    const int row = index.row() + 1;
     const int col = index.column() + 1;
+    // The view asks for many roles per painted cell: the row is looked up once here.
     const Row& r = m_rows.at(index.row());
     const CellLook* look = index.column() < r.looks.size() ? &r.looks.at(index.column()) : nullptr;
+    const auto cellText = [&r, &index] {
+        return index.column() < r.texts.size() ? r.texts.at(index.column()) : QString();
+    };
     switch (role) {
     case Qt::DisplayRole:
         if (isTickCell(look, col))
             return {};
-        return text(row, col);
+        return cellText();
     case Qt::EditRole:
-        return text(row, col);
+        return cellText();
     case Qt::CheckStateRole:
         if (!isTickCell(look, col))
             return {};
-        return text(row, col) == QLatin1String("1") ? Qt::Checked : Qt::Unchecked;
+        return cellText() == QLatin1String("1") ? Qt::Checked : Qt::Unchecked;
     case Qt::BackgroundRole:
         if (look && look->back.isValid())
             return QBrush(look->back);
