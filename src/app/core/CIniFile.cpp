@@ -100,13 +100,11 @@ int CIniFile::profileInt(const QString& path, const QString& section, const QStr
 }
 
 int CIniFile::ReadInt(const QString& Section, const QString& key) {
-    const int n = profileInt(m_path, Section, key, 0);
-    if (n != 0)
-        return n;
-    const int second = profileInt(m_path, Section, key, 1);
-    if (second == 1) {
+    // A missing key or an empty value is what the profile call reports as its default.
+    const std::optional<QString> v = IniDocument::load(m_path).value(Section, key);
+    if (!v || v->isEmpty()) {
         m_errorMsg = QStringLiteral("不能读取");
         return 0;
     }
-    return second;
+    return leadingInteger(*v);
 }
