@@ -20,9 +20,10 @@ public:
     // Opens the key, creating it and its parents when missing.
     virtual bool createKey(quint32 root, const QString& keyPath) = 0;
     virtual bool keyExists(quint32 root, const QString& keyPath) = 0;
-    // The key must exist.
+    // Creates the key (and its parents) when missing.
     virtual bool setValue(quint32 root, const QString& keyPath, const QString& valueName,
                           const RegistryValue& value) = 0;
+    // Nothing when the key or the value does not exist.
     virtual std::optional<RegistryValue> queryValue(quint32 root, const QString& keyPath,
                                                     const QString& valueName) = 0;
     // False when the key or the value does not exist or the change could not be stored.

@@ -38,9 +38,6 @@ quint32 dwordOf(QByteArray data) {
 
 bool clsRegistry::SetRegistryValue(quint32 hKey, const QString& KeyName, const QString& ValueName,
                                    const QVariant& Value, int valueType) {
-    IRegistryBackend& reg = RegistryBackend::service();
-    if (!reg.createKey(hKey, KeyName))
-        return false;
     RegistryValue v;
     if (isRegistryInteger(Value)) {
         v.type = REG_DWORD;
@@ -54,17 +51,16 @@ bool clsRegistry::SetRegistryValue(quint32 hKey, const QString& KeyName, const Q
         v.type = REG_BINARY;
         v.data = Value.toByteArray();
     } else {
-        return true;
+        // Nothing to write; the key is still created, as opening it for writing does.
+        return RegistryBackend::service().createKey(hKey, KeyName);
     }
-    return reg.setValue(hKey, KeyName, ValueName, v);
+    return RegistryBackend::service().setValue(hKey, KeyName, ValueName, v);
 }
 
 QVariant clsRegistry::GetRegistryValue(quint32 hKey, const QString& KeyName, const QString& ValueName,
                                        const QVariant& DefaultValue) {
-    IRegistryBackend& reg = RegistryBackend::service();
-    if (!reg.keyExists(hKey, KeyName))
-        return DefaultValue;
-    const std::optional<RegistryValue> v = reg.queryValue(hKey, KeyName, ValueName);
+    // A missing key answers as a missing value.
+    const std::optional<RegistryValue> v = RegistryBackend::service().queryValue(hKey, KeyName, ValueName);
     if (!v)
         return DefaultValue;
     switch (v->type) {
@@ -87,10 +83,7 @@ QVariant clsRegistry::GetRegistryValue(quint32 hKey, const QString& KeyName, con
 
 bool clsRegistry::DeleteRegistryValueOrKey(quint32 hKey, const QString& RegKeyName,
                                            const QString& ValueName) {
-    IRegistryBackend& reg = RegistryBackend::service();
-    if (!reg.keyExists(hKey, RegKeyName))
-        return false;
-    return reg.deleteValue(hKey, RegKeyName, ValueName);
+    return RegistryBackend::service().deleteValue(hKey, RegKeyName, ValueName);
 }
 
 QString clsRegistry::expandEnvironment(const QString& text) {
