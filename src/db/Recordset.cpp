@@ -52,10 +52,10 @@ QString Recordset::asText(const QVariant& v) {
     }
 }
 
-bool Recordset::isNumeric(const QVariant& v) {
-    if (isNullValue(v))
-        return false;
-    switch (v.typeId()) {
+namespace {
+
+bool isNumberType(int typeId) {
+    switch (typeId) {
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -65,21 +65,36 @@ bool Recordset::isNumeric(const QVariant& v) {
     case QMetaType::Bool:
         return true;
     default:
-        break;
+        return false;
     }
+}
+
+// Text (and anything else) counts as a number when it reads as one.
+bool parseNumber(const QVariant& v, double* number) {
     bool ok = false;
-    v.toString().trimmed().toDouble(&ok);
+    *number = v.toString().trimmed().toDouble(&ok);
     return ok;
 }
 
+} // namespace
+
+bool Recordset::isNumeric(const QVariant& v) {
+    if (isNullValue(v))
+        return false;
+    double ignored;
+    return isNumberType(v.typeId()) || parseNumber(v, &ignored);
+}
+
+// Grids read every price and amount through here: a text is parsed once, not checked and parsed again.
 double Recordset::asNumber(const QVariant& v) {
-    if (!isNumeric(v))
+    if (isNullValue(v))
         return 0;
     if (v.typeId() == QMetaType::Bool)
         return v.toBool() ? -1 : 0;
-    if (v.typeId() == QMetaType::QString)
-        return v.toString().trimmed().toDouble();
-    return v.toDouble();
+    if (isNumberType(v.typeId()))
+        return v.toDouble();
+    double number = 0;
+    return parseNumber(v, &number) ? number : 0;
 }
 
 QDateTime Recordset::asDateTime(const QVariant& v) {
