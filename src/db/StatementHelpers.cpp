@@ -39,8 +39,7 @@ namespace {
 // then starts again with a fresh connection after a lost link (the statement is not rerun).
 bool runQuery(RecordsetPtr& rs, const QString& sql, AppError* error, bool showError) {
     rs.reset();
-    if (!connection().isOpen())
-        OpenConn();
+    OpenConn();
     AppError failure;
     rs = connection().execute(sql, &failure);
     if (rs)
