@@ -467,8 +467,9 @@ private:
 
 bool build(LoadConnection& db, const QString& dbFile, const DemoOptions& options) {
     const QString schema = DemoDatabase::schemaSql();
+    const QString procedures = DemoDatabase::proceduresSql();
     const int marker = schema.indexOf(kIndexMarker);
-    if (schema.isEmpty() || marker < 0 || DemoDatabase::proceduresSql().isEmpty()) {
+    if (schema.isEmpty() || marker < 0 || procedures.isEmpty()) {
         db.fail(QStringLiteral("程序中没有数据库结构文件"));
         return false;
     }
@@ -480,7 +481,7 @@ bool build(LoadConnection& db, const QString& dbFile, const DemoOptions& options
                                 "PRAGMA temp_store=MEMORY; BEGIN"),
                  QStringLiteral("准备数据库")) ||
         !db.exec(schema.left(marker), QStringLiteral("建立数据表")) ||
-        !db.exec(DemoDatabase::proceduresSql(), QStringLiteral("建立存储过程")) || !loadReferenceData(db))
+        !db.exec(procedures, QStringLiteral("建立存储过程")) || !loadReferenceData(db))
         return false;
     DocumentWriter writer(db, options, today);
     if (!writer.ok() || !writer.run())
