@@ -156,10 +156,9 @@ const std::vector<AdminCommand>& adminCommands() {
 
 int runAdmin(const QStringList& args, AdminIo& io) {
     if (!args.isEmpty()) {
-        for (const AdminCommand& c : adminCommands()) {
-            if (c.name == args.first())
-                return c.run(args.mid(1), io);
-        }
+        const AdminCommand& command = commandNamed(args.first());
+        if (command.run)
+            return command.run(args.mid(1), io);
         io.err << "未知命令: " << args.first() << Qt::endl;
     }
     io.err << "用法:" << Qt::endl;
