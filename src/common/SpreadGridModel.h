@@ -41,8 +41,6 @@ public:
     void insertGridRows(int beforeRow, int count);
     void removeGridRows(int row, int count);
     void clearAll();
-    // Sends the pending change notice now (the view needs it before it lays rows out anew).
-    void flushPendingChanges() { flushChanges(); }
 
     CellLook look(int row, int col) const;
     void setLook(int row, int col, const CellLook& look);

@@ -2,8 +2,6 @@
 
 #include "MessageService.h"
 
-class QMessageBox;
-
 // Message boxes as QMessageBox: the caller's title, icon, buttons (确定, 取消, 是(&Y), 否(&N))
 // and default button; Esc answers Cancel or No.
 class WidgetMessageService : public IMessageService {
