@@ -86,7 +86,8 @@ private slots:
         AppError error;
         QVERIFY2(DemoDatabase::create(m_folder.file(QStringLiteral("hospital.db")), options, &error),
                  qPrintable(error.description));
-        m_conn = &resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=%1;")
+        // A short lock wait: the second workstation's case waits for the lock to time out.
+        m_conn = &resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=%1;Busy Timeout=300;")
                                             .arg(m_folder.file(QStringLiteral("hospital.db"))));
         QVERIFY2(m_conn->open(&error), qPrintable(error.description));
 
