@@ -61,7 +61,6 @@ int SpreadGrid::maxCols() const {
 void SpreadGrid::setMaxCols(int n) {
     n = qMax(0, n);
     m_model->setCols(n);
-    m_widthChars.resize(n + 1);
     if (m_model->checkColumn() > n)
         m_model->setCheckColumn(0);
 }
@@ -184,9 +183,6 @@ void SpreadGrid::setColumnWidthChars(int col, double chars) {
         verticalHeader()->setFixedWidth(px);
     else
         setColumnWidth(col - 1, px);
-    if (m_widthChars.size() <= col)
-        m_widthChars.resize(col + 1);
-    m_widthChars[col] = chars;
 }
 
 double SpreadGrid::columnWidthChars(int col) const {

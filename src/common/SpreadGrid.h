@@ -104,6 +104,5 @@ private:
     QColor m_shadow;
     QColor m_selBack;
     QColor m_selFore;
-    QVector<double> m_widthChars; // by grid column, index 0 unused
     int m_lastActiveRow = 0;
 };
