@@ -251,7 +251,10 @@ public:
         }
     }
 
-    bool ok() const { return m_header.ok() && m_item.ok() && m_execution.ok() && m_numbering.ok(); }
+    bool ok() const {
+        return m_header.ok() && m_inHeader.ok() && m_item.ok() && m_inItem.ok() && m_execution.ok() &&
+               m_numbering.ok();
+    }
 
     bool run() {
         if (m_documents == 0)
