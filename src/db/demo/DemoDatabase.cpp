@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -239,14 +240,14 @@ public:
         for (const DemoCatalogue::Item& i : DemoCatalogue::items()) {
             const auto d =
                 std::find_if(DemoCatalogue::departments().begin(), DemoCatalogue::departments().end(),
-                             [&](const char* name) { return std::string(name) == i.dept; });
+                             [&](const char* name) { return std::strcmp(name, i.dept) == 0; });
             const int index = d == DemoCatalogue::departments().end()
                                   ? kPharmacy
                                   : int(d - DemoCatalogue::departments().begin());
             m_byDept[index].push_back(&i);
         }
         for (const DemoCatalogue::User& u : DemoCatalogue::users()) {
-            if (std::string(u.group) == "医技科室")
+            if (std::strcmp(u.group, "医技科室") == 0)
                 m_staff.push_back(u.name);
         }
     }
