@@ -513,10 +513,11 @@ void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
     QVector<QStringList> rows;
     rows.reserve(count + 1);
     double total = 0;
+    const ItemRows::Fields fields(*rs);
     rs->MoveFirst();
     for (int i = 0; i < count; ++i) {
-        rows.append(ItemRows::FormatRow(*rs));
-        total += ItemRows::RawAmount(*rs);
+        rows.append(ItemRows::FormatRow(*rs, fields));
+        total += ItemRows::RawAmount(*rs, fields);
         rs->MoveNext();
     }
     CloseRs(rs);

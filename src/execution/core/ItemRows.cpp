@@ -86,17 +86,32 @@ qint64 GroupNumber(const QString& cellText) {
     return qint64(whole);
 }
 
-QStringList FormatRow(const Recordset& rs) {
+Fields::Fields(const Recordset& rs)
+    : groupYP(rs.fieldIndex(QStringLiteral("GroupYP"))), bm(rs.fieldIndex(QStringLiteral("BM"))),
+      pm(rs.fieldIndex(QStringLiteral("PM"))), gg(rs.fieldIndex(QStringLiteral("GG"))),
+      dw(rs.fieldIndex(QStringLiteral("DW"))), sl(rs.fieldIndex(QStringLiteral("SL"))),
+      dj(rs.fieldIndex(QStringLiteral("DJ"))), ssje(rs.fieldIndex(QStringLiteral("SSJE"))),
+      kcl(rs.fieldIndex(QStringLiteral("KCL"))), lx(rs.fieldIndex(QStringLiteral("LX"))),
+      sfjkc(rs.fieldIndex(QStringLiteral("SFJKC"))), clb(rs.fieldIndex(QStringLiteral("CLB"))),
+      id(rs.fieldIndex(QStringLiteral("ID"))) {}
+
+QStringList FormatRow(const Recordset& rs, const Fields& f) {
     QStringList row;
     row.reserve(kColumnCount);
-    row << QStringLiteral("1") << GroupText(rs.value(QStringLiteral("GroupYP")))
-        << rs.text(QStringLiteral("BM")) << rs.text(QStringLiteral("PM")) << rs.text(QStringLiteral("GG"))
-        << rs.text(QStringLiteral("DW")) << rs.text(QStringLiteral("SL"))
-        << FormatFixed(rs.value(QStringLiteral("DJ")), 3) << FormatFixed(rs.value(QStringLiteral("SSJE")), 2)
-        << rs.text(QStringLiteral("KCL")) << rs.text(QStringLiteral("LX"))
-        << (IsTrueOrOne(rs.value(QStringLiteral("SFJKC"))) ? QStringLiteral("1") : QStringLiteral("0"))
-        << rs.text(QStringLiteral("CLB")) << rs.text(QStringLiteral("ID"));
+    row << QStringLiteral("1") << GroupText(rs.value(f.groupYP)) << rs.text(f.bm) << rs.text(f.pm)
+        << rs.text(f.gg) << rs.text(f.dw) << rs.text(f.sl) << FormatFixed(rs.value(f.dj), 3)
+        << FormatFixed(rs.value(f.ssje), 2) << rs.text(f.kcl) << rs.text(f.lx)
+        << (IsTrueOrOne(rs.value(f.sfjkc)) ? QStringLiteral("1") : QStringLiteral("0")) << rs.text(f.clb)
+        << rs.text(f.id);
     return row;
+}
+
+QStringList FormatRow(const Recordset& rs) {
+    return FormatRow(rs, Fields(rs));
+}
+
+double RawAmount(const Recordset& rs, const Fields& f) {
+    return rs.number(f.ssje);
 }
 
 double RawAmount(const Recordset& rs) {

@@ -23,9 +23,17 @@ QString GroupText(const QVariant& groupYP);
 // The whole-number group of a cell text used for the colouring; non-numeric counts as 1.
 qint64 GroupNumber(const QString& cellText);
 
+// Where the item columns sit in a result; found once per result, not once per row.
+struct Fields {
+    explicit Fields(const Recordset& rs);
+    int groupYP, bm, pm, gg, dw, sl, dj, ssje, kcl, lx, sfjkc, clb, id;
+};
+
 // Columns 1..14 of the current row of `rs` (index 0 is column 1). The tick starts at "1".
+QStringList FormatRow(const Recordset& rs, const Fields& f);
 QStringList FormatRow(const Recordset& rs);
 // SSJE of the current row as a number for the total (null or not numeric gives 0).
+double RawAmount(const Recordset& rs, const Fields& f);
 double RawAmount(const Recordset& rs);
 
 QStringList Headers(); // column 0 to 14
