@@ -390,34 +390,30 @@ void Mz_CKFY::RefreshDJList() {
     PendingCounts counts;
     int newActive = 0;
     bool failed = false;
-    const auto& data = rs->rows();
-    for (int i = 0; i < count && !failed; ++i) {
-        const auto& r = data.at(i);
-        const auto field = [&r](int index) {
-            return index >= 0 && index < r.size() ? r.at(index) : QVariant();
-        };
-        const QString dh = Recordset::asText(field(dhField));
-        const QString lx = Recordset::asText(field(lxField));
-        rows[i] = QStringList{dh, Recordset::asText(field(xmField))};
-        if (marking && !applyPrintedMarking(dh, lx, field(printField))) {
+    for (int i = 0; i < count; ++i) {
+        rs->Move(i);
+        const QString dh = rs->text(dhField);
+        const QString xm = rs->text(xmField);
+        const QString lx = rs->text(lxField);
+        if (marking && !applyPrintedMarking(dh, lx, rs->value(printField))) {
+            rows[i] = {dh, xm}; // the type is written only after the marking
             failed = true;
             break;
         }
-        rows[i].append(lx);
+        rows[i] = {dh, xm, lx};
         counts.add(lx);
-        if (!activeDH.isEmpty() && newActive == 0 && dh == activeDH)
+        if (newActive == 0 && !activeDH.isEmpty() && dh == activeDH)
             newActive = i + 1;
     }
     CloseRs(rs);
 
-    m_list->setUpdatesEnabled(false);
+    // The grid keeps scroll position and selection itself; only a moved document needs help.
     m_list->setAllRows(std::move(rows));
     if (newActive > 0 && newActive != m_list->activeRow())
         m_list->setActiveRow(newActive);
     else if (newActive == 0 && !activeDH.isEmpty())
         m_list->setActiveRow(0); // the selected document left the list: highlight no other in its place
     m_list->verticalScrollBar()->setValue(scroll);
-    m_list->setUpdatesEnabled(true);
     if (failed)
         return;
 
