@@ -197,7 +197,6 @@ void Mz_CKFY::buildControls() {
     connect(m_timer1, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
     connect(m_cfh, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
-    connect(m_items, &SpreadGrid::cellChanged, this, &Mz_CKFY::keepTotalsRow);
     connect(m_command1, &QPushButton::clicked, this, [this] { m_yj->popup(QCursor::pos()); });
     connect(m_yj, &QMenu::triggered, this, &Mz_CKFY::chooseChecker);
     connect(m_check1, &QCheckBox::clicked, this, &Mz_CKFY::saveAutoPrintOption);
@@ -536,12 +535,6 @@ void Mz_CKFY::RColor() {
         m_items->setCellBackground(row, ItemRows::kGroupColumn,
                                    group % 2 == 0 ? QColor(192, 192, 0) : QColor(0, 192, 192));
     }
-}
-
-// The totals row shares the tick column; a click there must neither tick it nor lose "合计:".
-void Mz_CKFY::keepTotalsRow(int row, int col) {
-    if (row == m_totalsRow && col == ItemRows::kTickColumn)
-        m_items->setText(row, col, QStringLiteral("合计:"));
 }
 
 QStringList Mz_CKFY::listedNumbers() const {

@@ -63,7 +63,6 @@ private:
     void selectListedRow(int row);
     void lookUpTypedNumber(const QString& text);
     void chooseChecker(QAction* action);
-    void keepTotalsRow(int row, int col);
     bool isListedAsInpatient(const QString& dh) const;
     bool applyPrintedMarking(const QString& dh, const QString& lx, const QVariant& isPrint);
     QStringList listedNumbers() const;
