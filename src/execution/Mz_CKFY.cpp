@@ -294,15 +294,15 @@ void Mz_CKFY::fillCheckerMenu() {
     RecordsetPtr rs = gConn->execute(ExecutionSql::users(), &error);
     if (!rs || rs->RecordCount() == 0)
         return;
+    const int nameField = rs->fieldIndex(QStringLiteral("username"));
     rs->MoveFirst();
-    m_yf.first()->setText(rs->text(QStringLiteral("username")));
+    m_yf.first()->setText(rs->text(nameField));
     m_yf.first()->setEnabled(true);
-    rs->MoveNext();
     for (int i = 1; i < rs->RecordCount(); ++i) {
-        auto* item = m_yj->addAction(rs->text(QStringLiteral("username")));
+        rs->Move(i);
+        auto* item = m_yj->addAction(rs->text(nameField));
         item->setObjectName(QStringLiteral("yf"));
         m_yf.append(item);
-        rs->MoveNext();
     }
 }
 
