@@ -493,8 +493,6 @@ void Mz_CKFY::LoadDJHead(const QString& dh, const QString& lx) {
 void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
     m_labelFYDH->setText(
         GetNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ")));
-    m_items->setUpdatesEnabled(false);
-    const auto redraw = qScopeGuard([this] { m_items->setUpdatesEnabled(true); });
     m_items->clearAll();
     m_totalsRow = 0;
     // Inpatient items are not listed here: those documents are not executed in this window.
