@@ -27,9 +27,6 @@ constexpr std::array<quint32, LunarTable::YearCount> kYears = {
     3410,   3498,   396650, 1389,   1198,   267421, 2605,   3349,   138021, 3410,   // 2091
 };
 
-// Days before each month in a common year.
-constexpr std::array<int, 12> kDaysBeforeMonth = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-
 } // namespace
 
 namespace LunarTable {
@@ -65,17 +62,8 @@ QDate lastDay() {
 }
 
 int dayNumber(const QDate& date) {
-    const int y = date.year();
-    const int m = date.month();
-    // Leap days of the years 1921 to y - 1; 2100 is a common year.
-    const int before = y - 1921;
-    int leapDays = before >= 0 ? before / 4 : -((3 - before) / 4);
-    if (y > 2100)
-        --leapDays;
-    int t = before * 365 + leapDays + date.day() + kDaysBeforeMonth[std::size_t(m - 1)] - 38;
-    if (QDate::isLeapYear(y) && m > 2)
-        ++t;
-    return t;
+    // The calendar's own day count (2100 being a common year) is the plain distance in days.
+    return int(firstDay().daysTo(date)) + 1;
 }
 
 std::optional<LunarDate> toLunar(const QDate& date) {

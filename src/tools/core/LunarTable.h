@@ -31,7 +31,7 @@ int daysInYear(quint32 entry);
 QDate firstDay();
 QDate lastDay();
 
-// Day number t of step 2 of the conversion: 1 on 8 February 1921.
+// Days counted from the table's first day: 1 on 8 February 1921.
 int dayNumber(const QDate& date);
 
 // The lunar date of a Gregorian date; nothing when the date lies outside the table.
