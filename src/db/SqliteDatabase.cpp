@@ -10,6 +10,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <optional>
+
 const QString SqliteDatabase::Source = QStringLiteral("yjgl SQLite");
 
 namespace {
@@ -282,7 +284,7 @@ bool SqliteDatabase::runSql(const QString& sql, RecordsetPtr* rows, AppError* er
     return step(statement, true, rows, error);
 }
 
-bool SqliteDatabase::runProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error) {
+bool SqliteDatabase::findProcedure(const AdaptedStatement& call, Procedure* out, AppError* error) {
     AppError lookupError;
     sqlite3_stmt* lookup =
         prepare(QStringLiteral("SELECT params, body FROM sys_procedures WHERE name = ?1"), &lookupError);
@@ -299,11 +301,11 @@ bool SqliteDatabase::runProcedure(const AdaptedStatement& call, RecordsetPtr* ro
         return false;
     if (!definition || definition->RecordCount() == 0)
         return notFound();
-    QStringList params;
-    for (const QString& p : definition->text(0).split(QLatin1Char(','), Qt::SkipEmptyParts))
-        if (!p.trimmed().isEmpty())
-            params.append(p.trimmed());
-    if (call.arguments.size() > params.size()) {
+    out->params = definition->text(0).split(QLatin1Char(','));
+    for (QString& p : out->params)
+        p = p.trimmed();
+    out->params.removeAll(QString());
+    if (call.arguments.size() > out->params.size()) {
         *error =
             DbError::make(DbError::StatementFailed,
                           QStringLiteral("过程或函数 '%1' 指定了过多的参数。").arg(call.procedure), Source);
@@ -313,9 +315,20 @@ bool SqliteDatabase::runProcedure(const AdaptedStatement& call, RecordsetPtr* ro
     auto bodyIt = m_bodies.find(body);
     if (bodyIt == m_bodies.end())
         bodyIt = m_bodies.insert(body, SqlTokenizer::splitOnSemicolons(body));
-    const QStringList statements = bodyIt.value();
+    out->statements = bodyIt.value();
+    return true;
+}
 
-    for (const QString& text : statements) {
+bool SqliteDatabase::runProcedure(const AdaptedStatement& call, const Procedure* found, RecordsetPtr* rows,
+                                  AppError* error) {
+    Procedure looked;
+    if (!found) {
+        if (!findProcedure(call, &looked, error))
+            return false;
+        found = &looked;
+    }
+    const QStringList& params = found->params;
+    for (const QString& text : found->statements) {
         AppError prepareError;
         sqlite3_stmt* statement = prepare(text, &prepareError);
         if (!statement) {
@@ -344,6 +357,16 @@ bool SqliteDatabase::runProcedure(const AdaptedStatement& call, RecordsetPtr* ro
     return true;
 }
 
+bool SqliteDatabase::onlyReads(const QStringList& texts) {
+    for (const QString& text : texts) {
+        AppError prepareError;
+        sqlite3_stmt* statement = prepare(text, &prepareError);
+        if (prepareError.isSet() || (statement && !sqlite3_stmt_readonly(statement)))
+            return false;
+    }
+    return true;
+}
+
 RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
     if (!filePresent(error))
         return nullptr;
@@ -353,14 +376,40 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
     // Outside a transaction the unit takes the write lock at once, so that two workstations
     // wait for each other instead of failing halfway; inside one a savepoint undoes the unit.
     const bool ownTransaction = asUnit && !inTransaction();
-    if (asUnit && !execPlain(ownTransaction ? "BEGIN IMMEDIATE" : "SAVEPOINT yjgl_unit", error))
+    // A unit that only reads (the pending list, refreshed every few seconds on every workstation)
+    // takes no write lock, so it neither waits for a writer nor makes one wait. A procedure that
+    // cannot be found here is left to report itself in its turn.
+    QVector<std::optional<Procedure>> procedures;
+    bool reads = ownTransaction;
+    if (reads)
+        procedures.resize(statements.size());
+    for (qsizetype i = 0; reads && i < statements.size(); ++i) {
+        const AdaptedStatement& s = statements.at(i);
+        if (s.kind != AdaptedStatement::Kind::Exec) {
+            reads = onlyReads({s.sql});
+            continue;
+        }
+        Procedure procedure;
+        AppError ignored;
+        if (!findProcedure(s, &procedure, &ignored)) {
+            reads = false;
+            break;
+        }
+        reads = onlyReads(procedure.statements);
+        procedures[i] = std::move(procedure);
+    }
+    const char* start = !ownTransaction ? "SAVEPOINT yjgl_unit" : reads ? "BEGIN" : "BEGIN IMMEDIATE";
+    if (asUnit && !execPlain(start, error))
         return nullptr;
 
     RecordsetPtr rows;
     bool ok = true;
-    for (const AdaptedStatement& s : statements) {
-        ok = s.kind == AdaptedStatement::Kind::Exec ? runProcedure(s, &rows, error)
-                                                    : runSql(s.sql, &rows, error);
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+        const AdaptedStatement& s = statements.at(i);
+        ok = s.kind == AdaptedStatement::Kind::Exec
+                 ? runProcedure(s, i < procedures.size() && procedures[i] ? &*procedures[i] : nullptr, &rows,
+                                error)
+                 : runSql(s.sql, &rows, error);
         if (!ok)
             break;
     }

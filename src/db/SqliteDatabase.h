@@ -44,7 +44,16 @@ private:
     sqlite3_stmt* prepare(const QString& sql, AppError* error);
     bool step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error);
     bool runSql(const QString& sql, RecordsetPtr* rows, AppError* error);
-    bool runProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error);
+    struct Procedure {
+        QStringList params;     // "@A", "@B" in the order the call passes them
+        QStringList statements; // the body, one statement each
+    };
+    bool findProcedure(const AdaptedStatement& call, Procedure* out, AppError* error);
+    // `found` may be null: the procedure is then looked up here.
+    bool runProcedure(const AdaptedStatement& call, const Procedure* found, RecordsetPtr* rows,
+                      AppError* error);
+    // True when none of the statements writes (a statement that does not prepare counts as writing).
+    bool onlyReads(const QStringList& texts);
     bool execPlain(const char* sql, AppError* error);
     bool filePresent(AppError* error) const;
     AppError engineError(int code, const QString& message) const;

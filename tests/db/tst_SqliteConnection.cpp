@@ -46,6 +46,7 @@ private slots:
     void transactionsBeginCommitRollback();
     void closedConnectionGives3704();
     void lockedDatabaseTimesOutAndChangesNothing();
+    void readingUnitRunsWhileAnotherWorkstationWrites();
     void lostDatabaseIsReopenedOnceItIsBack();
     void traceRecordsStatementsAsBuilt();
 
@@ -426,6 +427,30 @@ void TstSqliteConnection::lockedDatabaseTimesOutAndChangesNothing() {
     QCOMPARE(count("select count(*) from MZ_KFDJMX where ZXBZ=1"), QStringLiteral("0"));
     QVERIFY(ExecSql("Update CS Set DMMC='本站' Where ID=1"));
     QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("本站"));
+}
+
+void TstSqliteConnection::readingUnitRunsWhileAnotherWorkstationWrites() {
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open_v2(m_file.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE MZ_KFDJMX SET ZXBZ=1", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+
+    // A procedure that only reads, and a batch of reads, see the last committed rows at once.
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "Exec Get_YJMX '检验科','D1'"));
+    QCOMPARE(rs->RecordCount(), 2);
+    QVERIFY(OpenRs(rs, "select count(*) from CS\nselect count(*) from MZ_KFDJMX where ZXBZ=0"));
+    QCOMPARE(rs->text(0), count("select count(*) from MZ_KFDJMX where ZXBZ=0"));
+    QCOMPARE(m_messages->count(), 0);
+    // The unit left no transaction behind: a writing procedure still waits for the lock and fails.
+    QVERIFY(!gConn->inTransaction());
+    AppError error;
+    QVERIFY(!gConn->execute("exec P_YJZX 'D1','检验科'", &error));
+    QCOMPARE(error.number, DbError::LockTimeout);
+
+    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    QVERIFY(gConn->execute("exec P_YJZX 'D1','检验科'", &error));
 }
 
 void TstSqliteConnection::lostDatabaseIsReopenedOnceItIsBack() {
