@@ -261,7 +261,7 @@ void ExecutionCoreTest::itemRowColumns() {
     Recordset rs =
         itemRecordset({{3, "X001", "血常规", "1次", "次", 2, 2.5, 5, QVariant(), "检验", 1, 1, 77}});
     rs.MoveFirst();
-    const QStringList row = ItemRows::FormatRow(rs);
+    const QStringList row = ItemRows::FormatRow(rs, ItemRows::Fields(rs));
     QCOMPARE(row.size(), ItemRows::kColumnCount);
     QCOMPARE(row, (QStringList{"1", "3", "X001", "血常规", "1次", "次", "2", "2.500", "5.00", "", "检验", "1",
                                "1", "77"}));
@@ -299,7 +299,7 @@ void ExecutionCoreTest::itemRowGroupAndStockFlag() {
     QFETCH(QString, stockText);
     Recordset rs = itemRecordset({{group, "B", "P", "G", "D", 1, 1, 1, 1, "L", sfjkc, 1, 1}});
     rs.MoveFirst();
-    const QStringList row = ItemRows::FormatRow(rs);
+    const QStringList row = ItemRows::FormatRow(rs, ItemRows::Fields(rs));
     QCOMPARE(row.at(1), groupText);
     QCOMPARE(row.at(11), stockText);
 }
@@ -312,8 +312,8 @@ void ExecutionCoreTest::totalFromRawValues() {
     QStringList shown;
     rs.MoveFirst();
     for (int i = 0; i < rs.RecordCount(); ++i) {
-        shown << ItemRows::FormatRow(rs).at(ItemRows::kAmountColumn - 1);
-        total += ItemRows::RawAmount(rs);
+        shown << ItemRows::FormatRow(rs, ItemRows::Fields(rs)).at(ItemRows::kAmountColumn - 1);
+        total += ItemRows::RawAmount(rs, ItemRows::Fields(rs));
         rs.MoveNext();
     }
     // Each amount shows 1.01, yet the total is 2.01, not 2.02.

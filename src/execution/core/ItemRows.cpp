@@ -106,16 +106,8 @@ QStringList FormatRow(const Recordset& rs, const Fields& f) {
     return row;
 }
 
-QStringList FormatRow(const Recordset& rs) {
-    return FormatRow(rs, Fields(rs));
-}
-
 double RawAmount(const Recordset& rs, const Fields& f) {
     return rs.number(f.ssje);
-}
-
-double RawAmount(const Recordset& rs) {
-    return rs.number(QStringLiteral("SSJE"));
 }
 
 QStringList Headers() {

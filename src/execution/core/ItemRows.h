@@ -31,10 +31,8 @@ struct Fields {
 
 // Columns 1..14 of the current row of `rs` (index 0 is column 1). The tick starts at "1".
 QStringList FormatRow(const Recordset& rs, const Fields& f);
-QStringList FormatRow(const Recordset& rs);
 // SSJE of the current row as a number for the total (null or not numeric gives 0).
 double RawAmount(const Recordset& rs, const Fields& f);
-double RawAmount(const Recordset& rs);
 
 QStringList Headers(); // column 0 to 14
 
