@@ -138,14 +138,14 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
     QElapsedTimer timer;
     timer.start();
     AppError failure;
-    RecordsetPtr rows = isOpen() ? d->run(sql, &failure) : nullptr;
-    if (!isOpen() && !failure.isSet())
+    RecordsetPtr rows;
+    if (isOpen())
+        rows = d->run(sql, &failure);
+    else
         failure = closedError();
     SqlTrace::record(sql, started, timer.elapsed());
-    if (!rows) {
+    if (!rows)
         fill(error, failure);
-        return nullptr;
-    }
     return rows;
 }
 
