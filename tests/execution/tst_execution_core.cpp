@@ -310,10 +310,11 @@ void ExecutionCoreTest::totalFromRawValues() {
                                   {1, "B", "P", "G", "D", 1, 1, QVariant(), 1, "L", 1, 1, 3}});
     double total = 0;
     QStringList shown;
+    const ItemRows::Fields fields(rs);
     rs.MoveFirst();
     for (int i = 0; i < rs.RecordCount(); ++i) {
-        shown << ItemRows::FormatRow(rs, ItemRows::Fields(rs)).at(ItemRows::kAmountColumn - 1);
-        total += ItemRows::RawAmount(rs, ItemRows::Fields(rs));
+        shown << ItemRows::FormatRow(rs, fields).at(ItemRows::kAmountColumn - 1);
+        total += ItemRows::RawAmount(rs, fields);
         rs.MoveNext();
     }
     // Each amount shows 1.01, yet the total is 2.01, not 2.02.
