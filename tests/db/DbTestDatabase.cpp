@@ -31,6 +31,25 @@ bool run(const QString& file, const QStringList& statements) {
     return ok;
 }
 
+OtherWriter::OtherWriter(const QString& file, const QString& write) {
+    if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return;
+    m_holdsLock = sqlite3_exec(m_db, ("BEGIN IMMEDIATE; " + write).toUtf8().constData(), nullptr, nullptr,
+                               nullptr) == SQLITE_OK;
+}
+
+OtherWriter::~OtherWriter() {
+    rollback();
+    sqlite3_close(m_db);
+}
+
+bool OtherWriter::rollback() {
+    if (!m_holdsLock)
+        return false;
+    m_holdsLock = false;
+    return sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 QString scalar(const QString& file, const QString& sql) {
     sqlite3* db = nullptr;
     QString value;

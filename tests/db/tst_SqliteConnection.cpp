@@ -11,7 +11,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <sqlite3.h>
 #include <thread>
 
 class TstSqliteConnection : public QObject {
@@ -407,11 +406,8 @@ void TstSqliteConnection::closedConnectionGives3704() {
 }
 
 void TstSqliteConnection::lockedDatabaseTimesOutAndChangesNothing() {
-    sqlite3* other = nullptr;
-    QCOMPARE(sqlite3_open_v2(m_file.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE CS SET DMMC='他站' WHERE id=2", nullptr, nullptr,
-                          nullptr),
-             SQLITE_OK);
+    DbTestDatabase::OtherWriter other(m_file, "UPDATE CS SET DMMC='他站' WHERE id=2");
+    QVERIFY(other.holdsLock());
 
     QVERIFY(!ExecSql("Update CS Set DMMC='本站' Where ID=1"));
     QCOMPARE(m_messages->count(), 1);
@@ -422,18 +418,15 @@ void TstSqliteConnection::lockedDatabaseTimesOutAndChangesNothing() {
     QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
     QCOMPARE(rs->text(0), QStringLiteral("检验科"));
 
-    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
+    QVERIFY(other.rollback());
     QCOMPARE(count("select count(*) from MZ_KFDJMX where ZXBZ=1"), QStringLiteral("0"));
     QVERIFY(ExecSql("Update CS Set DMMC='本站' Where ID=1"));
     QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("本站"));
 }
 
 void TstSqliteConnection::readingUnitRunsWhileAnotherWorkstationWrites() {
-    sqlite3* other = nullptr;
-    QCOMPARE(sqlite3_open_v2(m_file.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE MZ_KFDJMX SET ZXBZ=1", nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    DbTestDatabase::OtherWriter other(m_file, "UPDATE MZ_KFDJMX SET ZXBZ=1");
+    QVERIFY(other.holdsLock());
 
     // A procedure that only reads, and a batch of reads, see the last committed rows at once.
     RecordsetPtr rs;
@@ -448,8 +441,7 @@ void TstSqliteConnection::readingUnitRunsWhileAnotherWorkstationWrites() {
     QVERIFY(!gConn->execute("exec P_YJZX 'D1','检验科'", &error));
     QCOMPARE(error.number, DbError::LockTimeout);
 
-    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
+    QVERIFY(other.rollback());
     QVERIFY(gConn->execute("exec P_YJZX 'D1','检验科'", &error));
 }
 
