@@ -221,11 +221,9 @@ QList<QAction*> mainfrm::actionsFor(int id) const {
 }
 
 QMdiSubWindow* mainfrm::frameOf(QWidget* child) const {
-    for (QMdiSubWindow* sub : m_workspace->subWindowList(QMdiArea::CreationOrder)) {
-        if (sub->widget() == child)
-            return sub;
-    }
-    return nullptr;
+    // A child window's parent is its frame in the workspace.
+    auto* sub = child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
+    return sub && sub->mdiArea() == m_workspace ? sub : nullptr;
 }
 
 QList<QWidget*> mainfrm::childWindows() const {
