@@ -95,8 +95,11 @@ bool LoadUserNames(QStringList* names, AppError* error) {
     if (!rs)
         return false;
     QStringList out;
+    out.reserve(rs->RecordCount());
+    // The column is found once, not on every row; a missing one reads as empty names.
+    const int username = rs->fieldIndex(QStringLiteral("username"));
     for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext())
-        out << rs->text(QStringLiteral("username"));
+        out << rs->text(username);
     if (names)
         *names = out;
     return true;
