@@ -114,8 +114,9 @@ QDateTime Recordset::asDateTime(const QVariant& v) {
         if (dt.isValid())
             return dt;
     }
-    for (const QString f :
-         {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy/MM/dd"), QStringLiteral("yyyy-M-d")}) {
+    static const QString dateFormats[] = {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy/MM/dd"),
+                                          QStringLiteral("yyyy-M-d")};
+    for (const QString& f : dateFormats) {
         const QDate d = QDate::fromString(s, f);
         if (d.isValid())
             return QDateTime(d, QTime(0, 0));
