@@ -14,12 +14,7 @@ StartupLayout StartupLayoutFor(const QString& programFolder, const QString& appl
                                QChar separator) {
     if (applicationTitle == MainLauncherTitle())
         return {programFolder, programFolder + separator + QStringLiteral("Sys.ini")};
-    QString prefix;
-    if (programFolder.size() > 3) {
-        const qsizetype last = programFolder.lastIndexOf(separator);
-        if (last >= 0)
-            prefix = programFolder.left(last + 1);
-    }
+    const QString prefix = ProgramFolder::parentPrefixOf(programFolder, separator);
     return {prefix, prefix + QStringLiteral("Sys.ini")};
 }
 

@@ -9,8 +9,7 @@ QString g_override;
 
 namespace ProgramFolder {
 
-QString path()
-{
+QString path() {
     QString folder = g_override;
     if (folder.isEmpty())
         folder = qEnvironmentVariable("YJGL_HOME");
@@ -22,31 +21,27 @@ QString path()
     return QDir::toNativeSeparators(folder);
 }
 
-QString file(const QString& name)
-{
+QString file(const QString& name) {
     QString folder = path();
     if (!folder.endsWith(QDir::separator()))
         folder += QDir::separator();
     return folder + name;
 }
 
-QString parentPrefixOf(const QString& folder)
-{
+QString parentPrefixOf(const QString& folder, QChar separator) {
     if (folder.size() <= 3)
         return {};
-    const qsizetype last = folder.lastIndexOf(QDir::separator());
+    const qsizetype last = folder.lastIndexOf(separator);
     if (last < 0)
         return {};
     return folder.left(last + 1);
 }
 
-QString parentPrefix()
-{
+QString parentPrefix() {
     return parentPrefixOf(path());
 }
 
-void setOverride(const QString& folder)
-{
+void setOverride(const QString& folder) {
     g_override = folder;
 }
 

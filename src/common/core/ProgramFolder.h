@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 // The folder the program keeps its local files in: the executable's folder, or the folder
@@ -11,7 +12,8 @@ QString file(const QString& name);
 // The parent prefix: the program folder's path up to and including its last separator,
 // empty when the path has 3 characters or fewer (a drive or file-system root).
 QString parentPrefix();
-QString parentPrefixOf(const QString& folder);
+// `separator` lets callers apply the rule to paths written for another platform.
+QString parentPrefixOf(const QString& folder, QChar separator = QDir::separator());
 // For tests and tools: overrides both the environment and the executable's folder.
 void setOverride(const QString& folder);
 } // namespace ProgramFolder
