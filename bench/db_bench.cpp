@@ -2,10 +2,10 @@
 //   db_bench FILE [DEPARTMENT] [--runs N] [--executions N]
 // The execution figures execute real pending documents of today: use a demo database.
 // Figures only mean something from a Release build: a Debug build slows the client layer alone.
-#include "Clock.h"
-#include "Connection.h"
-#include "SqlTokenizer.h"
-#include "StatementHelpers.h"
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "db/SqlTokenizer.h"
+#include "db/StatementHelpers.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -3,15 +3,15 @@
 // DIR holds hospital.db, made with "yjgl-admin init-demo DIR --documents 1000000". The bench
 // adds a department of its own with 500 documents pending today (topped up on every run), so
 // the list returns exactly those while the statement still walks the whole day's documents.
-#include "Clock.h"
-#include "Connection.h"
-#include "ExecutionService.h"
-#include "ExecutionStatements.h"
-#include "MessageService.h"
-#include "Mz_CKFY.h"
-#include "Session.h"
-#include "SpreadGrid.h"
-#include "StatementHelpers.h"
+#include "common/SpreadGrid.h"
+#include "common/core/Clock.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "execution/Mz_CKFY.h"
+#include "execution/core/ExecutionService.h"
+#include "execution/core/ExecutionStatements.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Fills the list grid and a QTableWidget with the same 32,767 rows of 6 text cells, lays
 // both out on screen and prints the times side by side.
-#include "SpreadGrid.h"
+#include "common/SpreadGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

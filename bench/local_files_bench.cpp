@@ -1,9 +1,9 @@
 // Prints how long the cipher, INI and registry services take on typical and large inputs.
-#include "AES.h"
-#include "CIniFile.h"
-#include "FileRegistryBackend.h"
-#include "cRijndael.h"
-#include "clsRegistry.h"
+#include "app/core/CIniFile.h"
+#include "app/core/FileRegistryBackend.h"
+#include "app/core/clsRegistry.h"
+#include "common/core/AES.h"
+#include "common/core/cRijndael.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

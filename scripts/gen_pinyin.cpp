@@ -5,15 +5,14 @@
 //   /tmp/gen_pinyin > resources/pinyin_initials.txt
 #include <unicode/translit.h>
 #include <unicode/ucnv.h>
-#include <unicode/uscript.h>
 #include <unicode/unistr.h>
+#include <unicode/uscript.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
 
-int main()
-{
+int main() {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Transliterator> toLatin(
         icu::Transliterator::createInstance("Han-Latin; Latin-ASCII", UTRANS_FORWARD, status));

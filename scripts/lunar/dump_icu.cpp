@@ -9,8 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s FIRST LAST (yyyy-mm-dd)\n", argv[0]);
         return 2;

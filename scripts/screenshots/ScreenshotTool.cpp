@@ -3,11 +3,11 @@
 // long the program took to a usable login window and to the main window after the chooser.
 //
 //   yjgl-screenshots --home DEMO_FOLDER --out FOLDER [--user NAME] [--password PW] [--department KS]
-#include "ChildWindowServices.h"
-#include "Fonts.h"
-#include "Startup.h"
-#include "mainfrm.h"
-#include "password.h"
+#include "app/ChildWindowServices.h"
+#include "app/Startup.h"
+#include "app/mainfrm.h"
+#include "app/password.h"
+#include "common/Fonts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,7 +19,7 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "ProgramFolder.h"
+#include "common/core/ProgramFolder.h"
 
 #include <unistd.h>
 

@@ -1,11 +1,11 @@
-#include "CalculatorLauncher.h"
+#include "app/CalculatorLauncher.h"
 
-#include "ProcessLauncher.h"
+#include "common/core/ProcessLauncher.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "Cls_SysDir.h"
+#include "app/core/Cls_SysDir.h"
 
 namespace CalculatorLauncher {
 

@@ -1,9 +1,9 @@
-#include "ChildWindowCatalog.h"
+#include "app/ChildWindowCatalog.h"
 
-#include "ChildWindowRegistry.h"
+#include "app/ChildWindowRegistry.h"
 
-#include "Mz_CKFY.h"
-#include "password.h"
+#include "app/password.h"
+#include "execution/Mz_CKFY.h"
 
 // Windows not listed here are not built yet; their commands stay disabled.
 

@@ -1,6 +1,6 @@
-#include "ChildWindowRegistry.h"
+#include "app/ChildWindowRegistry.h"
 
-#include "ChildWindowCatalog.h"
+#include "app/ChildWindowCatalog.h"
 
 #include <QWidget>
 

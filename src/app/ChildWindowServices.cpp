@@ -1,6 +1,6 @@
-#include "ChildWindowServices.h"
+#include "app/ChildWindowServices.h"
 
-#include "Connection.h"
+#include "db/Connection.h"
 
 #include <QApplication>
 #include <QMdiArea>

@@ -1,8 +1,8 @@
-#include "LinkDatabaseErr.h"
+#include "app/LinkDatabaseErr.h"
 
-#include "CleanControl.h"
-#include "ProcessExit.h"
-#include "ServerList.h"
+#include "app/core/ProcessExit.h"
+#include "app/core/ServerList.h"
+#include "common/CleanControl.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

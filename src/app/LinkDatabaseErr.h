@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConnectionSettings.h"
+#include "app/core/ConnectionSettings.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "password.h"
+#include "app/password.h"
 
-#include "SelectKS.h"
-#include "Session.h"
-#include "mainfrm.h"
+#include "app/mainfrm.h"
+#include "common/core/Session.h"
+#include "execution/SelectKS.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "MainCommands.h"
+#include "app/MainCommands.h"
 
 #include <QHash>
 

@@ -1,15 +1,15 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "AnsiCodec.h"
-#include "CommandLineHandOff.h"
-#include "Connection.h"
-#include "ConnectionSettings.h"
-#include "LinkDatabaseErr.h"
-#include "RegionalFormats.h"
-#include "Session.h"
-#include "StartupLayout.h"
-#include "UnitName.h"
-#include "password.h"
+#include "app/LinkDatabaseErr.h"
+#include "app/core/CommandLineHandOff.h"
+#include "app/core/ConnectionSettings.h"
+#include "app/core/RegionalFormats.h"
+#include "app/core/StartupLayout.h"
+#include "app/core/UnitName.h"
+#include "app/password.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "Themes.h"
+#include "app/Themes.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,7 +1,7 @@
-#include "Fonts.h"
-#include "Startup.h"
-#include "StatementHelpers.h"
-#include "WidgetMessageService.h"
+#include "app/Startup.h"
+#include "common/Fonts.h"
+#include "common/WidgetMessageService.h"
+#include "db/StatementHelpers.h"
 
 #include <QApplication>
 

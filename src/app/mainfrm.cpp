@@ -1,12 +1,13 @@
-#include "mainfrm.h"
+#include "app/mainfrm.h"
 
-#include "CalculatorLauncher.h"
-#include "ChildWindowRegistry.h"
-#include "ChildWindowServices.h"
-#include "Clock.h"
-#include "MessageService.h"
-#include "Session.h"
-#include "Themes.h"
+#include "app/CalculatorLauncher.h"
+#include "app/ChildWindowRegistry.h"
+#include "app/ChildWindowServices.h"
+#include "app/Themes.h"
+#include "common/WindowRequests.h"
+#include "common/core/Clock.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,8 +26,8 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "GET_NL.h"
-#include "Mz_CKFY.h"
+#include "execution/Mz_CKFY.h"
+#include "tools/core/GET_NL.h"
 
 // Resources of a static library must be registered by hand; outside any namespace.
 static void initIconResources() {
@@ -85,6 +86,11 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     setPanelText(3, todayLunarText());
     setPanelText(4, gUser ? gUser->GetUserName : QString());
 
+    // Child windows ask for other windows by name; the catalogue says which exist.
+    WindowRequests::install(
+        [](const QString& name) { return ChildWindowRegistry::instance().contains(name); },
+        [this](const QString& name) { openChildWindow(name); });
+
     openChildWindow(QStringLiteral("Mz_CKFY"));
     setWindowTitle(QStringLiteral("【%1】管理系统").arg(gExecDept));
     resize(1024, 700);
@@ -92,6 +98,7 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
 }
 
 mainfrm::~mainfrm() {
+    WindowRequests::uninstall();
     // Closing the children while the window is torn down must not reach this half-gone object.
     disconnect(m_workspace, nullptr, this, nullptr);
     disconnect(m_toolbar, nullptr, this, nullptr);

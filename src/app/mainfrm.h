@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainCommands.h"
+#include "app/MainCommands.h"
 
 #include <QHash>
 #include <QList>

@@ -1,12 +1,12 @@
-#include "password.h"
+#include "app/password.h"
 
-#include "ChildWindowServices.h"
-#include "LastUserFile.h"
-#include "MessageService.h"
-#include "ProcessExit.h"
-#include "ProgramFolder.h"
-#include "Session.h"
-#include "StatementHelpers.h"
+#include "app/ChildWindowServices.h"
+#include "app/core/LastUserFile.h"
+#include "app/core/ProcessExit.h"
+#include "common/core/MessageService.h"
+#include "common/core/ProgramFolder.h"
+#include "common/core/Session.h"
+#include "db/StatementHelpers.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoginCheck.h"
+#include "app/core/LoginCheck.h"
 
 #include <QWidget>
 

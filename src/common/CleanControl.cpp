@@ -1,6 +1,6 @@
-#include "CleanControl.h"
+#include "common/CleanControl.h"
 
-#include "Clock.h"
+#include "common/core/Clock.h"
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>

@@ -1,6 +1,6 @@
-#include "EnterAsTab.h"
+#include "common/EnterAsTab.h"
 
-#include "CleanControl.h"
+#include "common/CleanControl.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

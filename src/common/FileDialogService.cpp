@@ -1,4 +1,4 @@
-#include "FileDialogService.h"
+#include "common/FileDialogService.h"
 
 #include <QDir>
 #include <QFileDialog>

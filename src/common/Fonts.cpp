@@ -1,4 +1,4 @@
-#include "Fonts.h"
+#include "common/Fonts.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "GridStyle.h"
+#include "common/GridStyle.h"
 
-#include "SpreadGrid.h"
+#include "common/SpreadGrid.h"
 
 namespace {
 // Colour values are written as the platform writes them, 0x00BBGGRR.

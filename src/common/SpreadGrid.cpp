@@ -1,6 +1,6 @@
-#include "SpreadGrid.h"
+#include "common/SpreadGrid.h"
 
-#include "SpreadGridModel.h"
+#include "common/SpreadGridModel.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "SpreadGridModel.h"
+#include "common/SpreadGridModel.h"
 
 #include <QBrush>
 

@@ -1,6 +1,6 @@
-#include "WidgetMessageService.h"
+#include "common/WidgetMessageService.h"
 
-#include "FileDialogService.h"
+#include "common/FileDialogService.h"
 
 #include <QApplication>
 #include <QMessageBox>

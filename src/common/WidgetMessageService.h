@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageService.h"
+#include "common/core/MessageService.h"
 
 // Message boxes as QMessageBox: the caller's title, icon, buttons (确定, 取消, 是(&Y), 否(&N))
 // and default button; Esc answers Cancel or No.

@@ -1,11 +1,11 @@
-#include "Connection.h"
+#include "db/Connection.h"
 
-#include "ConnectionString.h"
-#include "DbErrors.h"
-#include "OdbcDatabase.h"
-#include "SqlTrace.h"
-#include "SqliteDatabase.h"
-#include "TsqlAdapter.h"
+#include "db/ConnectionString.h"
+#include "db/DbErrors.h"
+#include "db/OdbcDatabase.h"
+#include "db/SqlTrace.h"
+#include "db/SqliteDatabase.h"
+#include "db/TsqlAdapter.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,6 @@
-#include "ConnectionString.h"
+#include "db/ConnectionString.h"
 
-#include "ProgramFolder.h"
+#include "common/core/ProgramFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

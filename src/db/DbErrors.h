@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppError.h"
+#include "common/core/AppError.h"
 
 // Error numbers as the windows know them from the hospital's client library.
 namespace DbError {

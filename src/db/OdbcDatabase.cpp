@@ -1,6 +1,6 @@
-#include "OdbcDatabase.h"
+#include "db/OdbcDatabase.h"
 
-#include "DbErrors.h"
+#include "db/DbErrors.h"
 
 #include <QAtomicInt>
 #include <QSqlDatabase>

@@ -26,8 +26,7 @@ public:
     bool isBOF() const { return m_pos < 0 || RecordCount() == 0; }
     int position() const { return m_pos; }
     void MoveFirst() { m_pos = 0; }
-    void MoveNext()
-    {
+    void MoveNext() {
         if (m_pos < RecordCount())
             ++m_pos;
     }
@@ -40,13 +39,13 @@ public:
     bool isNull(const QString& name) const { return isNullValue(value(name)); }
 
     // Values read as the windows read them.
-    QString text(int index) const { return asText(value(index)); }      // null gives ""
+    QString text(int index) const { return asText(value(index)); } // null gives ""
     QString text(const QString& name) const { return asText(value(name)); }
-    double number(int index) const { return asNumber(value(index)); }   // null or not numeric gives 0
+    double number(int index) const { return asNumber(value(index)); } // null or not numeric gives 0
     double number(const QString& name) const { return asNumber(value(name)); }
     QDateTime dateTime(int index) const { return asDateTime(value(index)); }
     QDateTime dateTime(const QString& name) const { return asDateTime(value(name)); }
-    bool boolean(int index) const { return asBoolean(value(index)); }   // true, -1, 1, "1", "true"
+    bool boolean(int index) const { return asBoolean(value(index)); } // true, -1, 1, "1", "true"
     bool boolean(const QString& name) const { return asBoolean(value(name)); }
 
     // Whole result access (for grids that fill from all rows at once).

@@ -1,4 +1,4 @@
-#include "SqlTokenizer.h"
+#include "db/SqlTokenizer.h"
 
 namespace {
 

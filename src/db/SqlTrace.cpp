@@ -1,4 +1,4 @@
-#include "SqlTrace.h"
+#include "db/SqlTrace.h"
 
 #include <QFile>
 

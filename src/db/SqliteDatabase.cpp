@@ -1,7 +1,7 @@
-#include "SqliteDatabase.h"
+#include "db/SqliteDatabase.h"
 
-#include "Clock.h"
-#include "DbErrors.h"
+#include "common/core/Clock.h"
+#include "db/DbErrors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AppError.h"
-#include "Recordset.h"
-#include "TsqlAdapter.h"
+#include "common/core/AppError.h"
+#include "db/Recordset.h"
+#include "db/TsqlAdapter.h"
 
 #include <QHash>
 #include <QString>

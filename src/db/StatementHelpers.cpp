@@ -1,9 +1,9 @@
-#include "StatementHelpers.h"
+#include "db/StatementHelpers.h"
 
-#include "Connection.h"
-#include "DbErrors.h"
-#include "MessageService.h"
-#include "Session.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/DbErrors.h"
 
 namespace {
 

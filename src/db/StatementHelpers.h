@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppError.h"
-#include "Recordset.h"
+#include "common/core/AppError.h"
+#include "db/Recordset.h"
 
 #include <QString>
 

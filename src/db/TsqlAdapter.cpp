@@ -1,4 +1,4 @@
-#include "TsqlAdapter.h"
+#include "db/TsqlAdapter.h"
 
 #include <QHash>
 #include <QSet>

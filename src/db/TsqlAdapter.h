@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SqlTokenizer.h"
+#include "db/SqlTokenizer.h"
 
 #include <QString>
 #include <QVariantList>

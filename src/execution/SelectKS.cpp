@@ -1,10 +1,10 @@
-#include "SelectKS.h"
+#include "execution/SelectKS.h"
 
-#include "Connection.h"
-#include "ExecutionStatements.h"
-#include "MessageService.h"
-#include "Session.h"
-#include "StatementHelpers.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "execution/core/ExecutionStatements.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

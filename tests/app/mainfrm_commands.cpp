@@ -2,13 +2,13 @@
 // status bar of the main window.
 #include "mainfrm_fixture.h"
 
-#include "CalculatorLauncher.h"
-#include "CleanControl.h"
-#include "Clock.h"
-#include "FakeMessageService.h"
-#include "GET_NL.h"
-#include "Themes.h"
-#include "password.h"
+#include "app/CalculatorLauncher.h"
+#include "app/Themes.h"
+#include "app/password.h"
+#include "common/CleanControl.h"
+#include "common/core/Clock.h"
+#include "support/FakeMessageService.h"
+#include "tools/core/GET_NL.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ChildWindowRegistry.h"
-#include "ChildWindowServices.h"
-#include "MainCommands.h"
-#include "ProcessLauncher.h"
-#include "Session.h"
-#include "mainfrm.h"
+#include "app/ChildWindowRegistry.h"
+#include "app/ChildWindowServices.h"
+#include "app/MainCommands.h"
+#include "app/mainfrm.h"
+#include "common/core/ProcessLauncher.h"
+#include "common/core/Session.h"
 
 #include <QAction>
 #include <QMdiArea>

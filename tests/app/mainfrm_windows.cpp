@@ -1,11 +1,11 @@
 // Child windows of the main window: opening once, the tab popup's closing commands,
 // the closing question and the end of the program.
-#include "DemoDatabase.h"
+#include "db/demo/DemoDatabase.h"
 #include "mainfrm_fixture.h"
 
-#include "Connection.h"
-#include "FakeMessageService.h"
-#include "TestFolder.h"
+#include "db/Connection.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,15 +1,15 @@
 // The sign-in check against a demo hospital database: user list, exact names, the password
 // statement, the module right, the attempt limit, the server clock and the unit name.
-#include "AnsiCodec.h"
-#include "Clock.h"
-#include "Connection.h"
-#include "DemoDatabase.h"
-#include "FakeMessageService.h"
-#include "LoginCheck.h"
-#include "Session.h"
-#include "StatementHelpers.h"
-#include "TestFolder.h"
-#include "UnitName.h"
+#include "app/core/LoginCheck.h"
+#include "app/core/UnitName.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/Clock.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "db/demo/DemoDatabase.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QFile>
 #include <QTemporaryDir>

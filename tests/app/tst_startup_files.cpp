@@ -1,10 +1,10 @@
 // Local files of start-up and sign-in: DatabaseSet.data and User.data.
-#include "AnsiCodec.h"
-#include "ConnectionSettings.h"
-#include "DatabaseSetFile.h"
-#include "FakeMessageService.h"
-#include "LastUserFile.h"
-#include "TestFolder.h"
+#include "app/core/ConnectionSettings.h"
+#include "app/core/DatabaseSetFile.h"
+#include "app/core/LastUserFile.h"
+#include "common/core/AnsiCodec.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,15 +1,15 @@
 // Start-up decisions without windows: command-line hand-off, Sys.ini and skin, regional
 // formats, the server list.
-#include "CommandLineHandOff.h"
-#include "FakeMessageService.h"
-#include "MessageService.h"
-#include "ProgramFolder.h"
-#include "RegionalFormats.h"
-#include "RegistryBackend.h"
-#include "ServerList.h"
-#include "StartupLayout.h"
-#include "TestFolder.h"
-#include "clsRegistry.h"
+#include "app/core/CommandLineHandOff.h"
+#include "app/core/RegionalFormats.h"
+#include "app/core/RegistryBackend.h"
+#include "app/core/ServerList.h"
+#include "app/core/StartupLayout.h"
+#include "app/core/clsRegistry.h"
+#include "common/core/MessageService.h"
+#include "common/core/ProgramFolder.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QDir>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "SpreadGrid.h"
-#include "SpreadGridModel.h"
+#include "common/SpreadGrid.h"
+#include "common/SpreadGridModel.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

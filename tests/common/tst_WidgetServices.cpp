@@ -1,6 +1,6 @@
-#include "FakeFileDialogService.h"
-#include "FileDialogService.h"
-#include "WidgetMessageService.h"
+#include "common/FileDialogService.h"
+#include "common/WidgetMessageService.h"
+#include "support/FakeFileDialogService.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,9 +1,9 @@
-#include "CleanControl.h"
-#include "Clock.h"
-#include "EnterAsTab.h"
-#include "Fonts.h"
-#include "GridStyle.h"
-#include "SpreadGrid.h"
+#include "common/CleanControl.h"
+#include "common/EnterAsTab.h"
+#include "common/Fonts.h"
+#include "common/GridStyle.h"
+#include "common/SpreadGrid.h"
+#include "common/core/Clock.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,9 +1,9 @@
 // The demo database creator and the pinyin table it loads.
-#include "AES.h"
-#include "AnsiCodec.h"
-#include "DemoDatabase.h"
-#include "PinyinTable.h"
-#include "TestFolder.h"
+#include "common/core/AES.h"
+#include "common/core/AnsiCodec.h"
+#include "db/demo/DemoDatabase.h"
+#include "db/demo/PinyinTable.h"
+#include "support/TestFolder.h"
 
 #include <QtTest>
 

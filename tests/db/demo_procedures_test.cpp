@@ -1,8 +1,8 @@
 // The stored procedures of the embedded database, run through the client layer as the windows
 // run them: which documents are pending for a department, execution, voiding.
-#include "Connection.h"
-#include "DemoDatabase.h"
-#include "TestFolder.h"
+#include "db/Connection.h"
+#include "db/demo/DemoDatabase.h"
+#include "support/TestFolder.h"
 
 #include <QtTest>
 

@@ -1,12 +1,12 @@
 // Every statement text the windows send, with realistic values, run through the client layer
 // (OpenRs, ExecSql, gConn transactions) on an embedded demo database: each one is accepted
 // without a message box and does what its window expects.
-#include "Clock.h"
-#include "Connection.h"
-#include "DemoDatabase.h"
-#include "FakeMessageService.h"
-#include "StatementHelpers.h"
-#include "TestFolder.h"
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "db/demo/DemoDatabase.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
-#include "ConnectionString.h"
-#include "ProgramFolder.h"
-#include "Recordset.h"
-#include "SqlTrace.h"
-#include "StatementHelpers.h"
+#include "common/core/ProgramFolder.h"
+#include "db/ConnectionString.h"
+#include "db/Recordset.h"
+#include "db/SqlTrace.h"
+#include "db/StatementHelpers.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,7 @@
-#include "Connection.h"
-#include "DbErrors.h"
-#include "FakeMessageService.h"
-#include "StatementHelpers.h"
+#include "db/Connection.h"
+#include "db/DbErrors.h"
+#include "db/StatementHelpers.h"
+#include "support/FakeMessageService.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
-#include "Clock.h"
-#include "Connection.h"
-#include "DbErrors.h"
 #include "DbTestDatabase.h"
-#include "FakeMessageService.h"
-#include "SqlTrace.h"
-#include "StatementHelpers.h"
-#include "TestFolder.h"
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "db/DbErrors.h"
+#include "db/SqlTrace.h"
+#include "db/StatementHelpers.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "SqlTokenizer.h"
-#include "TsqlAdapter.h"
+#include "db/SqlTokenizer.h"
+#include "db/TsqlAdapter.h"
 
 #include <QtTest>
 

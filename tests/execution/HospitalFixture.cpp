@@ -1,11 +1,11 @@
 #include "HospitalFixture.h"
 
-#include "Clock.h"
-#include "Connection.h"
-#include "DemoDatabase.h"
-#include "Session.h"
-#include "StatementHelpers.h"
-#include "TestFolder.h"
+#include "common/core/Clock.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "db/demo/DemoDatabase.h"
+#include "support/TestFolder.h"
 
 namespace {
 QString when(const QDateTime& t) {

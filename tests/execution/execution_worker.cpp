@@ -2,11 +2,11 @@
 // Arguments: connection string, document number, department, shown number, start time
 // (milliseconds since the epoch), optionally "past-list" to skip the list check as if both
 // had passed it at the same moment. Prints one line: LISTED-NOT, OK {number} or FAIL {text}.
-#include "Clock.h"
-#include "Connection.h"
-#include "ExecutionRules.h"
-#include "ExecutionService.h"
-#include "ExecutionStatements.h"
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "execution/core/ExecutionRules.h"
+#include "execution/core/ExecutionService.h"
+#include "execution/core/ExecutionStatements.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

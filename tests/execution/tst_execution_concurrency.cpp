@@ -1,7 +1,7 @@
-#include "Connection.h"
-#include "FakeMessageService.h"
 #include "HospitalFixture.h"
-#include "TestFolder.h"
+#include "db/Connection.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QDateTime>
 #include <QProcess>

@@ -1,8 +1,8 @@
-#include "DayNumber.h"
-#include "ExecutionRules.h"
-#include "ExecutionStatements.h"
-#include "ItemRows.h"
-#include "Recordset.h"
+#include "db/Recordset.h"
+#include "execution/core/DayNumber.h"
+#include "execution/core/ExecutionRules.h"
+#include "execution/core/ExecutionStatements.h"
+#include "execution/core/ItemRows.h"
 
 #include <QTest>
 

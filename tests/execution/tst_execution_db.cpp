@@ -1,10 +1,10 @@
-#include "Clock.h"
-#include "Connection.h"
-#include "DayNumber.h"
-#include "ExecutionService.h"
-#include "FakeMessageService.h"
 #include "HospitalFixture.h"
-#include "TestFolder.h"
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "execution/core/DayNumber.h"
+#include "execution/core/ExecutionService.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
-#include "AnsiCodec.h"
-#include "Connection.h"
-#include "FakeMessageService.h"
 #include "HospitalFixture.h"
-#include "Mz_CKFY.h"
-#include "SpreadGrid.h"
-#include "SqlTrace.h"
-#include "TestFolder.h"
+#include "common/SpreadGrid.h"
+#include "common/core/AnsiCodec.h"
+#include "db/Connection.h"
+#include "db/SqlTrace.h"
+#include "execution/Mz_CKFY.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QLineEdit>
 #include <QPointer>

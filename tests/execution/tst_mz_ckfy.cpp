@@ -1,13 +1,13 @@
-#include "AnsiCodec.h"
-#include "AutoPrintOption.h"
-#include "Connection.h"
-#include "FakeMessageService.h"
 #include "HospitalFixture.h"
-#include "Mz_CKFY.h"
-#include "Session.h"
-#include "SpreadGrid.h"
-#include "SqlTrace.h"
-#include "TestFolder.h"
+#include "common/SpreadGrid.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/SqlTrace.h"
+#include "execution/Mz_CKFY.h"
+#include "execution/core/AutoPrintOption.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
-#include "Connection.h"
-#include "DemoDatabase.h"
-#include "FakeMessageService.h"
 #include "HospitalFixture.h"
-#include "SelectKS.h"
-#include "Session.h"
-#include "TestFolder.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/demo/DemoDatabase.h"
+#include "execution/SelectKS.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageService.h"
+#include "common/core/MessageService.h"
 
 #include <QByteArray>
 #include <QFile>

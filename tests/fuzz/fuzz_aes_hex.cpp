@@ -1,7 +1,7 @@
 // Cipher text comes from the database and from settings: any text may be handed in.
-#include "AES.h"
-#include "AnsiCodec.h"
 #include "FuzzSupport.h"
+#include "common/core/AES.h"
+#include "common/core/AnsiCodec.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

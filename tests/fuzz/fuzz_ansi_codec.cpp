@@ -1,6 +1,6 @@
 // Every local file is read through the code page decoder.
-#include "AnsiCodec.h"
 #include "FuzzSupport.h"
+#include "common/core/AnsiCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = Fuzz::bytes(data, size);

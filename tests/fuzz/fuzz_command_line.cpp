@@ -1,6 +1,6 @@
 // A launcher's command line is outside input.
-#include "CommandLineHandOff.h"
 #include "FuzzSupport.h"
+#include "app/core/CommandLineHandOff.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString line = Fuzz::text(data, size);

@@ -1,7 +1,7 @@
 // DatabaseSet.data is shared with other programs and may be cut short or damaged.
-#include "AnsiCodec.h"
-#include "DatabaseSetFile.h"
 #include "FuzzSupport.h"
+#include "app/core/DatabaseSetFile.h"
+#include "common/core/AnsiCodec.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 // Typed search text goes into statement texts between single quotes.
 #include "FuzzSupport.h"
-#include "InputText.h"
+#include "common/core/InputText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString typed = Fuzz::text(data, size);

@@ -1,7 +1,7 @@
 // Date texts for the calendar come from the page and from typed input.
 #include "FuzzSupport.h"
-#include "GET_NL.h"
-#include "LunarTable.h"
+#include "tools/core/GET_NL.h"
+#include "tools/core/LunarTable.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
 // The registry store file may be damaged or edited by hand.
-#include "FileRegistryBackend.h"
 #include "FuzzSupport.h"
+#include "app/core/FileRegistryBackend.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

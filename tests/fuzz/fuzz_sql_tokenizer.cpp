@@ -1,6 +1,6 @@
 // SQL text is built from typed values, so the tokenizer sees anything a user can type.
 #include "FuzzSupport.h"
-#include "SqlTokenizer.h"
+#include "db/SqlTokenizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString sql = Fuzz::text(data, size);

@@ -1,6 +1,6 @@
 // Every statement text of the windows passes the adapter on the embedded database.
 #include "FuzzSupport.h"
-#include "TsqlAdapter.h"
+#include "db/TsqlAdapter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString tsql = Fuzz::text(data, size);

@@ -1,4 +1,4 @@
-#include "FakeFileDialogService.h"
+#include "support/FakeFileDialogService.h"
 
 FakeFileDialogService::FakeFileDialogService() {
     FileDialogs::install(this);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDialogService.h"
+#include "common/FileDialogService.h"
 
 #include <QList>
 #include <QStringList>

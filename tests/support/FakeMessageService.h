@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageService.h"
+#include "common/core/MessageService.h"
 
 #include <QList>
 #include <QString>

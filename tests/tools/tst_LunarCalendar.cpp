@@ -1,10 +1,10 @@
-#include "FakeMessageService.h"
-#include "GET_NL.h"
-#include "LunarTable.h"
-#include "LunarTexts.h"
-#include "TestFolder.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
+#include "tools/core/GET_NL.h"
+#include "tools/core/LunarTable.h"
+#include "tools/core/LunarTexts.h"
 
-#include "Clock.h"
+#include "common/core/Clock.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "CIniFile.h"
+#include "app/core/CIniFile.h"
 
-#include "IniDocument.h"
+#include "app/core/IniDocument.h"
 
 #include <climits>
 

@@ -1,4 +1,4 @@
-#include "Cls_SysDir.h"
+#include "app/core/Cls_SysDir.h"
 
 #ifdef Q_OS_WIN
 #include <string>

@@ -1,4 +1,4 @@
-#include "CommandLineHandOff.h"
+#include "app/core/CommandLineHandOff.h"
 
 QString JoinCommandLine(const QStringList& arguments) {
     return arguments.join(QLatin1Char(' '));

@@ -1,8 +1,8 @@
-#include "ConnectionSettings.h"
+#include "app/core/ConnectionSettings.h"
 
-#include "AnsiCodec.h"
-#include "DatabaseSetFile.h"
-#include "MessageService.h"
+#include "app/core/DatabaseSetFile.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/MessageService.h"
 
 QString BuildConnectionString(const ConnectionSettings& s) {
     return QStringLiteral("Provider=sqloledb;Data Source=") + s.server + QStringLiteral(";Initial Catalog=") +

@@ -1,4 +1,4 @@
-#include "FileRegistryBackend.h"
+#include "app/core/FileRegistryBackend.h"
 
 #include <QDir>
 #include <QFile>

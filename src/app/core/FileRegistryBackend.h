@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryBackend.h"
+#include "app/core/RegistryBackend.h"
 
 #include <QMap>
 

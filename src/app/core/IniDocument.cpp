@@ -1,6 +1,6 @@
-#include "IniDocument.h"
+#include "app/core/IniDocument.h"
 
-#include "AnsiCodec.h"
+#include "common/core/AnsiCodec.h"
 
 #include <QFile>
 #include <QFileInfo>

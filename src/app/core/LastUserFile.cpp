@@ -1,7 +1,7 @@
-#include "LastUserFile.h"
+#include "app/core/LastUserFile.h"
 
-#include "AnsiCodec.h"
-#include "ProgramFolder.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/ProgramFolder.h"
 
 #include <QFile>
 #include <QSaveFile>

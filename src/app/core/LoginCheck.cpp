@@ -1,10 +1,10 @@
-#include "LoginCheck.h"
+#include "app/core/LoginCheck.h"
 
-#include "Clock.h"
-#include "Connection.h"
-#include "MessageService.h"
-#include "Session.h"
-#include "StatementHelpers.h"
+#include "common/core/Clock.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
 
 #include <limits>
 

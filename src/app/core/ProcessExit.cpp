@@ -1,4 +1,4 @@
-#include "ProcessExit.h"
+#include "app/core/ProcessExit.h"
 
 #include <cstdio>
 #include <cstdlib>

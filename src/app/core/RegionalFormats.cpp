@@ -1,6 +1,6 @@
-#include "RegionalFormats.h"
+#include "app/core/RegionalFormats.h"
 
-#include "clsRegistry.h"
+#include "app/core/clsRegistry.h"
 
 namespace RegionalFormats {
 

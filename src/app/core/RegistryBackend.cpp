@@ -1,9 +1,9 @@
-#include "RegistryBackend.h"
+#include "app/core/RegistryBackend.h"
 
 #ifdef Q_OS_WIN
-#include "WinRegistryBackend.h"
+#include "app/core/WinRegistryBackend.h"
 #else
-#include "FileRegistryBackend.h"
+#include "app/core/FileRegistryBackend.h"
 #endif
 
 namespace {

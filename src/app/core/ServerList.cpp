@@ -1,4 +1,4 @@
-#include "ServerList.h"
+#include "app/core/ServerList.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "StartupLayout.h"
+#include "app/core/StartupLayout.h"
 
-#include "CIniFile.h"
-#include "MessageService.h"
-#include "ProgramFolder.h"
+#include "app/core/CIniFile.h"
+#include "common/core/MessageService.h"
+#include "common/core/ProgramFolder.h"
 
 #include <QDir>
 

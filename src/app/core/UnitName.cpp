@@ -1,9 +1,9 @@
-#include "UnitName.h"
+#include "app/core/UnitName.h"
 
-#include "AES.h"
-#include "Connection.h"
-#include "Session.h"
-#include "StatementHelpers.h"
+#include "common/core/AES.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
 
 QString UnitNameStatement() {
     return QStringLiteral("Select top 1 DWMC From HosPitalInfo");

@@ -1,4 +1,4 @@
-#include "WinRegistryBackend.h"
+#include "app/core/WinRegistryBackend.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryBackend.h"
+#include "app/core/RegistryBackend.h"
 
 // The real Windows registry. Values are stored through the ANSI calls, so the GBK bytes
 // that clsRegistry makes arrive as text in the system's code page.

@@ -1,7 +1,7 @@
-#include "clsRegistry.h"
+#include "app/core/clsRegistry.h"
 
-#include "AnsiCodec.h"
-#include "RegistryBackend.h"
+#include "app/core/RegistryBackend.h"
+#include "common/core/AnsiCodec.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "common/core/Clock.h"
 
 namespace {
 qint64 g_offsetMs = 0;
@@ -7,36 +7,30 @@ QDateTime g_fixed;
 
 namespace Clock {
 
-QDateTime now()
-{
+QDateTime now() {
     if (g_fixed.isValid())
         return g_fixed;
     return QDateTime::currentDateTime().addMSecs(g_offsetMs);
 }
 
-QDate today()
-{
+QDate today() {
     return now().date();
 }
 
-void setServerOffsetMs(qint64 offset)
-{
+void setServerOffsetMs(qint64 offset) {
     g_offsetMs = offset;
 }
 
-qint64 serverOffsetMs()
-{
+qint64 serverOffsetMs() {
     return g_offsetMs;
 }
 
-void followServerTime(const QDateTime& serverNow)
-{
+void followServerTime(const QDateTime& serverNow) {
     if (serverNow.isValid())
         g_offsetMs = QDateTime::currentDateTime().msecsTo(serverNow);
 }
 
-void setFixedNow(const QDateTime& fixed)
-{
+void setFixedNow(const QDateTime& fixed) {
     g_fixed = fixed;
 }
 

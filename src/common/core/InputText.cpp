@@ -1,4 +1,4 @@
-#include "InputText.h"
+#include "common/core/InputText.h"
 
 #include <QDate>
 #include <QRegularExpression>

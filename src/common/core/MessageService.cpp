@@ -1,4 +1,4 @@
-#include "MessageService.h"
+#include "common/core/MessageService.h"
 
 #include <QTextStream>
 
@@ -7,8 +7,7 @@ namespace {
 class StderrMessageService : public IMessageService {
 public:
     MsgAnswer show(const QString& title, const QString& text, MsgIcon, MsgButtons,
-                   MsgAnswer defaultAnswer) override
-    {
+                   MsgAnswer defaultAnswer) override {
         QTextStream(stderr) << title << ": " << text << Qt::endl;
         return defaultAnswer;
     }
@@ -22,68 +21,57 @@ QString g_title = QStringLiteral("医技管理");
 
 namespace Messages {
 
-IMessageService& service()
-{
+IMessageService& service() {
     return g_service ? *g_service : g_fallback;
 }
 
-void install(IMessageService* s)
-{
+void install(IMessageService* s) {
     g_service = s;
 }
 
-QString applicationTitle()
-{
+QString applicationTitle() {
     return g_title;
 }
 
-void setApplicationTitle(const QString& title)
-{
+void setApplicationTitle(const QString& title) {
     g_title = title;
 }
 
 MsgAnswer show(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons,
-               MsgAnswer defaultAnswer)
-{
+               MsgAnswer defaultAnswer) {
     return service().show(title, text, icon, buttons, defaultAnswer);
 }
 
-void warning(const QString& text)
-{
+void warning(const QString& text) {
     show(QStringLiteral("系统提示"), text, MsgIcon::Exclamation);
 }
 
-void notice(const QString& text)
-{
+void notice(const QString& text) {
     show(QStringLiteral("提示"), text, MsgIcon::Information);
 }
 
-void success(const QString& text)
-{
+void success(const QString& text) {
     show(QStringLiteral("信息"), text, MsgIcon::Information);
 }
 
-bool confirmOkCancel(const QString& text)
-{
+bool confirmOkCancel(const QString& text) {
     return show(QStringLiteral("询问"), text, MsgIcon::Question, MsgButtons::OkCancel, MsgAnswer::Ok) ==
            MsgAnswer::Ok;
 }
 
-bool confirmYesNo(const QString& title, const QString& text, bool defaultNo)
-{
+bool confirmYesNo(const QString& title, const QString& text, bool defaultNo) {
     return show(title, text, MsgIcon::Question, MsgButtons::YesNo,
                 defaultNo ? MsgAnswer::No : MsgAnswer::Yes) == MsgAnswer::Yes;
 }
 
 } // namespace Messages
 
-QString ErrorMessageText(const AppError& error)
-{
-    return QStringLiteral("错误号：  ") + QString::number(error.number) + QStringLiteral("\r\n\r\n错误描述：") +
-           error.description + QStringLiteral("\r\n\r\n错误来源：") + error.source;
+QString ErrorMessageText(const AppError& error) {
+    return QStringLiteral("错误号：  ") + QString::number(error.number) +
+           QStringLiteral("\r\n\r\n错误描述：") + error.description + QStringLiteral("\r\n\r\n错误来源：") +
+           error.source;
 }
 
-void ShowErrorMessage(const AppError& error)
-{
+void ShowErrorMessage(const AppError& error) {
     Messages::show(QStringLiteral("系统提示"), ErrorMessageText(error), MsgIcon::Exclamation);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppError.h"
+#include "common/core/AppError.h"
 
 #include <QString>
 
@@ -32,10 +32,10 @@ MsgAnswer show(const QString& title, const QString& text, MsgIcon icon = MsgIcon
                MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::Ok);
 
 // The fixed kinds of box of the system.
-void warning(const QString& text);                          // "系统提示", exclamation
-void notice(const QString& text);                           // "提示", information
-void success(const QString& text);                          // "信息", information
-bool confirmOkCancel(const QString& text);                  // "询问", OK/Cancel; true on OK
+void warning(const QString& text);         // "系统提示", exclamation
+void notice(const QString& text);          // "提示", information
+void success(const QString& text);         // "信息", information
+bool confirmOkCancel(const QString& text); // "询问", OK/Cancel; true on OK
 bool confirmYesNo(const QString& title, const QString& text, bool defaultNo = false);
 } // namespace Messages
 

@@ -1,4 +1,4 @@
-#include "ProcessLauncher.h"
+#include "common/core/ProcessLauncher.h"
 
 #include <QProcess>
 
@@ -6,8 +6,7 @@ namespace {
 
 class RealProcessLauncher : public IProcessLauncher {
 public:
-    bool startDetached(const QString& program, const QStringList& arguments) override
-    {
+    bool startDetached(const QString& program, const QStringList& arguments) override {
         return QProcess::startDetached(program, arguments);
     }
 };
@@ -19,13 +18,11 @@ IProcessLauncher* g_launcher = nullptr;
 
 namespace ProcessLauncher {
 
-IProcessLauncher& service()
-{
+IProcessLauncher& service() {
     return g_launcher ? *g_launcher : g_real;
 }
 
-void install(IProcessLauncher* launcher)
-{
+void install(IProcessLauncher* launcher) {
     g_launcher = launcher;
 }
 

@@ -1,4 +1,4 @@
-#include "Session.h"
+#include "common/core/Session.h"
 
 QString gConnStr;
 QString gHospitalName;
@@ -8,8 +8,7 @@ qint32 gIme = 0;
 QString gSearchType;
 bool gReLogin = false;
 
-User_qx& currentUser()
-{
+User_qx& currentUser() {
     if (!gUser)
         gUser = new User_qx;
     return *gUser;

@@ -1,4 +1,4 @@
-#include "DemoCatalogue.h"
+#include "db/demo/DemoCatalogue.h"
 
 namespace DemoCatalogue {
 namespace {

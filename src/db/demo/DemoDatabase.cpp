@@ -1,9 +1,9 @@
-#include "DemoDatabase.h"
+#include "db/demo/DemoDatabase.h"
 
-#include "AES.h"
-#include "Clock.h"
-#include "DemoCatalogue.h"
-#include "PinyinTable.h"
+#include "common/core/AES.h"
+#include "common/core/Clock.h"
+#include "db/demo/DemoCatalogue.h"
+#include "db/demo/PinyinTable.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "PinyinTable.h"
+#include "db/demo/PinyinTable.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "AutoPrintOption.h"
+#include "execution/core/AutoPrintOption.h"
 
-#include "CIniFile.h"
-#include "ProgramFolder.h"
+#include "app/core/CIniFile.h"
+#include "common/core/ProgramFolder.h"
 
 namespace AutoPrintOption {
 

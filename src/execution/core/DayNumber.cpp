@@ -1,10 +1,10 @@
-#include "DayNumber.h"
+#include "execution/core/DayNumber.h"
 
-#include "Clock.h"
-#include "Connection.h"
-#include "ExecutionStatements.h"
-#include "MessageService.h"
-#include "StatementHelpers.h"
+#include "common/core/Clock.h"
+#include "common/core/MessageService.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "execution/core/ExecutionStatements.h"
 
 namespace {
 constexpr int kTypeMismatch = 13;

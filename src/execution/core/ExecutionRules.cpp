@@ -1,4 +1,4 @@
-#include "ExecutionRules.h"
+#include "execution/core/ExecutionRules.h"
 
 bool IsInpatient(const QString& lx) {
     return lx == QStringLiteral("住院");

@@ -1,9 +1,9 @@
-#include "ExecutionService.h"
+#include "execution/core/ExecutionService.h"
 
-#include "Clock.h"
-#include "Connection.h"
-#include "DayNumber.h"
-#include "ExecutionStatements.h"
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "execution/core/DayNumber.h"
+#include "execution/core/ExecutionStatements.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ExecutionStatements.h"
+#include "execution/core/ExecutionStatements.h"
 
-#include "StatementHelpers.h"
+#include "db/StatementHelpers.h"
 
 namespace ExecutionSql {
 

@@ -1,7 +1,7 @@
-#include "ItemRows.h"
+#include "execution/core/ItemRows.h"
 
-#include "ExecutionRules.h"
-#include "Recordset.h"
+#include "db/Recordset.h"
+#include "execution/core/ExecutionRules.h"
 
 #include <algorithm>
 #include <cmath>

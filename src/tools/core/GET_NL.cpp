@@ -1,9 +1,9 @@
-#include "GET_NL.h"
+#include "tools/core/GET_NL.h"
 
-#include "Clock.h"
-#include "LunarTable.h"
-#include "LunarTexts.h"
-#include "MessageService.h"
+#include "common/core/Clock.h"
+#include "common/core/MessageService.h"
+#include "tools/core/LunarTable.h"
+#include "tools/core/LunarTexts.h"
 
 #include <QRegularExpression>
 #include <QTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppError.h"
+#include "common/core/AppError.h"
 
 #include <QDate>
 #include <QString>

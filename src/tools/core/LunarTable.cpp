@@ -1,4 +1,4 @@
-#include "LunarTable.h"
+#include "tools/core/LunarTable.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "LunarTexts.h"
+#include "tools/core/LunarTexts.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LunarTable.h"
+#include "tools/core/LunarTable.h"
 
 #include <QDate>
 #include <QString>

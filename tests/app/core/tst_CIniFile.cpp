@@ -1,5 +1,5 @@
-#include "CIniFile.h"
-#include "TestFolder.h"
+#include "app/core/CIniFile.h"
+#include "support/TestFolder.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "Cls_SysDir.h"
-#include "FileRegistryBackend.h"
-#include "clsRegistry.h"
+#include "app/core/Cls_SysDir.h"
+#include "app/core/FileRegistryBackend.h"
+#include "app/core/clsRegistry.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "AnsiCodec.h"
+#include "common/core/AnsiCodec.h"
 
 #include <QTest>
 

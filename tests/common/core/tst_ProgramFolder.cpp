@@ -1,5 +1,5 @@
-#include "ProgramFolder.h"
-#include "TestFolder.h"
+#include "common/core/ProgramFolder.h"
+#include "support/TestFolder.h"
 
 #include <QDir>
 #include <QTest>

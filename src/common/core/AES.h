@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cRijndael.h"
+#include "common/core/cRijndael.h"
 
 #include <QString>
 

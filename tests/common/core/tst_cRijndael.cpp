@@ -1,6 +1,6 @@
-#include "FakeMessageService.h"
-#include "TestFolder.h"
-#include "cRijndael.h"
+#include "common/core/cRijndael.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "LunarCommand.h"
+#include "admin/LunarCommand.h"
 
-#include "GET_NL.h"
-#include "LunarTable.h"
+#include "tools/core/GET_NL.h"
+#include "tools/core/LunarTable.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
-#include "AdminDatabase.h"
+#include "admin/AdminDatabase.h"
 
-#include "AES.h"
-#include "Connection.h"
-#include "DatabaseSetFile.h"
-#include "StatementHelpers.h"
+#include "app/core/DatabaseSetFile.h"
+#include "common/core/AES.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
 
 #include <QFileInfo>
 

@@ -1,5 +1,5 @@
 // yjgl-admin: command-line tool for the hospital's IT staff.
-#include "AdminCommands.h"
+#include "admin/AdminCommands.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
-#include "cRijndael.h"
+#include "common/core/cRijndael.h"
 
-#include "AnsiCodec.h"
-#include "MessageService.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/MessageService.h"
 
 #include <QFile>
 #include <QSaveFile>

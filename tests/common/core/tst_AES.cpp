@@ -1,6 +1,6 @@
-#include "AES.h"
-#include "AnsiCodec.h"
-#include "FakeMessageService.h"
+#include "common/core/AES.h"
+#include "common/core/AnsiCodec.h"
+#include "support/FakeMessageService.h"
 
 #include <QRegularExpression>
 #include <QTest>

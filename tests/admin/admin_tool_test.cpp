@@ -1,7 +1,7 @@
 // yjgl-admin, run as the IT staff run it.
-#include "AES.h"
-#include "AnsiCodec.h"
-#include "TestFolder.h"
+#include "common/core/AES.h"
+#include "common/core/AnsiCodec.h"
+#include "support/TestFolder.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
-#include "AdminCommands.h"
+#include "admin/AdminCommands.h"
 
-#include "AES.h"
-#include "AdminDatabase.h"
-#include "AnsiCodec.h"
-#include "DatabaseSetFile.h"
-#include "DemoDatabase.h"
-#include "LunarCommand.h"
+#include "admin/AdminDatabase.h"
+#include "admin/LunarCommand.h"
+#include "app/core/DatabaseSetFile.h"
+#include "common/core/AES.h"
+#include "common/core/AnsiCodec.h"
+#include "db/demo/DemoDatabase.h"
 
 #include <QDir>
 

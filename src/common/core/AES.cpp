@@ -1,7 +1,7 @@
-#include "AES.h"
+#include "common/core/AES.h"
 
-#include "AnsiCodec.h"
-#include "MessageService.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/MessageService.h"
 
 namespace {
 
