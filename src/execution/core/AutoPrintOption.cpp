@@ -1,7 +1,7 @@
 #include "execution/core/AutoPrintOption.h"
 
 #include "app/core/CIniFile.h"
-#include "common/core/ProgramFolder.h"
+#include "app/core/OrvaIni.h"
 
 namespace AutoPrintOption {
 
@@ -13,7 +13,7 @@ constexpr int kPathFileAccessError = 75;
 } // namespace
 
 QString iniPath() {
-    return ProgramFolder::file(QStringLiteral("ORVA.ini"));
+    return OrvaIni::path();
 }
 
 bool load(int* state, AppError* error) {
