@@ -21,10 +21,6 @@ bool isOrdinaryWindow(const QWidget* w) {
     return type == Qt::Window || type == Qt::Dialog;
 }
 
-QMdiSubWindow* frameOf(QWidget* child) {
-    return child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
-}
-
 void realExit() {
     // Before the event loop runs (a start-up failure), quitting the loop would do nothing.
     if (QThread::currentThread()->loopLevel() > 0)
@@ -34,6 +30,10 @@ void realExit() {
 }
 
 } // namespace
+
+QMdiSubWindow* FrameOf(QWidget* child) {
+    return child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
+}
 
 QList<QWidget*> LoadedWindows() {
     QList<QWidget*> windows;
@@ -65,7 +65,7 @@ void ShowFormMax(const QString& name) {
     QWidget* window = FindLoadedWindow(name);
     if (!window)
         return;
-    if (QMdiSubWindow* sub = frameOf(window)) {
+    if (QMdiSubWindow* sub = FrameOf(window)) {
         sub->showMaximized();
         if (QMdiArea* area = sub->mdiArea())
             area->setActiveSubWindow(sub);
@@ -80,7 +80,7 @@ bool UnloadWindow(QWidget* window) {
     if (!window)
         return false;
     QPointer<QWidget> guard(window);
-    if (QMdiSubWindow* sub = frameOf(window)) {
+    if (QMdiSubWindow* sub = FrameOf(window)) {
         QPointer<QMdiSubWindow> frame(sub);
         const bool closed = sub->close();
         if (closed && frame)

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QMdiSubWindow;
 class QWidget;
 
 // The loaded windows of the program, as one collection: every top-level window and every
@@ -13,6 +14,10 @@ class QWidget;
 QList<QWidget*> LoadedWindows();
 // The loaded window of that name, or nullptr.
 QWidget* FindLoadedWindow(const QString& name);
+
+// The frame of a child window in a multiple-document area (its parent widget), or nullptr for
+// a top-level window.
+QMdiSubWindow* FrameOf(QWidget* child);
 
 // Maximises the first loaded window named `name` (a child window is also brought to the
 // front); does nothing when none is loaded.

@@ -8,6 +8,7 @@
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "tools/core/GET_NL.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,9 +26,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
-
-#include "execution/Mz_CKFY.h"
-#include "tools/core/GET_NL.h"
 
 // Resources of a static library must be registered by hand; outside any namespace.
 static void initIconResources() {
@@ -227,12 +225,6 @@ QList<QAction*> mainfrm::actionsFor(int id) const {
     return m_actions.value(id);
 }
 
-QMdiSubWindow* mainfrm::frameOf(QWidget* child) const {
-    // A child window's parent is its frame in the workspace.
-    auto* sub = child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
-    return sub && sub->mdiArea() == m_workspace ? sub : nullptr;
-}
-
 QList<QWidget*> mainfrm::childWindows() const {
     QList<QWidget*> children;
     for (QMdiSubWindow* sub : m_workspace->subWindowList(QMdiArea::CreationOrder)) {
@@ -255,7 +247,7 @@ QWidget* mainfrm::openChildWindow(const QString& name) {
     for (QWidget* child : childWindows()) {
         if (child->objectName() == name) {
             ShowFormMax(name);
-            m_lastActive = frameOf(child);
+            m_lastActive = FrameOf(child);
             return child;
         }
     }
@@ -267,11 +259,6 @@ QWidget* mainfrm::openChildWindow(const QString& name) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // A window that closes itself takes its frame along.
     connect(window, &QObject::destroyed, sub, [sub] { sub->close(); });
-    // The pending list's shortcut to the executed-documents query, once that window exists.
-    if (auto* pending = qobject_cast<Mz_CKFY*>(window);
-        pending &&
-        ChildWindowRegistry::instance().contains(MainCommands::windowForCommand(Cmd::ExecutedQuery)))
-        pending->setExecutedQueryOpener([this] { onCommand(Cmd::ExecutedQuery); });
     sub->showMaximized();
     m_workspace->setActiveSubWindow(sub);
     m_lastActive = sub; // the workspace activates nothing while it is hidden
@@ -461,7 +448,7 @@ void mainfrm::fillWindowList(QMenu* menu) {
         action->setChecked(child == activeChild());
         QPointer<QWidget> target(child);
         connect(action, &QAction::triggered, this, [this, target] {
-            if (QMdiSubWindow* sub = target ? frameOf(target) : nullptr)
+            if (QMdiSubWindow* sub = target ? FrameOf(target) : nullptr)
                 m_workspace->setActiveSubWindow(sub);
         });
     }

@@ -77,7 +77,6 @@ private:
     void runWindow(int id);
     void arrange(int id);
     void refreshClock();
-    QMdiSubWindow* frameOf(QWidget* child) const;
     QList<QWidget*> childWindows() const;
 
     QMdiArea* m_workspace = nullptr;

@@ -28,8 +28,10 @@ AppError toAppError(const QSqlError& e, const QSqlDatabase& db) {
     QString description = e.databaseText().trimmed();
     if (description.isEmpty())
         description = e.driverText().trimmed();
-    return DbError::make(isLinkFailure(e, db) ? DbError::BrokenLink : DbError::StatementFailed, description,
-                         DriverSource);
+    AppError error = DbError::make(isLinkFailure(e, db) ? DbError::BrokenLink : DbError::StatementFailed,
+                                   description, DriverSource);
+    error.nativeCode = e.nativeErrorCode().trimmed();
+    return error;
 }
 
 } // namespace
@@ -57,6 +59,7 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=30"));
     if (!db.open()) {
         *error = DbError::make(DbError::BrokenLink, db.lastError().text().trimmed(), DriverSource);
+        error->nativeCode = db.lastError().nativeErrorCode().trimmed();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
         return false;

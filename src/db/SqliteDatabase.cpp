@@ -110,11 +110,14 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        if (db)
+            rc = sqlite3_extended_errcode(db);
         sqlite3_close(db);
         *error = DbError::make(
             DbError::BrokenLink,
             QStringLiteral("无法打开数据库文件“%1”：%2").arg(QDir::toNativeSeparators(file), message),
             Source);
+        error->nativeCode = QString::number(rc);
         return false;
     }
     m_db = db;
@@ -162,6 +165,12 @@ void SqliteDatabase::clearCache() {
 }
 
 AppError SqliteDatabase::engineError(int code, const QString& message) const {
+    AppError error = classify(code, message);
+    error.nativeCode = QString::number(code);
+    return error;
+}
+
+AppError SqliteDatabase::classify(int code, const QString& message) const {
     switch (code & 0xff) {
     case SQLITE_CANTOPEN:
     case SQLITE_IOERR:
@@ -271,6 +280,18 @@ bool SqliteDatabase::step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* 
     return true;
 }
 
+bool SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& value, AppError* error) {
+    if (bindValue(statement, index, value))
+        return true;
+    // A value that could not be bound would run the statement with NULL in its place.
+    const int code = sqlite3_extended_errcode(m_db);
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    *error = engineError(code, QStringLiteral("无法绑定第 %1 个参数：%2").arg(index).arg(message));
+    return false;
+}
+
 bool SqliteDatabase::runSql(const QString& sql, RecordsetPtr* rows, AppError* error) {
     AppError prepareError;
     sqlite3_stmt* statement = prepare(sql, &prepareError);
@@ -295,7 +316,8 @@ bool SqliteDatabase::findProcedure(const AdaptedStatement& call, Procedure* out,
     };
     if (!lookup)
         return notFound();
-    bindValue(lookup, 1, call.procedure);
+    if (!bind(lookup, 1, call.procedure, error))
+        return false;
     RecordsetPtr definition;
     if (!step(lookup, true, &definition, error))
         return false;
@@ -346,7 +368,8 @@ bool SqliteDatabase::runProcedure(const AdaptedStatement& call, const Procedure*
             for (int p = 0; p < params.size(); ++p)
                 if (params.at(p).compare(name, Qt::CaseInsensitive) == 0)
                     position = p;
-            bindValue(statement, i, position >= 0 ? call.arguments.value(position) : QVariant());
+            if (!bind(statement, i, position >= 0 ? call.arguments.value(position) : QVariant(), error))
+                return false;
         }
         RecordsetPtr result;
         if (!step(statement, !isGuard(text), &result, error))

@@ -56,7 +56,11 @@ private:
     bool onlyReads(const QStringList& texts);
     bool execPlain(const char* sql, AppError* error);
     bool filePresent(AppError* error) const;
+    // The error of an engine result code, with the code kept as the native code.
     AppError engineError(int code, const QString& message) const;
+    AppError classify(int code, const QString& message) const;
+    // Binds one parameter; a failure is an error, not a NULL in the value's place.
+    bool bind(sqlite3_stmt* statement, int index, const QVariant& value, AppError* error);
     void clearCache();
 
     sqlite3* m_db = nullptr;

@@ -3,18 +3,17 @@
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
+#include "common/WindowRequests.h"
 #include "common/core/Clock.h"
 #include "common/core/InputText.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
-#include "db/Connection.h"
-#include "db/StatementHelpers.h"
 #include "execution/core/AutoPrintOption.h"
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionService.h"
-#include "execution/core/ExecutionStatements.h"
 #include "execution/core/ItemRows.h"
+#include "execution/core/PendingDocuments.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,7 +32,7 @@
 namespace {
 
 constexpr int kRefreshIntervalMs = 5000;
-constexpr int kNoCurrentRecord = 3021;
+const QString kExecutedQuery = QStringLiteral("Frm_FYCX");
 
 int twips(int t) {
     return CleanControl::twipsToPixels(t);
@@ -173,7 +172,7 @@ void Mz_CKFY::buildControls() {
     m_command6 = makeButton(m_frame4, QStringLiteral("Command6"), QStringLiteral("刷卡(F8)"));
     m_command7 = makeButton(m_frame4, QStringLiteral("Command7"), QStringLiteral("打印(&P)"));
     m_command8 = makeButton(m_frame4, QStringLiteral("Command8"), QStringLiteral("预览(&R)"));
-    m_command5->setEnabled(false);
+    m_command5->setEnabled(WindowRequests::canOpen(kExecutedQuery));
     label2->setGeometry(4, 4, 50, 24);
     m_fyr->setGeometry(54, 4, 80, 24);
     label3->setGeometry(140, 4, 50, 24);
@@ -203,10 +202,7 @@ void Mz_CKFY::buildControls() {
     connect(m_command2, &QPushButton::clicked, this, &Mz_CKFY::ExecuteSelected);
     connect(m_command3, &QPushButton::clicked, this, &Mz_CKFY::RefreshDJList);
     connect(m_command4, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_command5, &QPushButton::clicked, this, [this] {
-        if (m_openExecutedQuery)
-            m_openExecutedQuery();
-    });
+    connect(m_command5, &QPushButton::clicked, this, [] { WindowRequests::open(kExecutedQuery); });
     connect(m_command7, &QPushButton::clicked, this, [this] {
         bool isPrint = true;
         MZCFPrint(m_txtDH->text(), isPrint, false);
@@ -215,11 +211,6 @@ void Mz_CKFY::buildControls() {
         bool isPrint = false;
         MZCFPrint(m_txtDH->text(), isPrint, !m_zyh->text().isEmpty());
     });
-}
-
-void Mz_CKFY::setExecutedQueryOpener(std::function<void()> opener) {
-    m_openExecutedQuery = std::move(opener);
-    m_command5->setEnabled(bool(m_openExecutedQuery));
 }
 
 bool Mz_CKFY::autoRefreshOn() const {
@@ -260,16 +251,7 @@ void Mz_CKFY::loadWindow() {
     m_items->setCheckColumn(ItemRows::kTickColumn);
     m_items->setColumnEditable(ItemRows::kTickColumn, true);
 
-    RecordsetPtr rs;
-    AppError error;
-    QVariant zdfy;
-    bool readOk = OpenRsQuiet(rs, ExecutionSql::autoRefreshConfig(), &error) && rs && rs->RecordCount() > 0;
-    if (readOk) {
-        rs->MoveFirst();
-        zdfy = rs->value(0);
-    }
-    CloseRs(rs);
-    if (AutoRefreshSwitchedOff(readOk, zdfy)) {
+    if (AutoRefreshConfiguredOff()) {
         m_timer1->stop();
     } else {
         RefreshDJList();
@@ -288,19 +270,15 @@ void Mz_CKFY::loadWindow() {
 }
 
 void Mz_CKFY::fillCheckerMenu() {
-    if (!gConn)
-        return;
+    // Without users the menu keeps its single empty item.
+    QStringList names;
     AppError error;
-    RecordsetPtr rs = gConn->execute(ExecutionSql::users(), &error);
-    if (!rs || rs->RecordCount() == 0)
+    if (!LoadCheckerNames(&names, &error) || names.isEmpty())
         return;
-    const int nameField = rs->fieldIndex(QStringLiteral("username"));
-    rs->MoveFirst();
-    m_yf.first()->setText(rs->text(nameField));
+    m_yf.first()->setText(names.first());
     m_yf.first()->setEnabled(true);
-    for (int i = 1; i < rs->RecordCount(); ++i) {
-        rs->Move(i);
-        auto* item = m_yj->addAction(rs->text(nameField));
+    for (int i = 1; i < names.size(); ++i) {
+        auto* item = m_yj->addAction(names.at(i));
         item->setObjectName(QStringLiteral("yf"));
         m_yf.append(item);
     }
@@ -350,7 +328,7 @@ bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QV
         return true;
     bool printed = true;
     MZCFPrint(dh, printed, false);
-    return ExecSql(ExecutionSql::markPrinted(dh, IsInpatient(lx)));
+    return MarkPrinted(dh, lx);
 }
 
 void Mz_CKFY::RefreshDJList() {
@@ -366,9 +344,9 @@ void Mz_CKFY::RefreshDJList() {
         return;
     }
 
-    RecordsetPtr rs;
+    QVector<PendingDocument> documents;
     AppError error;
-    if (!OpenRsQuiet(rs, ExecutionSql::pendingList(gExecDept, m_sD->date(), m_eD->date()), &error) || !rs) {
+    if (!LoadPendingList(gExecDept, m_sD->date(), m_eD->date(), &documents, &error)) {
         ShowErrorMessage(error);
         return;
     }
@@ -378,33 +356,23 @@ void Mz_CKFY::RefreshDJList() {
     const QString activeDH = oldActive > 0 ? m_list->text(oldActive, 1) : QString();
     const int scroll = m_list->verticalScrollBar()->value();
 
-    const int count = rs->RecordCount();
-    const int dhField = rs->fieldIndex(QStringLiteral("DH"));
-    const int xmField = rs->fieldIndex(QStringLiteral("XM"));
-    const int lxField = rs->fieldIndex(QStringLiteral("LX"));
-    const int printField = rs->fieldIndex(QStringLiteral("IsPrint"));
     const bool marking = m_check1->checkState() == Qt::Checked;
-
-    QVector<QStringList> rows(count);
+    QVector<QStringList> rows(documents.size());
     PendingCounts counts;
     int newActive = 0;
     bool failed = false;
-    for (int i = 0; i < count; ++i) {
-        rs->Move(i);
-        const QString dh = rs->text(dhField);
-        const QString xm = rs->text(xmField);
-        const QString lx = rs->text(lxField);
-        if (marking && !applyPrintedMarking(dh, lx, rs->value(printField))) {
-            rows[i] = {dh, xm}; // the type is written only after the marking
+    for (int i = 0; i < documents.size(); ++i) {
+        const PendingDocument& d = documents.at(i);
+        if (marking && !applyPrintedMarking(d.dh, d.lx, d.isPrint)) {
+            rows[i] = {d.dh, d.xm}; // the type is written only after the marking
             failed = true;
             break;
         }
-        rows[i] = {dh, xm, lx};
-        counts.add(lx);
-        if (newActive == 0 && !activeDH.isEmpty() && dh == activeDH)
+        rows[i] = {d.dh, d.xm, d.lx};
+        counts.add(d.lx);
+        if (newActive == 0 && !activeDH.isEmpty() && d.dh == activeDH)
             newActive = i + 1;
     }
-    CloseRs(rs);
 
     // The grid keeps scroll position and selection itself; only a moved document needs help.
     m_list->setAllRows(std::move(rows));
@@ -440,11 +408,12 @@ void Mz_CKFY::lookUpTypedNumber(const QString& text) {
     }
     if (cleaned.size() != 13)
         return;
-    RecordsetPtr rs;
-    if (!OpenRs(rs, ExecutionSql::prescriptionLookup(cleaned, gExecDept)) || !rs)
+    bool found = false;
+    AppError error;
+    if (!FindPrescription(cleaned, gExecDept, &found, &error)) {
+        ShowErrorMessage(error);
         return;
-    const bool found = rs->RecordCount() > 0;
-    CloseRs(rs);
+    }
     if (!found) {
         Messages::warning(QStringLiteral("未找到该处方,请核对。"));
         return;
@@ -457,37 +426,33 @@ void Mz_CKFY::lookUpTypedNumber(const QString& text) {
 void Mz_CKFY::LoadDJHead(const QString& dh, const QString& lx) {
     const bool inpatient = IsInpatient(lx);
     m_frame3->setTitle(inpatient ? QStringLiteral("住院处方信息") : QStringLiteral("门诊处方信息"));
-    RecordsetPtr rs;
-    if (!OpenRs(rs, inpatient ? ExecutionSql::inpatientHead(dh) : ExecutionSql::outpatientHead(dh)) || !rs)
+    DocumentHeader header;
+    AppError error;
+    const HeaderLoad loaded = LoadDocumentHeader(dh, inpatient, &header, &error);
+    if (loaded == HeaderLoad::Failed) {
+        ShowErrorMessage(error);
         return;
-    const bool hasRow = rs->RecordCount() > 0;
-    rs->MoveFirst();
+    }
     if (inpatient) {
         m_nl->clear();
     } else {
         m_cwh->clear();
         m_zyh->clear();
     }
-    if (!hasRow) {
-        CloseRs(rs);
-        ShowErrorMessage(
-            {kNoCurrentRecord,
-             QStringLiteral(
-                 "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所要求的操作要求一个当前的记录。"),
-             QStringLiteral("LoadDJHead")});
+    if (loaded == HeaderLoad::NoRow) {
+        ShowErrorMessage(error);
         return;
     }
     if (inpatient) {
-        m_zyh->setText(rs->text(QStringLiteral("ZYH")));
-        m_cwh->setText(rs->text(QStringLiteral("CWH")));
+        m_zyh->setText(header.zyh);
+        m_cwh->setText(header.cwh);
     } else {
-        m_nl->setText(rs->text(QStringLiteral("NL")));
+        m_nl->setText(header.nl);
     }
-    m_xm->setText(rs->text(QStringLiteral("XM")));
-    m_xb->setText(rs->text(QStringLiteral("XB")));
-    m_kdys->setText(rs->text(QStringLiteral("KDYS")));
-    m_kdsj->setText(rs->text(QStringLiteral("KDRQ")));
-    CloseRs(rs);
+    m_xm->setText(header.xm);
+    m_xb->setText(header.xb);
+    m_kdys->setText(header.kdys);
+    m_kdsj->setText(header.kdsj);
 }
 
 void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
@@ -499,21 +464,13 @@ void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
     if (IsInpatient(lx))
         return;
 
-    RecordsetPtr rs;
-    if (!OpenRs(rs, ExecutionSql::items(gExecDept, dh)) || !rs)
-        return;
-    const int count = rs->RecordCount();
     QVector<QStringList> rows;
-    rows.reserve(count + 1);
     double total = 0;
-    const ItemRows::Fields fields(*rs);
-    rs->MoveFirst();
-    for (int i = 0; i < count; ++i) {
-        rows.append(ItemRows::FormatRow(*rs, fields));
-        total += ItemRows::RawAmount(*rs, fields);
-        rs->MoveNext();
+    AppError error;
+    if (!ItemRows::Load(gExecDept, dh, &rows, &total, &error)) {
+        ShowErrorMessage(error);
+        return;
     }
-    CloseRs(rs);
     m_items->setAllRows(std::move(rows));
     RColor();
 
@@ -629,6 +586,12 @@ void Mz_CKFY::keyPressEvent(QKeyEvent* event) {
     if (handleKey(event->key()))
         return;
     QWidget::keyPressEvent(event);
+}
+
+void Mz_CKFY::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The executed-documents query may have joined the program since the window was built.
+    m_command5->setEnabled(WindowRequests::canOpen(kExecutedQuery));
 }
 
 void Mz_CKFY::resizeEvent(QResizeEvent* event) {

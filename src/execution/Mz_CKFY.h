@@ -3,8 +3,6 @@
 #include <QList>
 #include <QWidget>
 
-#include <functional>
-
 class QAction;
 class QCheckBox;
 class QDateEdit;
@@ -40,13 +38,10 @@ public:
     // The print entry point; it prints nothing in this system.
     void MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF = false);
 
-    // Installed by the main window once the executed-documents query exists; until then
-    // "已执行单据查询(&S)" stays disabled.
-    void setExecutedQueryOpener(std::function<void()> opener);
-
     bool autoRefreshOn() const;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -111,7 +106,6 @@ private:
     QPushButton* m_command8 = nullptr;
 
     QTimer* m_timer1 = nullptr;
-    std::function<void()> m_openExecutedQuery;
     int m_totalsRow = 0; // the detail grid's totals row, 0 when there is none
     bool m_refreshing = false;
     int m_savedAutoPrint = 0;

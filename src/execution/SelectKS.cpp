@@ -3,8 +3,7 @@
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
-#include "db/StatementHelpers.h"
-#include "execution/core/ExecutionStatements.h"
+#include "execution/core/PendingDocuments.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -66,19 +65,17 @@ void SelectKS::setExitHandler(std::function<void()> handler) {
 }
 
 void SelectKS::loadDepartments() {
-    // OpenRs shows the common error message itself; the chooser stays open either way.
-    RecordsetPtr rs;
-    if (!OpenRs(rs, ExecutionSql::departmentList()) || !rs)
+    // The chooser stays open after a failure, with whatever it holds.
+    QStringList names;
+    AppError error;
+    if (!LoadDepartmentNames(&names, &error)) {
+        ShowErrorMessage(error);
         return;
-    if (rs->RecordCount() > 0) {
-        m_ks->clear();
-        rs->MoveFirst();
-        for (int i = 0; i < rs->RecordCount(); ++i) {
-            m_ks->addItem(rs->text(0));
-            rs->MoveNext();
-        }
     }
-    CloseRs(rs);
+    if (!names.isEmpty()) {
+        m_ks->clear();
+        m_ks->addItems(names);
+    }
 }
 
 void SelectKS::confirm() {

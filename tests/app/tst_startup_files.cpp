@@ -32,9 +32,13 @@ QByteArray recordText(const QByteArray& file, int n) {
 
 } // namespace
 
+#include <memory>
+
 class StartupFilesTest : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void connectionStringFormat();
     void roundTripWithChineseTexts();
     void readsFileWrittenByWindowsVersion();
@@ -50,7 +54,21 @@ private slots:
     void lastUserFile();
     void lastUserFileInOtherEncodings_data();
     void lastUserFileInOtherEncodings();
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
 };
+
+void StartupFilesTest::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+}
+
+void StartupFilesTest::cleanup() {
+    m_messages.reset();
+    m_folder.reset();
+}
 
 void StartupFilesTest::connectionStringFormat() {
     QCOMPARE(
@@ -62,8 +80,8 @@ void StartupFilesTest::connectionStringFormat() {
 }
 
 void StartupFilesTest::roundTripWithChineseTexts() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     const ConnectionSettings written{"医院服务器", "门诊库", "管理员", "密码1"};
     QVERIFY(SaveSettings(written));
 
@@ -88,8 +106,8 @@ void StartupFilesTest::roundTripWithChineseTexts() {
 }
 
 void StartupFilesTest::readsFileWrittenByWindowsVersion() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     const QByteArray conn = AnsiCodec::encode(
         "Provider=sqloledb;Data Source=中心服务器;Initial Catalog=社区医院;User ID=sa;Password=x;");
     // The unused tail of a record holds leftovers from the file buffer.
@@ -109,8 +127,8 @@ void StartupFilesTest::readsFileWrittenByWindowsVersion() {
 }
 
 void StartupFilesTest::recordsThreeAndFourSurviveSave() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     QByteArray old = record("old") + record("srv");
     QByteArray three(128, '\0'), four(128, '\0');
     for (int i = 0; i < 128; ++i) {
@@ -137,8 +155,8 @@ void StartupFilesTest::recordsThreeAndFourSurviveSave() {
 void StartupFilesTest::emptyFieldsKeepTheEmbeddedDatabase() {
     // A demo set-up names its embedded database in record 1 only; retrying with the four empty
     // fields must not replace it by a server connection with no server.
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     const QString embedded = QStringLiteral("Provider=SQLite;Data Source=/srv/医技/hospital.db;");
     folder.writeBytes("DatabaseSet.data", record(AnsiCodec::encode(embedded)));
     QVERIFY(SaveSettings({}));
@@ -156,8 +174,8 @@ void StartupFilesTest::emptyFieldsKeepTheEmbeddedDatabase() {
 }
 
 void StartupFilesTest::recordLimitIs126Bytes() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     // 67 fixed characters leave 59 bytes for the four fields; a Chinese character takes two.
     const ConnectionSettings fits{QString(20, QChar(u'服')), QString(9, 'd'), "sa", "pw"}; // 40+9+2+2=53
     QVERIFY(SaveSettings(fits));
@@ -177,8 +195,8 @@ void StartupFilesTest::recordLimitIs126Bytes() {
 }
 
 void StartupFilesTest::tooLongTextLosesNothing() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     QVERIFY(SaveSettings({"srv", "db", "sa", "old"}));
     const QByteArray before = folder.readBytes("DatabaseSet.data");
     QVERIFY(!SaveSettings({QString(200, 'x'), "db", "sa", "new"}));
@@ -186,8 +204,8 @@ void StartupFilesTest::tooLongTextLosesNothing() {
 }
 
 void StartupFilesTest::missingFileIsCreatedOwnerOnly() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     QVERIFY(!QFile::exists(folder.file("DatabaseSet.data")));
     QCOMPARE(ReadConnectionString(), QString());
     QCOMPARE(messages.count(), 0);
@@ -222,8 +240,8 @@ void StartupFilesTest::damagedFilesAreReportedNotCrashed() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, connection);
     QFETCH(bool, reported);
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     folder.writeBytes("DatabaseSet.data", bytes);
 
     QCOMPARE(ReadConnectionString(), connection);
@@ -249,7 +267,7 @@ void StartupFilesTest::damagedFilesAreReportedNotCrashed() {
 }
 
 void StartupFilesTest::recordNumbersOutsideTheFileReadEmpty() {
-    TestFolder folder;
+    TestFolder& folder = *m_folder;
     folder.writeBytes("DatabaseSet.data", record("one") + record("two"));
     QStringList texts;
     AppError error;
@@ -259,8 +277,8 @@ void StartupFilesTest::recordNumbersOutsideTheFileReadEmpty() {
 }
 
 void StartupFilesTest::saveMendsDamagedFile() {
-    TestFolder folder;
-    FakeMessageService messages;
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
     folder.writeBytes("DatabaseSet.data", QByteArray(300, '\xff'));
     QVERIFY(SaveSettings({"s", "d", "u", "p"}));
     QCOMPARE(ReadConnectionString(), BuildConnectionString({"s", "d", "u", "p"}));
@@ -268,7 +286,7 @@ void StartupFilesTest::saveMendsDamagedFile() {
 }
 
 void StartupFilesTest::lastUserFile() {
-    TestFolder folder;
+    TestFolder& folder = *m_folder;
     QCOMPARE(LastUserFile::read(), QString()); // no file: silent and empty
     QVERIFY(LastUserFile::save("张三"));
     QCOMPARE(folder.readBytes("User.data"), AnsiCodec::encode("张三") + "\r\n");
@@ -295,7 +313,7 @@ void StartupFilesTest::lastUserFileInOtherEncodings_data() {
 void StartupFilesTest::lastUserFileInOtherEncodings() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
-    TestFolder folder;
+    TestFolder& folder = *m_folder;
     folder.writeBytes("User.data", bytes);
     QCOMPARE(LastUserFile::read(), expected);
 }

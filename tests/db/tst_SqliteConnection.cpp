@@ -3,12 +3,15 @@
 #include "db/Connection.h"
 #include "db/DbErrors.h"
 #include "db/SqlTrace.h"
+#include "db/SqliteDatabase.h"
 #include "db/StatementHelpers.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
 #include <QFile>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <thread>
@@ -41,6 +44,8 @@ private slots:
     void batchOfStatementsIsOneUnit();
     void rejectedStatementShowsCommonMessageAndKeepsConnection();
     void valuesWithQuotesStayValues();
+    void engineCodeReachesTheMessage();
+    void valueThatCannotBeBoundIsAnError();
 
     void transactionsBeginCommitRollback();
     void closedConnectionGives3704();
@@ -256,8 +261,8 @@ void TstSqliteConnection::failingProcedureUndoesItsOwnWrites() {
     QCOMPARE(box.title, QStringLiteral("系统提示"));
     QCOMPARE(box.icon, MsgIcon::Exclamation);
     QCOMPARE(box.text,
-             QStringLiteral(
-                 "错误号：  -2147217900\r\n\r\n错误描述：处理失败：changed\r\n\r\n错误来源：yjgl SQLite"));
+             QStringLiteral("错误号：  -2147217900\r\n\r\n错误描述：处理失败：changed\r\n\r\n错误来源：yjgl "
+                            "SQLite（原始错误码：1）"));
     QCOMPARE(count("select count(*) from CS where DMMC='changed'"), QStringLiteral("0"));
     QCOMPARE(count("select count(*) from DAGL_ZD"), QStringLiteral("1"));
     QVERIFY(!gConn->inTransaction());
@@ -311,6 +316,32 @@ void TstSqliteConnection::sameDocumentIsNeverExecutedTwice() {
     QCOMPARE(failed.load(), 1);
     // Another department still has its part of the document to execute.
     QVERIFY(ExecSql("Exec P_YJZX 'D1','放射科'"));
+}
+
+void TstSqliteConnection::engineCodeReachesTheMessage() {
+    const QString insert = "Insert Into MZ_YJZX(ZXDH,DH,KSMC) Values('202612070001','D9','检验科')";
+    QVERIFY(ExecSql(insert));
+    AppError error;
+    QVERIFY(!gConn->execute(insert, &error));
+    QCOMPARE(error.nativeCode, QString::number(SQLITE_CONSTRAINT_UNIQUE));
+    QVERIFY(!ExecSql(insert));
+    QVERIFY2(m_messages->last().text.endsWith(QStringLiteral("（原始错误码：2067）")),
+             qPrintable(m_messages->last().text));
+}
+
+void TstSqliteConnection::valueThatCannotBeBoundIsAnError() {
+    QVERIFY(DbTestDatabase::run(m_file, {"INSERT INTO sys_procedures VALUES('P_Echo', '@V', 'SELECT @V')"}));
+    SqliteDatabase db;
+    AppError error;
+    QVERIFY(db.open(m_file, 1000, &error));
+    sqlite3_limit(db.handle(), SQLITE_LIMIT_LENGTH, 100);
+    QVector<AdaptedStatement> statements;
+    QString adaptError;
+    QVERIFY(TsqlAdapter::adapt("exec P_Echo '" + QString(200, 'x') + "'", &statements, &adaptError));
+    // Bound as NULL the call would seem to succeed with an empty value.
+    QVERIFY(!db.execute(statements, &error));
+    QCOMPARE(error.nativeCode, QString::number(SQLITE_TOOBIG));
+    QVERIFY(error.isSet());
 }
 
 void TstSqliteConnection::updateWithRepeatedTargetAndDeleteWithoutFrom() {

@@ -3,10 +3,14 @@
 #include "db/Connection.h"
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionService.h"
+#include "execution/core/ItemRows.h"
+#include "execution/core/PendingDocuments.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
 #include <QTest>
+
+#include <memory>
 
 namespace {
 QString next() {
@@ -24,6 +28,8 @@ ExecutionRecord record(const QString& zxdh, const QString& dh, const QString& xm
 class ExecutionDbTest : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void numberStartsAtOneEachDay();
     void numberFollowsTheNewestRowOfTheDay();
     void numberPastNineThousandNineHundredNinetyNine();
@@ -33,13 +39,33 @@ private slots:
     void quoteInANameIsStoredAsTyped();
     void uniqueIndexCollisionRollsBackEverything();
     void secondExecutionOfADocumentIsRefused();
+
+    void pendingListKeepsTheResultOrderAndFields();
+    void headerOfBothKindsAndOfAMissingDocument();
+    void itemsCheckersDepartmentsAndLookup();
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<HospitalFixture> m_db;
 };
 
+void ExecutionDbTest::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+    m_db = std::make_unique<HospitalFixture>(*m_folder);
+    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+}
+
+void ExecutionDbTest::cleanup() {
+    m_db.reset();
+    m_messages.reset();
+    m_folder.reset();
+}
+
 void ExecutionDbTest::numberStartsAtOneEachDay() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    HospitalFixture& db = *m_db;
+    FakeMessageService& messages = *m_messages;
     QCOMPARE(next(), QStringLiteral("202612070001"));
     // Earlier days never count, however high their id or counter.
     QVERIFY(dispensed(db, "202612069999", "2026-12-06 23:59:59"));
@@ -49,10 +75,7 @@ void ExecutionDbTest::numberStartsAtOneEachDay() {
 }
 
 void ExecutionDbTest::numberFollowsTheNewestRowOfTheDay() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     QVERIFY(dispensed(db, "202612070099", "2026-12-07 00:00:00"));
     QCOMPARE(next(), QStringLiteral("202612070100"));
     // The newest row by id decides, not the highest number.
@@ -67,10 +90,7 @@ void ExecutionDbTest::numberFollowsTheNewestRowOfTheDay() {
 }
 
 void ExecutionDbTest::numberPastNineThousandNineHundredNinetyNine() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     QVERIFY(dispensed(db, "202612070999", "2026-12-07 08:00:00"));
     QCOMPARE(next(), QStringLiteral("202612071000"));
     QVERIFY(dispensed(db, "202612079999", "2026-12-07 08:00:01"));
@@ -80,10 +100,8 @@ void ExecutionDbTest::numberPastNineThousandNineHundredNinetyNine() {
 }
 
 void ExecutionDbTest::brokenStoredNumberGivesEmptyAndTheErrorBox() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
+    FakeMessageService& messages = *m_messages;
     QVERIFY(dispensed(db, "20261207-X-Y", "2026-12-07 08:00:00"));
     QCOMPARE(next(), QString());
     QCOMPARE(messages.count(), 1);
@@ -97,10 +115,7 @@ void ExecutionDbTest::brokenStoredNumberGivesEmptyAndTheErrorBox() {
 }
 
 void ExecutionDbTest::executionKeepsAFreeShownNumber() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QString stored;
     AppError error;
@@ -112,10 +127,7 @@ void ExecutionDbTest::executionKeepsAFreeShownNumber() {
 }
 
 void ExecutionDbTest::executionReplacesAUsedOrEmptyNumber() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     for (const char* dh : {"D1", "D2", "D3", "D4"})
         db.addOutpatient(dh, "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QVERIFY(dispensed(db, "202612070007", "2026-12-07 08:00:00"));
@@ -138,10 +150,7 @@ void ExecutionDbTest::executionReplacesAUsedOrEmptyNumber() {
 }
 
 void ExecutionDbTest::quoteInANameIsStoredAsTyped() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     db.addOutpatient("D1", "O'Brien", HospitalFixture::at(0, 8),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QString stored;
@@ -152,10 +161,7 @@ void ExecutionDbTest::quoteInANameIsStoredAsTyped() {
 }
 
 void ExecutionDbTest::uniqueIndexCollisionRollsBackEverything() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     // Another workstation stores the same number between the check and the insert.
     QVERIFY(db.exec("CREATE TRIGGER collide BEFORE INSERT ON MZ_YJZX WHEN NEW.DH='D1' BEGIN "
@@ -171,10 +177,7 @@ void ExecutionDbTest::uniqueIndexCollisionRollsBackEverything() {
 }
 
 void ExecutionDbTest::secondExecutionOfADocumentIsRefused() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    HospitalFixture& db = *m_db;
     db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QString stored;
     AppError error;
@@ -183,6 +186,82 @@ void ExecutionDbTest::secondExecutionOfADocumentIsRefused() {
     QVERIFY(error.description.contains(QStringLiteral("D1")));
     QCOMPARE(db.count("from MZ_YJZX where DH='D1'"), 1);
     QVERIFY(!gConn->inTransaction());
+}
+
+void ExecutionDbTest::pendingListKeepsTheResultOrderAndFields() {
+    HospitalFixture& db = *m_db;
+    db.addOutpatient("D2", "患者乙", HospitalFixture::at(0, 9), {HospitalFixture::Item{"JY0001", 1, 20, 20}},
+                     0);
+    db.addInpatient("Z1", "患者丙", "ZY1", "1床", HospitalFixture::at(0, 7),
+                    {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    QVector<PendingDocument> rows;
+    AppError error;
+    QVERIFY(LoadPendingList(HospitalFixture::dept(), HospitalFixture::today(), HospitalFixture::today(),
+                            &rows, &error));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).dh, QStringLiteral("Z1"));
+    QCOMPARE(rows.at(0).lx, QStringLiteral("住院"));
+    QVERIFY(rows.at(0).isPrint.isNull());
+    QCOMPARE(rows.at(1).xm, QStringLiteral("患者乙"));
+    QCOMPARE(rows.at(1).isPrint.toInt(), 0);
+    QVERIFY(!AutoRefreshConfiguredOff());
+    QVERIFY(db.exec("DROP TABLE QKZL_CONFIG"));
+    QVERIFY(AutoRefreshConfiguredOff()); // unreadable counts as off
+    QVERIFY(db.exec("DELETE FROM sys_procedures WHERE name='YJ_List'"));
+    QVERIFY(!LoadPendingList(HospitalFixture::dept(), HospitalFixture::today(), HospitalFixture::today(),
+                             &rows, &error));
+    QVERIFY(error.description.contains(QStringLiteral("YJ_List")));
+}
+
+void ExecutionDbTest::headerOfBothKindsAndOfAMissingDocument() {
+    HospitalFixture& db = *m_db;
+    db.addOutpatient("D1", "患者甲", HospitalFixture::at(0, 8), {});
+    db.addInpatient("Z1", "患者丙", "ZY1", "1床", HospitalFixture::at(0, 7), {});
+    DocumentHeader header;
+    AppError error;
+    QCOMPARE(LoadDocumentHeader("D1", false, &header, &error), HeaderLoad::Loaded);
+    QCOMPARE(header.xm, QStringLiteral("患者甲"));
+    QCOMPARE(header.nl, QStringLiteral("35岁"));
+    QVERIFY(header.zyh.isEmpty());
+    QCOMPARE(LoadDocumentHeader("Z1", true, &header, &error), HeaderLoad::Loaded);
+    QCOMPARE(header.zyh, QStringLiteral("ZY1"));
+    QCOMPARE(header.cwh, QStringLiteral("1床"));
+    QVERIFY(header.nl.isEmpty());
+    QVERIFY(header.kdsj.startsWith(QStringLiteral("2026-12-07")));
+    QCOMPARE(LoadDocumentHeader("NONE", false, &header, &error), HeaderLoad::NoRow);
+    QCOMPARE(error.number, 3021);
+    QVERIFY(db.exec("DROP TABLE ZY_KFDJMX"));
+    QVERIFY(db.exec("DROP TABLE ZY_KFDJ"));
+    error.clear();
+    QCOMPARE(LoadDocumentHeader("Z1", true, &header, &error), HeaderLoad::Failed);
+    QVERIFY(error.isSet());
+}
+
+void ExecutionDbTest::itemsCheckersDepartmentsAndLookup() {
+    HospitalFixture& db = *m_db;
+    db.addOutpatient(
+        "2026120700001", "患者甲", HospitalFixture::at(0, 8),
+        {HospitalFixture::Item{"JY0001", 1, 2.5, 1240}, HospitalFixture::Item{"JY0006", 2, 1, 0.5}});
+    QVector<QStringList> rows;
+    double total = 0;
+    AppError error;
+    QVERIFY(ItemRows::Load(HospitalFixture::dept(), "2026120700001", &rows, &total, &error));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).at(ItemRows::kAmountColumn - 1), QStringLiteral("1240.00"));
+    QCOMPARE(total, 1240.5);
+
+    QStringList names;
+    QVERIFY(LoadCheckerNames(&names, &error));
+    QCOMPARE(names.size(), db.count("from userdb"));
+    QVERIFY(names.size() > 1);
+    QVERIFY(LoadDepartmentNames(&names, &error));
+    QVERIFY(names.contains(HospitalFixture::dept()));
+
+    bool found = false;
+    QVERIFY(FindPrescription("2026120700001", HospitalFixture::dept(), &found, &error));
+    QVERIFY(found);
+    QVERIFY(FindPrescription("2026120799999", HospitalFixture::dept(), &found, &error));
+    QVERIFY(!found);
 }
 
 QTEST_APPLESS_MAIN(ExecutionDbTest)

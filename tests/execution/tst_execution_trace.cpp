@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/SqlTrace.h"
 #include "execution/Mz_CKFY.h"
+#include "execution/core/ExecutionStatements.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
@@ -12,12 +13,14 @@
 #include <QTest>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
-const QString kList = "exec YJ_List '检验科','2026-12-07 00:00:00','2026-12-07 23:59:59'";
-const QString kNumber = "select top 1 FYDH From MZ_FYDJ Where FYRQ Between '2026-12-07 00:00:00' and "
-                        "'2026-12-07 23:59:59' order by id desc";
+// The texts themselves are pinned by the core test; here only which are sent, and in what order.
+const QString kList =
+    ExecutionSql::pendingList(HospitalFixture::dept(), HospitalFixture::today(), HospitalFixture::today());
+const QString kNumber = ExecutionSql::newestNumberOfDay("FYDH", "MZ_FYDJ", "FYRQ", HospitalFixture::today());
 
 // Opens the window with the statement trace on, runs `steps` on it and gives back every
 // statement sent, in order.
@@ -43,17 +46,36 @@ void clickListRow(Mz_CKFY* w, int row) {
 class ExecutionTraceTest : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void executionRoadSendsTheseStatements();
     void markingTypedNumberAndInpatientSendTheseStatements();
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<HospitalFixture> m_db;
 };
+
+void ExecutionTraceTest::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+    m_db = std::make_unique<HospitalFixture>(*m_folder);
+    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+}
+
+void ExecutionTraceTest::cleanup() {
+    m_db.reset();
+    m_messages.reset();
+    m_folder.reset();
+}
 
 // Load, refresh, select and execute: every statement the window sends, in order. Only the
 // number guard inside the execution is not one of the hospital system's own texts.
 void ExecutionTraceTest::executionRoadSendsTheseStatements() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
 
@@ -66,23 +88,22 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
     QCOMPARE(messages.texts(), (QStringList{"你确认要执行此单据【患者甲】吗?", "执行成功。"}));
     const QStringList expected{
         // load
-        "select Item_Value from QKZL_CONFIG Where Item_Name Like'ZDFY'",
+        ExecutionSql::autoRefreshConfig(),
         kList,
-        "select * from userdb",
+        ExecutionSql::users(),
         kNumber,
         // F5
         kList,
         // click
-        "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'2026120700001'",
+        ExecutionSql::outpatientHead("2026120700001"),
         kNumber,
-        "Exec Get_YJMX '检验科','2026120700001'",
+        ExecutionSql::items(HospitalFixture::dept(), "2026120700001"),
         // F2: refresh, then the transaction, then the refresh
         kList,
-        "select ZXDH From MZ_YJZX Where ZXDH='202612070001'",
-        "Insert Into MZ_YJZX(ZXDH,DH,ZXR,FHR,KSMC,XM) "
-        "Values('202612070001','2026120700001','张三','张三','检验科',"
-        "'患者甲')",
-        "Exec P_YJZX '2026120700001','检验科'",
+        ExecutionSql::executionNumberUsed("202612070001"),
+        ExecutionSql::insertExecution("202612070001", "2026120700001", "张三", "张三",
+                                      HospitalFixture::dept(), "患者甲"),
+        ExecutionSql::finishExecution("2026120700001", HospitalFixture::dept()),
         kList,
     };
     QCOMPARE(statements, expected);
@@ -91,10 +112,9 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
 // With auto-print on: the printed marking of both kinds, a typed number, an inpatient row and
 // its refused execution.
 void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     folder.writeBytes("ORVA.ini", AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
     db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
@@ -114,23 +134,23 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
     QCOMPARE(messages.texts(), (QStringList{"你确认要执行此单据【患者丙】吗?", "住院单据不在本窗口执行。"}));
     const QStringList expected{
         // load: the option is read after the first fill, so nothing is marked yet
-        "select Item_Value from QKZL_CONFIG Where Item_Name Like'ZDFY'",
+        ExecutionSql::autoRefreshConfig(),
         kList,
-        "select * from userdb",
+        ExecutionSql::users(),
         kNumber,
         kNumber,
         // F5 marks both, in list order
         kList,
-        "Update Mz_KFDJ SET Isprint=1 Where DH Like'2026120700001'",
-        "Update ZY_KFDJ SET Isprint=1 Where DH Like'Z2026120700001'",
+        ExecutionSql::markPrinted("2026120700001", false),
+        ExecutionSql::markPrinted("Z2026120700001", true),
         // typed number
-        "Exec SP_MZ_CF '2026120700001','检验科'",
-        "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'2026120700001'",
+        ExecutionSql::prescriptionLookup("2026120700001", HospitalFixture::dept()),
+        ExecutionSql::outpatientHead("2026120700001"),
         kNumber,
         kNumber,
-        "Exec Get_YJMX '检验科','2026120700001'",
+        ExecutionSql::items(HospitalFixture::dept(), "2026120700001"),
         // inpatient row: no item statement
-        "Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like'Z2026120700001'",
+        ExecutionSql::inpatientHead("Z2026120700001"),
         kNumber,
         kNumber,
         // F2: the refresh (nothing left to mark), then the refusal; nothing is written

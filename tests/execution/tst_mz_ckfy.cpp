@@ -1,11 +1,13 @@
 #include "HospitalFixture.h"
 #include "common/SpreadGrid.h"
+#include "common/WindowRequests.h"
 #include "common/core/AnsiCodec.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/SqlTrace.h"
 #include "execution/Mz_CKFY.h"
 #include "execution/core/AutoPrintOption.h"
+#include "execution/core/ExecutionStatements.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
@@ -93,6 +95,12 @@ template <class F> QStringList traced(const TestFolder& folder, F run) {
 class MzCkfyTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() {
+        m_setup = std::make_unique<Setup>();
+        QVERIFY2(m_setup->db.isReady(), qPrintable(m_setup->db.error()));
+    }
+    void cleanup() { m_setup.reset(); }
+
     void loadShowsListCountersAndControls();
     void emptyListShowsZeroCounters();
     void reversedDatesAreRefusedOnce();
@@ -103,6 +111,7 @@ private slots:
     void autoPrintMarksQualifyingDocuments();
     void autoPrintOffMarksNothing();
     void autoPrintOptionIsStoredAtOnce();
+    void autoPrintOptionReadsLeadingDigitsAndRefusesOthers_data();
     void autoPrintOptionReadsLeadingDigitsAndRefusesOthers();
     void autoPrintOptionThatCannotBeWrittenIsReported();
     void clickingARowShowsHeaderItemsAndTotal();
@@ -121,11 +130,13 @@ private slots:
     void keys();
     void layoutFollowsTheWindowSize();
     void queryButtonWaitsForItsWindow();
+
+private:
+    std::unique_ptr<Setup> m_setup;
 };
 
 void MzCkfyTest::loadShowsListCountersAndControls() {
-    Setup s;
-    QVERIFY2(s.db.isReady(), qPrintable(s.db.error()));
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8), twoItems());
     s.db.addOutpatient("2026120700002", "患者乙", HospitalFixture::at(0, 8, 30), twoItems());
     s.db.addInpatient("Z2026120700001", "患者丙", "ZY001", "12床", HospitalFixture::at(0, 7), twoItems());
@@ -165,8 +176,7 @@ void MzCkfyTest::loadShowsListCountersAndControls() {
 }
 
 void MzCkfyTest::emptyListShowsZeroCounters() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     QCOMPARE(s.list()->maxRows(), 0);
     QCOMPARE(s.text("Label_MZ"), QStringLiteral("门诊:0张"));
@@ -175,8 +185,7 @@ void MzCkfyTest::emptyListShowsZeroCounters() {
 }
 
 void MzCkfyTest::reversedDatesAreRefusedOnce() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "今天的", HospitalFixture::at(0, 8), twoItems());
     s.db.addOutpatient("2026120600001", "昨天的", HospitalFixture::at(1, 8), twoItems());
     s.open();
@@ -199,8 +208,7 @@ void MzCkfyTest::reversedDatesAreRefusedOnce() {
 }
 
 void MzCkfyTest::equalDatesCoverTheWholeDay() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("A-MIDNIGHT", "零点", HospitalFixture::at(1, 0, 0, 0), twoItems());
     s.db.addOutpatient("B-LAST", "最后一秒", HospitalFixture::at(1, 23, 59, 59), twoItems());
     s.db.addOutpatient("C-BEFORE", "前一天", HospitalFixture::at(2, 23, 59, 59), twoItems());
@@ -210,7 +218,7 @@ void MzCkfyTest::equalDatesCoverTheWholeDay() {
     s.get<QDateEdit>("S_D")->setDate(yesterday);
     s.get<QDateEdit>("E_D")->setDate(yesterday);
     const QStringList sent = traced(s.folder, [&] { s.key(Qt::Key_F5); });
-    QVERIFY(sent.contains("exec YJ_List '检验科','2026-12-06 00:00:00','2026-12-06 23:59:59'"));
+    QVERIFY(sent.contains(ExecutionSql::pendingList(HospitalFixture::dept(), yesterday, yesterday)));
     QCOMPARE(s.listedDH(), (QStringList{"A-MIDNIGHT", "B-LAST"}));
 }
 
@@ -229,8 +237,7 @@ void MzCkfyTest::autoRefreshFollowsConfiguration_data() {
 void MzCkfyTest::autoRefreshFollowsConfiguration() {
     QFETCH(QString, statement);
     QFETCH(bool, on);
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8), twoItems());
     QVERIFY(s.db.exec(statement));
     Mz_CKFY* w = s.open();
@@ -245,8 +252,7 @@ void MzCkfyTest::autoRefreshFollowsConfiguration() {
 }
 
 void MzCkfyTest::timerRefreshesTheList() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     QCOMPARE(s.list()->maxRows(), 0);
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8), twoItems());
@@ -256,8 +262,7 @@ void MzCkfyTest::timerRefreshesTheList() {
 }
 
 void MzCkfyTest::autoPrintMarksQualifyingDocuments() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.folder.writeBytes("ORVA.ini", AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
     s.db.addOutpatient("MZ-NULL", "甲", HospitalFixture::at(0, 8), twoItems(), QVariant());
     s.db.addOutpatient("MZ-FALSE", "乙", HospitalFixture::at(0, 8), twoItems(), 0);
@@ -288,8 +293,7 @@ void MzCkfyTest::autoPrintMarksQualifyingDocuments() {
 }
 
 void MzCkfyTest::autoPrintOffMarksNothing() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("MZ-NULL", "甲", HospitalFixture::at(0, 8), twoItems(), QVariant());
     s.db.addInpatient("ZY-FALSE", "戊", "ZY2", "2床", HospitalFixture::at(0, 8), twoItems(), 0);
     s.open();
@@ -299,8 +303,7 @@ void MzCkfyTest::autoPrintOffMarksNothing() {
 }
 
 void MzCkfyTest::autoPrintOptionIsStoredAtOnce() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     auto* check = s.get<QCheckBox>("Check1");
     QVERIFY(!check->isChecked());
@@ -314,30 +317,30 @@ void MzCkfyTest::autoPrintOptionIsStoredAtOnce() {
     QCOMPARE(s.messages.count(), 0);
 }
 
+void MzCkfyTest::autoPrintOptionReadsLeadingDigitsAndRefusesOthers_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("leading digits") << "1abc" << true << 0;
+    QTest::newRow("out of range") << "7" << false << 1;
+}
+
 void MzCkfyTest::autoPrintOptionReadsLeadingDigitsAndRefusesOthers() {
-    {
-        Setup s;
-        QVERIFY(s.db.isReady());
-        s.folder.writeBytes("ORVA.ini",
-                            AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1abc\r\n")));
-        s.open();
-        QVERIFY(s.get<QCheckBox>("Check1")->isChecked());
-    }
-    {
-        Setup s;
-        QVERIFY(s.db.isReady());
-        s.folder.writeBytes("ORVA.ini",
-                            AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=7\r\n")));
-        s.open();
-        QCOMPARE(s.get<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
-        QCOMPARE(s.messages.count(), 1);
+    QFETCH(QString, stored);
+    QFETCH(bool, ticked);
+    QFETCH(int, boxes);
+    Setup& s = *m_setup;
+    s.folder.writeBytes("ORVA.ini", AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=") + stored +
+                                                      QStringLiteral("\r\n")));
+    s.open();
+    QCOMPARE(s.get<QCheckBox>("Check1")->checkState(), ticked ? Qt::Checked : Qt::Unchecked);
+    QCOMPARE(s.messages.count(), boxes);
+    if (boxes)
         QVERIFY(s.messages.last().text.contains(QStringLiteral("380")));
-    }
 }
 
 void MzCkfyTest::autoPrintOptionThatCannotBeWrittenIsReported() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     // A folder in the file's place: the write fails.
     QVERIFY(QDir(s.folder.path()).mkdir(QStringLiteral("ORVA.ini")));
@@ -355,8 +358,7 @@ void MzCkfyTest::autoPrintOptionThatCannotBeWrittenIsReported() {
 }
 
 void MzCkfyTest::clickingARowShowsHeaderItemsAndTotal() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addCatalogueItem("T-STOCK", "减库存项目", HospitalFixture::dept(), 12.5, 1, 10);
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8, 15),
                        {Item{"JY0001", 2, 2.5, 1.005}, Item{"JY0006", QVariant(), 1, 1.005},
@@ -403,8 +405,7 @@ void MzCkfyTest::clickingARowShowsHeaderItemsAndTotal() {
 }
 
 void MzCkfyTest::clickingAnInpatientRow() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     s.db.addInpatient("Z1", "患者丙", "ZY001", "12床", HospitalFixture::at(0, 8), twoItems());
     s.open();
@@ -423,8 +424,7 @@ void MzCkfyTest::clickingAnInpatientRow() {
 }
 
 void MzCkfyTest::clickingAnEmptyListDoesNothing() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     const QStringList sent = traced(
         s.folder, [&] { QTest::mouseClick(s.list()->viewport(), Qt::LeftButton, {}, QPoint(10, 10)); });
@@ -434,8 +434,7 @@ void MzCkfyTest::clickingAnEmptyListDoesNothing() {
 }
 
 void MzCkfyTest::documentWithoutItemsShowsOnlyTheTotal() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), {});
     Mz_CKFY* w = s.open();
     w->LoadDJMX("2026120700001", QString());
@@ -445,8 +444,7 @@ void MzCkfyTest::documentWithoutItemsShowsOnlyTheTotal() {
 }
 
 void MzCkfyTest::typedNumbersOnlyQueryAtThirteen() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     s.open();
     auto* cfh = s.get<QLineEdit>("CFH");
@@ -471,8 +469,7 @@ void MzCkfyTest::typedNumbersOnlyQueryAtThirteen() {
 }
 
 void MzCkfyTest::executionChecksInOrder() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     s.db.addOutpatient("2026120700002", "患者乙", HospitalFixture::at(0, 8), twoItems());
     s.open();
@@ -515,8 +512,7 @@ void MzCkfyTest::executionChecksInOrder() {
 }
 
 void MzCkfyTest::cancelWritesNothing() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     s.open();
     s.clickRow(1);
@@ -529,8 +525,7 @@ void MzCkfyTest::cancelWritesNothing() {
 }
 
 void MzCkfyTest::inpatientIsRefusedAfterConfirmation() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addInpatient("Z1", "患者丙", "ZY001", "12床", HospitalFixture::at(0, 8), twoItems());
     s.open();
     s.clickRow(1);
@@ -543,8 +538,7 @@ void MzCkfyTest::inpatientIsRefusedAfterConfirmation() {
 }
 
 void MzCkfyTest::executionStoresRecordAndRefreshes() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     s.db.addOutpatient("2026120700002", "患者乙", HospitalFixture::at(0, 8), twoItems());
     s.open();
@@ -573,8 +567,7 @@ void MzCkfyTest::executionStoresRecordAndRefreshes() {
 }
 
 void MzCkfyTest::executionNumbersDoNotRepeat() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     // Dispensing has already used 0005 today (and 0042 yesterday).
     QVERIFY(
         s.db.exec("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('202612060042','X','2026-12-06 10:00:00')"));
@@ -599,8 +592,7 @@ void MzCkfyTest::executionNumbersDoNotRepeat() {
 }
 
 void MzCkfyTest::failingProcedureRollsBack() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     Mz_CKFY* w = s.open();
     s.clickRow(1);
@@ -616,12 +608,11 @@ void MzCkfyTest::failingProcedureRollsBack() {
 }
 
 void MzCkfyTest::checkerMenuListsUsersInTableOrder() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     QStringList users;
     AppError error;
-    RecordsetPtr rs = gConn->execute("select * from userdb", &error);
+    RecordsetPtr rs = gConn->execute(ExecutionSql::users(), &error);
     QVERIFY(rs && rs->RecordCount() > 1);
     for (int i = 0; i < rs->RecordCount(); ++i, rs->MoveNext())
         users << rs->text("username");
@@ -636,8 +627,7 @@ void MzCkfyTest::checkerMenuListsUsersInTableOrder() {
 }
 
 void MzCkfyTest::refreshKeepsTheUsersPlace() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     for (int i = 1; i <= 80; ++i)
         s.db.addOutpatient(QStringLiteral("D%1").arg(i, 3, 10, QLatin1Char('0')),
                            QStringLiteral("患者%1").arg(i), HospitalFixture::at(0, 8).addSecs(i * 60),
@@ -683,8 +673,7 @@ void MzCkfyTest::refreshKeepsTheUsersPlace() {
 }
 
 void MzCkfyTest::keys() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     QVERIFY(QTest::qWaitForWindowExposed(s.window.data()));
     auto* cfh = s.get<QLineEdit>("CFH");
@@ -709,8 +698,7 @@ void MzCkfyTest::keys() {
 }
 
 void MzCkfyTest::layoutFollowsTheWindowSize() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     s.open();
     for (const QSize size : {QSize(1200, 800), QSize(900, 500)}) {
         s.window->resize(size);
@@ -740,17 +728,20 @@ void MzCkfyTest::layoutFollowsTheWindowSize() {
 }
 
 void MzCkfyTest::queryButtonWaitsForItsWindow() {
-    Setup s;
-    QVERIFY(s.db.isReady());
+    Setup& s = *m_setup;
     Mz_CKFY* w = s.open();
     auto* button = s.get<QPushButton>("Command5");
     QCOMPARE(button->text(), QStringLiteral("已执行单据查询(&S)"));
     QVERIFY(!button->isEnabled());
-    int opened = 0;
-    w->setExecutedQueryOpener([&] { ++opened; });
+    QStringList opened;
+    WindowRequests::install([](const QString& name) { return name == QLatin1String("Frm_FYCX"); },
+                            [&](const QString& name) { opened << name; });
+    w->hide();
+    w->show();
     QVERIFY(button->isEnabled());
     button->click();
-    QCOMPARE(opened, 1);
+    WindowRequests::uninstall();
+    QCOMPARE(opened, QStringList{"Frm_FYCX"});
 
     s.get<QPushButton>("Command4")->click();
     QTRY_VERIFY(s.window.isNull()); // closing releases the window

@@ -12,22 +12,43 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 class SelectKSTest : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void listsTheDepartmentsInOrder();
     void confirmStoresTheDepartment();
     void emptyChoiceIsRefused();
     void cancelEndsTheProgram();
     void escapeAndCloseBoxEndTheProgram();
     void failingListKeepsTheChooserOpen();
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<HospitalFixture> m_db;
 };
 
+void SelectKSTest::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+    m_db = std::make_unique<HospitalFixture>(*m_folder);
+    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+}
+
+void SelectKSTest::cleanup() {
+    m_db.reset();
+    m_messages.reset();
+    m_folder.reset();
+}
+
 void SelectKSTest::listsTheDepartmentsInOrder() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     SelectKS dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("请选择您要进入的科室"));
     QVERIFY(dialog.findChild<QLabel*>()->text() == QStringLiteral("请选择您要进入的医技科室"));
@@ -43,10 +64,9 @@ void SelectKSTest::listsTheDepartmentsInOrder() {
 }
 
 void SelectKSTest::confirmStoresTheDepartment() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     gExecDept.clear();
     SelectKS dialog;
     auto* ks = dialog.findChild<QComboBox*>("KS");
@@ -58,10 +78,9 @@ void SelectKSTest::confirmStoresTheDepartment() {
 }
 
 void SelectKSTest::emptyChoiceIsRefused() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     QVERIFY(db.exec("DELETE FROM CS WHERE ControlID='ZXKS'"));
     gExecDept = QStringLiteral("旧科室");
     SelectKS dialog;
@@ -76,10 +95,9 @@ void SelectKSTest::emptyChoiceIsRefused() {
 }
 
 void SelectKSTest::cancelEndsTheProgram() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     int exits = 0;
     SelectKS::setExitHandler([&] { ++exits; });
     gExecDept.clear();
@@ -93,10 +111,9 @@ void SelectKSTest::cancelEndsTheProgram() {
 }
 
 void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     int exits = 0;
     SelectKS::setExitHandler([&] { ++exits; });
     gExecDept.clear();
@@ -118,10 +135,9 @@ void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
 }
 
 void SelectKSTest::failingListKeepsTheChooserOpen() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
-    QVERIFY(db.isReady());
+    TestFolder& folder = *m_folder;
+    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = *m_db;
     QVERIFY(db.exec("DROP TABLE CS"));
     SelectKS dialog;
     dialog.show();

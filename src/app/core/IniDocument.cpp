@@ -147,12 +147,16 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
             break;
         if (p.kind != Kind::Key || !sameName(p.name, wanted))
             continue;
-        QString v = trimBlanks(p.value);
-        if (v.size() > 1 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
-            v = v.mid(1, v.size() - 2);
-        return v;
+        return valueAsRead(p.value);
     }
     return std::nullopt;
+}
+
+QString IniDocument::valueAsRead(const QString& written) {
+    QString v = trimBlanks(written);
+    if (v.size() > 1 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v;
 }
 
 bool IniDocument::setValue(const QString& section, const QString& key, const QString& value) {

@@ -23,6 +23,8 @@ public:
     // The value as GetPrivateProfileString gives it: blanks around it removed and one pair
     // of enclosing quotes (double or single) taken off. No value for a missing key.
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // What a read gives for a value written as `written`: the rule of value() above.
+    static QString valueAsRead(const QString& written);
 
     // Sets one key: replaces its line, or adds it at the end of its section, or adds the
     // section at the end of the file. False (nothing changed) for a name or value that

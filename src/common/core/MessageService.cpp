@@ -69,7 +69,10 @@ bool confirmYesNo(const QString& title, const QString& text, bool defaultNo) {
 QString ErrorMessageText(const AppError& error) {
     return QStringLiteral("错误号：  ") + QString::number(error.number) +
            QStringLiteral("\r\n\r\n错误描述：") + error.description + QStringLiteral("\r\n\r\n错误来源：") +
-           error.source;
+           error.source +
+           (error.nativeCode.isEmpty()
+                ? QString()
+                : QStringLiteral("（原始错误码：") + error.nativeCode + QStringLiteral("）"));
 }
 
 void ShowErrorMessage(const AppError& error) {

@@ -75,6 +75,7 @@ public:
     }
     bool fail(const QString& what) {
         m_error.number = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
+        m_error.nativeCode = QString::number(m_db ? sqlite3_extended_errcode(m_db) : SQLITE_CANTOPEN);
         m_error.description =
             what + QStringLiteral("：") + QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
         m_error.source = QStringLiteral("DemoDatabase");
@@ -97,30 +98,24 @@ public:
 
     bool ok() const { return m_statement != nullptr; }
     Insert& text(const char* value) {
-        if (value)
-            sqlite3_bind_text(m_statement, ++m_index, value, -1, SQLITE_STATIC);
-        else
-            sqlite3_bind_null(m_statement, ++m_index);
-        return *this;
+        return bound(value ? sqlite3_bind_text(m_statement, ++m_index, value, -1, SQLITE_STATIC)
+                           : sqlite3_bind_null(m_statement, ++m_index));
     }
     Insert& text(const std::string& value) {
-        sqlite3_bind_text(m_statement, ++m_index, value.data(), int(value.size()), SQLITE_TRANSIENT);
-        return *this;
+        return bound(
+            sqlite3_bind_text(m_statement, ++m_index, value.data(), int(value.size()), SQLITE_TRANSIENT));
     }
-    Insert& integer(qint64 value) {
-        sqlite3_bind_int64(m_statement, ++m_index, value);
-        return *this;
-    }
-    Insert& real(double value) {
-        sqlite3_bind_double(m_statement, ++m_index, value);
-        return *this;
-    }
-    Insert& null() {
-        sqlite3_bind_null(m_statement, ++m_index);
-        return *this;
-    }
+    Insert& integer(qint64 value) { return bound(sqlite3_bind_int64(m_statement, ++m_index, value)); }
+    Insert& real(double value) { return bound(sqlite3_bind_double(m_statement, ++m_index, value)); }
+    Insert& null() { return bound(sqlite3_bind_null(m_statement, ++m_index)); }
     bool run() {
         m_index = 0;
+        // A value that was not bound would be stored as NULL: the row is refused instead.
+        if (m_bindFailed) {
+            m_bindFailed = false;
+            sqlite3_clear_bindings(m_statement);
+            return m_db.fail(QStringLiteral("绑定演示数据"));
+        }
         const int rc = sqlite3_step(m_statement);
         sqlite3_reset(m_statement);
         if (rc != SQLITE_DONE)
@@ -132,6 +127,12 @@ private:
     LoadConnection& m_db;
     sqlite3_stmt* m_statement;
     int m_index = 0;
+    bool m_bindFailed = false;
+
+    Insert& bound(int rc) {
+        m_bindFailed = m_bindFailed || rc != SQLITE_OK;
+        return *this;
+    }
 };
 
 std::string utf8(const QString& text) {

@@ -1,7 +1,9 @@
 #include "execution/core/ItemRows.h"
 
 #include "db/Recordset.h"
+#include "db/StatementHelpers.h"
 #include "execution/core/ExecutionRules.h"
+#include "execution/core/ExecutionStatements.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,6 +118,26 @@ QStringList Headers() {
             QStringLiteral("单位"),       QStringLiteral("数量"),   QStringLiteral("单价"),
             QStringLiteral("实收"),       QStringLiteral("库存量"), QStringLiteral("药品类型"),
             QStringLiteral("是否减库存"), QStringLiteral("拆零比"), QStringLiteral("id")};
+}
+
+bool Load(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total,
+          AppError* error) {
+    RecordsetPtr rs;
+    if (!OpenRsQuiet(rs, ExecutionSql::items(dept, dh), error) || !rs)
+        return false;
+    const int count = rs->RecordCount();
+    rows->clear();
+    rows->reserve(count + 1);
+    *total = 0;
+    const Fields fields(*rs);
+    rs->MoveFirst();
+    for (int i = 0; i < count; ++i) {
+        rows->append(FormatRow(*rs, fields));
+        *total += RawAmount(*rs, fields);
+        rs->MoveNext();
+    }
+    CloseRs(rs);
+    return true;
 }
 
 } // namespace ItemRows

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "common/core/AppError.h"
+
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
 
 class Recordset;
 
@@ -35,5 +38,9 @@ QStringList FormatRow(const Recordset& rs, const Fields& f);
 double RawAmount(const Recordset& rs, const Fields& f);
 
 QStringList Headers(); // column 0 to 14
+
+// The items of an outpatient document for the department: one formatted row each, and the
+// total of the raw amounts.
+bool Load(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total, AppError* error);
 
 } // namespace ItemRows

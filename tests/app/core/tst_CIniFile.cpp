@@ -3,10 +3,14 @@
 
 #include <QTest>
 
+#include <memory>
+
 class TestCIniFile : public QObject {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void withoutFileName() {
         CIniFile ini;
         QVERIFY(!ini.WriteString("Skin", "Name", "x"));
@@ -22,7 +26,7 @@ private slots:
     }
 
     void pathTrimmedAndFileCreatedWithCrLfInGbk() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         CIniFile ini;
         ini.SpecifyIni("  " + folder.file("ORVA.ini") + " \t");
         QCOMPARE(ini.path(), folder.file("ORVA.ini"));
@@ -36,7 +40,7 @@ private slots:
     }
 
     void notepadGbkFileWithLfAndCrLf() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         // As Notepad saves it in GBK, with a stray LF-only line and no final line end.
         folder.writeBytes("Sys.ini", "; \xC6\xA4\xB7\xF4\r\n"
                                      "[Skin]\r\n"
@@ -69,7 +73,7 @@ private slots:
     }
 
     void readStringSizeRules() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         CIniFile ini;
         ini.SpecifyIni(folder.file("a.ini"));
         const QString longValue = QString(150, u'x');
@@ -121,7 +125,7 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(int, expected);
         QFETCH(bool, error);
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         folder.writeBytes("a.ini", "[S]\r\n" + line + "\r\n");
         CIniFile ini;
         ini.SpecifyIni(folder.file("a.ini"));
@@ -130,7 +134,7 @@ private slots:
     }
 
     void readIntOfMissingFile() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         CIniFile ini;
         ini.SpecifyIni(folder.file("none.ini"));
         QCOMPARE(ini.ReadInt("S", "N"), 0);
@@ -139,7 +143,7 @@ private slots:
     }
 
     void writeKeepsEveryOtherLine() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         const QByteArray before = "; comment \xD7\xA2\xCA\xCD\r\n"
                                   "\r\n"
                                   "[A]\n"
@@ -179,7 +183,7 @@ private slots:
     }
 
     void charactersGbkCannotHoldBecomeQuestionMarks() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         CIniFile ini;
         ini.SpecifyIni(folder.file("a.ini"));
         QVERIFY(ini.WriteString("S", "K", QStringLiteral("a\u20ACb")));
@@ -221,7 +225,7 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         const QByteArray before = "[S]\r\nK=keep\r\n";
         folder.writeBytes("a.ini", before);
         CIniFile ini;
@@ -232,7 +236,7 @@ private slots:
     }
 
     void writeFailureReported() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         CIniFile ini;
         ini.SpecifyIni(folder.file("no/such/folder/a.ini"));
         QVERIFY(!ini.WriteString("S", "K", "v"));
@@ -252,7 +256,7 @@ private slots:
     }
 
     void badFilesReadAsEmpty() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         QByteArray binary;
         for (int i = 0; i < 4096; ++i)
             binary.append(char((i * 37) & 0xFF));
@@ -282,7 +286,7 @@ private slots:
     }
 
     void utf8FileWithBomKeepsItsEncoding() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         folder.writeBytes("u.ini", "\xEF\xBB\xBF[Skin]\r\nName=\xE5\x8C\xBB\r\n");
         CIniFile ini;
         ini.SpecifyIni(folder.file("u.ini"));
@@ -292,7 +296,18 @@ private slots:
         QCOMPARE(folder.readBytes("u.ini"),
                  QByteArray("\xEF\xBB\xBF[Skin]\r\nName=\xE5\x8C\xBB\r\nTwo=\xE6\x8A\x80\r\n"));
     }
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
 };
+
+void TestCIniFile::init() {
+    m_folder = std::make_unique<TestFolder>();
+}
+
+void TestCIniFile::cleanup() {
+    m_folder.reset();
+}
 
 QTEST_GUILESS_MAIN(TestCIniFile)
 #include "tst_CIniFile.moc"

@@ -5,12 +5,16 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <memory>
+
 class TestAES : public QObject {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void knownCipherTexts() {
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         AES aes;
         // Default pass phrase: "kelvorastimbeq" and two zero bytes make the 128-bit key.
         QCOMPARE(aes.AddMiMa(QStringLiteral("医技管理")), QStringLiteral("61F94F8086B293E0FBE0C0DBBDC42CFD"));
@@ -39,7 +43,7 @@ private slots:
     }
 
     void emptyInput() {
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         AES aes;
         QCOMPARE(aes.AddMiMa(QString()), QString());
         QCOMPARE(aes.AddMiMa(QString(), "any"), QString());
@@ -56,7 +60,7 @@ private slots:
 
     void notHexData() {
         QFETCH(QString, text);
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         AES aes;
         QCOMPARE(aes.JMiMa(text), QString());
         QCOMPARE(messages.count(), 1);
@@ -67,7 +71,7 @@ private slots:
     }
 
     void notWholeBlocksGiveEmptyWithoutMessage() {
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         AES aes;
         QCOMPARE(aes.JMiMa(QString(30, u'A')), QString());
         QCOMPARE(aes.JMiMa(QString(34, u'A')), QString());
@@ -78,7 +82,7 @@ private slots:
     }
 
     void lenientParsing() {
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         AES aes;
         const QString cipher = aes.AddMiMa(QStringLiteral("社区医院 Community Hospital 2026"));
         QCOMPARE(aes.JMiMa(cipher), QStringLiteral("社区医院 Community Hospital 2026"));
@@ -107,7 +111,7 @@ private slots:
     }
 
     void wrongPassPhraseGivesRubbishNotCrash() {
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         AES aes;
         const QString cipher = aes.AddMiMa(QStringLiteral("医技管理"), "right");
         const QString wrong = aes.JMiMa(cipher, "wrong");
@@ -148,7 +152,18 @@ private slots:
         raw.ArrayEncrypt(AnsiCodec::encode(QString(40000, QChar(0x533B))), c, 0);
         QCOMPARE(other.JMiMa(AES::toHexGroups(c)), QString(40000, QChar(0x533B)));
     }
+
+private:
+    std::unique_ptr<FakeMessageService> m_messages;
 };
+
+void TestAES::init() {
+    m_messages = std::make_unique<FakeMessageService>();
+}
+
+void TestAES::cleanup() {
+    m_messages.reset();
+}
 
 QTEST_GUILESS_MAIN(TestAES)
 #include "tst_AES.moc"

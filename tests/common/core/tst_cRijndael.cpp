@@ -22,10 +22,14 @@ QByteArray pattern(qint64 n) {
 
 } // namespace
 
+#include <memory>
+
 class TestRijndael : public QObject {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     // FIPS-197 appendix C.
     void knownAnswers_data() {
         QTest::addColumn<int>("bits");
@@ -171,7 +175,7 @@ private slots:
     }
 
     void arrayDecryptRefusals() {
-        FakeMessageService messages;
+        FakeMessageService& messages = *m_messages;
         cRijndael c;
         QCOMPARE(c.SetCipherKeyString("key", 128), 0);
         QByteArray out = "keep";
@@ -218,8 +222,8 @@ private slots:
 
     void fileRoundTrips() {
         QFETCH(qint64, length);
-        TestFolder folder;
-        FakeMessageService messages;
+        TestFolder& folder = *m_folder;
+        FakeMessageService& messages = *m_messages;
         const QByteArray plain = pattern(length);
         folder.writeBytes("plain.bin", plain);
         cRijndael c;
@@ -238,7 +242,7 @@ private slots:
     }
 
     void fileInPlace() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         folder.writeBytes("f.bin", "some text");
         cRijndael c;
         QCOMPARE(c.SetCipherKeyString("k", 128), 0);
@@ -249,8 +253,8 @@ private slots:
     }
 
     void fileRefusals() {
-        TestFolder folder;
-        FakeMessageService messages;
+        TestFolder& folder = *m_folder;
+        FakeMessageService& messages = *m_messages;
         cRijndael c;
         QCOMPARE(c.SetCipherKeyString("k", 128), 0);
 
@@ -288,7 +292,21 @@ private slots:
         QVERIFY(!QFile::exists(folder.file("x.bin")));
         QCOMPARE(messages.count(), 3);
     }
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
 };
+
+void TestRijndael::init() {
+    m_folder = std::make_unique<TestFolder>();
+    m_messages = std::make_unique<FakeMessageService>();
+}
+
+void TestRijndael::cleanup() {
+    m_messages.reset();
+    m_folder.reset();
+}
 
 QTEST_GUILESS_MAIN(TestRijndael)
 #include "tst_cRijndael.moc"

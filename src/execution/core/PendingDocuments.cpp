@@ -1,0 +1,115 @@
+#include "execution/core/PendingDocuments.h"
+
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "execution/core/ExecutionRules.h"
+#include "execution/core/ExecutionStatements.h"
+
+namespace {
+constexpr int kNoCurrentRecord = 3021;
+}
+
+bool LoadDepartmentNames(QStringList* names, AppError* error) {
+    names->clear();
+    RecordsetPtr rs;
+    if (!OpenRsQuiet(rs, ExecutionSql::departmentList(), error) || !rs)
+        return false;
+    rs->MoveFirst();
+    for (int i = 0; i < rs->RecordCount(); ++i) {
+        names->append(rs->text(0));
+        rs->MoveNext();
+    }
+    CloseRs(rs);
+    return true;
+}
+
+bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to, QVector<PendingDocument>* rows,
+                     AppError* error) {
+    RecordsetPtr rs;
+    if (!OpenRsQuiet(rs, ExecutionSql::pendingList(dept, from, to), error) || !rs)
+        return false;
+    const int dhField = rs->fieldIndex(QStringLiteral("DH"));
+    const int xmField = rs->fieldIndex(QStringLiteral("XM"));
+    const int lxField = rs->fieldIndex(QStringLiteral("LX"));
+    const int printField = rs->fieldIndex(QStringLiteral("IsPrint"));
+    rows->clear();
+    rows->reserve(rs->RecordCount());
+    for (int i = 0; i < rs->RecordCount(); ++i) {
+        rs->Move(i);
+        rows->append({rs->text(dhField), rs->text(xmField), rs->text(lxField), rs->value(printField)});
+    }
+    CloseRs(rs);
+    return true;
+}
+
+bool AutoRefreshConfiguredOff() {
+    RecordsetPtr rs;
+    AppError error;
+    QVariant zdfy;
+    const bool readOk =
+        OpenRsQuiet(rs, ExecutionSql::autoRefreshConfig(), &error) && rs && rs->RecordCount() > 0;
+    if (readOk) {
+        rs->MoveFirst();
+        zdfy = rs->value(0);
+    }
+    CloseRs(rs);
+    return AutoRefreshSwitchedOff(readOk, zdfy);
+}
+
+bool MarkPrinted(const QString& dh, const QString& lx) {
+    return ExecSql(ExecutionSql::markPrinted(dh, IsInpatient(lx)));
+}
+
+bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error) {
+    RecordsetPtr rs;
+    if (!OpenRsQuiet(rs, ExecutionSql::prescriptionLookup(number, dept), error) || !rs)
+        return false;
+    *found = rs->RecordCount() > 0;
+    CloseRs(rs);
+    return true;
+}
+
+HeaderLoad LoadDocumentHeader(const QString& dh, bool inpatient, DocumentHeader* header, AppError* error) {
+    RecordsetPtr rs;
+    if (!OpenRsQuiet(rs, inpatient ? ExecutionSql::inpatientHead(dh) : ExecutionSql::outpatientHead(dh),
+                     error) ||
+        !rs)
+        return HeaderLoad::Failed;
+    if (rs->RecordCount() == 0) {
+        CloseRs(rs);
+        *error = {kNoCurrentRecord,
+                  QStringLiteral(
+                      "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所要求的操作要求一个当前的记录。"),
+                  QStringLiteral("LoadDJHead")};
+        return HeaderLoad::NoRow;
+    }
+    rs->MoveFirst();
+    *header = {};
+    if (inpatient) {
+        header->zyh = rs->text(QStringLiteral("ZYH"));
+        header->cwh = rs->text(QStringLiteral("CWH"));
+    } else {
+        header->nl = rs->text(QStringLiteral("NL"));
+    }
+    header->xm = rs->text(QStringLiteral("XM"));
+    header->xb = rs->text(QStringLiteral("XB"));
+    header->kdys = rs->text(QStringLiteral("KDYS"));
+    header->kdsj = rs->text(QStringLiteral("KDRQ"));
+    CloseRs(rs);
+    return HeaderLoad::Loaded;
+}
+
+bool LoadCheckerNames(QStringList* names, AppError* error) {
+    names->clear();
+    if (!gConn)
+        return false;
+    RecordsetPtr rs = gConn->execute(ExecutionSql::users(), error);
+    if (!rs)
+        return false;
+    const int nameField = rs->fieldIndex(QStringLiteral("username"));
+    for (int i = 0; i < rs->RecordCount(); ++i) {
+        rs->Move(i);
+        names->append(rs->text(nameField));
+    }
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "common/core/AppError.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+// The executing departments the chooser offers, in table order.
+bool LoadDepartmentNames(QStringList* names, AppError* error);
+
+// What the pending-documents window reads from the database, without the window: the list,
+// the auto-refresh switch, the printed marking, a typed number's lookup, a document's header
+// and the checker names.
+
+// One row of the pending list, as the list procedure gives it.
+struct PendingDocument {
+    QString dh;
+    QString xm;
+    QString lx;
+    QVariant isPrint;
+};
+
+// The department's pending documents of the period, in the order of the result.
+bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to, QVector<PendingDocument>* rows,
+                     AppError* error);
+
+// Whether the configuration switches automatic refresh off (also when it cannot be read).
+bool AutoRefreshConfiguredOff();
+
+// Stores a listed document's printed marking; a failure shows the common error message.
+bool MarkPrinted(const QString& dh, const QString& lx);
+
+// Whether the typed outpatient number is known to the department.
+bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error);
+
+// The header fields of a document. `nl` is read for outpatients only, `zyh` and `cwh` for
+// inpatients; `kdsj` is the prescription time.
+struct DocumentHeader {
+    QString xm, xb, nl, kdys, kdsj, zyh, cwh;
+};
+enum class HeaderLoad { Loaded, NoRow, Failed };
+// NoRow and Failed fill `error`; NoRow with the "no current record" error of the
+// hospital's client library.
+HeaderLoad LoadDocumentHeader(const QString& dh, bool inpatient, DocumentHeader* header, AppError* error);
+
+// Every user name, in table order, for the checker menu.
+bool LoadCheckerNames(QStringList* names, AppError* error);
