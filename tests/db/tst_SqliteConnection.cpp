@@ -319,13 +319,13 @@ void TstSqliteConnection::sameDocumentIsNeverExecutedTwice() {
 }
 
 void TstSqliteConnection::engineCodeReachesTheMessage() {
-    const QString insert = "Insert Into MZ_YJZX(ZXDH,DH,KSMC) Values('202612070001','D9','检验科')";
+    const QString insert = "Insert Into DAGL_ZD(DM,DMMC,ZD_TYPE) Values('K1','x','0')";
     QVERIFY(ExecSql(insert));
     AppError error;
     QVERIFY(!gConn->execute(insert, &error));
-    QCOMPARE(error.nativeCode, QString::number(SQLITE_CONSTRAINT_UNIQUE));
+    QCOMPARE(error.nativeCode, QString::number(SQLITE_CONSTRAINT_PRIMARYKEY));
     QVERIFY(!ExecSql(insert));
-    QVERIFY2(m_messages->last().text.endsWith(QStringLiteral("（原始错误码：2067）")),
+    QVERIFY2(m_messages->last().text.endsWith(QStringLiteral("（原始错误码：1555）")),
              qPrintable(m_messages->last().text));
 }
 
