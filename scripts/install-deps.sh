@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
+    qt6-webengine-dev
     libsqlite3-dev sqlite3 libssl-dev libicu-dev
     unixodbc unixodbc-dev tdsodbc freetds-common
     fonts-wqy-zenhei

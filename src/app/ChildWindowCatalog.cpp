@@ -2,8 +2,13 @@
 
 #include "app/ChildWindowRegistry.h"
 
+#include "app/ChangPassword.h"
+#include "app/LockApp.h"
 #include "app/password.h"
 #include "execution/Mz_CKFY.h"
+#include "tools/Frm_wnl.h"
+#include "tools/about.h"
+#include "voiding/Frm_Option.h"
 
 // Windows not listed here are not built yet; their commands stay disabled.
 
@@ -11,4 +16,11 @@ void RegisterLinkedWindows(ChildWindowRegistry& registry) {
     registry.add(QStringLiteral("Mz_CKFY"), [](QWidget* parent) -> QWidget* { return new Mz_CKFY(parent); });
     registry.add(QStringLiteral("password"),
                  [](QWidget* parent) -> QWidget* { return new password(parent); });
+    registry.add(QStringLiteral("LockApp"), [](QWidget* parent) -> QWidget* { return new LockApp(parent); });
+    registry.add(QStringLiteral("ChangPassword"),
+                 [](QWidget* parent) -> QWidget* { return new ChangPassword(parent); });
+    registry.add(QStringLiteral("Frm_Option"),
+                 [](QWidget* parent) -> QWidget* { return new Frm_Option(parent); });
+    registry.add(QStringLiteral("Frm_wnl"), [](QWidget* parent) -> QWidget* { return new Frm_wnl(parent); });
+    registry.add(QStringLiteral("about"), [](QWidget* parent) -> QWidget* { return new about(parent); });
 }

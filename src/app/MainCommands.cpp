@@ -18,6 +18,7 @@ const QList<MenuDefinition>& menuBar() {
               QStringLiteral("dialog-password.png")},
              {QStringLiteral("锁定系统(&L)"), Cmd::LockSystem, false,
               QStringLiteral("system-lock-screen.png")},
+             {QStringLiteral("打印选项"), Cmd::PrintOptions, false, QStringLiteral("document-print.png")},
              {QStringLiteral("退出系统(&Q)"), Cmd::ExitSystem, true, QStringLiteral("application-exit.png")},
          }},
         {QStringLiteral("查询(&T)"),

@@ -6,6 +6,8 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // The embedded browser of the perpetual calendar shares the program's graphics contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     installWidgetServices();
     setupChineseFonts();

@@ -26,4 +26,13 @@ void install(IProcessLauncher* launcher) {
     g_launcher = launcher;
 }
 
+bool openWithAssociatedProgram(const QString& fileOrAddress) {
+#ifdef Q_OS_WIN
+    return service().startDetached(QStringLiteral("cmd.exe"),
+                                   {QStringLiteral("/c"), QStringLiteral("start"), QString(), fileOrAddress});
+#else
+    return service().startDetached(QStringLiteral("xdg-open"), {fileOrAddress});
+#endif
+}
+
 } // namespace ProcessLauncher

@@ -14,4 +14,7 @@ public:
 namespace ProcessLauncher {
 IProcessLauncher& service();
 void install(IProcessLauncher* launcher); // nullptr restores the real one
+// Opens a file or web address with the desktop's associated program ("xdg-open" on Linux,
+// the shell's "open" on Windows); false when that could not be started.
+bool openWithAssociatedProgram(const QString& fileOrAddress);
 } // namespace ProcessLauncher

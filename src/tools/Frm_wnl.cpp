@@ -1,0 +1,32 @@
+#include "tools/Frm_wnl.h"
+
+#include "common/core/MessageService.h"
+#include "common/core/ProgramFolder.h"
+#include "tools/core/CalendarPage.h"
+
+#include <QFileInfo>
+#include <QUrl>
+#include <QWebEngineView>
+
+Frm_wnl::Frm_wnl(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Frm_wnl"));
+    setWindowTitle(QStringLiteral("万年历"));
+    m_browser = new QWebEngineView(this);
+    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+
+    const QFileInfo page(pagePath());
+    if (!page.isFile()) {
+        Messages::show(QStringLiteral("提示"), QStringLiteral("文件未找到"), MsgIcon::Critical);
+        return;
+    }
+    m_browser->load(QUrl::fromLocalFile(page.absoluteFilePath()));
+}
+
+QString Frm_wnl::pagePath() {
+    return CalendarPagePath(ProgramFolder::path());
+}
+
+void Frm_wnl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_browser->setGeometry(0, 0, width(), height());
+}

@@ -1,0 +1,155 @@
+// The lock screen and the password change, driven offscreen on a small demo database.
+#include "app/ChangPassword.h"
+#include "app/LockApp.h"
+#include "common/core/Session.h"
+#include "db/Connection.h"
+#include "db/StatementHelpers.h"
+#include "db/demo/DemoDatabase.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+class LockPasswordTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        DemoOptions options;
+        options.documents = 0;
+        AppError error;
+        QVERIFY2(DemoDatabase::create(m_folder.file("hospital.db"), options, &error),
+                 qPrintable(error.description));
+        resetGlobalConnection(
+            QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_folder.file("hospital.db")));
+        QVERIFY(gConn->open());
+        RecordsetPtr rs;
+        QVERIFY(OpenRs(rs, QStringLiteral("select username from userdb")));
+        m_user = rs->text(QStringLiteral("username"));
+    }
+
+    void init() {
+        m_messages = std::make_unique<FakeMessageService>();
+        currentUser().GetUserName = m_user;
+        currentUser().UserPassword = DemoDatabase::defaultPassword();
+    }
+
+    void cleanup() { m_messages.reset(); }
+
+    void lockShowsTheUserAndOnlyTheRightPasswordUnlocks() {
+        LockApp lock;
+        lock.show();
+        QCOMPARE(lock.findChild<QGroupBox*>("Frame1")->title(),
+                 QStringLiteral(" 本程序由“%1”锁定").arg(m_user));
+        auto* text = lock.findChild<QLineEdit*>("Text1");
+        QTest::keyClicks(text, DemoDatabase::defaultPassword().toUpper() + "x");
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(m_messages->texts(), QStringList{"密码错误!"});
+        QCOMPARE(m_messages->last().title, QStringLiteral("提示"));
+        QVERIFY(text->text().isEmpty());
+        lock.close();
+        QTest::keyClick(&lock, Qt::Key_Escape);
+        QVERIFY(lock.isVisible());
+
+        text->setText(DemoDatabase::defaultPassword());
+        lock.findChild<QPushButton*>("Command1")->click();
+        QVERIFY(!lock.isVisible());
+        QCOMPARE(lock.result(), int(QDialog::Accepted));
+    }
+
+    void emptyPasswordUnlocksOnlyAfterAnEmptySignIn() {
+        LockApp lock;
+        lock.unlock();
+        QCOMPARE(m_messages->count(), 1);
+        currentUser().UserPassword.clear();
+        LockApp openLock;
+        openLock.unlock();
+        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(openLock.result(), int(QDialog::Accepted));
+    }
+
+    void enterWalksThePasswordBoxesToTheButton() {
+        ChangPassword window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(window.windowTitle(), m_user + QStringLiteral("  更改密码"));
+        for (const char* name : {"NewPassTxt", "NewPassTxt2", "ComOk"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(name));
+        }
+    }
+
+    void refusalsBeforeAndAfterTheQuestion() {
+        ChangPassword window;
+        type(window, "wrong", "new1", "new2");
+        QCOMPARE(m_messages->texts(), QStringList{"两次输入的密码不一至"});
+
+        m_messages->clear();
+        type(window, "wrong", "it's", "it's");
+        QCOMPARE(m_messages->count(), 1);
+        QVERIFY(m_messages->last().text.contains("单引号"));
+
+        m_messages->clear();
+        m_messages->setNextAnswer(MsgAnswer::Yes);
+        type(window, "wrong", "new1", "new1");
+        QCOMPARE(m_messages->texts(), (QStringList{"你真的要更改密码吗？", "旧密码输入错误"}));
+        QCOMPARE(m_messages->shown().first().defaultAnswer, MsgAnswer::No);
+        QCOMPARE(storedPassword(), DemoDatabase::defaultPassword());
+    }
+
+    void changeTakesTheNewPasswordEverywhere() {
+        ChangPassword window;
+        window.show();
+        m_messages->setNextAnswer(MsgAnswer::Yes);
+        type(window, DemoDatabase::defaultPassword(), "neu 1", "neu 1");
+        QCOMPARE(m_messages->texts(), (QStringList{"你真的要更改密码吗？", "密码更改成功！"}));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(storedPassword(), QStringLiteral("neu 1"));
+        QCOMPARE(gUser->UserPassword, QStringLiteral("neu 1"));
+
+        LockApp lock;
+        lock.findChild<QLineEdit*>("Text1")->setText(DemoDatabase::defaultPassword());
+        lock.unlock();
+        QCOMPARE(lock.result(), int(QDialog::Rejected));
+        QVERIFY(ExecSql(QStringLiteral("update userdb set password=%1 where username=%2")
+                            .arg(SqlText(DemoDatabase::defaultPassword()), SqlText(m_user))));
+    }
+
+    void failedUpdateIsReportedAndChangesNothing() {
+        gConn->close();
+        ChangPassword window;
+        m_messages->setNextAnswer(MsgAnswer::Yes);
+        type(window, DemoDatabase::defaultPassword(), "neu", "neu");
+        QVERIFY(m_messages->last().text.startsWith(QStringLiteral("出错信息：")));
+        QCOMPARE(m_messages->last().icon, MsgIcon::Critical);
+        QCOMPARE(gUser->UserPassword, DemoDatabase::defaultPassword());
+        QVERIFY(gConn->open());
+    }
+
+private:
+    static void type(ChangPassword& window, const QString& old, const QString& new1, const QString& new2) {
+        window.findChild<QLineEdit*>("OldPassTxt")->setText(old);
+        window.findChild<QLineEdit*>("NewPassTxt")->setText(new1);
+        window.findChild<QLineEdit*>("NewPassTxt2")->setText(new2);
+        window.findChild<QPushButton*>("ComOk")->click();
+    }
+
+    QString storedPassword() const {
+        RecordsetPtr rs;
+        OpenRs(rs, QStringLiteral("select password from userdb where username=") + SqlText(m_user));
+        return rs && rs->RecordCount() > 0 ? rs->text(QStringLiteral("password")) : QString();
+    }
+
+    TestFolder m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    QString m_user;
+};
+
+QTEST_MAIN(LockPasswordTest)
+#include "tst_lock_password.moc"

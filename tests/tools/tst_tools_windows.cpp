@@ -1,0 +1,182 @@
+// The about box and the perpetual calendar: the calendar page in the embedded browser agrees
+// with the program's own lunar calendar.
+#include "common/core/ProcessLauncher.h"
+#include "common/core/ProgramFolder.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
+#include "tools/Frm_wnl.h"
+#include "tools/about.h"
+#include "tools/core/AboutTexts.h"
+#include "tools/core/CalendarPage.h"
+#include "tools/core/GET_NL.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+class RecordingLauncher : public IProcessLauncher {
+public:
+    RecordingLauncher() { ProcessLauncher::install(this); }
+    ~RecordingLauncher() override { ProcessLauncher::install(nullptr); }
+    bool startDetached(const QString& program, const QStringList& arguments) override {
+        started << program + ' ' + arguments.join(' ');
+        return true;
+    }
+    QStringList started;
+};
+
+// Runs a script in the page and waits for its result (invalid after 30 seconds).
+QVariant evaluate(QWebEnginePage* page, const QString& script) {
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    QDeadlineTimer deadline(30000);
+    while (!done && !deadline.hasExpired())
+        QTest::qWait(20);
+    return result;
+}
+
+// The lunar year and month-day of GET_NL's line ("辛酉年(鸡)正月初一"), empty outside its table.
+QString programLunarText(const QDate& date) {
+    QString line;
+    AppError error;
+    return LunarLineOf(date, &line, &error) ? line.section(QStringLiteral("  "), 1, 1) : QString();
+}
+
+// The program folder "{base}yj" with the shipped page in "{base}LBReg".
+bool installPage(const TestFolder& folder, const QString& base) {
+    const QDir root(folder.path());
+    return root.mkpath(base + "yj") && root.mkpath(base + "LBReg") &&
+           QFile::copy(QDir(TestFolder::sourceDir()).filePath("resources/LBReg/wnl.htm"),
+                       folder.file(base + "LBReg/wnl.htm"));
+}
+
+} // namespace
+
+class ToolsWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { m_messages = std::make_unique<FakeMessageService>(); }
+    void cleanup() {
+        m_messages.reset();
+        ProgramFolder::setOverride({});
+    }
+
+    void aboutShowsTitleAndBuildVersionAndOpensTheAddress() {
+        QCOMPARE(AboutTexts::versionText(3, 0, 12), QStringLiteral("版本号:3.0.12(网络版)"));
+        Messages::setApplicationTitle(QStringLiteral("医技管理"));
+        RecordingLauncher launcher;
+        about box;
+        QCOMPARE(box.windowTitle(), QStringLiteral("关于软件"));
+        QCOMPARE(box.findChild<QLabel*>("Label6")->text(), QStringLiteral("《医技管理》"));
+        QCOMPARE(box.findChild<QLabel*>("Label_Ver")->text(),
+                 AboutTexts::versionText(AboutTexts::versionMajor(), AboutTexts::versionMinor(),
+                                         AboutTexts::versionRevision()));
+        QTest::mouseClick(box.findChild<QLabel*>("Label9"), Qt::LeftButton);
+        QCOMPARE(launcher.started, QStringList{"xdg-open " + about::makerAddress()});
+    }
+
+    void pageLiesBesideTheProgramFolder() {
+        QCOMPARE(CalendarPagePath(QStringLiteral("D:\\his\\yj"), u'\\'),
+                 QStringLiteral("D:\\his\\LBReg\\wnl.htm"));
+        QCOMPARE(CalendarPagePath(QStringLiteral("D:\\"), u'\\'), QStringLiteral("LBReg\\wnl.htm"));
+    }
+
+    void missingPageIsOneMessageAndAnEmptyWindow() {
+        TestFolder folder;
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder.path()); // a root program looks in the current folder
+        ProgramFolder::setOverride(QStringLiteral("/"));
+        {
+            Frm_wnl window;
+            QCOMPARE(m_messages->texts(), QStringList{"文件未找到"});
+            QCOMPARE(m_messages->last().icon, MsgIcon::Critical);
+            QVERIFY(window.browser()->url().isEmpty());
+        }
+        QDir::setCurrent(previous);
+    }
+
+    void pageAgreesWithTheProgramsLunarCalendar() {
+        TestFolder folder;
+        QVERIFY(installPage(folder, "his/"));
+        ProgramFolder::setOverride(folder.file("his/yj")); // two levels below the root
+        Frm_wnl window;
+        QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(loaded.wait(30000) || loaded.count() == 1);
+        QCOMPARE(loaded.first().first().toBool(), true);
+        QCOMPARE(m_messages->count(), 0);
+
+        const QStringList shown = evaluate(window.browser()->page(), QStringLiteral(R"(
+                (function () {
+                    var out = [];
+                    for (var y = 1921; y <= 2100; ++y)
+                        for (var m = 1; m <= 12; ++m) {
+                            Wnl.show(y, m);
+                            var date = y + "-" + (m < 10 ? "0" : "") + m + "-01";
+                            var cell = document.querySelector('td[data-date="' + date + '"]');
+                            out.push(cell ? cell.getAttribute("data-lunar") : "?");
+                        }
+                    return out;
+                })())"))
+                                      .toStringList();
+        QCOMPARE(shown.size(), 180 * 12);
+        int i = 0;
+        for (int y = 1921; y <= 2100; ++y) {
+            for (int m = 1; m <= 12; ++m, ++i) {
+                const QDate first(y, m, 1);
+                QVERIFY2(shown.at(i) == programLunarText(first),
+                         qPrintable(first.toString(Qt::ISODate) + ": " + shown.at(i)));
+            }
+        }
+    }
+
+    void pageNavigatesWithinItsYearsAndMarksToday() {
+        TestFolder folder;
+        QVERIFY(installPage(folder, QString()));
+        ProgramFolder::setOverride(folder.file("yj"));
+        Frm_wnl window;
+        QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
+        window.show();
+        QVERIFY(loaded.wait(30000) || loaded.count() == 1);
+        const QString result = evaluate(window.browser()->page(), QStringLiteral(R"(
+            (function () {
+                var today = document.querySelector("td.today");
+                var marks = [today ? today.getAttribute("data-date") : ""];
+                Wnl.show(2100, 12); Wnl.step(1); marks.push(JSON.stringify(Wnl.shown()));
+                Wnl.show(1921, 1); Wnl.step(-1); marks.push(JSON.stringify(Wnl.shown()));
+                Wnl.step(13); marks.push(JSON.stringify(Wnl.shown()));
+                return marks.join("|") + "|" + document.documentElement.outerHTML.indexOf("http");
+            })())"))
+                                   .toString();
+        QCOMPARE(result,
+                 QDate::currentDate().toString(Qt::ISODate) +
+                     R"(|{"year":2100,"month":12}|{"year":1921,"month":1}|{"year":1922,"month":2}|-1)");
+    }
+
+private:
+    std::unique_ptr<FakeMessageService> m_messages;
+};
+
+int main(int argc, char* argv[]) {
+    // Run as root (CI), Chromium needs its sandbox off.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ToolsWindowsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_tools_windows.moc"
