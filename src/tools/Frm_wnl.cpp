@@ -6,13 +6,18 @@
 
 #include <QFileInfo>
 #include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 Frm_wnl::Frm_wnl(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Frm_wnl"));
     setWindowTitle(QStringLiteral("万年历"));
+    // An off-the-record profile: showing the page writes no cache or cookies to disk.
+    auto* profile = new QWebEngineProfile(this);
     m_browser = new QWebEngineView(this);
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    m_browser->setPage(new QWebEnginePage(profile, m_browser));
 
     const QFileInfo page(pagePath());
     if (!page.isFile()) {
@@ -20,6 +25,10 @@ Frm_wnl::Frm_wnl(QWidget* parent) : QWidget(parent) {
         return;
     }
     m_browser->load(QUrl::fromLocalFile(page.absoluteFilePath()));
+}
+
+Frm_wnl::~Frm_wnl() {
+    delete m_browser; // the page goes before its profile
 }
 
 QString Frm_wnl::pagePath() {

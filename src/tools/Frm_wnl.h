@@ -10,6 +10,7 @@ class Frm_wnl : public QWidget {
     Q_OBJECT
 public:
     explicit Frm_wnl(QWidget* parent = nullptr);
+    ~Frm_wnl() override;
 
     // The page of the running program (parent-prefix rule).
     static QString pagePath();

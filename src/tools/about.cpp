@@ -24,7 +24,8 @@ QLabel* addLabel(const QString& name, const QString& text, QWidget* parent, cons
 } // namespace
 
 QString about::makerAddress() {
-    return QStringLiteral("http://www.yjgl-his.cn");
+    // A reserved address until the distributor puts its own here.
+    return QStringLiteral("http://www.example.com");
 }
 
 about::about(QWidget* parent) : QDialog(parent) {
