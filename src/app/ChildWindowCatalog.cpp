@@ -4,7 +4,9 @@
 
 #include "app/ChangPassword.h"
 #include "app/LockApp.h"
+#include "app/SetIme.h"
 #include "app/password.h"
+#include "dictionary/sjzd.h"
 #include "execution/Mz_CKFY.h"
 #include "tools/Frm_wnl.h"
 #include "tools/about.h"
@@ -23,4 +25,6 @@ void RegisterLinkedWindows(ChildWindowRegistry& registry) {
                  [](QWidget* parent) -> QWidget* { return new Frm_Option(parent); });
     registry.add(QStringLiteral("Frm_wnl"), [](QWidget* parent) -> QWidget* { return new Frm_wnl(parent); });
     registry.add(QStringLiteral("about"), [](QWidget* parent) -> QWidget* { return new about(parent); });
+    registry.add(QStringLiteral("SetIme"), [](QWidget* parent) -> QWidget* { return new SetIme(parent); });
+    registry.add(QStringLiteral("sjzd"), [](QWidget* parent) -> QWidget* { return new sjzd(parent); });
 }

@@ -1,0 +1,186 @@
+#include "dictionary/Frm_LinkZD.h"
+
+#include "common/CleanControl.h"
+#include "common/GridStyle.h"
+#include "common/SpreadGrid.h"
+#include "common/core/MessageService.h"
+#include "db/StatementHelpers.h"
+#include "dictionary/DictionaryModal.h"
+#include "dictionary/core/DictionaryRules.h"
+#include "dictionary/core/DictionaryStatements.h"
+#include "dictionary/sjzd.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QPointer>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using DictionaryRules::ChangedMark;
+
+namespace {
+constexpr int kEnameCol = 1, kCnameCol = 2, kNameCol = 3, kPickCol = 4, kCodeCol = 5, kClearCol = 6;
+constexpr int kMarkCol = 7, kIdCol = 8;
+constexpr int kTagRole = Qt::UserRole;
+} // namespace
+
+Frm_LinkZD::Frm_LinkZD(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Frm_LinkZD"));
+    setWindowTitle(QStringLiteral("窗体与字典关联设置"));
+    setModal(true);
+    buildControls();
+    resize(900, 560);
+    CleanControl::SetControlColor(this);
+    bool keepRows = false;
+    StyleGrid(m_grid, keepRows);
+    buildTree();
+}
+
+void Frm_LinkZD::buildControls() {
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setHeaderHidden(true);
+    m_grid = new SpreadGrid(this);
+    m_grid->setObjectName(QStringLiteral("fpSpread1"));
+    m_grid->setMaxCols(kIdCol);
+    m_grid->setColumnWidthChars(0, 4);
+    const QStringList headings{QStringLiteral("名称"),       QStringLiteral("名称"),
+                               QStringLiteral("已关联字典"), QStringLiteral("添加关联"),
+                               QStringLiteral("关联英文"),   QStringLiteral("删除关联")};
+    for (int c = 1; c <= headings.size(); ++c)
+        m_grid->setColumnHeader(c, headings.at(c - 1));
+    m_grid->setColumnWidthChars(kCnameCol, 17.75);
+    m_grid->setColumnWidthChars(kNameCol, 15.08);
+    m_grid->setColumnWidthChars(kPickCol, 12.0);
+    m_grid->setColumnWidthChars(kClearCol, 8.75);
+    m_grid->setColumnHidden(kMarkCol, true);
+    m_grid->setColumnHidden(kIdCol, true);
+
+    m_command1 = new QPushButton(QStringLiteral("保存(&S)"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command2 = new QPushButton(QStringLiteral("关闭(&Q)"), this);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    for (QPushButton* b : {m_command1, m_command2})
+        b->setAutoDefault(false);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(m_tree);
+    splitter->addWidget(m_grid);
+    splitter->setStretchFactor(1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_command1);
+    buttons->addWidget(m_command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
+
+    connect(m_tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item, int) { nodeClicked(item); });
+    connect(m_grid, &SpreadGrid::cellClicked, this, &Frm_LinkZD::cellClicked);
+    connect(m_command1, &QPushButton::clicked, this, &Frm_LinkZD::SaveLinks);
+    connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void Frm_LinkZD::buildTree() {
+    RecordsetPtr rs;
+    if (!OpenRs(rs, DictionarySql::windowTree()) || !rs)
+        return;
+    const QIcon branch = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon leaf = style()->standardIcon(QStyle::SP_FileIcon);
+    QHash<QString, QTreeWidgetItem*> nodes;
+    for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext()) {
+        QTreeWidgetItem* parent = nullptr;
+        if (rs->number(QStringLiteral("Lavel")) != 0)
+            parent = nodes.value(QStringLiteral("key") + rs->text(QStringLiteral("PID")));
+        // A node whose parent is missing is shown at the top rather than lost.
+        auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
+        node->setText(0, rs->text(QStringLiteral("Sname")));
+        node->setData(0, kTagRole, rs->text(QStringLiteral("Ename")));
+        nodes.insert(QStringLiteral("key") + rs->text(QStringLiteral("ID")), node);
+    }
+    CloseRs(rs);
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+        (*it)->setIcon(0, (*it)->childCount() > 0 ? branch : leaf);
+    if (m_tree->topLevelItemCount() > 0)
+        m_tree->topLevelItem(0)->setExpanded(true);
+}
+
+void Frm_LinkZD::nodeClicked(QTreeWidgetItem* item) {
+    if (item && item->childCount() == 0)
+        LoadLinks(item->data(0, kTagRole).toString());
+}
+
+void Frm_LinkZD::LoadLinks(const QString& formName) {
+    RecordsetPtr rs;
+    if (!OpenRs(rs, DictionarySql::links(formName)) || !rs)
+        return;
+    m_grid->setMaxRows(0);
+    m_grid->setMaxRows(rs->RecordCount());
+    rs->MoveFirst();
+    for (int row = 1; !rs->isEOF(); ++row, rs->MoveNext()) {
+        m_grid->setText(row, kEnameCol, rs->text(QStringLiteral("ControlEname")));
+        m_grid->setText(row, kCnameCol, rs->text(QStringLiteral("ControlCname")));
+        m_grid->setText(row, kNameCol, rs->text(QStringLiteral("DMMC")));
+        m_grid->setText(row, kPickCol, QStringLiteral("关联..."));
+        m_grid->setText(row, kClearCol, QStringLiteral("删除"));
+        m_grid->setText(row, kIdCol, rs->text(QStringLiteral("id")));
+        for (int col : {kPickCol, kClearCol}) {
+            m_grid->setCellStatic(row, col, Qt::AlignCenter);
+            m_grid->setCellBackground(row, col, palette().color(QPalette::Button));
+        }
+    }
+    CloseRs(rs);
+}
+
+void Frm_LinkZD::cellClicked(int row, int col) {
+    if (row < 1)
+        return;
+    if (col == kPickCol) {
+        openPicker(row);
+    } else if (col == kClearCol) {
+        const int active = m_grid->activeRow();
+        m_grid->setText(active, kNameCol, {});
+        m_grid->setText(active, kCodeCol, {});
+        m_grid->setText(active, kMarkCol, ChangedMark);
+    }
+}
+
+void Frm_LinkZD::openPicker(int row) {
+    const QString control = m_grid->text(row, kCnameCol).trimmed();
+    const QString caption = QStringLiteral("请选择关联到【") + control + QStringLiteral("】的字典");
+    auto* picker = new sjzd;
+    QPointer<Frm_LinkZD> self(this);
+    picker->setPicker(caption, [self](const QString& name, const QString& code) {
+        if (self)
+            self->GetData(name, code);
+    });
+    picker->SearchZD(control);
+    DictionaryModal::run(picker);
+}
+
+void Frm_LinkZD::GetData(const QString& ZDCname, const QString& ZDEname) {
+    const int row = m_grid->activeRow();
+    if (row < 1)
+        return;
+    m_grid->setText(row, kNameCol, ZDCname);
+    m_grid->setText(row, kCodeCol, ZDEname);
+    m_grid->setText(row, kMarkCol, ChangedMark);
+}
+
+void Frm_LinkZD::SaveLinks() {
+    QList<DictionaryRules::LinkRow> rows;
+    for (int r = 1; r <= m_grid->maxRows(); ++r)
+        rows.append({m_grid->text(r, kMarkCol), m_grid->text(r, kCodeCol), m_grid->text(r, kIdCol)});
+    const QString batch = DictionaryRules::LinkBatch(rows);
+    if (batch.isEmpty()) {
+        Messages::show(QStringLiteral("提示"), QStringLiteral("没有可以被保存的数据"), MsgIcon::Exclamation);
+        return;
+    }
+    if (ExecSql(batch))
+        Messages::success(QStringLiteral("保存成功"));
+}
