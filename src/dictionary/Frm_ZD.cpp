@@ -113,7 +113,7 @@ void Frm_ZD::confirm() {
     const QString name = m_zdmc->text();
     const QString code = m_zddm->text();
     const QString type = m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-    if (m_mode == QLatin1String("新建")) {
+    if (m_mode == QStringLiteral("新建")) {
         if (!createDictionary(name, code, type))
             return;
         refreshList();
@@ -125,7 +125,7 @@ void Frm_ZD::confirm() {
             return;
         }
         accept();
-    } else if (m_mode == QLatin1String("修改")) {
+    } else if (m_mode == QStringLiteral("修改")) {
         if (!ExecSql(DictionarySql::updateDictionary(m_bz->text(), code, name, type)))
             return;
         refreshList();

@@ -317,7 +317,7 @@ void sjzd::editDictionary() {
     editor->setMode(QStringLiteral("修改"));
     // The remark is shown too: saving writes it back.
     editor->fill(m_list->text(row, kNameCol), m_list->text(row, kCodeCol), m_list->text(row, kRemarkCol),
-                 m_list->text(row, kTypeCol) == QLatin1String("系统"));
+                 m_list->text(row, kTypeCol) == QStringLiteral("系统"));
     DictionaryModal::run(editor);
 }
 
@@ -326,7 +326,7 @@ void sjzd::deleteDictionary() {
     if (m_list->maxRows() == 0 || row < 1)
         return;
     const QString code = m_list->text(row, kCodeCol);
-    if (m_list->text(row, kTypeCol) == QLatin1String("系统")) {
+    if (m_list->text(row, kTypeCol) == QStringLiteral("系统")) {
         Messages::show(QStringLiteral("提示"), QStringLiteral("该数据字典为系统字典，不能删除。"),
                        MsgIcon::Exclamation);
         return;

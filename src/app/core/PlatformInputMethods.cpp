@@ -236,7 +236,9 @@ bool PlatformInputMethods::activate(qint32 handle) {
         return false;
     switch (backend()) {
     case Backend::IBus:
-        return run(QStringLiteral("ibus"), {QStringLiteral("engine"), name});
+        // The switch may report a failure of its layout helper after it switched: ask again.
+        run(QStringLiteral("ibus"), {QStringLiteral("engine"), name});
+        return activeName() == name;
     case Backend::Fcitx5:
         return run(QStringLiteral("fcitx5-remote"), {QStringLiteral("-s"), name});
     default:
