@@ -60,6 +60,7 @@ private slots:
     void storedHandleReadsBackEqual_data();
     void storedHandleReadsBackEqual();
     void codeLettersOneLookUpPerCharacter();
+    void platformAnswersAreRead();
     void realIbusDaemon();
 
 private:
@@ -177,6 +178,26 @@ void ImePreferenceTest::codeLettersOneLookUpPerCharacter() {
     QCOMPARE(joined, expected);
     QCOMPARE(mixed, QString("B2")); // the character without a code is dropped
     QCOMPARE(SqlTrace::readStatements(trace).size(), 4);
+}
+
+// The answers of the programs the platform service asks, as they print them.
+void ImePreferenceTest::platformAnswersAreRead() {
+    const QList<InputMethod> engines = PlatformInputMethods::parseIbusEngines(
+        "language: Chinese\n  pinyin - 智能拼音\nlanguage: English\n  xkb:us::eng - English (US)\n");
+    QCOMPARE(engines.size(), 2);
+    QCOMPARE(engines.at(0).description, QString("智能拼音"));
+    QVERIFY(engines.at(0).handle < 0);
+    QVERIFY(engines.at(1).description.isEmpty()); // a layout, whatever IBus calls it
+    QVERIFY(engines.at(1).handle >= 0);
+    QCOMPARE(PlatformInputMethods::parseIbusPreload("  use-xmodmap: true\n  preload-engines: ['xkb:us::eng', "
+                                                    "'pinyin']\n  engines-order: ['x']\n"),
+             (QStringList{"xkb:us::eng", "pinyin"}));
+    QCOMPARE(PlatformInputMethods::parseLayouts("XKBMODEL=\"pc105\"\nXKBLAYOUT=\"us,cn\"\n"),
+             (QStringList{"us", "cn"}));
+    QCOMPARE(PlatformInputMethods::parseLayouts("rules:      evdev\nlayout:     de\n"), QStringList{"de"});
+    const auto pairs = PlatformInputMethods::parseFcitxPairs("('us', [('keyboard-us', ''), ('pinyin', '')])");
+    QCOMPARE(pairs.size(), 2);
+    QCOMPARE(pairs.at(1).first, QString("pinyin"));
 }
 
 // The platform service against an IBus daemon of its own, with two engines preloaded.

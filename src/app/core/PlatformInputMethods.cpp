@@ -48,17 +48,6 @@ QString fcitxCall(const QString& method, const QStringList& arguments = {}) {
     return output;
 }
 
-// The first two texts of every tuple of a gdbus answer: ('pinyin', '拼音', ...).
-QList<QPair<QString, QString>> tuplePairs(const QString& output) {
-    static const QRegularExpression pair(QStringLiteral(R"(\('([^']*)',\s*'([^']*)')"));
-    QList<QPair<QString, QString>> pairs;
-    for (auto it = pair.globalMatch(output); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        pairs.append({m.captured(1), m.captured(2)});
-    }
-    return pairs;
-}
-
 } // namespace
 
 QList<InputMethod> PlatformInputMethods::parseIbusEngines(const QString& output) {
@@ -78,6 +67,16 @@ QList<InputMethod> PlatformInputMethods::parseIbusEngines(const QString& output)
         engines.append(m);
     }
     return engines;
+}
+
+QList<QPair<QString, QString>> PlatformInputMethods::parseFcitxPairs(const QString& output) {
+    static const QRegularExpression pair(QStringLiteral(R"(\('([^']*)',\s*'([^']*)')"));
+    QList<QPair<QString, QString>> pairs;
+    for (auto it = pair.globalMatch(output); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        pairs.append({m.captured(1), m.captured(2)});
+    }
+    return pairs;
 }
 
 QStringList PlatformInputMethods::parseIbusPreload(const QString& output) {
@@ -159,10 +158,10 @@ QList<InputMethod> PlatformInputMethods::fcitxInstalled() {
     const QRegularExpressionMatch g = single.match(fcitxCall(QStringLiteral("CurrentInputMethodGroup")));
     const QString group = g.hasMatch() ? g.captured(1) : QStringLiteral("Default");
     QHash<QString, QString> descriptions;
-    for (const auto& [name, text] : tuplePairs(fcitxCall(QStringLiteral("AvailableInputMethods"))))
+    for (const auto& [name, text] : parseFcitxPairs(fcitxCall(QStringLiteral("AvailableInputMethods"))))
         descriptions.insert(name, text);
     QList<InputMethod> methods;
-    for (const auto& pair : tuplePairs(fcitxCall(QStringLiteral("InputMethodGroupInfo"), {group}))) {
+    for (const auto& pair : parseFcitxPairs(fcitxCall(QStringLiteral("InputMethodGroupInfo"), {group}))) {
         InputMethod m;
         m.name = pair.first;
         if (!m.name.startsWith(QLatin1String("keyboard-")))

@@ -2,6 +2,7 @@
 
 #include "app/core/InputMethods.h"
 
+#include <QPair>
 #include <QStringList>
 
 // The input methods of a Linux desktop: IBus engines when an IBus daemon answers, else Fcitx 5
@@ -17,13 +18,15 @@ public:
 
     Backend backend();
 
-    // Parsers of the command outputs, public for the tests.
+    // Readers of the command outputs, public so they can be checked without the programs.
     // "ibus list-engine": "language: X" lines and "  name - description" lines.
     static QList<InputMethod> parseIbusEngines(const QString& output);
     // The preload-engines line of "ibus read-config": "  preload-engines: ['a', 'b']".
     static QStringList parseIbusPreload(const QString& output);
     // XKBLAYOUT="us,cn" of /etc/default/keyboard, or "layout: us,cn" of setxkbmap -query.
     static QStringList parseLayouts(const QString& text);
+    // Fcitx 5 answers through gdbus: the first two texts of every tuple, ('pinyin', '拼音', ...).
+    static QList<QPair<QString, QString>> parseFcitxPairs(const QString& output);
 
 private:
     void detect();
