@@ -5,7 +5,6 @@
 #include "common/Fonts.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
-#include "db/StatementHelpers.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -100,9 +99,8 @@ void SetIme::save() {
         return;
     gIme = m_handles.at(index);
     InputMethods::service().activate(gIme); // a method the platform refuses stays chosen
-    const QString sql = ImeSql::save(gIme, m_combo1->currentText(), currentUser().GetUserName);
     gSearchType = m_combo1->currentText();
-    if (!ExecSql(sql))
+    if (!SaveImePreference(gIme, gSearchType, currentUser().GetUserName))
         return;
     Messages::notice(QStringLiteral("输入法设置成功"));
     accept();

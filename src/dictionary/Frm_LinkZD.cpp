@@ -4,10 +4,9 @@
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
 #include "common/core/MessageService.h"
-#include "db/StatementHelpers.h"
 #include "dictionary/DictionaryModal.h"
+#include "dictionary/core/DictionaryData.h"
 #include "dictionary/core/DictionaryRules.h"
-#include "dictionary/core/DictionaryStatements.h"
 #include "dictionary/sjzd.h"
 
 #include <QApplication>
@@ -87,23 +86,23 @@ void Frm_LinkZD::buildControls() {
 }
 
 void Frm_LinkZD::buildTree() {
-    RecordsetPtr rs;
-    if (!OpenRs(rs, DictionarySql::windowTree()) || !rs)
+    QVector<WindowNode> rows;
+    AppError error;
+    if (!LoadWindowTree(&rows, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     const QIcon branch = style()->standardIcon(QStyle::SP_DirIcon);
     const QIcon leaf = style()->standardIcon(QStyle::SP_FileIcon);
     QHash<QString, QTreeWidgetItem*> nodes;
-    for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext()) {
-        QTreeWidgetItem* parent = nullptr;
-        if (rs->number(QStringLiteral("Lavel")) != 0)
-            parent = nodes.value(QStringLiteral("key") + rs->text(QStringLiteral("PID")));
+    for (const WindowNode& row : rows) {
+        QTreeWidgetItem* parent = row.topLevel ? nullptr : nodes.value(QStringLiteral("key") + row.parentId);
         // A node whose parent is missing is shown at the top rather than lost.
         auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
-        node->setText(0, rs->text(QStringLiteral("Sname")));
-        node->setData(0, kTagRole, rs->text(QStringLiteral("Ename")));
-        nodes.insert(QStringLiteral("key") + rs->text(QStringLiteral("ID")), node);
+        node->setText(0, row.name);
+        node->setData(0, kTagRole, row.form);
+        nodes.insert(QStringLiteral("key") + row.id, node);
     }
-    CloseRs(rs);
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
         (*it)->setIcon(0, (*it)->childCount() > 0 ? branch : leaf);
     if (m_tree->topLevelItemCount() > 0)
@@ -116,25 +115,27 @@ void Frm_LinkZD::nodeClicked(QTreeWidgetItem* item) {
 }
 
 void Frm_LinkZD::LoadLinks(const QString& formName) {
-    RecordsetPtr rs;
-    if (!OpenRs(rs, DictionarySql::links(formName)) || !rs)
+    QVector<ControlLink> links;
+    AppError error;
+    if (!LoadControlLinks(formName, &links, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     m_grid->setMaxRows(0);
-    m_grid->setMaxRows(rs->RecordCount());
-    rs->MoveFirst();
-    for (int row = 1; !rs->isEOF(); ++row, rs->MoveNext()) {
-        m_grid->setText(row, kEnameCol, rs->text(QStringLiteral("ControlEname")));
-        m_grid->setText(row, kCnameCol, rs->text(QStringLiteral("ControlCname")));
-        m_grid->setText(row, kNameCol, rs->text(QStringLiteral("DMMC")));
+    m_grid->setMaxRows(int(links.size()));
+    for (int row = 1; row <= links.size(); ++row) {
+        const ControlLink& link = links.at(row - 1);
+        m_grid->setText(row, kEnameCol, link.control);
+        m_grid->setText(row, kCnameCol, link.caption);
+        m_grid->setText(row, kNameCol, link.dictionaryName);
         m_grid->setText(row, kPickCol, QStringLiteral("关联..."));
         m_grid->setText(row, kClearCol, QStringLiteral("删除"));
-        m_grid->setText(row, kIdCol, rs->text(QStringLiteral("id")));
+        m_grid->setText(row, kIdCol, link.id);
         for (int col : {kPickCol, kClearCol}) {
             m_grid->setCellStatic(row, col, Qt::AlignCenter);
             m_grid->setCellBackground(row, col, palette().color(QPalette::Button));
         }
     }
-    CloseRs(rs);
 }
 
 void Frm_LinkZD::cellClicked(int row, int col) {
@@ -176,11 +177,14 @@ void Frm_LinkZD::SaveLinks() {
     QList<DictionaryRules::LinkRow> rows;
     for (int r = 1; r <= m_grid->maxRows(); ++r)
         rows.append({m_grid->text(r, kMarkCol), m_grid->text(r, kCodeCol), m_grid->text(r, kIdCol)});
-    const QString batch = DictionaryRules::LinkBatch(rows);
-    if (batch.isEmpty()) {
+    switch (SaveControlLinks(rows)) {
+    case SaveResult::NothingToSave:
         Messages::show(QStringLiteral("提示"), QStringLiteral("没有可以被保存的数据"), MsgIcon::Exclamation);
-        return;
-    }
-    if (ExecSql(batch))
+        break;
+    case SaveResult::Saved:
         Messages::success(QStringLiteral("保存成功"));
+        break;
+    case SaveResult::Failed:
+        break; // the common error message has been shown
+    }
 }

@@ -4,9 +4,8 @@
 #include "common/CleanControl.h"
 #include "common/EnterAsTab.h"
 #include "common/core/MessageService.h"
-#include "db/StatementHelpers.h"
+#include "dictionary/core/DictionaryData.h"
 #include "dictionary/core/DictionaryRules.h"
-#include "dictionary/core/DictionaryStatements.h"
 #include "dictionary/sjzd.h"
 
 #include <QCheckBox>
@@ -126,7 +125,7 @@ void Frm_ZD::confirm() {
         }
         accept();
     } else if (m_mode == QStringLiteral("修改")) {
-        if (!ExecSql(DictionarySql::updateDictionary(m_bz->text(), code, name, type)))
+        if (!ChangeDictionary(code, name, type, m_bz->text()))
             return;
         refreshList();
         Messages::success(QStringLiteral("修改成功"));
@@ -143,8 +142,8 @@ bool Frm_ZD::createDictionary(const QString& name, const QString& code, const QS
         return false;
     }
     AppError error;
-    const bool exists = RecordExists(QStringLiteral("DAGL_ZD"), QStringLiteral("DM"), code, {}, &error);
-    if (error.isSet()) {
+    bool exists = false;
+    if (!DictionaryCodeExists(code, &exists, &error)) {
         ShowErrorMessage(error);
         return false;
     }
@@ -154,5 +153,5 @@ bool Frm_ZD::createDictionary(const QString& name, const QString& code, const QS
     }
     const QString moduleKey =
         m_list ? m_list->moduleKey() : DictionaryRules::ModuleKey(Messages::applicationTitle());
-    return ExecSql(DictionarySql::insertDictionary(code, name, type, moduleKey, m_bz->text()));
+    return CreateDictionary(code, name, type, moduleKey, m_bz->text());
 }

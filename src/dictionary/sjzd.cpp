@@ -5,12 +5,11 @@
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
 #include "common/core/MessageService.h"
-#include "db/StatementHelpers.h"
 #include "dictionary/DictionaryModal.h"
 #include "dictionary/Frm_LinkZD.h"
 #include "dictionary/Frm_ZD.h"
+#include "dictionary/core/DictionaryData.h"
 #include "dictionary/core/DictionaryRules.h"
-#include "dictionary/core/DictionaryStatements.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -193,22 +192,20 @@ bool sjzd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void sjzd::RefreshData() {
-    RecordsetPtr rs;
-    if (!OpenRs(rs, DictionarySql::dictionaries(m_moduleKey, m_check1->isChecked())) || !rs)
+    QVector<DictionaryRow> rows;
+    AppError error;
+    if (!LoadDictionaryList(m_moduleKey, m_check1->isChecked(), &rows, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     m_moving = true;
     m_list->setMaxRows(0);
-    m_list->setMaxRows(rs->RecordCount());
-    rs->MoveFirst();
-    for (int row = 1; !rs->isEOF(); ++row, rs->MoveNext()) {
-        m_list->setRowValues(row, {rs->text(QStringLiteral("DMMC")), rs->text(QStringLiteral("DM")),
-                                   rs->text(QStringLiteral("ZD_Type")) == QLatin1String("1")
-                                       ? QStringLiteral("系统")
-                                       : QStringLiteral("用户"),
-                                   rs->text(QStringLiteral("moudelname")), rs->text(QStringLiteral("BZ"))});
+    m_list->setMaxRows(int(rows.size()));
+    for (int row = 1; row <= rows.size(); ++row) {
+        const DictionaryRow& d = rows.at(row - 1);
+        m_list->setRowValues(row, {d.name, d.code, d.type, d.module, d.remark});
     }
     m_moving = false;
-    CloseRs(rs);
 }
 
 void sjzd::LoadEntries(int row) {
@@ -219,16 +216,17 @@ void sjzd::LoadEntries(int row) {
     if (row < 1)
         return;
     const QString name = m_list->text(row, kNameCol);
-    RecordsetPtr rs;
-    if (!OpenRs(rs, DictionarySql::entries(m_list->text(row, kCodeCol))) || !rs)
+    QVector<EntryRow> rows;
+    AppError error;
+    if (!LoadDictionaryEntries(m_list->text(row, kCodeCol), &rows, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     m_entries->setMaxRows(0);
-    m_entries->setMaxRows(rs->RecordCount());
+    m_entries->setMaxRows(int(rows.size()));
     m_entries->setColumnHeader(kEntryTextCol, QStringLiteral("【") + name + QStringLiteral("】字典内容"));
-    rs->MoveFirst();
-    for (int r = 1; !rs->isEOF(); ++r, rs->MoveNext())
-        m_entries->setRowValues(r, {rs->text(QStringLiteral("DMMC")), rs->text(QStringLiteral("id"))});
-    CloseRs(rs);
+    for (int r = 1; r <= rows.size(); ++r)
+        m_entries->setRowValues(r, {rows.at(r - 1).text, rows.at(r - 1).id});
 }
 
 void sjzd::listRowActivated(int row) {
@@ -279,7 +277,7 @@ void sjzd::deleteEntry() {
     if (Messages::show(QStringLiteral("询问"), QStringLiteral("你真的要删除第%1行吗?").arg(row),
                        MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::Yes) != MsgAnswer::Yes)
         return;
-    if (!ExecSql(DictionarySql::deleteEntry(id)))
+    if (!DeleteDictionaryEntry(id))
         return;
     if (DeleteGridRow(m_entries, row))
         Messages::success(QStringLiteral("删除成功"));
@@ -293,10 +291,7 @@ void sjzd::SaveEntries() {
     for (int r = 1; r <= m_entries->maxRows(); ++r)
         rows.append({m_entries->text(r, kEntryTextCol), m_entries->text(r, kEntryIdCol),
                      m_entries->text(r, kEntryMarkCol)});
-    const QString batch = EntryBatch(m_list->text(dictionaryRow, kCodeCol), rows, &GetPY);
-    if (batch.isEmpty())
-        return;
-    if (!ExecSql(batch))
+    if (SaveDictionaryEntries(m_list->text(dictionaryRow, kCodeCol), rows) != SaveResult::Saved)
         return;
     LoadEntries(0);
     Messages::success(QStringLiteral("保存成功"));
@@ -334,7 +329,7 @@ void sjzd::deleteDictionary() {
     if (!Messages::confirmYesNo(QStringLiteral("询问"),
                                 QStringLiteral("你真的要删除字典【%1】吗？").arg(code)))
         return;
-    if (!ExecSql(DictionarySql::deleteDictionary(code)))
+    if (!DeleteDictionary(code))
         return;
     RefreshData();
     Messages::notice(QStringLiteral("删除成功"));

@@ -20,6 +20,10 @@ QString ImeText(qint32 ime) {
     return ime >= 0 ? QLatin1Char(' ') + QString::number(ime) : QString::number(ime);
 }
 
+bool SaveImePreference(qint32 ime, const QString& searchType, const QString& user) {
+    return ExecSql(ImeSql::save(ime, searchType, user));
+}
+
 QString ImeListText(const InputMethod& method) {
     const QString description = method.description.trimmed();
     return description.isEmpty() ? QStringLiteral("英语（美国）") : description;

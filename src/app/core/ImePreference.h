@@ -16,6 +16,9 @@ QString characterCode(QChar hz);
 // before a negative one.
 QString ImeText(qint32 ime);
 
+// Stores the preference in the user's userdb row; a failure shows the common error message.
+bool SaveImePreference(qint32 ime, const QString& searchType, const QString& user);
+
 // The caption a method has in the list: its description, "英语（美国）" for a plain layout.
 QString ImeListText(const InputMethod& method);
 
