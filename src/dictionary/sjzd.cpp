@@ -165,6 +165,7 @@ void sjzd::buildControls() {
             SearchNextZD();
     });
     m_zdmc->installEventFilter(this);
+    m_list->installEventFilter(this);
     connect(m_command3, &QPushButton::clicked, this, &sjzd::openLinks);
     connect(m_command4, &QPushButton::clicked, this, [this] { pick(m_list->activeRow()); });
     connect(m_check1, &QCheckBox::toggled, this, &sjzd::RefreshData);
@@ -188,6 +189,14 @@ void sjzd::loadWindow() {
 bool sjzd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_zdmc && event->type() == QEvent::FocusIn)
         SwitchToPreferredInputMethod();
+    // A list without an active row makes its first row active when the keyboard enters it;
+    // that is no choice of the picker's user.
+    if (watched == m_list && event->type() == QEvent::FocusIn && m_picker && m_list->activeRow() == 0 &&
+        m_list->maxRows() > 0) {
+        m_moving = true;
+        m_list->setActiveRow(1);
+        m_moving = false;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

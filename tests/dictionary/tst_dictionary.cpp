@@ -78,6 +78,7 @@ private slots:
     void linksOfLeafOnly();
     void linkSavingWithoutChangesAndClearedLink();
     void pickerHandsDictionaryToLinkRow();
+    void pickerKeepsOpenWhenKeyboardEntersList();
 
 private:
     QStringList traced(const std::function<void()>& steps);
@@ -375,6 +376,20 @@ void DictionaryTest::pickerHandsDictionaryToLinkRow() {
         m_db->scalar("select LinkZD from ZD_LinkTable where FormName='Frm_GRJBXX' and ControlEname='Combo3'")
             .toString(),
         QString("HYZK"));
+}
+
+void DictionaryTest::pickerKeepsOpenWhenKeyboardEntersList() {
+    sjzd picker;
+    QStringList picked;
+    picker.setPicker("请选择", [&](const QString& name, const QString&) { picked.append(name); });
+    picker.show();
+    QApplication::setActiveWindow(&picker);
+    SpreadGrid* list = grid(&picker, "fpSpread1");
+    list->setFocus(Qt::TabFocusReason);
+    QVERIFY(list->hasFocus());
+    QVERIFY(picked.isEmpty());
+    QTest::keyClick(list, Qt::Key_Down); // moving the active row picks
+    QCOMPARE(picked, QStringList{"开单科室"});
 }
 
 QTEST_MAIN(DictionaryTest)
