@@ -9,6 +9,7 @@ packages=(
     libsqlite3-dev sqlite3 libssl-dev libicu-dev
     unixodbc unixodbc-dev tdsodbc freetds-common
     fonts-wqy-zenhei
+    ibus
 )
 
 missing=()
