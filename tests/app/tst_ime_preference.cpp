@@ -210,8 +210,10 @@ void ImePreferenceTest::realIbusDaemon() {
     QDir().mkpath(config + "/glib-2.0/settings");
     m_folder->writeBytes("config/glib-2.0/settings/keyfile",
                          "[desktop/ibus/general]\npreload-engines=['xkb:us::eng', 'xkb:de::deu']\n");
-    const QList<QByteArray> names{"HOME",    "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "GSETTINGS_BACKEND",
-                                  "DISPLAY", "WAYLAND_DISPLAY", "IBUS_ADDRESS"};
+    // The daemon of the test: its own folders, no desktop session, no session bus to share.
+    const QList<QByteArray> names{
+        "HOME",    "XDG_CONFIG_HOME", "XDG_CACHE_HOME",           "GSETTINGS_BACKEND",
+        "DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "IBUS_ADDRESS"};
     QHash<QByteArray, QByteArray> saved;
     for (const QByteArray& n : names)
         saved.insert(n, qgetenv(n.constData()));
@@ -219,7 +221,7 @@ void ImePreferenceTest::realIbusDaemon() {
     qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (home + "/cache").toLocal8Bit());
     qputenv("GSETTINGS_BACKEND", "keyfile");
-    for (const char* n : {"DISPLAY", "WAYLAND_DISPLAY", "IBUS_ADDRESS"})
+    for (const char* n : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "IBUS_ADDRESS"})
         qunsetenv(n);
 
     // The daemon leaves its starter and leads a process group of its own with the engines it
