@@ -10,6 +10,7 @@ packages=(
     unixodbc unixodbc-dev tdsodbc freetds-common
     fonts-wqy-zenhei
     ibus
+    libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "admin/AdminCommands.h"
 
 #include "admin/AdminDatabase.h"
+#include "admin/ExportCommand.h"
 #include "admin/LunarCommand.h"
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AES.h"
@@ -148,6 +149,8 @@ const std::vector<AdminCommand>& adminCommands() {
         {QStringLiteral("decrypt"), QStringLiteral("HEX [PASSPHRASE]"), QStringLiteral("解密文字(JMiMa)"),
          decrypt},
         {QStringLiteral("unit-name"), QStringLiteral("TEXT"), QStringLiteral("加密保存单位名称"), unitName},
+        {QStringLiteral("export"), QStringLiteral("STATEMENT FILE [--title TEXT] [--from DATE --to DATE]"),
+         QStringLiteral("把语句的结果写成.xls、.xlsx工作簿或.pdf报表"), exportCommand},
         {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"),
          QStringLiteral("显示那天状态栏的农历和公历日期"), lunarCommand},
     };

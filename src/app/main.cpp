@@ -2,6 +2,7 @@
 #include "common/Fonts.h"
 #include "common/WidgetMessageService.h"
 #include "db/StatementHelpers.h"
+#include "output/PrintService.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     installWidgetServices();
+    PrintServices::installWidgetService();
     setupChineseFonts();
     // A connection that cannot be reopened later in the run leads to the same settings dialog.
     setConnectionFailureHandler(&Startup::ShowConnectionError);

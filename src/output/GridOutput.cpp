@@ -1,0 +1,174 @@
+#include "output/GridOutput.h"
+
+#include "common/FileDialogService.h"
+#include "common/SpreadGrid.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
+#include "output/PrintService.h"
+#include "output/ReportLayout.h"
+#include "output/core/SheetExport.h"
+
+#include <QPrinter>
+
+namespace {
+
+constexpr int kMaxPathChars = 260;
+
+// "{application title}  {text}" under the application's title, exclamation icon.
+void refuseEmpty(const QString& text) {
+    const QString title = Messages::applicationTitle();
+    Messages::show(title, title + QStringLiteral("  ") + text, MsgIcon::Exclamation);
+}
+
+QString pdfPathFor(const QString& title) {
+    bool save = true;
+    QString name = title;
+    for (const QChar c : QStringLiteral("\\/:*?\"<>|"))
+        name.remove(c);
+    return FileDialog(nullptr, save, QStringLiteral("保存为PDF文件"), QStringLiteral("PDF 文件(*.pdf)|*.pdf"),
+                      name + QStringLiteral(".pdf"), QStringLiteral("pdf"), QString(), 0);
+}
+
+} // namespace
+
+SpreadGridTable::SpreadGridTable(const SpreadGrid& grid, RowNumbers rowNumbers) : m_grid(grid) {
+    if (rowNumbers == WithRowNumbers && !grid.isColumnHidden(0) && !grid.columnHeader(0).isEmpty())
+        m_cols.append(0);
+    for (int c = 1; c <= grid.maxCols(); ++c) {
+        if (!grid.isColumnHidden(c))
+            m_cols.append(c);
+    }
+}
+
+int SpreadGridTable::rowCount() const {
+    return m_grid.maxRows();
+}
+
+QString SpreadGridTable::heading(int col) const {
+    return m_grid.columnHeader(m_cols.at(col));
+}
+
+QString SpreadGridTable::text(int row, int col) const {
+    return m_grid.text(row + 1, m_cols.at(col));
+}
+
+double SpreadGridTable::widthChars(int col) const {
+    return std::max(0.0, m_grid.columnWidthChars(m_cols.at(col)));
+}
+
+bool PrintReport(const ReportDescription& report, const TableSource& table, bool direct) {
+    IPrintService& service = PrintServices::service();
+    const ReportLayout layout(report, table);
+    const auto progress = PrintServices::progressFor(QStringLiteral("正在打印..."), table.rowCount());
+    const ReportLayout::Progress tell = [&progress](qint64 done) {
+        return !progress || progress->update(done);
+    };
+
+    if (direct && service.printerNames().isEmpty()) {
+        const QString path = pdfPathFor(report.title);
+        if (path.isEmpty())
+            return false;
+        AppError error;
+        if (!writeReportPdf(report, table, path, &error, tell)) {
+            if (error.isSet())
+                ShowErrorMessage(error);
+            return false;
+        }
+        return true;
+    }
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(report.title);
+    printer.setCreator(report.operatorName);
+    layout.prepare(printer);
+    if (!direct) {
+        service.preview(printer, [&](QPrinter* p) { layout.paint(*p, tell); });
+        return true;
+    }
+    if (!service.preparePrinter(printer, true))
+        return false;
+    if (!layout.paint(printer, tell)) {
+        if (!progress || progress->update(table.rowCount()))
+            ShowErrorMessage({482, QStringLiteral("打印机错误：%1").arg(printer.printerName()),
+                              QStringLiteral("PrintGrid")});
+        return false;
+    }
+    return true;
+}
+
+bool PrintGrid(QWidget* owner, const SpreadGrid* grid, const QString& title, bool printerOption, bool direct,
+               const QString& unitName, const QString& startDate, const QString& endDate,
+               const QString& makerText, const QString& printDateText, const QString& extraHeader,
+               qint16 layoutValue) {
+    Q_UNUSED(owner);
+    if (!grid || grid->maxRows() == 0) {
+        refuseEmpty(QStringLiteral("未发现可以打印的内容。"));
+        return false;
+    }
+    GridReportArgs args;
+    args.title = title;
+    args.printerOption = printerOption;
+    args.unitName = unitName;
+    args.startDate = startDate;
+    args.endDate = endDate;
+    args.makerText = makerText;
+    args.printDateText = printDateText;
+    args.extraHeader = extraHeader;
+    args.layoutValue = layoutValue;
+    const ReportDescription report =
+        Report::describeGridReport(args, gHospitalName, gUser ? gUser->GetUserName : QString());
+    const SpreadGridTable table(*grid, SpreadGridTable::WithRowNumbers);
+    return PrintReport(report, table, direct);
+}
+
+void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QString& name) {
+    if (!grid || grid->maxRows() == 0) {
+        refuseEmpty(QStringLiteral("未发现可以导出的内容。"));
+        return;
+    }
+    bool save = true;
+    const QString path =
+        FileDialog(ownerWindow, save, QStringLiteral("保存文件为..."),
+                   QStringLiteral("Excel 97-2003 工作簿(*.xls)|*.xls|Excel 工作簿(*.xlsx)|*.xlsx"), name,
+                   QString(), QString(), 0);
+    if (path.isEmpty())
+        return;
+    const SpreadGridTable table(*grid);
+    const auto progress = PrintServices::progressFor(QStringLiteral("正在导出..."), table.rowCount());
+    AppError error;
+    const auto result = SheetExport::write(
+        table, path, name, [&progress](qint64 done, qint64) { return !progress || progress->update(done); },
+        &error);
+    if (result == SheetExport::Result::Written)
+        Messages::success(QStringLiteral("文件导出成功"));
+}
+
+QString FileDialog(QWidget* ownerWindow, bool& saveMode, const QString& title, const QString& filter,
+                   const QString& fileName, const QString& defaultExt, const QString& initialDir,
+                   qint16 noFlags) {
+    Q_UNUSED(ownerWindow);
+    if (fileName.size() > kMaxPathChars) {
+        Messages::show(Messages::applicationTitle() + QStringLiteral(" - FileDialog Function"),
+                       QStringLiteral("Filename Length Overflow"), MsgIcon::Exclamation);
+        return {};
+    }
+    FileDialogRequest request;
+    request.saveMode = saveMode;
+    request.title = title;
+    request.filter = filter;
+    request.fileName = fileName;
+    request.defaultExt = defaultExt;
+    request.initialDir = initialDir;
+    request.confirmOverwrite = noFlags == 0;
+    return FileDialogs::choose(request);
+}
+
+bool DeleteGridRow(SpreadGrid* grid, int row) {
+    if (!grid || grid->maxRows() == 0) {
+        refuseEmpty(QStringLiteral("未发现可以删除的内容。"));
+        return false;
+    }
+    grid->deleteRows(row, 1);
+    grid->viewport()->update();
+    return true;
+}

@@ -1,0 +1,115 @@
+#include "output/core/XlsxWriter.h"
+
+#include <QFile>
+
+#include <xlsxwriter.h>
+
+namespace {
+AppError writeError(const QString& path, const QString& why) {
+    return {75, QStringLiteral("无法写入文件%1：%2").arg(path, why), QStringLiteral("SheetWriter")};
+}
+} // namespace
+
+XlsxWriter::~XlsxWriter() {
+    if (m_book) // an abandoned export still frees the library's temporary files
+        workbook_close(m_book);
+}
+
+bool XlsxWriter::open(const QString& path, AppError* error) {
+    m_path = path;
+    const QByteArray name = QFile::encodeName(path);
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    m_book = workbook_new_opt(name.constData(), &options);
+    if (!m_book && error)
+        *error = writeError(path, QStringLiteral("libxlsxwriter"));
+    return m_book != nullptr;
+}
+
+void XlsxWriter::startSheet(const QString& name) {
+    if (!m_book)
+        return;
+    ++m_sheetCount;
+    m_sheet = workbook_add_worksheet(m_book, cleanSheetName(name).toUtf8().constData());
+    if (!m_sheet) // a repeated name: the library numbers it
+        m_sheet = workbook_add_worksheet(m_book, nullptr);
+    m_row = 0;
+}
+
+void XlsxWriter::addRow(const QStringList& cells) {
+    if (!m_sheet)
+        startSheet(QString());
+    if (!m_sheet || m_row >= kMaxRows)
+        return;
+    for (int c = 0; c < cells.size(); ++c) {
+        if (cells.at(c).isEmpty())
+            continue;
+        const lxw_error e = worksheet_write_string(m_sheet, lxw_row_t(m_row), lxw_col_t(c),
+                                                   cells.at(c).toUtf8().constData(), nullptr);
+        if (e != LXW_NO_ERROR && e != LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
+            m_lastError = int(e);
+    }
+    ++m_row;
+}
+
+bool XlsxWriter::finish(AppError* error) {
+    if (!m_book)
+        return false;
+    if (!m_sheet)
+        startSheet(QString());
+    const lxw_error closed = workbook_close(m_book);
+    m_book = nullptr;
+    const int failure = m_lastError ? m_lastError : int(closed);
+    if (failure != LXW_NO_ERROR) {
+        if (error)
+            *error = writeError(m_path, QString::fromUtf8(lxw_strerror(lxw_error(failure))));
+        return false;
+    }
+    return true;
+}
+
+bool CsvWriter::open(const QString& path, AppError* error) {
+    m_path = path;
+    m_file = std::make_unique<QFile>(path);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = writeError(path, m_file->errorString());
+        return false;
+    }
+    m_buffer = QByteArrayLiteral("\xEF\xBB\xBF");
+    return true;
+}
+
+void CsvWriter::addRow(const QStringList& cells) {
+    for (int c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            m_buffer.append(',');
+        const QString& text = cells.at(c);
+        const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+                           text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+        if (!quote) {
+            m_buffer.append(text.toUtf8());
+            continue;
+        }
+        QString q = text;
+        q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        m_buffer.append('"').append(q.toUtf8()).append('"');
+    }
+    m_buffer.append("\r\n", 2);
+    if (m_buffer.size() > (1 << 20)) {
+        m_failed |= m_file->write(m_buffer) != m_buffer.size();
+        m_buffer.clear();
+    }
+}
+
+bool CsvWriter::finish(AppError* error) {
+    if (!m_file)
+        return false;
+    m_failed |= m_file->write(m_buffer) != m_buffer.size();
+    m_failed |= !m_file->flush();
+    const QString why = m_file->errorString();
+    m_file.reset();
+    if (m_failed && error)
+        *error = writeError(m_path, why);
+    return !m_failed;
+}

@@ -1,0 +1,113 @@
+// "yjgl-admin export" as IT staff run it on the demo database; the files are read back with
+// libfreexl and pdftotext.
+#include "db/demo/DemoDatabase.h"
+#include "support/TestFolder.h"
+
+#include "../output/XlsReader.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Result run(const QString& program, const QStringList& args, const QString& home = {}) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!home.isEmpty())
+        env.insert(QStringLiteral("YJGL_HOME"), home);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the tool runs without a screen by itself
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+Result admin(const QStringList& args, const QString& home) {
+    return run(QCoreApplication::applicationDirPath() + QStringLiteral("/yjgl-admin"), args, home);
+}
+
+const QString kItems =
+    QStringLiteral("select top 100 DH as 处方单号, PM as 品名, SSJE as 实收 from MZ_KFDJMX order by id");
+
+} // namespace
+
+class AdminExportTest : public QObject {
+    Q_OBJECT
+
+private:
+    TestFolder m_folder;
+
+private slots:
+    void initTestCase() {
+        const Result r = admin({QStringLiteral("init-demo"), m_folder.path(), QStringLiteral("--documents"),
+                                QStringLiteral("80")},
+                               {});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+    }
+
+    void workbookHasHeadingThenRowsOnSheetNamedAfterTitle() {
+        const QString file = m_folder.file(QStringLiteral("items.xls"));
+        const Result r = admin(
+            {QStringLiteral("export"), kItems, file, QStringLiteral("--title"), QStringLiteral("一月明细")},
+            m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const auto sheets = readXls(file);
+        QCOMPARE(sheets.size(), 1);
+        QCOMPARE(sheets[0].name, QStringLiteral("一月明细"));
+        QCOMPARE(sheets[0].rows.size(), 101);
+        QCOMPARE(sheets[0].rows[0],
+                 QStringList({QStringLiteral("处方单号"), QStringLiteral("品名"), QStringLiteral("实收")}));
+        QVERIFY(!sheets[0].rows[1][1].isEmpty());
+    }
+
+    void pdfReportCarriesTheNineLines() {
+        const QString file = m_folder.file(QStringLiteral("items.pdf"));
+        Result r = admin({QStringLiteral("export"), kItems, file, QStringLiteral("--title"),
+                          QStringLiteral("一月明细"), QStringLiteral("--from"), QStringLiteral("2010-01-01"),
+                          QStringLiteral("--to"), QStringLiteral("2010-01-31")},
+                         m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const Result text =
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        const QStringList pages = text.out.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QVERIFY(pages.size() >= 2);
+        for (int p = 0; p < pages.size(); ++p) {
+            const QString page = QString(pages[p]).remove(QLatin1Char(' '));
+            QVERIFY(page.contains(QStringLiteral("一月明细")));
+            QVERIFY(page.contains(QStringLiteral("日期：2010-01-01到2010-01-31")));
+            QVERIFY(page.contains(QStringLiteral("制单人:")));
+            QVERIFY(page.contains(QStringLiteral("打印日期:")));
+            QVERIFY(page.contains(QStringLiteral("第%1页共%2页").arg(p + 1).arg(pages.size())));
+        }
+        QVERIFY(QString(pages[0]).remove(QLatin1Char(' ')).contains(DemoDatabase::hospitalName()));
+
+        r = admin({QStringLiteral("export"), kItems, file}, m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const Result undated = run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        QVERIFY(!undated.out.contains(QStringLiteral("日期：")));
+        QVERIFY(undated.out.contains(QStringLiteral("items")));
+    }
+
+    void badCallsSayWhy() {
+        Result r = admin({QStringLiteral("export"), kItems}, m_folder.path());
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.err.contains(QStringLiteral("用法")));
+        r = admin({QStringLiteral("export"), QStringLiteral("select nothing from nowhere"),
+                   m_folder.file(QStringLiteral("x.xls"))},
+                  m_folder.path());
+        QCOMPARE(r.status, 1);
+        QVERIFY(!QFile::exists(m_folder.file(QStringLiteral("x.xls"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(AdminExportTest)
+#include "tst_admin_export.moc"
