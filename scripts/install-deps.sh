@@ -11,6 +11,7 @@ packages=(
     fonts-wqy-zenhei
     ibus
     libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools
+    clang libclang-rt-14-dev
 )
 
 missing=()

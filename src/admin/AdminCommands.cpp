@@ -6,6 +6,7 @@
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AES.h"
 #include "common/core/AnsiCodec.h"
+#include "db/SqliteBackup.h"
 #include "db/demo/DemoDatabase.h"
 
 #include <QDir>
@@ -136,6 +137,33 @@ int unitName(const QStringList& args, AdminIo& io) {
     return 0;
 }
 
+int backup(const QStringList& args, AdminIo& io) {
+    if (args.size() != 1)
+        return usageError(io, commandNamed(QStringLiteral("backup")));
+    AppError error;
+    QString database;
+    if (!AdminDatabase::sqliteFile(&database, &error) || !SqliteBackup::backup(database, args[0], &error)) {
+        io.err << error.description << Qt::endl;
+        return 1;
+    }
+    io.out << "已备份到 " << QDir::toNativeSeparators(args[0]) << Qt::endl;
+    return 0;
+}
+
+int restore(const QStringList& args, AdminIo& io) {
+    if (args.size() != 1)
+        return usageError(io, commandNamed(QStringLiteral("restore")));
+    AppError error;
+    QString database;
+    if (!AdminDatabase::sqliteFile(&database, &error) || !SqliteBackup::restore(database, args[0], &error)) {
+        io.err << error.description << Qt::endl;
+        return 1;
+    }
+    io.out << "已用 " << QDir::toNativeSeparators(args[0]) << " 恢复数据库 "
+           << QDir::toNativeSeparators(database) << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 const std::vector<AdminCommand>& adminCommands() {
@@ -151,6 +179,10 @@ const std::vector<AdminCommand>& adminCommands() {
         {QStringLiteral("unit-name"), QStringLiteral("TEXT"), QStringLiteral("加密保存单位名称"), unitName},
         {QStringLiteral("export"), QStringLiteral("STATEMENT FILE [--title TEXT] [--from DATE --to DATE]"),
          QStringLiteral("把语句的结果写成.xls、.xlsx工作簿或.pdf报表"), exportCommand},
+        {QStringLiteral("backup"), QStringLiteral("FILE"),
+         QStringLiteral("工作站照常工作时把数据库备份到FILE（不要直接复制数据库文件）"), backup},
+        {QStringLiteral("restore"), QStringLiteral("FILE"),
+         QStringLiteral("用备份FILE恢复数据库；所有工作站退出后才能进行（不要直接覆盖数据库文件）"), restore},
         {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"),
          QStringLiteral("显示那天状态栏的农历和公历日期"), lunarCommand},
     };

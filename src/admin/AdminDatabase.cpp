@@ -3,11 +3,12 @@
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AES.h"
 #include "db/Connection.h"
+#include "db/ConnectionString.h"
 #include "db/StatementHelpers.h"
 
 #include <QFileInfo>
 
-bool AdminDatabase::connect(AppError* error) {
+bool AdminDatabase::connectionString(QString* text, AppError* error) {
     const QString settings = DatabaseSetFile::path();
     if (!QFileInfo::exists(settings)) {
         error->description = QStringLiteral("程序文件夹中没有DatabaseSet.data: %1").arg(settings);
@@ -20,8 +21,30 @@ bool AdminDatabase::connect(AppError* error) {
         error->description = QStringLiteral("DatabaseSet.data中没有连接字符串: %1").arg(settings);
         return false;
     }
-    Connection& connection = resetGlobalConnection(records.first());
+    *text = records.first();
+    return true;
+}
+
+bool AdminDatabase::connect(AppError* error) {
+    QString text;
+    if (!connectionString(&text, error))
+        return false;
+    Connection& connection = resetGlobalConnection(text);
     return connection.open(error);
+}
+
+bool AdminDatabase::sqliteFile(QString* file, AppError* error) {
+    QString text;
+    if (!connectionString(&text, error))
+        return false;
+    const ConnectionString cs = ConnectionString::parse(text);
+    if (cs.kind() != ConnectionString::Kind::SQLite) {
+        error->description = QStringLiteral(
+            "DatabaseSet.data所指的不是嵌入式数据库；SQL Server数据库请用SQL Server自己的备份和还原。");
+        return false;
+    }
+    *file = cs.sqliteFile();
+    return true;
 }
 
 RecordsetPtr AdminDatabase::run(const QString& statement, AppError* error) {

@@ -8,6 +8,7 @@
 #include "app/core/UnitName.h"
 #include "app/password.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/LocalFile.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 
@@ -67,65 +68,79 @@ void PrepareStartup() {
     const SkinChoice skin = ReadSkinChoice();
     if (!skin.apply)
         return;
-    QFile f(skin.styleSheetFile);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > MaxSkinBytes)
+    QByteArray styleSheet;
+    if (LocalFile::read(skin.styleSheetFile, MaxSkinBytes, &styleSheet) != LocalFile::Status::Read)
         return;
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        app->setStyleSheet(AnsiCodec::decode(f.readAll()));
+        app->setStyleSheet(AnsiCodec::decode(styleSheet));
 }
 
-void ShowConnectionError(const QString& description) {
-    // A statement run from the dialog's event loop (a timer's refresh) that finds the
-    // connection closed would stack one dialog on the other; the open one answers for both.
+} // namespace Startup
+
+namespace {
+
+// Shows LinkDatabaseErr; true when the operator chose retry. A statement run from the dialog's
+// event loop (a timer's refresh) that finds the connection closed would stack one dialog on
+// the other; the open one answers for both.
+bool askRetry(const QString& description) {
     static bool showing = false;
     if (showing)
-        return;
-    bool retry = false;
-    {
-        const QScopedValueRollback<bool> guard(showing, true);
-        LinkDatabaseErr dialog;
-        dialog.setErrorText(description);
-        dialog.exec();
-        retry = dialog.state() == QStringLiteral("Start");
-    }
-    // Runs again only once the dialog is gone.
-    if (retry)
-        Main();
+        return false;
+    const QScopedValueRollback<bool> guard(showing, true);
+    LinkDatabaseErr dialog;
+    dialog.setErrorText(description);
+    dialog.exec();
+    return dialog.state() == QStringLiteral("Start");
 }
 
-void Main() {
-    AppError error;
+// One run of the entry sequence up to the login window; false with `error` when it stopped.
+bool startOnce(AppError* error) {
     resetGlobalConnection();
-    PrepareStartup();
+    Startup::PrepareStartup();
 
-    const QString line = commandLine();
+    const QString line = Startup::commandLine();
     if (IsHandOffCommandLine(line)) {
         CommandLineHandOff handOff;
-        if (!ParseHandOff(line, &handOff, &error)) {
-            ShowConnectionError(describe(error));
-            return;
-        }
+        if (!ParseHandOff(line, &handOff, error))
+            return false;
         gConnStr = handOff.connectionString;
-        if (!openConnection(&error)) {
-            ShowConnectionError(describe(error));
-            return;
-        }
+        if (!openConnection(error))
+            return false;
         afterConnect();
         g_login = new password;
         // A hand-off whose sign-in fails leaves the operator at the login window.
         if (!g_login->TestUserPassword(handOff.userName, handOff.password) && g_login)
             g_login->show();
-        return;
+        return true;
     }
 
     gConnStr = ReadConnectionString();
-    if (!openConnection(&error)) {
-        ShowConnectionError(describe(error));
-        return;
-    }
+    if (!openConnection(error))
+        return false;
     afterConnect();
     g_login = new password;
     g_login->show();
+    return true;
+}
+
+} // namespace
+
+namespace Startup {
+
+void ShowConnectionError(const QString& description) {
+    // Runs again only once the dialog is gone.
+    if (askRetry(description))
+        Main();
+}
+
+void Main() {
+    // Every retry starts the sequence again from the top, as often as the operator asks, without
+    // the calls piling up on one another.
+    for (;;) {
+        AppError error;
+        if (startOnce(&error) || !askRetry(describe(error)))
+            return;
+    }
 }
 
 } // namespace Startup

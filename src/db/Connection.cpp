@@ -139,10 +139,16 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
     timer.start();
     AppError failure;
     RecordsetPtr rows;
-    if (isOpen())
-        rows = d->run(sql, &failure);
-    else
+    if (!isOpen())
         failure = closedError();
+    else if (sql.contains(QChar(0)))
+        // The engines end a statement at a NUL: the text after it would be lost or misread.
+        failure =
+            DbError::make(DbError::StatementFailed,
+                          QStringLiteral("输入的内容中含有空字符（NUL），无法保存。请删除该字符后重新输入。"),
+                          ConnectionSource);
+    else
+        rows = d->run(sql, &failure);
     SqlTrace::record(sql, started, timer.elapsed());
     if (!rows)
         fill(error, failure);

@@ -109,7 +109,10 @@ QString ConnectionString::odbcConnectionText() const {
         server = QStringLiteral("localhost");
     const QString driver = contains(QStringLiteral("odbc driver")) ? value(QStringLiteral("odbc driver"))
                                                                    : QStringLiteral("FreeTDS");
-    QString text = QStringLiteral("DRIVER={") + driver + QStringLiteral("};SERVER=") + odbcValue(server) +
+    // The driver name always goes in braces; a "}" in it is doubled like in any other value.
+    QString braced = driver;
+    braced.replace(QStringLiteral("}"), QStringLiteral("}}"));
+    QString text = QStringLiteral("DRIVER={") + braced + QStringLiteral("};SERVER=") + odbcValue(server) +
                    QLatin1Char(';');
     if (!port.isEmpty())
         text += QStringLiteral("PORT=") + odbcValue(port) + QLatin1Char(';');

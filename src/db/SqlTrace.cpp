@@ -1,6 +1,7 @@
 #include "db/SqlTrace.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace SqlTrace {
 
@@ -47,15 +48,32 @@ QString unescape(const QString& field) {
     return out;
 }
 
+QString maskPasswords(const QString& statement) {
+    // "password like '...'" (sign-in) and "password='...'" (password change); a quote inside
+    // the value is doubled.
+    static const QRegularExpression passwordValue(
+        QStringLiteral("(\\bpassword\\s*(?:like|=)\\s*)'(?:[^']|'')*'"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString masked = statement;
+    return masked.replace(passwordValue, QStringLiteral("\\1'***'"));
+}
+
 void record(const QString& statement, const QDateTime& started, qint64 elapsedMs) {
     const QString name = file();
     if (name.isEmpty())
         return;
+    // The trace shows what the hospital's data looks like: for the user who traces, nobody else.
+    constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QFile f(name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append, OwnerOnly))
         return; // tracing must never stop the program
+    constexpr QFileDevice::Permissions Others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (f.permissions() & Others) // a file made by an older version or by hand
+        f.setPermissions(OwnerOnly);
     const QString line = started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QLatin1Char('\t') +
-                         QString::number(elapsedMs) + QLatin1Char('\t') + escape(statement) +
+                         QString::number(elapsedMs) + QLatin1Char('\t') + escape(maskPasswords(statement)) +
                          QStringLiteral("\r\n");
     f.write(line.toUtf8());
 }

@@ -10,6 +10,8 @@
 // (UTF-8, CR LF):
 //   {yyyy-MM-dd HH:mm:ss.zzz}\t{elapsed ms}\t{statement}
 // In the statement "\" is written "\\", a line feed "\n", a carriage return "\r" and a tab "\t".
+// The file is readable by its owner only, and the value compared with or assigned to a password
+// column is written "***".
 namespace SqlTrace {
 struct Entry {
     QDateTime time;
@@ -22,6 +24,8 @@ QString file();
 void record(const QString& statement, const QDateTime& started, qint64 elapsedMs);
 
 QString escape(const QString& statement);
+// The statement with every "password like '...'" and "password='...'" value replaced by '***'.
+QString maskPasswords(const QString& statement);
 QString unescape(const QString& field);
 QVector<Entry> read(const QString& file);
 QStringList readStatements(const QString& file);

@@ -3,9 +3,12 @@
 #include "common/core/Clock.h"
 #include "db/DbErrors.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QStringDecoder>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -17,6 +20,66 @@ const QString SqliteDatabase::Source = QStringLiteral("yjgl SQLite");
 namespace {
 
 constexpr int MaxCachedStatements = 200;
+
+FileIdentity identityOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {quint64(st.st_dev), quint64(st.st_ino), true};
+}
+
+QString walPath(const QString& file) {
+    return file + QStringLiteral("-wal");
+}
+
+QString shmPath(const QString& file) {
+    return file + QStringLiteral("-shm");
+}
+
+// The write-ahead log a connection used, remembered after its file was moved away or replaced:
+// that log holds changes of the old file and must never be read into whatever file comes to
+// lie at the path later.
+struct StaleLog {
+    FileIdentity database;
+    FileIdentity log;
+};
+
+QMutex g_staleMutex;
+QHash<QString, StaleLog> g_staleLogs; // database path -> the log its old file left
+
+void rememberStaleLog(const QString& file, const FileIdentity& database, const FileIdentity& log) {
+    if (!log.valid)
+        return;
+    QMutexLocker lock(&g_staleMutex);
+    g_staleLogs.insert(file, {database, log});
+}
+
+// Moves the old file's log out of the way of the file now at the path (kept beside it, as it is
+// the only copy of the old file's last changes) and drops the old index. Nothing is touched when
+// the path holds the old file again or the log there is not the remembered one.
+void setStaleLogAside(const QString& file) {
+    QMutexLocker lock(&g_staleMutex);
+    const auto it = g_staleLogs.constFind(file);
+    if (it == g_staleLogs.cend())
+        return;
+    const FileIdentity now = identityOf(file);
+    if (!now.valid)
+        return; // nothing at the path yet: decide when a file comes
+    const StaleLog stale = it.value();
+    g_staleLogs.erase(it);
+    if (now == stale.database || identityOf(walPath(file)) != stale.log)
+        return;
+    const QString aside = walPath(file) + QStringLiteral(".replaced-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmsszzz"));
+    QFile::rename(walPath(file), aside);
+    QFile::remove(shmPath(file));
+}
+
+// Text exactly as stored: a leading U+FEFF is a character of the value, not a byte-order mark.
+QString exactUtf8(const char* data, int size) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(data, size));
+}
 
 void getdateFunction(sqlite3_context* context, int, sqlite3_value**) {
     // The program's clock (which tests may fix) without the offset it keeps to the server:
@@ -38,9 +101,8 @@ QVariant columnValue(sqlite3_stmt* statement, int column) {
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(statement, column));
     case SQLITE_TEXT:
-        return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                              sqlite3_column_bytes(statement, column)));
+        return QVariant(exactUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                                  sqlite3_column_bytes(statement, column)));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
                                    sqlite3_column_bytes(statement, column)));
@@ -105,6 +167,8 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
             Source);
         return false;
     }
+    // A log left by a file that used to lie here is not this file's.
+    setStaleLogAside(file);
     sqlite3* db = nullptr;
     int rc =
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -127,8 +191,10 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
     // Reading the journal mode reads the file header: a file that is no database fails here,
     // before anything is written.
     AppError setupError;
+    // The first read opens the log, whose identity is taken below.
     if (!execPlain("PRAGMA journal_mode=WAL", &setupError) ||
-        !execPlain("PRAGMA foreign_keys=ON", &setupError)) {
+        !execPlain("PRAGMA foreign_keys=ON", &setupError) ||
+        !execPlain("SELECT count(*) FROM sqlite_master WHERE 0", &setupError)) {
         close();
         setupError.description = QStringLiteral("无法打开数据库文件“%1”：%2")
                                      .arg(QDir::toNativeSeparators(file), setupError.description);
@@ -139,22 +205,26 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
                                nullptr);
     sqlite3_create_function_v2(m_db, "yj_raise", 1, SQLITE_UTF8, nullptr, raiseFunction, nullptr, nullptr,
                                nullptr);
-    struct stat st {};
-    if (::stat(QFile::encodeName(file).constData(), &st) == 0) {
-        m_device = quint64(st.st_dev);
-        m_inode = quint64(st.st_ino);
-    }
+    m_identity = identityOf(file);
+    m_logIdentity = identityOf(walPath(file));
     return true;
 }
 
 void SqliteDatabase::close() {
     clearCache();
     if (m_db) {
+        // Closing normally checkpoints and deletes the log and index found at the path. Once the
+        // file there is another one (or none), those belong to whatever comes there: leave them.
+        if (identityOf(m_file) != m_identity) {
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            rememberStaleLog(m_file, m_identity, m_logIdentity);
+        }
         sqlite3_close_v2(m_db);
         m_db = nullptr;
+        setStaleLogAside(m_file);
     }
     m_file.clear();
-    m_device = m_inode = 0;
+    m_identity = m_logIdentity = {};
 }
 
 void SqliteDatabase::clearCache() {
@@ -195,10 +265,13 @@ AppError SqliteDatabase::classify(int code, const QString& message) const {
 // The file may have been moved, deleted or replaced while this connection held it open;
 // the connection would go on with the old file and lose what it writes.
 bool SqliteDatabase::filePresent(AppError* error) const {
-    struct stat st {};
-    if (::stat(QFile::encodeName(m_file).constData(), &st) == 0 && quint64(st.st_dev) == m_device &&
-        quint64(st.st_ino) == m_inode)
+    const FileIdentity now = identityOf(m_file);
+    if (now == m_identity)
         return true;
+    // Other programs starting meanwhile must not find the old file's log beside the new file.
+    rememberStaleLog(m_file, m_identity, m_logIdentity);
+    if (now.valid)
+        setStaleLogAside(m_file);
     *error = DbError::make(DbError::BrokenLink,
                            QStringLiteral("与数据库的连接已中断：数据库文件“%1”已不存在或已被替换。")
                                .arg(QDir::toNativeSeparators(m_file)),
@@ -333,6 +406,14 @@ bool SqliteDatabase::findProcedure(const AdaptedStatement& call, Procedure* out,
                           QStringLiteral("过程或函数 '%1' 指定了过多的参数。").arg(call.procedure), Source);
         return false;
     }
+    // Binding NULL for a missing argument would run the procedure on nothing, as if it worked.
+    if (call.arguments.size() < out->params.size()) {
+        *error = DbError::make(DbError::StatementFailed,
+                               QStringLiteral("过程或函数 '%1' 需要参数 '%2'，但未提供该参数。")
+                                   .arg(call.procedure, out->params.at(call.arguments.size())),
+                               Source);
+        return false;
+    }
     const QString body = definition->text(1);
     auto bodyIt = m_bodies.find(body);
     if (bodyIt == m_bodies.end())
@@ -449,6 +530,9 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
     }
     if (!ok)
         return nullptr;
+    // A file replaced while the statement ran took what it wrote with it.
+    if (!inTransaction() && !filePresent(error))
+        return nullptr;
     return rows ? rows : std::make_shared<Recordset>();
 }
 
@@ -468,7 +552,7 @@ bool SqliteDatabase::commit(AppError* error) {
         *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), Source);
         return false;
     }
-    return execPlain("COMMIT", error);
+    return execPlain("COMMIT", error) && filePresent(error);
 }
 
 bool SqliteDatabase::rollback(AppError* error) {

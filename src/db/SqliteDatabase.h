@@ -10,11 +10,22 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// Which file a path names: device and inode.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool valid = false;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // One connection to the embedded database file through the sqlite3 C API.
 // Opening never creates a file. Every connection runs in WAL mode with a lock wait, enforces
 // foreign keys and knows getdate() and yj_raise(message). Stored procedures are rows of
 // sys_procedures(name, params, body): params "@A,@B" in order, body SQLite statements
 // separated by ';' that use the parameters by name.
+// A file moved away or replaced while open is noticed before and after every statement: the
+// connection reports the lost link and, when closed, leaves the log at the path alone; the log
+// the old file left is set aside before any connection opens the new file.
 class SqliteDatabase {
 public:
     static const QString Source;
@@ -65,8 +76,8 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_file;
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
+    FileIdentity m_identity;    // the file opened; a file put in its place is another one
+    FileIdentity m_logIdentity; // its write-ahead log
     QHash<QString, sqlite3_stmt*> m_cache;
     QHash<QString, QStringList> m_bodies; // procedure body text -> its statements
 };

@@ -75,6 +75,12 @@ bool ExecSql(const QString& sql) {
     if (connection().execute(sql, &failure))
         return true;
     ShowErrorMessage(failure);
+    // A lost link is not left open for the next statement to run into: as after a failed query,
+    // the connection starts again (the statement is not rerun).
+    if (DbError::needsReconnect(failure.number)) {
+        connection().close();
+        OpenConn();
+    }
     return false;
 }
 

@@ -1,6 +1,7 @@
 // yjgl-admin, run as the IT staff run it.
 #include "common/core/AES.h"
 #include "common/core/AnsiCodec.h"
+#include "db/Connection.h"
 #include "support/TestFolder.h"
 
 #include <QtTest>
@@ -95,6 +96,42 @@ private slots:
         const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QCOMPARE(AES().JMiMa(lines[1]), QStringLiteral("城西社区卫生服务站"));
+    }
+
+    // A workstation keeps working during the backup; the restore waits until it has gone.
+    void backupWhileInUseAndRestoreWhenAlone() {
+        const QString db = m_folder.file(QStringLiteral("hospital.db"));
+        const QString copy = m_folder.file(QStringLiteral("copy.db"));
+        const QString setZdfy = QStringLiteral("Update QKZL_CONFIG Set BZ='%1' Where Item_Name Like'ZDFY'");
+        const auto zdfy = [&] {
+            return admin({QStringLiteral("query"),
+                          QStringLiteral("select BZ from QKZL_CONFIG Where Item_Name Like'ZDFY'")},
+                         m_folder.path())
+                .out.section(QLatin1Char('\n'), 1, 1);
+        };
+        Connection workstation;
+        workstation.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(db));
+        QVERIFY(workstation.open());
+        QVERIFY(workstation.execute(setZdfy.arg(QStringLiteral("backed up"))));
+
+        Result r = admin({QStringLiteral("backup"), copy}, m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(!QFile::exists(copy + QStringLiteral("-wal")));
+        QVERIFY(workstation.execute(setZdfy.arg(QStringLiteral("later"))));
+
+        r = admin({QStringLiteral("restore"), copy}, m_folder.path());
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("正被其他程序使用")), qPrintable(r.err));
+        QCOMPARE(zdfy(), QStringLiteral("later"));
+
+        workstation.close();
+        r = admin({QStringLiteral("restore"), copy}, m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(zdfy(), QStringLiteral("backed up"));
+        r = admin({QStringLiteral("restore"), m_folder.file(QStringLiteral("DatabaseSet.data"))},
+                  m_folder.path());
+        QCOMPARE(r.status, 1); // not a database: refused, nothing changed
+        QCOMPARE(zdfy(), QStringLiteral("backed up"));
     }
 
     void encryptAndDecrypt() {

@@ -42,9 +42,11 @@ template <typename T> void whenModal(std::function<void(T*)> act, QWidget* notTh
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);
     auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, notThis, ticks] {
+    // Once the window to skip is gone, a new one may take its very address.
+    const QPointer<QWidget> skip(notThis);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, skip, ticks] {
         auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (w && w != notThis && w->isVisible()) {
+        if (w && w != skip.data() && w->isVisible()) {
             timer->stop();
             timer->deleteLater();
             act(w);
@@ -96,6 +98,7 @@ private slots:
     void mainNormalStart();
     void mainWithoutSettingsShowsDialog();
     void mainRetryRunsAgain();
+    void mainRetriesDoNotPileUp();
     void mainHandOffSignsIn();
     void mainHandOffWithWrongPasswordShowsLogin();
     void mainHandOffMalformed();
@@ -603,6 +606,26 @@ void LoginWindowTest::mainRetryRunsAgain() {
     QStringList records;
     QVERIFY(DatabaseSetFile::readRecords(DatabaseSetFile::path(), {1}, &records, nullptr));
     QVERIFY(records.value(0).startsWith("Provider=sqloledb;Data Source=;"));
+}
+
+void LoginWindowTest::mainRetriesDoNotPileUp() {
+    // Each retry fails again; the dialog of the third run must sit as deep in the call stack as
+    // the first one's, or an operator retrying all day would run out of stack.
+    QList<quintptr> depths;
+    std::function<void(LinkDatabaseErr*)> answer = [&](LinkDatabaseErr* d) {
+        volatile char marker = 0;
+        depths << quintptr(&marker);
+        if (depths.size() < 3) {
+            whenModal<LinkDatabaseErr>(answer, d);
+            d->findChild<QPushButton*>("ButRec")->click();
+        } else {
+            d->findChild<QPushButton*>("ButExit")->click();
+        }
+    };
+    whenModal<LinkDatabaseErr>(answer);
+    Startup::Main();
+    QCOMPARE(depths.size(), 3);
+    QCOMPARE(depths[2], depths[0]);
 }
 
 void LoginWindowTest::mainHandOffSignsIn() {

@@ -4,6 +4,7 @@
 #include "app/core/LastUserFile.h"
 #include "common/core/AnsiCodec.h"
 #include "support/FakeMessageService.h"
+#include "support/HostileFiles.h"
 #include "support/TestFolder.h"
 
 #include <QFile>
@@ -52,6 +53,8 @@ private slots:
     void recordNumbersOutsideTheFileReadEmpty();
     void saveMendsDamagedFile();
     void lastUserFile();
+    void filesThatAreNoFilesAreDamagedNotWaitedFor_data();
+    void filesThatAreNoFilesAreDamagedNotWaitedFor();
     void lastUserFileInOtherEncodings_data();
     void lastUserFileInOtherEncodings();
 
@@ -283,6 +286,31 @@ void StartupFilesTest::saveMendsDamagedFile() {
     QVERIFY(SaveSettings({"s", "d", "u", "p"}));
     QCOMPARE(ReadConnectionString(), BuildConnectionString({"s", "d", "u", "p"}));
     QCOMPARE(messages.count(), 0);
+}
+
+void StartupFilesTest::filesThatAreNoFilesAreDamagedNotWaitedFor_data() {
+    QTest::addColumn<HostileFiles::Kind>("kind");
+    QTest::newRow("FIFO") << HostileFiles::Kind::Fifo;
+    QTest::newRow("link to /dev/zero") << HostileFiles::Kind::EndlessDevice;
+}
+
+void StartupFilesTest::filesThatAreNoFilesAreDamagedNotWaitedFor() {
+    QFETCH(HostileFiles::Kind, kind);
+    TestFolder folder;
+    FakeMessageService messages;
+    QVERIFY(HostileFiles::make(kind, folder.file("DatabaseSet.data")));
+    QVERIFY(HostileFiles::make(kind, folder.file("User.data")));
+    const HostileFiles::Watchdog watchdog(20);
+
+    QCOMPARE(ReadConnectionString(), QString());
+    QCOMPARE(messages.last().title, QStringLiteral("读取连接字符串时出错"));
+    QVERIFY2(messages.last().text.contains(QStringLiteral("不是普通文件")), qPrintable(messages.last().text));
+    ConnectionSettings s{"keep", "keep", "keep", "keep"};
+    QVERIFY(!LoadSettings(&s));
+    QCOMPARE(s.server, QStringLiteral("keep"));
+    QVERIFY(!SaveSettings({"s", "d", "u", "p"}));
+    QCOMPARE(messages.count(), 3);
+    QCOMPARE(LastUserFile::read(), QString());
 }
 
 void StartupFilesTest::lastUserFile() {

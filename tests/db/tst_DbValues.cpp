@@ -172,6 +172,11 @@ void TstDbValues::odbcTextEscapesBraces() {
         ConnectionString::parse("Provider=sqloledb;Data Source=s;User ID=u;Password='p;w{d}'")
             .odbcConnectionText();
     QVERIFY2(text.contains("PWD={p;w{d}}};"), qPrintable(text));
+    // A "}" in the driver name cannot close its braces and add keys of its own.
+    const QString driver =
+        ConnectionString::parse("Provider=sqloledb;Data Source=s;ODBC Driver='FreeTDS};SERVER=evil'")
+            .odbcConnectionText();
+    QVERIFY2(driver.startsWith("DRIVER={FreeTDS}};SERVER=evil};SERVER=s;"), qPrintable(driver));
 }
 
 void TstDbValues::sqliteFileRelativeToProgramFolder() {

@@ -34,7 +34,7 @@ private slots:
     void nextNumberStatementWithTopAndOrder();
 
     void execProcedureGivesRowsOfLastSelect();
-    void execProcedureMissingArgumentsAreNull();
+    void execProcedureWithTooFewArgumentsFailsClearly();
     void execUnknownProcedureOrTooManyArguments();
     void failingProcedureUndoesItsOwnWrites();
     void executionInTransactionCommitsOrRollsBack();
@@ -46,13 +46,16 @@ private slots:
     void valuesWithQuotesStayValues();
     void engineCodeReachesTheMessage();
     void valueThatCannotBeBoundIsAnError();
+    void valuesComeBackExactlyOrAreRefused();
 
     void transactionsBeginCommitRollback();
     void closedConnectionGives3704();
     void lockedDatabaseTimesOutAndChangesNothing();
     void readingUnitRunsWhileAnotherWorkstationWrites();
     void lostDatabaseIsReopenedOnceItIsBack();
+    void replacedDatabaseIsNeitherCorruptedNorUndone();
     void traceRecordsStatementsAsBuilt();
+    void traceIsOwnerOnlyAndHidesPasswords();
 
 private:
     QString count(const QString& sql) const { return DbTestDatabase::scalar(m_file, sql); }
@@ -236,11 +239,15 @@ void TstSqliteConnection::execProcedureGivesRowsOfLastSelect() {
     QCOMPARE(direct->RecordCount(), 1);
 }
 
-void TstSqliteConnection::execProcedureMissingArgumentsAreNull() {
+void TstSqliteConnection::execProcedureWithTooFewArgumentsFailsClearly() {
     RecordsetPtr rs;
-    QVERIFY(OpenRs(rs, "Exec Get_YJMX '检验科'"));
-    QCOMPARE(rs->RecordCount(), 0);
-    QCOMPARE(rs->fieldCount(), 3);
+    QVERIFY(!OpenRs(rs, "Exec Get_YJMX '检验科'"));
+    QVERIFY(!rs);
+    QVERIFY2(m_messages->last().text.contains(QStringLiteral("过程或函数 'Get_YJMX' 需要参数 '@DH'")),
+             qPrintable(m_messages->last().text));
+    QVERIFY(!ExecSql("exec P_Fail"));
+    QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("检验科")); // nothing ran
+    QVERIFY(gConn->isOpen());
 }
 
 void TstSqliteConnection::execUnknownProcedureOrTooManyArguments() {
@@ -400,6 +407,21 @@ void TstSqliteConnection::valuesWithQuotesStayValues() {
     QCOMPARE(m_messages->count(), 0); // RecordExists hands errors to its caller
 }
 
+void TstSqliteConnection::valuesComeBackExactlyOrAreRefused() {
+    const QString withMark = QStringLiteral("\uFEFF张三");
+    QVERIFY(ExecSql("Update CS Set DMMC=" + SqlText(withMark) + " Where id=1"));
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
+    QCOMPARE(rs->text(0), withMark);
+
+    // A NUL would end the statement inside the value.
+    QVERIFY(!ExecSql(QStringLiteral("Update CS Set DMMC='a") + QChar(0) + QStringLiteral("b' Where id=1")));
+    QVERIFY2(m_messages->last().text.contains(QStringLiteral("空字符（NUL）")),
+             qPrintable(m_messages->last().text));
+    QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
+    QCOMPARE(rs->text(0), withMark);
+}
+
 void TstSqliteConnection::transactionsBeginCommitRollback() {
     QVERIFY(gConn->beginTrans());
     QVERIFY(gConn->inTransaction());
@@ -500,6 +522,32 @@ void TstSqliteConnection::lostDatabaseIsReopenedOnceItIsBack() {
     QCOMPARE(count("select DMMC from CS where id=1"), QStringLiteral("回来了"));
 }
 
+void TstSqliteConnection::replacedDatabaseIsNeitherCorruptedNorUndone() {
+    // The copy that IT staff restore: the database as it is now.
+    const QString backup = m_folder->file("backup.db");
+    QVERIFY(DbTestDatabase::run(m_file, {"VACUUM INTO '" + backup + "'"}));
+    // Another workstation keeps the file open, so the changes below stay in its log.
+    Connection other;
+    other.setConnectionString(m_connStr);
+    QVERIFY(other.open());
+    QVERIFY(other.execute("select count(*) from CS"));
+    for (int i = 0; i < 30; ++i)
+        QVERIFY(ExecSql(QStringLiteral("Insert Into DAGL_ZD Values('L%1','later','0')").arg(i)));
+
+    QCOMPARE(std::rename(QFile::encodeName(backup).constData(), QFile::encodeName(m_file).constData()), 0);
+    QVERIFY(!ExecSql("Insert Into DAGL_ZD Values('LOST','x','0')"));
+    QVERIFY2(m_messages->last().text.contains(QStringLiteral("已被替换")),
+             qPrintable(m_messages->last().text));
+    // The next statement runs on the restored file as it is.
+    QVERIFY(ExecSql("Insert Into DAGL_ZD Values('NEW','x','0')"));
+    QCOMPARE(count("select count(*) from DAGL_ZD where DM like 'L%'"), QStringLiteral("0"));
+    QVERIFY(!other.execute("select count(*) from CS"));
+    other.close();
+    QCOMPARE(count("pragma integrity_check"), QStringLiteral("ok"));
+    QCOMPARE(count("select group_concat(DM) from DAGL_ZD where DM='NEW' or DM like 'L%'"),
+             QStringLiteral("NEW"));
+}
+
 void TstSqliteConnection::traceRecordsStatementsAsBuilt() {
     const QString trace = m_folder->file("trace.log");
     qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
@@ -521,6 +569,21 @@ void TstSqliteConnection::traceRecordsStatementsAsBuilt() {
         QVERIFY(e.elapsedMs >= 0);
         QVERIFY(qAbs(e.time.secsTo(QDateTime::currentDateTime())) < 60);
     }
+}
+
+void TstSqliteConnection::traceIsOwnerOnlyAndHidesPasswords() {
+    const QString trace = m_folder->file("trace.log");
+    qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
+    RecordsetPtr rs; // no user table here: statements are traced whether they work or not
+    OpenRs(rs, "select * from userdb where username like 'admin' and password like 'se''cret'");
+    ExecSql("update  userdb set password='n3w'where username like'admin'");
+    qunsetenv("YJGL_SQL_TRACE");
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    QCOMPARE(QFile::permissions(trace) & (ownerOnly | others), ownerOnly);
+    QCOMPARE(SqlTrace::readStatements(trace),
+             (QStringList{"select * from userdb where username like 'admin' and password like '***'",
+                          "update  userdb set password='***'where username like'admin'"}));
 }
 
 QTEST_GUILESS_MAIN(TstSqliteConnection)

@@ -68,8 +68,10 @@ bool CIniFile::checkFile() {
 bool CIniFile::WriteString(const QString& Section, const QString& key, const QString& Value) {
     if (!checkFile())
         return false;
-    IniDocument doc = IniDocument::load(m_path);
-    if (!doc.setValue(Section, key, Value) || !doc.save(m_path)) {
+    // A file that cannot be read (not a regular file, far too large) is not written over.
+    bool usable = false;
+    IniDocument doc = IniDocument::load(m_path, &usable);
+    if (!usable || !doc.setValue(Section, key, Value) || !doc.save(m_path)) {
         m_errorMsg = QStringLiteral("写入失败");
         return false;
     }

@@ -1,9 +1,11 @@
 #include "app/core/DatabaseSetFile.h"
 
 #include "common/core/AnsiCodec.h"
+#include "common/core/LocalFile.h"
 #include "common/core/ProgramFolder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -29,7 +31,7 @@ QString fileAccessText(const QFile& f) {
 
 // The file holds a password: it is created readable by its owner only.
 bool ensureExists(const QString& file, AppError* error) {
-    if (QFile::exists(file))
+    if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
         return true;
     QFile f(file);
     if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly)) {
@@ -37,6 +39,16 @@ bool ensureExists(const QString& file, AppError* error) {
         return false;
     }
     return true;
+}
+
+// The whole file: seven records, or a few more from other programs. Anything that is not a
+// regular file of sensible size (a FIFO, a link to a device) is a damaged settings file.
+bool readAll(const QString& file, QByteArray* content, AppError* error) {
+    const LocalFile::Status status = LocalFile::read(file, LocalFile::SettingsLimit, content);
+    if (status == LocalFile::Status::Read || status == LocalFile::Status::Missing)
+        return true;
+    fail(error, PathFileAccessError, LocalFile::describe(status, file));
+    return false;
 }
 
 } // namespace
@@ -48,14 +60,10 @@ QString path() {
 }
 
 bool readRecords(const QString& file, const QList<int>& numbers, QStringList* texts, AppError* error) {
-    if (!ensureExists(file, error))
+    QByteArray content;
+    if (!ensureExists(file, error) || !readAll(file, &content, error))
         return false;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        fail(error, PathFileAccessError, fileAccessText(f));
-        return false;
-    }
-    const qint64 size = f.size();
+    const qint64 size = content.size();
     QStringList out;
     for (int n : numbers) {
         const qint64 start = (qint64(n) - 1) * RecordLength;
@@ -63,8 +71,7 @@ bool readRecords(const QString& file, const QList<int>& numbers, QStringList* te
             out << QString();
             continue;
         }
-        f.seek(start);
-        const QByteArray head = f.read(2);
+        const QByteArray head = content.mid(start, 2);
         if (head.size() < 2) {
             fail(error, InputPastEndOfFile,
                  QStringLiteral("设置文件不完整：第 %1 条记录在文件末尾被截断").arg(n));
@@ -79,7 +86,7 @@ bool readRecords(const QString& file, const QList<int>& numbers, QStringList* te
                      .arg(MaxTextBytes));
             return false;
         }
-        const QByteArray bytes = f.read(length);
+        const QByteArray bytes = content.mid(start + 2, length);
         if (bytes.size() < length) {
             fail(error, InputPastEndOfFile,
                  QStringLiteral("设置文件不完整：第 %1 条记录在文件末尾被截断").arg(n));
@@ -110,14 +117,8 @@ bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError
     if (!ensureExists(file, error))
         return false;
     QByteArray content;
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly)) {
-            fail(error, PathFileAccessError, fileAccessText(f));
-            return false;
-        }
-        content = f.readAll();
-    }
+    if (!readAll(file, &content, error))
+        return false;
     for (auto it = encoded.begin(); it != encoded.end(); ++it) {
         const qsizetype start = qsizetype(it.key() - 1) * RecordLength;
         if (content.size() < start + RecordLength)

@@ -1,5 +1,7 @@
 #include "app/core/FileRegistryBackend.h"
 
+#include "common/core/LocalFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,10 +63,10 @@ QString FileRegistryBackend::storeKey(quint32 root, const QString& keyPath) {
 
 FileRegistryBackend::Store FileRegistryBackend::load() const {
     Store store;
-    QFile f(storePath());
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (LocalFile::read(storePath(), 4 * LocalFile::SettingsLimit, &bytes) != LocalFile::Status::Read)
         return store;
-    QList<QByteArray> lines = f.readAll().split('\n');
+    QList<QByteArray> lines = bytes.split('\n');
     // Only whole lines count: a last line without its line end was cut short.
     lines.removeLast();
     if (lines.isEmpty() || lines.first().trimmed() != kHeader)

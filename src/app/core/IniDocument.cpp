@@ -1,6 +1,7 @@
 #include "app/core/IniDocument.h"
 
 #include "common/core/AnsiCodec.h"
+#include "common/core/LocalFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,11 +36,12 @@ bool hasLineBreak(const QString& s) {
 
 } // namespace
 
-IniDocument IniDocument::load(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return fromBytes(f.readAll());
+IniDocument IniDocument::load(const QString& path, bool* usable) {
+    QByteArray bytes;
+    const LocalFile::Status status = LocalFile::read(path, LocalFile::SettingsLimit, &bytes);
+    if (usable)
+        *usable = status == LocalFile::Status::Read || status == LocalFile::Status::Missing;
+    return status == LocalFile::Status::Read ? fromBytes(bytes) : IniDocument();
 }
 
 IniDocument IniDocument::fromBytes(const QByteArray& input) {

@@ -12,8 +12,9 @@
 // Section and key names match without regard to letter case; the first match wins.
 class IniDocument {
 public:
-    // A missing or unreadable file gives an empty document.
-    static IniDocument load(const QString& path);
+    // A missing or unreadable file gives an empty document; so does anything that is not a
+    // regular file of at most a megabyte (`usable` then tells the caller not to write over it).
+    static IniDocument load(const QString& path, bool* usable = nullptr);
     static IniDocument fromBytes(const QByteArray& bytes);
 
     QByteArray toBytes() const;

@@ -1,6 +1,7 @@
 #include "app/core/LastUserFile.h"
 
 #include "common/core/AnsiCodec.h"
+#include "common/core/LocalFile.h"
 #include "common/core/ProgramFolder.h"
 
 #include <QFile>
@@ -37,11 +38,11 @@ QString firstLineOf(const QByteArray& bytes) {
 }
 
 QString read() {
-    QFile f(path());
-    if (!f.open(QIODevice::ReadOnly))
+    // One line is all the file holds; anything else is taken for no file.
+    QByteArray bytes;
+    if (LocalFile::read(path(), LocalFile::SettingsLimit, &bytes) != LocalFile::Status::Read)
         return {};
-    // One line is all the file holds; a stray large file is not read whole.
-    return firstLineOf(f.read(4096));
+    return firstLineOf(bytes.left(4096));
 }
 
 bool save(const QString& userName) {

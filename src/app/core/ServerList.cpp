@@ -1,5 +1,7 @@
 #include "app/core/ServerList.h"
 
+#include "common/core/LocalFile.h"
+
 #include <QFile>
 
 namespace ServerList {
@@ -27,10 +29,10 @@ QStringList serverNamesIn(const QString& configText) {
 
 QStringList servers(const QString& configPath, const QString& computerName) {
     QStringList names;
-    QFile f(configPath);
     // A configuration is a few kilobytes; anything larger is not one.
-    if (f.open(QIODevice::ReadOnly))
-        names = serverNamesIn(QString::fromUtf8(f.read(1 << 20)));
+    QByteArray bytes;
+    if (LocalFile::read(configPath, LocalFile::SettingsLimit, &bytes) == LocalFile::Status::Read)
+        names = serverNamesIn(QString::fromUtf8(bytes));
     if (!computerName.isEmpty() && !names.contains(computerName, Qt::CaseInsensitive))
         names << computerName;
     return names;

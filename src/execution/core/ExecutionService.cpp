@@ -1,6 +1,7 @@
 #include "execution/core/ExecutionService.h"
 
 #include "common/core/Clock.h"
+#include "common/core/CrashPoint.h"
 #include "db/Connection.h"
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionStatements.h"
@@ -56,6 +57,7 @@ bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppEr
     }
     if (!gConn->beginTrans(&err))
         return fail(error, err);
+    YJGL_CRASH_POINT("execution:begun");
     QString number;
     if (!chooseNumber(record.zxdh, &number, &err))
         return fail(error, err);
@@ -63,10 +65,13 @@ bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppEr
             ExecutionSql::insertExecution(number, record.dh, record.zxr, record.fhr, record.dept, record.xm),
             &err))
         return fail(error, err);
+    YJGL_CRASH_POINT("execution:inserted");
     if (!gConn->execute(ExecutionSql::finishExecution(record.dh, record.dept), &err))
         return fail(error, err);
+    YJGL_CRASH_POINT("execution:finished");
     if (!gConn->commitTrans(&err))
         return fail(error, err);
+    YJGL_CRASH_POINT("execution:committed");
     if (storedNumber)
         *storedNumber = number;
     return true;

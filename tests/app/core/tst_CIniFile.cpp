@@ -1,6 +1,8 @@
 #include "app/core/CIniFile.h"
+#include "support/HostileFiles.h"
 #include "support/TestFolder.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 #include <memory>
@@ -11,6 +13,28 @@ class TestCIniFile : public QObject {
 private slots:
     void init();
     void cleanup();
+    // A FIFO, an endless device or a file of megabytes reads as no file and is not written over.
+    void onlyRegularFilesOfSensibleSizeAreRead() {
+        TestFolder& folder = *m_folder;
+        const QByteArray big = "[Drug]\r\nA=1\r\n" + QByteArray(2 << 20, ';');
+        folder.writeBytes("big.ini", big);
+        QVERIFY(HostileFiles::make(HostileFiles::Kind::Fifo, folder.file("fifo.ini")));
+        QVERIFY(HostileFiles::make(HostileFiles::Kind::EndlessDevice, folder.file("zero.ini")));
+        const HostileFiles::Watchdog watchdog(20);
+        for (const char* name : {"big.ini", "fifo.ini", "zero.ini"}) {
+            CIniFile ini;
+            ini.SpecifyIni(folder.file(name));
+            int size = 200;
+            QCOMPARE(ini.ReadString("Drug", "A", size), QString());
+            QCOMPARE(ini.ReadInt("Drug", "A"), 0);
+            QCOMPARE(ini.ErrorMsg(), QStringLiteral("不能读取"));
+            QVERIFY(!ini.WriteString("Drug", "A", "2"));
+            QCOMPARE(ini.ErrorMsg(), QStringLiteral("写入失败"));
+        }
+        QCOMPARE(folder.readBytes("big.ini"), big);
+        QVERIFY(QFileInfo(folder.file("zero.ini")).isSymLink());
+    }
+
     void withoutFileName() {
         CIniFile ini;
         QVERIFY(!ini.WriteString("Skin", "Name", "x"));

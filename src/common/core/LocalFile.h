@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reading the small files the program keeps beside itself (INI files, settings, last user).
+// Such a path may name anything: a FIFO would block the program for ever and a link to
+// /dev/zero would read until memory runs out. Only a regular file (a link to one counts) of at
+// most `maxBytes` is read; opening never waits.
+namespace LocalFile {
+
+enum class Status { Read, Missing, NotRegular, TooLarge, Unreadable };
+
+// A settings file of a megabyte is already far beyond any real one.
+constexpr qint64 SettingsLimit = 1 << 20;
+
+Status read(const QString& path, qint64 maxBytes, QByteArray* bytes);
+
+// For the "missing or damaged" messages: why the file could not be used.
+QString describe(Status status, const QString& path);
+
+} // namespace LocalFile
