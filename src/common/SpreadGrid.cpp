@@ -185,6 +185,27 @@ void SpreadGrid::setColumnWidthChars(int col, double chars) {
         setColumnWidth(col - 1, px);
 }
 
+void SpreadGrid::fitColumnToText(int col) {
+    if (col < 1 || col > maxCols())
+        return;
+    QHeaderView* header = horizontalHeader();
+    QStyleOptionHeader heading;
+    heading.initFrom(header);
+    heading.section = col - 1;
+    heading.text = columnHeader(col);
+    heading.fontMetrics = header->fontMetrics();
+    int needed =
+        header->style()->sizeFromContents(QStyle::CT_HeaderSection, &heading, QSize(), header).width();
+    const QFontMetrics cells = fontMetrics();
+    const int room = cellTextMargin() + (showGrid() ? 1 : 0);
+    for (int row = 1; row <= maxRows(); ++row) {
+        if (columnSpan(row - 1, col - 1) == 1)
+            needed = qMax(needed, cells.horizontalAdvance(text(row, col)) + room);
+    }
+    if (needed > columnWidth(col - 1))
+        setColumnWidth(col - 1, needed);
+}
+
 double SpreadGrid::columnWidthChars(int col) const {
     if (col < 0 || col > maxCols())
         return 0;

@@ -54,6 +54,9 @@ public:
     bool isChecked(int row) const;
 
     void setColumnWidthChars(int col, double chars); // grid character units
+    // Widens a column (never narrows it) so that its heading and the text of every cell show
+    // whole with the fonts in use; joined cells are left out.
+    void fitColumnToText(int col);
     double columnWidthChars(int col) const;
     void setColumnHidden(int col, bool hidden); // col 0 hides the row numbers
     bool isColumnHidden(int col) const;

@@ -9,7 +9,6 @@
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "execution/core/AutoPrintOption.h"
-#include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionService.h"
 #include "execution/core/ItemRows.h"
@@ -194,6 +193,7 @@ void Mz_CKFY::buildControls() {
     m_timer1->setInterval(kRefreshIntervalMs);
 
     connect(m_timer1, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
+    connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &Mz_CKFY::takeSignedInUser);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
     connect(m_cfh, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
     connect(m_command1, &QPushButton::clicked, this, [this] { m_yj->popup(QCursor::pos()); });
@@ -244,10 +244,7 @@ void Mz_CKFY::loadWindow() {
     const QStringList headers = ItemRows::Headers();
     for (int c = 0; c < headers.size(); ++c)
         m_items->setColumnHeader(c, headers.at(c));
-    const std::pair<int, double> widths[] = {{0, 5}, {2, 3.75}, {3, 15.5}, {4, 21.5},  {5, 12.25}, {6, 5.37},
-                                             {7, 5}, {8, 7.37}, {9, 6.62}, {11, 9.08}, {12, 6.5}};
-    for (const auto& [col, chars] : widths)
-        m_items->setColumnWidthChars(col, chars);
+    arrangeItemColumns();
     m_items->setCheckColumn(ItemRows::kTickColumn);
     m_items->setColumnEditable(ItemRows::kTickColumn, true);
 
@@ -258,15 +255,26 @@ void Mz_CKFY::loadWindow() {
         m_timer1->start();
     }
 
-    const QString user = gUser ? gUser->GetUserName : QString();
-    m_fyr->setText(user);
-    m_pyr->setText(user);
+    takeSignedInUser();
     fillCheckerMenu();
 
     loadAutoPrintOption();
 
-    m_labelFYDH->setText(
-        GetNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ")));
+    m_labelFYDH->setText(proposedNumber());
+}
+
+QString Mz_CKFY::proposedNumber() const {
+    QString number;
+    AppError error;
+    if (!ProposeExecutionNumber(&number, &error))
+        ShowErrorMessage(error);
+    return number;
+}
+
+void Mz_CKFY::takeSignedInUser() {
+    const QString user = gUser ? gUser->GetUserName : QString();
+    m_fyr->setText(user);
+    m_pyr->setText(user);
 }
 
 void Mz_CKFY::fillCheckerMenu() {
@@ -456,8 +464,7 @@ void Mz_CKFY::LoadDJHead(const QString& dh, const QString& lx) {
 }
 
 void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
-    m_labelFYDH->setText(
-        GetNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ")));
+    m_labelFYDH->setText(proposedNumber());
     m_items->clearAll();
     m_totalsRow = 0;
     // Inpatient items are not listed here: those documents are not executed in this window.
@@ -480,6 +487,23 @@ void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
     m_items->setCellStatic(totalRow, 1, Qt::AlignLeft | Qt::AlignVCenter);
     m_items->setText(totalRow, 1, QStringLiteral("合计:"));
     m_items->setText(totalRow, ItemRows::kAmountColumn, ItemRows::FormatFixed(total, 2));
+    fitItemColumns();
+}
+
+// The widths in the grid's character units, then as much wider as the headings and the shown
+// values need (amounts of 1000 and more, five-character headings).
+void Mz_CKFY::arrangeItemColumns() {
+    const std::pair<int, double> widths[] = {{0, 5}, {2, 3.75}, {3, 15.5}, {4, 21.5},  {5, 12.25}, {6, 5.37},
+                                             {7, 5}, {8, 7.37}, {9, 6.62}, {11, 9.08}, {12, 6.5}};
+    for (const auto& [col, chars] : widths)
+        m_items->setColumnWidthChars(col, chars);
+    fitItemColumns();
+}
+
+// Columns only grow, so that what the user widened stays.
+void Mz_CKFY::fitItemColumns() {
+    for (int col = 1; col <= ItemRows::kColumnCount; ++col)
+        m_items->fitColumnToText(col);
 }
 
 void Mz_CKFY::RColor() {
@@ -524,12 +548,13 @@ void Mz_CKFY::ExecuteSelected() {
         Messages::warning(RefusalText(refusal));
         return;
     }
-    if (!Messages::confirmOkCancel(ConfirmExecutionText(m_xm->text())))
-        return;
+    // Nobody is asked to confirm what will be refused anyway.
     if (inpatient) {
         Messages::warning(InpatientNotExecutedText());
         return;
     }
+    if (!Messages::confirmOkCancel(ConfirmExecutionText(m_xm->text())))
+        return;
     ExecDJ(m_txtDH->text());
 }
 
@@ -545,12 +570,19 @@ void Mz_CKFY::ExecDJ(const QString& dh) {
     QString stored;
     AppError error;
     if (!ExecuteDocument(record, &stored, &error)) {
-        ShowErrorMessage(error);
+        // Another workstation may have executed it since the checks; then it has left the list
+        // and the clerk is told so, as when it had left before.
+        RefreshDJList();
+        if (CheckExecution(record.dh, listedNumbers(), {true}) == ExecutionRefusal::NotListed)
+            Messages::warning(RefusalText(ExecutionRefusal::NotListed));
+        else
+            ShowErrorMessage(error);
         return;
     }
+    // The number written on the specimens is the one stored.
+    m_labelFYDH->setText(stored);
     RefreshDJList();
     Messages::success(QStringLiteral("执行成功。"));
-    m_labelFYDH->setText(stored);
 }
 
 bool Mz_CKFY::handleKey(int key) {

@@ -52,6 +52,12 @@ private:
     void arrangeButtons(int barWidth);
     void loadWindow();
     void fillCheckerMenu();
+    void arrangeItemColumns();
+    void fitItemColumns();
+    // Executor and checker become the signed-in user.
+    void takeSignedInUser();
+    // The number the next execution will store, as far as this workstation can tell.
+    QString proposedNumber() const;
     void loadAutoPrintOption();
     void saveAutoPrintOption();
     bool handleKey(int key);

@@ -1,5 +1,6 @@
 #include "HospitalFixture.h"
 #include "db/Connection.h"
+#include "execution/core/ExecutionRules.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
@@ -12,6 +13,7 @@ class ExecutionConcurrencyTest : public QObject {
 private slots:
     void twoWorkstationsOneRecord_data();
     void twoWorkstationsOneRecord();
+    void twoClerksConfirmingAtOnce();
 };
 
 void ExecutionConcurrencyTest::twoWorkstationsOneRecord_data() {
@@ -58,6 +60,44 @@ void ExecutionConcurrencyTest::twoWorkstationsOneRecord() {
         QCOMPARE(db.count(QStringLiteral("from MZ_YJZX where DH='%1'").arg(dh)), 1);
         gConn->close();
     }
+}
+
+// Two windows in two processes confirm the same document in the same moment: one succeeds, the
+// other is told the document has left the list, as when another department executed it before.
+void ExecutionConcurrencyTest::twoClerksConfirmingAtOnce() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    const QString dh = QStringLiteral("2026999900001");
+    db.addOutpatient(dh, "患者", QDateTime(QDate::currentDate(), QTime(0, 0, 1)),
+                     {HospitalFixture::Item{"JY0001", 1, 20, 20}});
+    gConn->close();
+
+    const QString moment = QString::number(QDateTime::currentMSecsSinceEpoch() + 2500);
+    QProcess a;
+    QProcess b;
+    for (QProcess* p : {&a, &b}) {
+        p->setProcessChannelMode(QProcess::SeparateChannels);
+        p->start(QStringLiteral(EXECUTION_WINDOW_WORKER),
+                 {db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(), moment});
+    }
+    QVERIFY(a.waitForFinished(60000));
+    QVERIFY(b.waitForFinished(60000));
+    QStringList boxes{QString::fromUtf8(a.readAllStandardOutput()).trimmed(),
+                      QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
+    qInfo("%s", qPrintable(boxes.join(QStringLiteral(" / "))));
+    boxes.sort();
+    const QString question = QStringLiteral("你确认要执行此单据【患者】吗?");
+    QCOMPARE(boxes.filter(QStringLiteral("执行成功。")).size(), 1);
+    QCOMPARE(boxes.filter(RefusalText(ExecutionRefusal::NotListed)).size(), 1);
+    QVERIFY(boxes.filter(QStringLiteral("错误号")).isEmpty());
+    for (const QString& b : boxes)
+        QVERIFY2(b.startsWith(question), qPrintable(b)); // both were past the list check
+
+    QVERIFY(gConn->open());
+    QCOMPARE(db.count(QStringLiteral("from MZ_YJZX where DH='%1'").arg(dh)), 1);
+    gConn->close();
 }
 
 QTEST_GUILESS_MAIN(ExecutionConcurrencyTest)

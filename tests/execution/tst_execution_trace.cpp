@@ -92,11 +92,13 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
         kList,
         ExecutionSql::users(),
         kNumber,
+        ExecutionSql::executionNumberUsed("202612070001"),
         // F5
         kList,
         // click
         ExecutionSql::outpatientHead("2026120700001"),
         kNumber,
+        ExecutionSql::executionNumberUsed("202612070001"),
         ExecutionSql::items(HospitalFixture::dept(), "2026120700001"),
         // F2: refresh, then the transaction, then the refresh
         kList,
@@ -131,7 +133,7 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         QTest::keyClick(w, Qt::Key_F2);
     });
 
-    QCOMPARE(messages.texts(), (QStringList{"你确认要执行此单据【患者丙】吗?", "住院单据不在本窗口执行。"}));
+    QCOMPARE(messages.texts(), QStringList{"住院单据不在本窗口执行。"});
     const QStringList expected{
         // load: the option is read after the first fill, so nothing is marked yet
         ExecutionSql::autoRefreshConfig(),
@@ -139,6 +141,7 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         ExecutionSql::users(),
         kNumber,
         kNumber,
+        ExecutionSql::executionNumberUsed("202612070008"),
         // F5 marks both, in list order
         kList,
         ExecutionSql::markPrinted("2026120700001", false),
@@ -148,11 +151,13 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         ExecutionSql::outpatientHead("2026120700001"),
         kNumber,
         kNumber,
+        ExecutionSql::executionNumberUsed("202612070008"),
         ExecutionSql::items(HospitalFixture::dept(), "2026120700001"),
         // inpatient row: no item statement
         ExecutionSql::inpatientHead("Z2026120700001"),
         kNumber,
         kNumber,
+        ExecutionSql::executionNumberUsed("202612070008"),
         // F2: the refresh (nothing left to mark), then the refusal; nothing is written
         kList,
     };

@@ -16,12 +16,14 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -121,10 +123,13 @@ private slots:
     void typedNumbersOnlyQueryAtThirteen();
     void executionChecksInOrder();
     void cancelWritesNothing();
-    void inpatientIsRefusedAfterConfirmation();
+    void inpatientIsRefusedBeforeTheQuestion();
     void executionStoresRecordAndRefreshes();
     void executionNumbersDoNotRepeat();
     void failingProcedureRollsBack();
+    void executedElsewhereMeanwhileGivesTheListMessage();
+    void aSwitchedUserExecutesAndChecks();
+    void largeAmountsAndHeadingsShowWhole();
     void checkerMenuListsUsersInTableOrder();
     void refreshKeepsTheUsersPlace();
     void keys();
@@ -524,14 +529,13 @@ void MzCkfyTest::cancelWritesNothing() {
     QCOMPARE(s.list()->maxRows(), 1);
 }
 
-void MzCkfyTest::inpatientIsRefusedAfterConfirmation() {
+void MzCkfyTest::inpatientIsRefusedBeforeTheQuestion() {
     Setup& s = *m_setup;
     s.db.addInpatient("Z1", "患者丙", "ZY001", "12床", HospitalFixture::at(0, 8), twoItems());
     s.open();
     s.clickRow(1);
     s.key(Qt::Key_F2);
-    QCOMPARE(s.messages.texts(),
-             (QStringList{"你确认要执行此单据【患者丙】吗?", "住院单据不在本窗口执行。"}));
+    QCOMPARE(s.messages.texts(), QStringList{"住院单据不在本窗口执行。"});
     QCOMPARE(s.messages.last().title, QStringLiteral("系统提示"));
     QCOMPARE(s.db.count("from MZ_YJZX"), 0);
     QCOMPARE(s.db.count("from ZY_KFDJMX where ZXBZ=1"), 0);
@@ -578,15 +582,23 @@ void MzCkfyTest::executionNumbersDoNotRepeat() {
     s.db.addOutpatient("2026120700003", "患者丁", HospitalFixture::at(0, 8, 30), twoItems());
     s.open();
     QCOMPARE(s.text("Label_FYDH"), QStringLiteral("202612070006"));
+    // What the window shows when the success box appears.
+    QString shownWithSuccess;
+    s.messages.setOnShow([&](const FakeMessageService::Shown&) { shownWithSuccess = s.text("Label_FYDH"); });
+    QStringList shown;
     QStringList stored;
     for (int i = 0; i < 3; ++i) {
         s.clickRow(1);
-        QCOMPARE(s.text("Label_FYDH"), QStringLiteral("202612070006")); // the proposal never moves
+        shown << s.text("Label_FYDH");
         s.key(Qt::Key_F2);
         QCOMPARE(s.messages.last().text, QStringLiteral("执行成功。"));
-        stored << s.text("Label_FYDH");
+        QCOMPARE(shownWithSuccess, s.text("Label_FYDH"));
+        stored << s.db.scalar("select ZXDH from MZ_YJZX order by id desc limit 1").toString();
     }
+    // Every execution stores the number shown for it, the second and third of the day too.
     QCOMPARE(stored, (QStringList{"202612070006", "202612070007", "202612070008"}));
+    QCOMPARE(shown, stored);
+    s.messages.setOnShow({});
     QCOMPARE(s.db.count("from MZ_YJZX"), 3);
     QCOMPARE(s.db.count("from (select distinct ZXDH from MZ_YJZX)"), 3);
 }
@@ -596,15 +608,71 @@ void MzCkfyTest::failingProcedureRollsBack() {
     s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
     Mz_CKFY* w = s.open();
     s.clickRow(1);
-    // Executed elsewhere after the checks: the procedure refuses and nothing stays written.
-    QVERIFY(s.db.exec("UPDATE MZ_KFDJMX SET ZXBZ=1 WHERE DH='2026120700001'"));
+    // The procedure refuses for a reason of its own: nothing stays written.
+    QVERIFY(s.db.exec("UPDATE sys_procedures SET body='SELECT yj_raise(''库存不足'') WHERE 1' "
+                      "WHERE name='P_YJZX'"));
     w->ExecDJ("2026120700001");
     QCOMPARE(s.messages.count(), 1);
     QVERIFY(s.messages.last().text.startsWith(QStringLiteral("错误号：")));
     QCOMPARE(s.messages.last().title, QStringLiteral("系统提示"));
     QCOMPARE(s.db.count("from MZ_YJZX"), 0);
     QVERIFY(!gConn->inTransaction());
-    QCOMPARE(s.list()->maxRows(), 1); // no refresh after a failure
+    QCOMPARE(s.list()->maxRows(), 1); // the document is still pending
+}
+
+void MzCkfyTest::executedElsewhereMeanwhileGivesTheListMessage() {
+    Setup& s = *m_setup;
+    s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
+    Mz_CKFY* w = s.open();
+    s.clickRow(1);
+    // Another workstation executes it between the checks and the storing.
+    QVERIFY(s.db.exec("UPDATE MZ_KFDJMX SET ZXBZ=1 WHERE DH='2026120700001'"));
+    w->ExecDJ("2026120700001");
+    QCOMPARE(s.messages.texts(),
+             QStringList{"单据列表中未找到该单号，可能是该单号刚才已经在另一个医技科室中执行了。"});
+    QCOMPARE(s.messages.last().title, QStringLiteral("系统提示"));
+    QCOMPARE(s.db.count("from MZ_YJZX"), 0);
+    QVERIFY(!gConn->inTransaction());
+    QCOMPARE(s.list()->maxRows(), 0); // the list shows it gone
+}
+
+void MzCkfyTest::aSwitchedUserExecutesAndChecks() {
+    Setup& s = *m_setup;
+    s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
+    s.open();
+    currentUser().GetUserName = QStringLiteral("李四");
+    emit SessionEvents::instance().userSwitched();
+    QCOMPARE(s.text("FYR"), QStringLiteral("李四"));
+    QCOMPARE(s.text("PYR"), QStringLiteral("李四"));
+    s.clickRow(1);
+    s.key(Qt::Key_F2);
+    QCOMPARE(s.messages.last().text, QStringLiteral("执行成功。"));
+    QCOMPARE(s.db.scalar("select ZXR||'|'||FHR from MZ_YJZX").toString(), QStringLiteral("李四|李四"));
+}
+
+void MzCkfyTest::largeAmountsAndHeadingsShowWhole() {
+    Setup& s = *m_setup;
+    s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7),
+                       {Item{"JY0001", 1, 1240, 1240}, Item{"JY0006", 2, 8, 8}});
+    s.open();
+    s.clickRow(1);
+    SpreadGrid* g = s.items();
+    const int totals = g->maxRows();
+    QCOMPARE(g->text(totals, 9), QStringLiteral("1248.00"));
+    const int margin = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1) + 1;
+    for (int row : {1, totals}) {
+        for (int col : {8, 9}) {
+            const int room = g->visualRect(g->model()->index(row - 1, col - 1)).width() - margin;
+            QVERIFY2(g->fontMetrics().horizontalAdvance(g->text(row, col)) <= room,
+                     qPrintable(QStringLiteral("row %1 column %2").arg(row).arg(col)));
+        }
+    }
+    QHeaderView* header = g->horizontalHeader();
+    const int headingMargin = 2 * g->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int col = 1; col <= 14; ++col)
+        QVERIFY2(header->fontMetrics().horizontalAdvance(g->columnHeader(col)) + headingMargin <=
+                     header->sectionSize(col - 1),
+                 qPrintable(g->columnHeader(col)));
 }
 
 void MzCkfyTest::checkerMenuListsUsersInTableOrder() {

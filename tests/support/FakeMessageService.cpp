@@ -12,6 +12,8 @@ FakeMessageService::~FakeMessageService() {
 MsgAnswer FakeMessageService::show(const QString& title, const QString& text, MsgIcon icon,
                                    MsgButtons buttons, MsgAnswer defaultAnswer) {
     m_shown.append({title, text, icon, buttons, defaultAnswer});
+    if (m_onShow)
+        m_onShow(m_shown.last());
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
     return defaultAnswer;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 // The signed-in user.
@@ -25,3 +26,14 @@ extern bool gReLogin;
 
 // Creates gUser when it does not exist yet and returns it.
 User_qx& currentUser();
+
+// Tells open windows that another user signed in while the main window runs (gUser and
+// gExecDept then hold the new user and department).
+class SessionEvents : public QObject {
+    Q_OBJECT
+public:
+    static SessionEvents& instance();
+
+signals:
+    void userSwitched();
+};

@@ -48,6 +48,26 @@ bool fail(AppError* out, const AppError& error) {
 
 } // namespace
 
+bool ProposeExecutionNumber(QString* number, AppError* error) {
+    number->clear();
+    if (!gConn) {
+        if (error)
+            *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("GetNextNo")};
+        return false;
+    }
+    QString proposal;
+    AppError err;
+    if (!ProposeNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ"), &proposal,
+                       &err) ||
+        !chooseNumber(proposal, number, &err)) {
+        number->clear();
+        if (error)
+            *error = err;
+        return false;
+    }
+    return true;
+}
+
 bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error) {
     AppError err;
     if (!gConn) {

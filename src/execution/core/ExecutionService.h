@@ -14,6 +14,11 @@ struct ExecutionRecord {
     QString xm;   // patient name
 };
 
+// The execution number to show for the next execution: the day's proposal of the dispensing
+// numbers, or, when an execution has stored that one already, the next number free in both
+// tables. The execution stores exactly this number unless another workstation takes it first.
+bool ProposeExecutionNumber(QString* number, AppError* error);
+
 // Stores one execution on gConn: the MZ_YJZX row and "Exec P_YJZX" in one transaction.
 // The shown number is kept unless it is empty or already stored; then the next free number
 // of the day (after the highest in MZ_YJZX and MZ_FYDJ) is taken. `storedNumber` receives
