@@ -36,7 +36,7 @@ password::Flow password::defaultFlow() {
         }
         // Lives to the end of the run; ExitApp unloads it.
         auto* main = new mainfrm;
-        main->show();
+        main->showPlaced();
     };
     f.showOperator = [](const QString& text) {
         if (mainfrm* main = runningMainWindow())

@@ -4,6 +4,7 @@
 #include "app/ChildWindowRegistry.h"
 #include "app/ChildWindowServices.h"
 #include "app/Themes.h"
+#include "app/core/MainWindowPlacement.h"
 #include "common/WindowRequests.h"
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QSet>
 #include <QStatusBar>
 #include <QTabBar>
@@ -90,9 +92,35 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
         [this](const QString& name) { openChildWindow(name); });
 
     openChildWindow(QStringLiteral("Mz_CKFY"));
-    setWindowTitle(QStringLiteral("【%1】管理系统").arg(gExecDept));
+    showDepartment();
+    // The caption names the department the signed-in user works for, also after a switch.
+    connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &mainfrm::showDepartment);
     resize(1024, 700);
     updateCommandStates();
+}
+
+void mainfrm::showDepartment() {
+    setWindowTitle(QStringLiteral("【%1】管理系统").arg(gExecDept));
+}
+
+void mainfrm::showPlaced() {
+    MainWindowPlacement::Placement placement;
+    if (!MainWindowPlacement::load(&placement)) {
+        showMaximized(); // the first start
+        return;
+    }
+    // A place on a screen that is no longer there is not restored.
+    if (placement.normal.isValid() && screen() && screen()->virtualGeometry().intersects(placement.normal))
+        setGeometry(placement.normal);
+    if (placement.maximized)
+        showMaximized();
+    else
+        showNormal();
+}
+
+void mainfrm::savePlacement() {
+    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    MainWindowPlacement::save({normal, isMaximized()});
 }
 
 mainfrm::~mainfrm() {
@@ -323,7 +351,11 @@ void mainfrm::onCommand(int id) {
         close();
         break;
     case Cmd::Calculator:
-        CalculatorLauncher::start(); // a missing calculator is not worth a message
+        // A calculator that is there but fails to start is passed over, as it always was.
+        if (CalculatorLauncher::find(CalculatorLauncher::searchFolders()).isEmpty())
+            Messages::warning(QStringLiteral("本机没有安装计算器。"));
+        else
+            CalculatorLauncher::start();
         break;
     case Cmd::Cascade:
     case Cmd::TileHorizontal:
@@ -374,6 +406,9 @@ void mainfrm::runWindow(int id) {
                 return;
             login->setAttribute(Qt::WA_DeleteOnClose);
         }
+        // Centred over the main window, where the clerk is looking.
+        login->adjustSize();
+        login->move(frameGeometry().center() - login->rect().center());
         login->show();
         login->raise();
         login->activateWindow();
@@ -510,6 +545,7 @@ void mainfrm::Workspace_RClick(int tabIndex) {
 
 void mainfrm::closeEvent(QCloseEvent* event) {
     if (ExitAppInProgress()) {
+        savePlacement();
         event->accept();
         return;
     }
@@ -519,6 +555,7 @@ void mainfrm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    savePlacement();
     event->accept();
     ExitApp();
 }

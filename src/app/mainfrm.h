@@ -59,6 +59,9 @@ public:
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
 
+    // Shows the window where the user left it, maximised on the first start.
+    void showPlaced();
+
     // Panel 3's text; by default the lunar calendar line of today.
     static void setLunarTextProvider(std::function<QString()> provider);
 
@@ -77,6 +80,8 @@ private:
     void runWindow(int id);
     void arrange(int id);
     void refreshClock();
+    void showDepartment();
+    void savePlacement();
     QList<QWidget*> childWindows() const;
 
     QMdiArea* m_workspace = nullptr;

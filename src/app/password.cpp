@@ -193,9 +193,10 @@ void password::finishSignIn(const RecordsetPtr& userRow) {
     LastUserFile::save(gUser ? gUser->GetUserName : QString());
     hide();
     QApplication::processEvents();
-    if (gReLogin)
+    if (gReLogin) {
         flow().showOperator(QStringLiteral("操作员：") + (gUser ? gUser->GetUserName : QString()));
-    else
+        emit SessionEvents::instance().userSwitched();
+    } else
         flow().showMainWindow();
     close();
 }

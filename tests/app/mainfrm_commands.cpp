@@ -312,15 +312,18 @@ private slots:
         m.onCommand(Cmd::Calculator);
         QCOMPARE(launcher.started.size(), 2);
 
-        // None installed: nothing started, nothing said.
+        QCOMPARE(messages.count(), 0);
+
+        // None installed: nothing started, and the clerk is told so, once.
         QTemporaryDir empty;
         qputenv("PATH", empty.path().toLocal8Bit());
         if (CalculatorLauncher::find(CalculatorLauncher::searchFolders()).isEmpty()) {
             m.onCommand(Cmd::Calculator);
             QCOMPARE(launcher.started.size(), 2);
+            QCOMPARE(messages.texts(), QStringList{"本机没有安装计算器。"});
+            QCOMPARE(messages.last().title, QString("系统提示"));
         }
         qputenv("PATH", savedPath);
-        QCOMPARE(messages.count(), 0);
         QVERIFY(CalculatorLauncher::find({first.path()}).endsWith("/xcalc"));
     }
 
@@ -351,6 +354,10 @@ private slots:
         password::defaultFlow().showOperator(QStringLiteral("操作员：李四"));
         QCOMPARE(m.panelText(4), QString("操作员：李四"));
         QCOMPARE(m.windowTitle(), QString("【放射科】管理系统"));
+        // The switched user works for the department chosen then; the caption says so.
+        gExecDept = QStringLiteral("检验科");
+        emit SessionEvents::instance().userSwitched();
+        QCOMPARE(m.windowTitle(), QString("【检验科】管理系统"));
     }
 
     void panelThreeShowsTodaysLunarLine() {
@@ -398,6 +405,10 @@ private slots:
         QVERIFY(login->isVisible());
         QCOMPARE(login->windowModality(), Qt::NonModal);
         QVERIFY(login->isWindow());
+        // Centred over the main window.
+        const QPoint offset = login->frameGeometry().center() - m.frameGeometry().center();
+        QVERIFY2(qAbs(offset.x()) <= 3 && qAbs(offset.y()) <= 3,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
         m.onCommand(Cmd::SwitchUser);
         QCOMPARE(windows.created.value("password"), 1);
         QVERIFY(m.isVisible());

@@ -43,8 +43,41 @@ private slots:
     void initTestCase() { GuardAgainstRealExit(); }
 
     void init() {
+        m_folder = std::make_unique<TestFolder>(); // the main window leaves its place there
         gExecDept = QStringLiteral("检验科");
         mainfrm::setLunarTextProvider([] { return QString(); });
+    }
+    void cleanup() { m_folder.reset(); }
+
+    void opensMaximisedFirstThenWhereItWasLeft() {
+        StandInWindows windows({"Mz_CKFY"});
+        FakeMessageService messages;
+        ExitRecorder exits;
+        {
+            mainfrm first;
+            first.showPlaced();
+            QVERIFY(first.isMaximized());
+            first.showNormal();
+            first.setGeometry(40, 30, 520, 400);
+            QTRY_COMPARE(first.geometry(), QRect(40, 30, 520, 400));
+            messages.setNextAnswer(MsgAnswer::Yes);
+            QVERIFY(first.close());
+        }
+        {
+            mainfrm again;
+            again.showPlaced();
+            QVERIFY(!again.isMaximized());
+            QCOMPARE(again.geometry(), QRect(40, 30, 520, 400));
+            // Left maximised, it opens maximised, and keeps the place it had as a normal window.
+            again.showMaximized();
+            SetExitAppHook([] {});
+            ExitApp();
+        }
+        mainfrm third;
+        third.showPlaced();
+        QVERIFY(third.isMaximized());
+        third.showNormal();
+        QCOMPARE(third.geometry(), QRect(40, 30, 520, 400));
     }
 
     void loadOpensPendingDocumentsMaximised() {
@@ -254,7 +287,7 @@ private slots:
     }
 
     void noToTheClosingQuestionKeepsEverything() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
@@ -277,7 +310,7 @@ private slots:
     }
 
     void yesEndsTheProgramThroughExitApp() {
-        TestFolder folder;
+        TestFolder& folder = *m_folder;
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         ExitRecorder exits;
@@ -314,6 +347,9 @@ private slots:
         QVERIFY(!m.isVisible());
         QVERIFY(childNames(m).isEmpty());
     }
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
 };
 
 QTEST_MAIN(MainfrmWindowsTest)

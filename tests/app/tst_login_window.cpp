@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -321,7 +322,11 @@ void LoginWindowTest::switchUserUpdatesOperatorOnly() {
     QPointer<password> w = new password;
     const QString department = DemoDatabase::departments().value(0);
     chooseDepartment(department);
+    QSignalSpy switched(&SessionEvents::instance(), &SessionEvents::userSwitched);
+    QVERIFY(!w->TestUserPassword("张护士", "wrong"));
+    QCOMPARE(switched.count(), 0);
     QVERIFY(w->TestUserPassword("张护士", m_pw));
+    QCOMPARE(switched.count(), 1); // open windows take the new user
     QCOMPARE(m_operatorTexts, QStringList({"操作员：张护士"}));
     QCOMPARE(m_mainShown, 0);
     QCOMPARE(gUser->GetUserName, QStringLiteral("张护士"));
