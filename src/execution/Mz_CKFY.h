@@ -35,7 +35,9 @@ public:
     void ExecuteSelected();
     // Stores the execution of the shown document.
     void ExecDJ(const QString& dh);
-    // The print entry point; it prints nothing in this system.
+    // The one print entry of the window: "打印(&P)" (isPrint true), "预览(&R)" (false; isZYCF for
+    // an inpatient document) and the auto-print marking of listed documents all come here.
+    // It prints nothing yet; the slip printing attaches here.
     void MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF = false);
 
     bool autoRefreshOn() const;

@@ -5,6 +5,7 @@
 #include "support/TestFolder.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -74,13 +75,14 @@ void ExecutionConcurrencyTest::twoClerksConfirmingAtOnce() {
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     gConn->close();
 
-    const QString moment = QString::number(QDateTime::currentMSecsSinceEpoch() + 2500);
+    const QString meeting = folder.file(QStringLiteral("meeting"));
+    QVERIFY(QDir().mkpath(meeting));
     QProcess a;
     QProcess b;
     for (QProcess* p : {&a, &b}) {
         p->setProcessChannelMode(QProcess::SeparateChannels);
         p->start(QStringLiteral(EXECUTION_WINDOW_WORKER),
-                 {db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(), moment});
+                 {db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(), meeting});
     }
     QVERIFY(a.waitForFinished(60000));
     QVERIFY(b.waitForFinished(60000));
