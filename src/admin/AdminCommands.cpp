@@ -183,6 +183,8 @@ const std::vector<AdminCommand>& adminCommands() {
          QStringLiteral("工作站照常工作时把数据库备份到FILE（不要直接复制数据库文件）"), backup},
         {QStringLiteral("restore"), QStringLiteral("FILE"),
          QStringLiteral("用备份FILE恢复数据库；所有工作站退出后才能进行（不要直接覆盖数据库文件）"), restore},
+        {QStringLiteral("slip"), QStringLiteral("DH FILE.pdf [--dept NAME]"),
+         QStringLiteral("把单据的处方单(含条码)写成PDF，供补打和存档"), slipCommand},
         {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"),
          QStringLiteral("显示那天状态栏的农历和公历日期"), lunarCommand},
     };

@@ -5,6 +5,7 @@
 #include "common/core/Clock.h"
 #include "common/core/Session.h"
 #include "output/ReportLayout.h"
+#include "output/SlipPrinting.h"
 #include "output/core/SheetExport.h"
 
 #include <QDate>
@@ -113,5 +114,36 @@ int exportCommand(const QStringList& args, AdminIo& io) {
         return 1;
     }
     io.out << "已导出" << table.rowCount() << "行: " << a.file << Qt::endl;
+    return 0;
+}
+
+int slipCommand(const QStringList& args, AdminIo& io) {
+    QStringList plain;
+    QString dept;
+    bool wrongOption = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--dept") && i + 1 < args.size())
+            dept = args.at(++i);
+        else if (args.at(i).startsWith(QLatin1String("--")))
+            wrongOption = true;
+        else
+            plain << args.at(i);
+    }
+    if (wrongOption || plain.size() != 2 ||
+        !plain.at(1).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        io.err << "用法: yjgl-admin slip DH FILE.pdf [--dept NAME]" << Qt::endl;
+        return 2;
+    }
+    AppError error;
+    if (!AdminDatabase::connect(&error)) {
+        io.err << error.description << Qt::endl;
+        return 1;
+    }
+    ReadUnitName();
+    if (!SlipPrinting::writeSlipPdf({plain.at(0), dept, false, {}, {}}, plain.at(1), &error)) {
+        io.err << error.description << Qt::endl;
+        return 1;
+    }
+    io.out << "已写出处方单: " << plain.at(1) << Qt::endl;
     return 0;
 }

@@ -13,6 +13,8 @@
 #include "execution/core/ExecutionService.h"
 #include "execution/core/ItemRows.h"
 #include "execution/core/PendingDocuments.h"
+#include "output/ScannedNumberInput.h"
+#include "output/SlipPrinting.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -107,6 +109,7 @@ void Mz_CKFY::buildControls() {
     m_labelZY = makeLabel(m_strip, QStringLiteral("Label_ZY"), QStringLiteral("住院:0张"));
     auto* cfhLabel = makeLabel(m_strip, QStringLiteral("Label12"), QStringLiteral("门诊处方号(F3)"));
     m_cfh = makeBox(m_strip, QStringLiteral("CFH"), false);
+    new ScannedNumberInput(m_cfh, 13); // a scanned slip barcode replaces the pre-filled date
     m_labelMZ->setGeometry(4, 2, 100, 22);
     m_labelZY->setGeometry(110, 2, 100, 22);
     cfhLabel->setGeometry(4, 28, 100, 24);
@@ -324,18 +327,21 @@ void Mz_CKFY::saveAutoPrintOption() {
 }
 
 void Mz_CKFY::MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF) {
-    // The printed form is not part of this system; only the inpatient test is made.
-    Q_UNUSED(dh);
-    Q_UNUSED(isPrint);
-    Q_UNUSED(isZYCF);
-    [[maybe_unused]] const bool inpatient = m_zyh->text().size() > 0;
+    // The slip of the department's items; isPrint comes back false when nothing was printed.
+    const SlipRequest request{dh, gExecDept, isZYCF || m_zyh->text().size() > 0, m_fyr->text(),
+                              m_pyr->text()};
+    isPrint =
+        SlipPrinting::MZCFPrint(request, isPrint ? SlipPrinting::Mode::Print : SlipPrinting::Mode::Preview) &&
+        isPrint;
 }
 
 bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QVariant& isPrint) {
     if (!NeedsPrintedMark(lx, isPrint))
         return true;
-    bool printed = true;
-    MZCFPrint(dh, printed, false);
+    // Marked only once the print job was accepted; a failed print says so once and the
+    // document stays unmarked for the next refresh.
+    if (!SlipPrinting::autoPrint({dh, gExecDept, IsInpatient(lx), m_fyr->text(), m_pyr->text()}))
+        return true;
     return MarkPrinted(dh, lx);
 }
 

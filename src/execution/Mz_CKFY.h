@@ -35,9 +35,9 @@ public:
     void ExecuteSelected();
     // Stores the execution of the shown document.
     void ExecDJ(const QString& dh);
-    // The one print entry of the window: "打印(&P)" (isPrint true), "预览(&R)" (false; isZYCF for
-    // an inpatient document) and the auto-print marking of listed documents all come here.
-    // It prints nothing yet; the slip printing attaches here.
+    // The one print entry of the window: "打印(&P)" (isPrint true) prints the document's slip,
+    // "预览(&R)" (false; isZYCF for an inpatient document) previews it; isPrint turns false
+    // when nothing was printed. The auto-print marking prints the same slip without dialogs.
     void MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF = false);
 
     bool autoRefreshOn() const;

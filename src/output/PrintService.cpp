@@ -13,7 +13,7 @@ class NoPrinters : public IPrintService {
 public:
     QStringList printerNames() override { return {}; }
     QString defaultPrinterName() override { return {}; }
-    bool preparePrinter(QPrinter&, bool) override { return false; }
+    bool preparePrinter(QPrinter&, bool, const QString&) override { return false; }
     void preview(QPrinter&, const std::function<void(QPrinter*)>&) override {}
     std::unique_ptr<ProgressReporter> progress(const QString&, qint64) override { return nullptr; }
 };
@@ -53,7 +53,12 @@ QString WidgetPrintService::defaultPrinterName() {
     return QPrinterInfo::defaultPrinterName();
 }
 
-bool WidgetPrintService::preparePrinter(QPrinter& printer, bool ask) {
+bool WidgetPrintService::preparePrinter(QPrinter& printer, bool ask, const QString& printerName) {
+    if (!printerName.isEmpty()) {
+        printer.setPrinterName(printerName);
+        if (printer.printerName() != printerName) // no longer installed
+            return false;
+    }
     if (!ask)
         return printer.isValid();
     QPrintDialog dialog(&printer, QApplication::activeWindow());

@@ -24,9 +24,10 @@ public:
     // Device names of the installed printers, none when no printer is installed.
     virtual QStringList printerNames() = 0;
     virtual QString defaultPrinterName() = 0;
-    // Gets `printer` ready for a job: with `ask` the print dialog lets the user choose the
-    // printer and its settings. False when cancelled or the printer cannot take the job.
-    virtual bool preparePrinter(QPrinter& printer, bool ask) = 0;
+    // Gets `printer` ready for a job on the printer named `printerName` (empty: the one it
+    // has); with `ask` the print dialog lets the user choose the printer and its settings.
+    // False when cancelled or the printer cannot take the job.
+    virtual bool preparePrinter(QPrinter& printer, bool ask, const QString& printerName = {}) = 0;
     // Shows the pages that `paint` draws onto the printer the preview hands over.
     virtual void preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) = 0;
     virtual std::unique_ptr<ProgressReporter> progress(const QString& label, qint64 total) = 0;
@@ -37,7 +38,7 @@ class WidgetPrintService : public IPrintService {
 public:
     QStringList printerNames() override;
     QString defaultPrinterName() override;
-    bool preparePrinter(QPrinter& printer, bool ask) override;
+    bool preparePrinter(QPrinter& printer, bool ask, const QString& printerName) override;
     void preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
     std::unique_ptr<ProgressReporter> progress(const QString& label, qint64 total) override;
 };

@@ -97,6 +97,35 @@ private slots:
         QVERIFY(undated.out.contains(QStringLiteral("items")));
     }
 
+    // The executed document of the demo data: with its department, that department's items and
+    // execution number; without, every item. The barcode reads back as the number.
+    void slipOfAnExecutedDocument() {
+        Result q = admin({QStringLiteral("query"),
+                          QStringLiteral("select top 1 DH,KSMC,ZXDH from MZ_YJZX where SFZF=0 order by id")},
+                         m_folder.path());
+        const QStringList row = q.out.split(QLatin1Char('\n')).value(1).split(QLatin1Char('\t'));
+        QCOMPARE(row.size(), 3);
+        const QString file = m_folder.file(QStringLiteral("slip.pdf"));
+        Result r =
+            admin({QStringLiteral("slip"), row[0], file, QStringLiteral("--dept"), row[1]}, m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QString text = run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).out;
+        QVERIFY(text.contains(row[0]));
+        QVERIFY2(text.contains(row[2]), qPrintable(text));
+        QVERIFY(QString(text).remove(QLatin1Char(' ')).contains(DemoDatabase::hospitalName()));
+        run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                         QStringLiteral("-singlefile"), file, file});
+        QCOMPARE(run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), file + QStringLiteral(".png")})
+                     .out.trimmed(),
+                 QStringLiteral("CODE-128:") + row[0]);
+
+        r = admin({QStringLiteral("slip"), row[0], file}, m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(!run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).out.contains(row[2]));
+        r = admin({QStringLiteral("slip"), QStringLiteral("NO-SUCH-DH"), file}, m_folder.path());
+        QCOMPARE(r.status, 1);
+    }
+
     void badCallsSayWhy() {
         Result r = admin({QStringLiteral("export"), kItems}, m_folder.path());
         QCOMPARE(r.status, 2);

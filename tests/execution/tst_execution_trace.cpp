@@ -5,7 +5,9 @@
 #include "db/SqlTrace.h"
 #include "execution/Mz_CKFY.h"
 #include "execution/core/ExecutionStatements.h"
+#include "output/core/SlipDocument.h"
 #include "support/FakeMessageService.h"
+#include "support/FakePrintService.h"
 #include "support/TestFolder.h"
 
 #include <QLineEdit>
@@ -126,6 +128,8 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
     QVERIFY(
         db.exec("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('202612070007','X','2026-12-07 08:00:00')"));
 
+    FakePrintService printer(folder.path());
+    printer.printers = {QStringLiteral("检验科打印机")};
     const QStringList statements = statementsOf(folder, [](Mz_CKFY* w) {
         QTest::keyClick(w, Qt::Key_F5);
         w->findChild<QLineEdit*>("CFH")->setText("2026120700001");
@@ -142,9 +146,15 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         kNumber,
         kNumber,
         ExecutionSql::executionNumberUsed("202612070008"),
-        // F5 marks both, in list order
+        // F5 prints and then marks both, in list order
         kList,
+        SlipSql::outpatientHead("2026120700001"),
+        SlipSql::items("2026120700001", HospitalFixture::dept(), false),
+        SlipSql::execution("2026120700001", HospitalFixture::dept()),
         ExecutionSql::markPrinted("2026120700001", false),
+        SlipSql::inpatientHead("Z2026120700001"),
+        SlipSql::items("Z2026120700001", HospitalFixture::dept(), true),
+        SlipSql::execution("Z2026120700001", HospitalFixture::dept()),
         ExecutionSql::markPrinted("Z2026120700001", true),
         // typed number
         ExecutionSql::prescriptionLookup("2026120700001", HospitalFixture::dept()),

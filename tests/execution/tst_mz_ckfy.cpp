@@ -9,6 +9,7 @@
 #include "execution/core/AutoPrintOption.h"
 #include "execution/core/ExecutionStatements.h"
 #include "support/FakeMessageService.h"
+#include "support/FakePrintService.h"
 #include "support/TestFolder.h"
 
 #include <QAction>
@@ -37,9 +38,11 @@ using Item = HospitalFixture::Item;
 struct Setup {
     TestFolder folder;
     FakeMessageService messages;
+    FakePrintService printer{folder.path()}; // the slip printer takes every auto-printed slip
     HospitalFixture db{folder};
     QPointer<Mz_CKFY> window;
 
+    Setup() { printer.printers = {QStringLiteral("检验科打印机")}; }
     ~Setup() { delete window.data(); }
 
     Mz_CKFY* open() {

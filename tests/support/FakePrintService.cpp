@@ -33,9 +33,9 @@ FakePrintService::~FakePrintService() {
     PrintServices::install(nullptr);
 }
 
-bool FakePrintService::preparePrinter(QPrinter& printer, bool ask) {
+bool FakePrintService::preparePrinter(QPrinter& printer, bool ask, const QString& printerName) {
     asked.append(ask);
-    jobPrinters.append(printer.printerName());
+    jobPrinters.append(printerName.isEmpty() ? printer.printerName() : printerName);
     if (!acceptJobs)
         return false;
     const QString path = QDir(m_folder).filePath(QStringLiteral("job%1.pdf").arg(jobs.size() + 1));

@@ -26,7 +26,7 @@ public:
 
     QStringList printerNames() override { return printers; }
     QString defaultPrinterName() override { return defaultPrinter; }
-    bool preparePrinter(QPrinter& printer, bool ask) override;
+    bool preparePrinter(QPrinter& printer, bool ask, const QString& printerName) override;
     void preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
     std::unique_ptr<ProgressReporter> progress(const QString& label, qint64 total) override;
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "output/core/SlipDocument.h"
+
+#include <QFont>
+
+class QPagedPaintDevice;
+class QPainter;
+class QRectF;
+
+// Draws a document's slip on A5 pages: unit name, title, document number with its Code 128
+// barcode, patient and doctor, the items with their total, executor, checker and print time.
+// Items that do not fit go on to further pages, each with the heading part again.
+class SlipLayout {
+public:
+    SlipLayout(const SlipDocument& slip, int fontSize);
+
+    void prepare(QPagedPaintDevice& device) const; // A5 portrait, margins
+    int pageCount(QPagedPaintDevice& device) const;
+    bool paint(QPagedPaintDevice& device) const;
+    bool paint(QPainter& painter, QPagedPaintDevice& device) const;
+
+private:
+    struct Metrics;
+    Metrics measure(QPagedPaintDevice& device) const;
+
+    const SlipDocument& m_slip;
+    QFont m_font;
+    QFont m_bold;
+    QFont m_title;
+    QFont m_unit;
+};
+
+// Code 128 of `text` as filled rectangles (libzint's vector output), scaled into `area` with
+// the bars' full height; stays sharp on paper and in PDF. False when the text cannot be encoded.
+bool drawCode128(QPainter& painter, const QRectF& area, const QString& text);

@@ -1,0 +1,140 @@
+#include "output/SlipPrinting.h"
+
+#include "common/FileDialogService.h"
+#include "common/core/MessageService.h"
+#include "output/PrintService.h"
+#include "output/SlipLayout.h"
+#include "output/core/SheetExport.h"
+
+#include <QFile>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace SlipPrinting {
+
+namespace {
+
+constexpr int kPrinterError = 482;
+bool g_failureReported = false;
+
+QString chosenPrinter(IPrintService& service) {
+    const QStringList installed = service.printerNames();
+    const QString configured = SlipPrinterName();
+    if (!configured.isEmpty() && installed.contains(configured))
+        return configured;
+    const QString fallback = service.defaultPrinterName();
+    return fallback.isEmpty() ? installed.value(0) : fallback;
+}
+
+bool renderPdf(const SlipDocument& slip, const QString& path, AppError* error) {
+    const QString temporary = AtomicFile::temporaryPathFor(path);
+    bool painted = false;
+    {
+        QPdfWriter pdf(temporary);
+        pdf.setTitle(slip.dh);
+        pdf.setResolution(600);
+        const SlipLayout layout(slip, SlipFontSize());
+        layout.prepare(pdf);
+        painted = layout.paint(pdf);
+    }
+    if (!painted) {
+        QFile::remove(temporary);
+        *error = {75, QStringLiteral("无法写入PDF文件%1").arg(path), QStringLiteral("MZCFPrint")};
+        return false;
+    }
+    return AtomicFile::replace(temporary, path, error);
+}
+
+// Prints on the slip printer; false with `error` when there is none or the job was refused.
+bool printOnPrinter(const SlipDocument& slip, AppError* error) {
+    IPrintService& service = PrintServices::service();
+    const QString name = chosenPrinter(service);
+    if (name.isEmpty()) {
+        *error = {kPrinterError, QStringLiteral("没有安装打印机，处方%1未能打印").arg(slip.dh),
+                  QStringLiteral("MZCFPrint")};
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(slip.dh);
+    const SlipLayout layout(slip, SlipFontSize());
+    const bool ready = service.preparePrinter(printer, false, name);
+    layout.prepare(printer); // the page of the chosen printer
+    if (!ready || !layout.paint(printer)) {
+        *error = {kPrinterError, QStringLiteral("打印机“%1”未接受处方%2的打印任务").arg(name, slip.dh),
+                  QStringLiteral("MZCFPrint")};
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool MZCFPrint(const SlipRequest& request, Mode mode) {
+    if (request.dh.trimmed().isEmpty()) {
+        if (mode != Mode::AutoPrint)
+            Messages::warning(QStringLiteral("请选择您要打印的处方单据"));
+        return false;
+    }
+    SlipDocument slip;
+    AppError error;
+    if (!LoadSlip(request, &slip, &error)) {
+        if (mode != Mode::AutoPrint)
+            ShowErrorMessage(error);
+        return false;
+    }
+    IPrintService& service = PrintServices::service();
+    if (mode == Mode::Preview) {
+        QPrinter printer(QPrinter::HighResolution);
+        const SlipLayout layout(slip, SlipFontSize());
+        layout.prepare(printer);
+        service.preview(printer, [&layout](QPrinter* p) { layout.paint(*p); });
+        return true;
+    }
+    if (mode == Mode::Print && service.printerNames().isEmpty()) {
+        const QString path = FileDialogs::choose({true,
+                                                  QStringLiteral("保存为PDF文件"),
+                                                  QStringLiteral("PDF 文件(*.pdf)|*.pdf"),
+                                                  slip.dh + QStringLiteral(".pdf"),
+                                                  QStringLiteral("pdf"),
+                                                  {},
+                                                  true});
+        if (path.isEmpty())
+            return false;
+        if (!renderPdf(slip, path, &error)) {
+            ShowErrorMessage(error);
+            return false;
+        }
+        return true;
+    }
+    if (!printOnPrinter(slip, &error)) {
+        if (mode == Mode::Print)
+            ShowErrorMessage(error);
+        return false;
+    }
+    return true;
+}
+
+bool autoPrint(const SlipRequest& request) {
+    SlipDocument slip;
+    AppError error;
+    const bool printed = LoadSlip(request, &slip, &error) && printOnPrinter(slip, &error);
+    if (printed) {
+        g_failureReported = false;
+    } else if (!g_failureReported) {
+        g_failureReported = true;
+        error.description += QStringLiteral("；自动打印的单据未标记为已打印");
+        ShowErrorMessage(error);
+    }
+    return printed;
+}
+
+void resetAutoPrintReport() {
+    g_failureReported = false;
+}
+
+bool writeSlipPdf(const SlipRequest& request, const QString& path, AppError* error) {
+    SlipDocument slip;
+    return LoadSlip(request, &slip, error) && renderPdf(slip, path, error);
+}
+
+} // namespace SlipPrinting

@@ -1,0 +1,210 @@
+// Document slips: read back with pdftotext, the barcode decoded by zbarimg from the page as
+// pdftoppm renders it; printing through the slip printer of ORVA.ini; the auto-print marking
+// and the scanner in the pending-documents window.
+#include "HospitalFixture.h"
+#include "common/core/AnsiCodec.h"
+#include "common/core/Session.h"
+#include "execution/Mz_CKFY.h"
+#include "output/SlipPrinting.h"
+#include "support/FakeFileDialogService.h"
+#include "support/FakeMessageService.h"
+#include "support/FakePrintService.h"
+#include "support/TestFolder.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+using Item = HospitalFixture::Item;
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The Code 128 symbols zbarimg finds on the first page.
+QString barcodesOf(const QString& pdf) {
+    const QString png = pdf + QStringLiteral("-page");
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"),
+                                     QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                     QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, png});
+    return run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), png + QStringLiteral(".png")})
+        .trimmed();
+}
+
+QString flat(QString text) {
+    return text.remove(QLatin1Char(' ')); // pdftotext drops the blanks between Chinese characters
+}
+
+} // namespace
+
+class SlipsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<FakeFileDialogService> m_files;
+    std::unique_ptr<FakePrintService> m_printer;
+    std::unique_ptr<HospitalFixture> m_db;
+
+    SlipRequest request(const QString& dh, const QString& dept = HospitalFixture::dept()) const {
+        return {dh, dept, false, QStringLiteral("张三"), QStringLiteral("李四")};
+    }
+    void setOptions(const QString& printer, const QString& size) {
+        m_folder->writeBytes(
+            QStringLiteral("ORVA.ini"),
+            AnsiCodec::encode(
+                QStringLiteral("[发票打印]\r\n发票打印机=%1\r\n字号=%2\r\n").arg(printer, size)));
+    }
+
+private slots:
+    void init() {
+        m_folder = std::make_unique<TestFolder>();
+        m_messages = std::make_unique<FakeMessageService>();
+        m_files = std::make_unique<FakeFileDialogService>();
+        m_printer = std::make_unique<FakePrintService>(m_folder->path());
+        m_db = std::make_unique<HospitalFixture>(*m_folder);
+        QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+        gHospitalName = QStringLiteral("阳光社区医院");
+        SlipPrinting::resetAutoPrintReport();
+        m_db->addOutpatient(
+            QStringLiteral("2026120700001"), QStringLiteral("王小明"), HospitalFixture::at(0, 8),
+            {Item{QStringLiteral("JY0001"), 1, 20, 20}, Item{QStringLiteral("JY0006"), 2, 8, 8.5}});
+    }
+
+    void cleanup() {
+        m_db.reset();
+        m_printer.reset();
+        m_files.reset();
+        m_messages.reset();
+        m_folder.reset();
+    }
+
+    void slipShowsTheDocumentAndItsBarcode() {
+        const QString pdf = m_folder->file(QStringLiteral("slip.pdf"));
+        AppError error;
+        QVERIFY2(SlipPrinting::writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
+                 qPrintable(error.description));
+        const QString text =
+            flat(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}));
+        for (const QString& expected :
+             {QStringLiteral("阳光社区医院"), QStringLiteral("门诊处方单"), QStringLiteral("2026120700001"),
+              QStringLiteral("王小明"), QStringLiteral("血常规"), QStringLiteral("血糖"),
+              QStringLiteral("合计：28.50"), QStringLiteral("执行人：张三"), QStringLiteral("复核人：李四")})
+            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" missing in\n") + text));
+        const QString size = pdfInfo(pdf, QStringLiteral("Page size")); // A5: 419.5 x 595.3 pt
+        QVERIFY2(qAbs(size.section(QLatin1Char(' '), 0, 0).toDouble() - 419.5) < 1, qPrintable(size));
+        QCOMPARE(barcodesOf(pdf), QStringLiteral("CODE-128:2026120700001"));
+    }
+
+    void inpatientSlipContinuesOnASecondPage() {
+        QList<Item> many;
+        for (int i = 0; i < 40; ++i)
+            many.append(Item{QStringLiteral("JY0001"), 1, 20, 20});
+        m_db->addInpatient(QStringLiteral("Z2026120700001"), QStringLiteral("赵六"), QStringLiteral("ZY001"),
+                           QStringLiteral("12床"), HospitalFixture::at(0, 7), many);
+        const QString pdf = m_folder->file(QStringLiteral("zy.pdf"));
+        AppError error;
+        QVERIFY(SlipPrinting::writeSlipPdf(request(QStringLiteral("Z2026120700001"), {}), pdf, &error));
+        QCOMPARE(pdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("2"));
+        const QString text = flat(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
+        QVERIFY(text.contains(QStringLiteral("住院处方单")));
+        QVERIFY(text.contains(QStringLiteral("住院号：ZY001")));
+        QVERIFY(text.contains(QStringLiteral("合计：800.00")));
+        QVERIFY(text.contains(QStringLiteral("第2页共2页")));
+        QCOMPARE(barcodesOf(pdf), QStringLiteral("CODE-128:Z2026120700001"));
+    }
+
+    void printGoesToTheConfiguredOrDefaultPrinter() {
+        m_printer->printers = {QStringLiteral("甲打印机"), QStringLiteral("乙打印机")};
+        m_printer->defaultPrinter = QStringLiteral("甲打印机");
+        setOptions(QStringLiteral("乙打印机"), QStringLiteral("12"));
+        QVERIFY(SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Print));
+        setOptions(QStringLiteral("已拆除的打印机"), QStringLiteral("0"));
+        QVERIFY(SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Print));
+        QCOMPARE(m_printer->jobPrinters,
+                 QStringList({QStringLiteral("乙打印机"), QStringLiteral("甲打印机")}));
+        QCOMPARE(m_printer->asked, QList<bool>({false, false}));
+        QVERIFY(flat(pdfText(m_printer->jobs.last())).contains(QStringLiteral("王小明")));
+
+        QVERIFY(
+            SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Preview));
+        QVERIFY(flat(pdfText(m_printer->previews.first())).contains(QStringLiteral("血常规")));
+        QCOMPARE(m_messages->count(), 0);
+    }
+
+    void withoutPrinterPrintAsksForPdf() {
+        m_files->setNextAnswer(m_folder->file(QStringLiteral("out.pdf")));
+        QVERIFY(SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Print));
+        QCOMPARE(m_files->requests().first().fileName, QStringLiteral("2026120700001.pdf"));
+        QVERIFY(flat(pdfText(m_folder->file(QStringLiteral("out.pdf")))).contains(QStringLiteral("王小明")));
+        QVERIFY(!SlipPrinting::MZCFPrint(request(QString()), SlipPrinting::Mode::Print));
+        QCOMPARE(m_messages->last().text, QStringLiteral("请选择您要打印的处方单据"));
+    }
+
+    // With "自动打印处方" ticked and the printer refusing, nothing is marked and the failure is
+    // told once, not at every refresh; once the printer works the documents are marked.
+    void autoPrintMarksOnlyAcceptedJobs() {
+        m_folder->writeBytes(QStringLiteral("ORVA.ini"),
+                             AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
+        m_db->addInpatient(QStringLiteral("Z2026120700002"), QStringLiteral("钱七"), QStringLiteral("ZY2"),
+                           QStringLiteral("2床"), HospitalFixture::at(0, 8),
+                           {Item{QStringLiteral("JY0001"), 1, 20, 20}});
+        m_printer->printers = {QStringLiteral("检验科打印机")};
+        m_printer->acceptJobs = false;
+        QPointer<Mz_CKFY> w = new Mz_CKFY;
+        w->show();
+        w->RefreshDJList();
+        w->RefreshDJList();
+        QCOMPARE(m_db->count(QStringLiteral("from mz_kfdj where IsPrint=1")), 0);
+        QCOMPARE(m_db->count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 0);
+        QCOMPARE(m_messages->count(), 1);
+        QVERIFY(m_messages->last().text.contains(QStringLiteral("检验科打印机")));
+
+        m_printer->acceptJobs = true;
+        w->RefreshDJList();
+        QCOMPARE(m_db->count(QStringLiteral("from mz_kfdj where IsPrint=1")), 1);
+        QCOMPARE(m_db->count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 1);
+        QCOMPARE(m_printer->jobs.size(), 2);
+        QVERIFY(flat(pdfText(m_printer->jobs.first())).contains(QStringLiteral("2026120700001")) ||
+                flat(pdfText(m_printer->jobs.last())).contains(QStringLiteral("2026120700001")));
+        QCOMPARE(m_messages->count(), 1);
+        delete w.data();
+    }
+
+    // A keyboard-type scanner types the number and Enter within milliseconds, into a box that
+    // holds the date; a person types slowly. Both open the document.
+    void scannedBarcodeOpensTheDocument() {
+        QPointer<Mz_CKFY> w = new Mz_CKFY;
+        w->show();
+        auto* cfh = w->findChild<QLineEdit*>(QStringLiteral("CFH"));
+        auto* dh = w->findChild<QLineEdit*>(QStringLiteral("Txt_DH"));
+        QCOMPARE(cfh->text(), QStringLiteral("20261207"));
+        cfh->setFocus();
+        cfh->end(false);
+        QTest::keyClicks(cfh, QStringLiteral("2026120700001"));
+        QTest::keyClick(cfh, Qt::Key_Return);
+        QCOMPARE(dh->text(), QStringLiteral("2026120700001"));
+        QCOMPARE(cfh->text(), QStringLiteral("2026120700001"));
+        QCOMPARE(m_messages->count(), 0);
+
+        dh->clear();
+        cfh->setText(QStringLiteral("20261207"));
+        cfh->end(false);
+        QTest::keyClicks(cfh, QStringLiteral("00001"), Qt::NoModifier, 80);
+        QTRY_COMPARE(dh->text(), QStringLiteral("2026120700001"));
+        delete w.data();
+    }
+};
+
+QTEST_MAIN(SlipsTest)
+#include "tst_slips.moc"
