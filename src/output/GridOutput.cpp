@@ -59,9 +59,14 @@ double SpreadGridTable::widthChars(int col) const {
 bool PrintReport(const ReportDescription& report, const TableSource& table, bool direct) {
     IPrintService& service = PrintServices::service();
     const ReportLayout layout(report, table);
-    const auto progress = PrintServices::progressFor(QStringLiteral("正在打印..."), table.rowCount());
-    const ReportLayout::Progress tell = [&progress](qint64 done) {
-        return !progress || progress->update(done);
+    // The progress window comes up with the first drawn page, after every dialog is answered.
+    std::unique_ptr<ProgressReporter> progress;
+    bool cancelled = false;
+    const ReportLayout::Progress tell = [&](qint64 done) {
+        if (!progress)
+            progress = PrintServices::progressFor(QStringLiteral("正在打印..."), table.rowCount());
+        cancelled = progress && !progress->update(done);
+        return !cancelled;
     };
 
     if (direct && service.printerNames().isEmpty()) {
@@ -88,7 +93,7 @@ bool PrintReport(const ReportDescription& report, const TableSource& table, bool
     if (!service.preparePrinter(printer, true))
         return false;
     if (!layout.paint(printer, tell)) {
-        if (!progress || progress->update(table.rowCount()))
+        if (!cancelled)
             ShowErrorMessage({482, QStringLiteral("打印机错误：%1").arg(printer.printerName()),
                               QStringLiteral("PrintGrid")});
         return false;
