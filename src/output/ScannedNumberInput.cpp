@@ -28,7 +28,7 @@ bool ScannedNumberInput::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     if (enter && m_held.size() >= m_length) {
         m_timer->stop();
-        const QString number = m_held.right(m_length);
+        const QString number = m_held; // the scanned code alone, without what the box held
         m_held.clear();
         m_box->setText(number);
         m_box->end(false);

@@ -197,7 +197,13 @@ private slots:
         QCOMPARE(cfh->text(), QStringLiteral("2026120700001"));
         QCOMPARE(m_messages->count(), 0);
 
+        // An inpatient slip's longer code is not cut down to some outpatient number.
         dh->clear();
+        QTest::keyClicks(cfh, QStringLiteral("Z2026120700001"));
+        QTest::keyClick(cfh, Qt::Key_Return);
+        QCOMPARE(cfh->text(), QStringLiteral("Z2026120700001"));
+        QVERIFY(dh->text().isEmpty());
+
         cfh->setText(QStringLiteral("20261207"));
         cfh->end(false);
         QTest::keyClicks(cfh, QStringLiteral("00001"), Qt::NoModifier, 80);
