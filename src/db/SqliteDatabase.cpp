@@ -251,6 +251,14 @@ AppError SqliteDatabase::classify(int code, const QString& message) const {
         if (code == SQLITE_READONLY_DBMOVED)
             return DbError::make(DbError::BrokenLink, message, Source);
         break;
+    case SQLITE_FULL:
+        // Nothing of the statement was kept and the connection stays usable: once space is free
+        // the same work succeeds.
+        return DbError::make(
+            DbError::StatementFailed,
+            QStringLiteral("数据库所在的磁盘已满，这次的数据没有保存（%1）。请清理磁盘空间后重试。")
+                .arg(message),
+            Source);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return DbError::make(DbError::LockTimeout,

@@ -8,10 +8,16 @@
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <sqlite3.h>
+
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -54,6 +60,7 @@ private slots:
     void readingUnitRunsWhileAnotherWorkstationWrites();
     void lostDatabaseIsReopenedOnceItIsBack();
     void replacedDatabaseIsNeitherCorruptedNorUndone();
+    void fullDiskIsReportedAndOutlived();
     void traceRecordsStatementsAsBuilt();
     void traceIsOwnerOnlyAndHidesPasswords();
 
@@ -546,6 +553,47 @@ void TstSqliteConnection::replacedDatabaseIsNeitherCorruptedNorUndone() {
     QCOMPARE(count("pragma integrity_check"), QStringLiteral("ok"));
     QCOMPARE(count("select group_concat(DM) from DAGL_ZD where DM='NEW' or DM like 'L%'"),
              QStringLiteral("NEW"));
+}
+
+// On a real file system of 3 MB (a tmpfs, which needs root to mount; skipped otherwise), with
+// another workstation reading so that the log cannot be checkpointed meanwhile.
+void TstSqliteConnection::fullDiskIsReportedAndOutlived() {
+    const QString disk = m_folder->file("disk");
+    QVERIFY(QDir().mkpath(disk));
+    if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=3m") != 0)
+        QSKIP("a small tmpfs cannot be mounted here");
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    const QString file = disk + "/hospital.db";
+    resetGlobalConnection(DbTestDatabase::create(file));
+    OpenConn();
+    QVERIFY(gConn->isOpen());
+    sqlite3* reader = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &reader), SQLITE_OK);
+    const auto closeReader = qScopeGuard([&] { sqlite3_close(reader); });
+    QCOMPARE(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM CS;", nullptr, nullptr, nullptr), SQLITE_OK);
+    QFile filler(disk + "/filler");
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    filler.write(QByteArray(1500 * 1024, 'x'));
+    filler.close();
+
+    int written = 0;
+    while (written < 5000 &&
+           ExecSql(QStringLiteral("Insert Into DAGL_ZD Values('F%1',hex(zeroblob(800)),'0')").arg(written)))
+        ++written;
+    QVERIFY(written < 5000);
+    QVERIFY2(m_messages->last().text.contains(QStringLiteral("磁盘已满")),
+             qPrintable(m_messages->last().text));
+    QVERIFY(gConn->isOpen());
+    QVERIFY(!ExecSql("Insert Into DAGL_ZD Values('STILL','x','0')"));
+
+    QVERIFY(QFile::remove(disk + "/filler"));
+    QVERIFY(ExecSql("Insert Into DAGL_ZD Values('AFTER','x','0')"));
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select count(*) from DAGL_ZD where DM like 'F%' or DM='AFTER' or DM='STILL'"));
+    QCOMPARE(rs->text(0), QString::number(written + 1));
+    QVERIFY(OpenRs(rs, "pragma integrity_check"));
+    QCOMPARE(rs->text(0), QStringLiteral("ok"));
+    gConn->close();
 }
 
 void TstSqliteConnection::traceRecordsStatementsAsBuilt() {
