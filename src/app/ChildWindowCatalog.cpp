@@ -10,12 +10,15 @@
 #include "execution/Mz_CKFY.h"
 #include "tools/Frm_wnl.h"
 #include "tools/about.h"
+#include "voiding/Frm_CKTY.h"
 #include "voiding/Frm_Option.h"
 
 // Windows not listed here are not built yet; their commands stay disabled.
 
 void RegisterLinkedWindows(ChildWindowRegistry& registry) {
     registry.add(QStringLiteral("Mz_CKFY"), [](QWidget* parent) -> QWidget* { return new Mz_CKFY(parent); });
+    registry.add(QStringLiteral("Frm_CKTY"),
+                 [](QWidget* parent) -> QWidget* { return new Frm_CKTY(parent); });
     registry.add(QStringLiteral("password"),
                  [](QWidget* parent) -> QWidget* { return new password(parent); });
     registry.add(QStringLiteral("LockApp"), [](QWidget* parent) -> QWidget* { return new LockApp(parent); });

@@ -93,9 +93,12 @@ RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
         return nullptr;
     }
     RecordsetPtr rows;
+    int affected = 0;
     do {
-        if (!query.isSelect())
+        if (!query.isSelect()) {
+            affected += qMax(0, query.numRowsAffected());
             continue;
+        }
         const QSqlRecord record = query.record();
         QStringList names;
         for (int c = 0; c < record.count(); ++c)
@@ -116,7 +119,10 @@ RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
         }
         rows = std::make_shared<Recordset>(names, std::move(data));
     } while (query.nextResult());
-    return rows ? rows : std::make_shared<Recordset>();
+    if (!rows)
+        rows = std::make_shared<Recordset>();
+    rows->setRecordsAffected(affected);
+    return rows;
 }
 
 bool OdbcDatabase::begin(AppError* error) {

@@ -48,6 +48,11 @@ public:
     bool boolean(int index) const { return asBoolean(value(index)); } // true, -1, 1, "1", "true"
     bool boolean(const QString& name) const { return asBoolean(value(name)); }
 
+    // Rows inserted, changed or deleted by the statement text that gave this recordset (ADO's
+    // RecordsAffected); 0 for a text that only reads.
+    int RecordsAffected() const { return m_recordsAffected; }
+    void setRecordsAffected(int n) { m_recordsAffected = n; }
+
     // Whole result access (for grids that fill from all rows at once).
     const QVector<QVector<QVariant>>& rows() const { return m_rows; }
 
@@ -62,6 +67,7 @@ private:
     QStringList m_columns;
     QVector<QVector<QVariant>> m_rows;
     int m_pos = 0;
+    int m_recordsAffected = 0;
 };
 
 using RecordsetPtr = std::shared_ptr<Recordset>;

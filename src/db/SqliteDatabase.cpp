@@ -349,6 +349,8 @@ bool SqliteDatabase::step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* 
         *error = engineError(code, message);
         return false;
     }
+    if (!sqlite3_stmt_readonly(statement))
+        m_changes += sqlite3_changes64(m_db);
     if (keepRows && columns > 0) {
         QStringList names;
         names.reserve(columns);
@@ -482,6 +484,7 @@ bool SqliteDatabase::onlyReads(const QStringList& texts) {
 RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
     if (!filePresent(error))
         return nullptr;
+    m_changes = 0;
     bool asUnit = statements.size() > 1;
     for (const AdaptedStatement& s : statements)
         asUnit = asUnit || s.kind == AdaptedStatement::Kind::Exec;
@@ -541,7 +544,10 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
     // A file replaced while the statement ran took what it wrote with it.
     if (!inTransaction() && !filePresent(error))
         return nullptr;
-    return rows ? rows : std::make_shared<Recordset>();
+    if (!rows)
+        rows = std::make_shared<Recordset>();
+    rows->setRecordsAffected(int(m_changes));
+    return rows;
 }
 
 bool SqliteDatabase::begin(AppError* error) {

@@ -43,7 +43,7 @@ public:
 
     // Runs the statements in order. Several statements, or a procedure, run as one unit:
     // a failure undoes what they wrote. The rows of the last statement that gave columns
-    // come back (an empty recordset when none did).
+    // come back (an empty recordset when none did), with the count of rows they wrote.
     RecordsetPtr execute(const QVector<AdaptedStatement>& statements, AppError* error);
 
     bool begin(AppError* error);
@@ -80,4 +80,5 @@ private:
     FileIdentity m_logIdentity; // its write-ahead log
     QHash<QString, sqlite3_stmt*> m_cache;
     QHash<QString, QStringList> m_bodies; // procedure body text -> its statements
+    qint64 m_changes = 0;                 // rows written by the statements of one execute()
 };

@@ -48,6 +48,7 @@ private slots:
 
     void updateWithRepeatedTargetAndDeleteWithoutFrom();
     void batchOfStatementsIsOneUnit();
+    void recordsAffectedCountsWrittenRows();
     void rejectedStatementShowsCommonMessageAndKeepsConnection();
     void valuesWithQuotesStayValues();
     void engineCodeReachesTheMessage();
@@ -382,6 +383,16 @@ void TstSqliteConnection::batchOfStatementsIsOneUnit() {
 
     QVERIFY(ExecSql("Delete DAGL_ZD Where DM Like'ZXKS'\nDelete CS Where ControlID Like'ZXKS'"));
     QCOMPARE(count("select count(*) from CS") + count("select count(*) from DAGL_ZD"), QStringLiteral("00"));
+}
+
+// The count a caller reads to tell "changed nothing" from success; reads count nothing.
+void TstSqliteConnection::recordsAffectedCountsWrittenRows() {
+    const QString update = "Update MZ_KFDJMX Set TYBZ=1 Where DH='D1' And TYBZ=0";
+    RecordsetPtr rs = gConn->execute(update);
+    QVERIFY(rs);
+    QCOMPARE(rs->RecordsAffected(), 3);
+    QCOMPARE(gConn->execute(update)->RecordsAffected(), 0);
+    QCOMPARE(gConn->execute("select * from MZ_KFDJMX")->RecordsAffected(), 0);
 }
 
 void TstSqliteConnection::rejectedStatementShowsCommonMessageAndKeepsConnection() {

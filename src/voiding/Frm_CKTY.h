@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+
+class QDateEdit;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class SpreadGrid;
+
+// Voiding of the department's executed outpatient documents: the list of a date range, the
+// selected document's header and items, and the void itself. A plain widget; the main window
+// puts it into its document area.
+class Frm_CKTY : public QWidget {
+    Q_OBJECT
+public:
+    explicit Frm_CKTY(QWidget* parent = nullptr);
+    ~Frm_CKTY() override;
+
+    // Runs a list statement and fills the document list.
+    void FillList(const QString& sql);
+    // The list for the search box and the date range.
+    void RefreshList();
+    void ShowHeader(const QString& dh);
+    // The document's items of this department, with a totals row.
+    void LoadDetail(const QString& dh);
+    // Group colours of the item rows.
+    void RColor();
+    // The void command with its checks ("单据作废(F2)").
+    void VoidSelected();
+    void VoidDocument(const QString& dh);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void buildSearchFrame();
+    void buildHeaderFrame();
+    void buildButtonBar();
+    void loadWindow();
+    void arrangeControls();
+    void selectListedRow(int row);
+    QStringList listedNumbers() const;
+
+    SpreadGrid* m_list = nullptr;
+    QGroupBox* m_search = nullptr;
+    QDateEdit* m_sD = nullptr;
+    QDateEdit* m_eD = nullptr;
+    QLineEdit* m_txtSearch = nullptr;
+    QPushButton* m_command1 = nullptr;
+
+    QGroupBox* m_frame3 = nullptr;
+    QLineEdit* m_txtDH = nullptr;
+    QLineEdit* m_xm = nullptr;
+    QLineEdit* m_xb = nullptr;
+    QLineEdit* m_nl = nullptr;
+    QLineEdit* m_kdys = nullptr;
+    QLineEdit* m_kdsj = nullptr;
+    QLineEdit* m_zyh = nullptr;
+    QLineEdit* m_cwh = nullptr;
+    SpreadGrid* m_items = nullptr;
+
+    QFrame* m_frame4 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command4 = nullptr;
+    QPushButton* m_command5 = nullptr;
+    QPushButton* m_command6 = nullptr;
+    int m_totalsRow = 0; // the item grid's totals row, 0 when there is none
+};

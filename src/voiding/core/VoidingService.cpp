@@ -1,0 +1,65 @@
+#include "voiding/core/VoidingService.h"
+
+#include "db/Connection.h"
+#include "voiding/core/VoidingStatements.h"
+
+VoidRefusal CheckVoid(const QString& shownDH, const QStringList& listedDH) {
+    const QString wanted = shownDH.trimmed();
+    if (wanted.isEmpty())
+        return VoidRefusal::NothingSelected;
+    for (const QString& dh : listedDH)
+        if (dh.trimmed() == wanted)
+            return VoidRefusal::None;
+    return VoidRefusal::NotListed;
+}
+
+QString VoidRefusalText(VoidRefusal refusal) {
+    switch (refusal) {
+    case VoidRefusal::NothingSelected:
+        return QStringLiteral("请先选择您要作废的单据！");
+    case VoidRefusal::NotListed:
+        return QStringLiteral("未作废单据列表中未找到该单号，可能是该单号刚才已经作废。");
+    case VoidRefusal::None:
+        break;
+    }
+    return {};
+}
+
+QString ConfirmVoidText(const QString& patientName) {
+    return QStringLiteral("确认要作废【") + patientName.trimmed() + QStringLiteral("】的单据吗?");
+}
+
+namespace {
+
+VoidOutcome rollBack(VoidOutcome outcome, AppError* out, const AppError& error = {}) {
+    AppError ignored;
+    if (gConn->inTransaction())
+        gConn->rollbackTrans(&ignored);
+    if (out)
+        *out = error;
+    return outcome;
+}
+
+} // namespace
+
+VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& user, AppError* error) {
+    if (!gConn) {
+        if (error)
+            *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("VoidDocument")};
+        return VoidOutcome::Failed;
+    }
+    AppError err;
+    if (!gConn->beginTrans(&err))
+        return rollBack(VoidOutcome::Failed, error, err);
+    const RecordsetPtr voided = gConn->execute(VoidingSql::voidRecord(user, dh, dept), &err);
+    if (!voided)
+        return rollBack(VoidOutcome::Failed, error, err);
+    // The write lock is held from here on: no valid record means somebody was quicker.
+    if (voided->RecordsAffected() == 0)
+        return rollBack(VoidOutcome::AlreadyVoided, error);
+    if (!gConn->execute(VoidingSql::returnItems(dh, dept), &err))
+        return rollBack(VoidOutcome::Failed, error, err);
+    if (!gConn->commitTrans(&err))
+        return rollBack(VoidOutcome::Failed, error, err);
+    return VoidOutcome::Voided;
+}

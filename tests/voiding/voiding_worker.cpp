@@ -1,0 +1,61 @@
+// One workstation voiding one document: started twice at once by the concurrency test.
+// Arguments: connection string, document number, department, user, start time (milliseconds
+// since the epoch), optionally "past-list" to skip the list check as if both had passed it at
+// the same moment. Prints one line: LISTED-NOT, ALREADY, OK or FAIL {text}.
+#include "db/Connection.h"
+#include "voiding/core/VoidingService.h"
+#include "voiding/core/VoidingStatements.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTextStream>
+#include <QThread>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QTextStream out(stdout);
+    if (args.size() < 6) {
+        out << "FAIL usage" << Qt::endl;
+        return 2;
+    }
+    const QString dh = args.at(2);
+    const QString dept = args.at(3);
+    resetGlobalConnection(args.at(1));
+    AppError error;
+    if (!gConn->open(&error)) {
+        out << "FAIL " << error.description << Qt::endl;
+        return 1;
+    }
+    const qint64 start = args.at(5).toLongLong();
+    while (QDateTime::currentMSecsSinceEpoch() < start)
+        QThread::usleep(200);
+
+    // The attempt as the window makes it: the list, its check, then the void.
+    const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
+    const QDate day(2026, 12, 7);
+    RecordsetPtr rs = gConn->execute(VoidingSql::documentList(dept, QStringLiteral("%"), day, day), &error);
+    if (!rs) {
+        out << "FAIL " << error.description << Qt::endl;
+        return 1;
+    }
+    QStringList listed;
+    for (const auto& row : rs->rows())
+        listed << Recordset::asText(row.value(rs->fieldIndex(QStringLiteral("DH"))));
+    if (!pastList && CheckVoid(dh, listed) != VoidRefusal::None) {
+        out << "LISTED-NOT" << Qt::endl;
+        return 0;
+    }
+    switch (VoidDocument(dh, dept, args.at(4), &error)) {
+    case VoidOutcome::Voided:
+        out << "OK" << Qt::endl;
+        break;
+    case VoidOutcome::AlreadyVoided:
+        out << "ALREADY" << Qt::endl;
+        break;
+    case VoidOutcome::Failed:
+        out << "FAIL " << error.description << Qt::endl;
+        break;
+    }
+    return 0;
+}
