@@ -8,10 +8,10 @@
 #include "common/core/InputText.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
-#include "db/StatementHelpers.h"
 #include "execution/core/ItemRows.h"
+#include "execution/core/PendingDocuments.h"
+#include "voiding/core/VoidingLoads.h"
 #include "voiding/core/VoidingService.h"
-#include "voiding/core/VoidingStatements.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kNoCurrentRecord = 3021;
 constexpr int kGroupColumn = 1;
 constexpr int kAmountColumn = 8;
 
@@ -191,26 +190,22 @@ void Frm_CKTY::loadWindow() {
         m_items->setColumnWidthChars(c, widths[c]);
 
     const QDate today = Clock::today();
-    FillList(VoidingSql::documentList(gExecDept, QStringLiteral("%"), today, today));
+    FillList(QStringLiteral("%"), today, today);
     RefreshList();
 }
 
 void Frm_CKTY::RefreshList() {
     const QString cleaned = CleanInputText(m_txtSearch->text());
-    FillList(VoidingSql::documentList(gExecDept, cleaned + QLatin1Char('%'), m_sD->date(), m_eD->date()));
+    FillList(cleaned + QLatin1Char('%'), m_sD->date(), m_eD->date());
 }
 
-void Frm_CKTY::FillList(const QString& sql) {
-    RecordsetPtr rs;
-    if (!OpenRs(rs, sql) || !rs)
-        return;
-    const int dhField = rs->fieldIndex(QStringLiteral("DH"));
-    const int xmField = rs->fieldIndex(QStringLiteral("XM"));
+void Frm_CKTY::FillList(const QString& namePattern, const QDate& from, const QDate& to) {
     QVector<QStringList> rows;
-    rows.reserve(rs->RecordCount());
-    for (const auto& record : rs->rows())
-        rows.append({Recordset::asText(record.value(dhField)), Recordset::asText(record.value(xmField))});
-    CloseRs(rs);
+    AppError error;
+    if (!LoadVoidableList(gExecDept, namePattern, from, to, &rows, &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
     m_list->setAllRows(std::move(rows));
 }
 
@@ -226,51 +221,34 @@ void Frm_CKTY::selectListedRow(int row) {
 
 void Frm_CKTY::ShowHeader(const QString& dh) {
     m_frame3->setTitle(QStringLiteral("门诊处方信息"));
-    RecordsetPtr rs;
-    if (!OpenRs(rs, VoidingSql::header(dh)) || !rs)
-        return;
-    m_cwh->clear();
-    m_zyh->clear();
-    if (rs->RecordCount() == 0) {
-        CloseRs(rs);
-        ShowErrorMessage(
-            {kNoCurrentRecord,
-             QStringLiteral(
-                 "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所要求的操作要求一个当前的记录。"),
-             QStringLiteral("ShowHeader")});
+    DocumentHeader header;
+    AppError error;
+    const HeaderLoad loaded = LoadDocumentHeader(dh, false, &header, &error);
+    if (loaded == HeaderLoad::Failed) {
+        ShowErrorMessage(error);
         return;
     }
-    rs->MoveFirst();
-    m_nl->setText(rs->text(QStringLiteral("NL")));
-    m_xm->setText(rs->text(QStringLiteral("XM")));
-    m_xb->setText(rs->text(QStringLiteral("XB")));
-    m_kdys->setText(rs->text(QStringLiteral("KDYS")));
-    m_kdsj->setText(rs->text(QStringLiteral("KDRQ")));
-    CloseRs(rs);
+    m_cwh->clear();
+    m_zyh->clear();
+    if (loaded == HeaderLoad::NoRow) {
+        ShowErrorMessage(error);
+        return;
+    }
+    m_nl->setText(header.nl);
+    m_xm->setText(header.xm);
+    m_xb->setText(header.xb);
+    m_kdys->setText(header.kdys);
+    m_kdsj->setText(header.kdsj);
 }
 
 void Frm_CKTY::LoadDetail(const QString& dh) {
-    RecordsetPtr rs;
-    if (!OpenRs(rs, VoidingSql::items(gExecDept, dh)) || !rs)
-        return;
-    const int group = rs->fieldIndex(QStringLiteral("GroupYP"));
-    const int fields[] = {rs->fieldIndex(QStringLiteral("BM")), rs->fieldIndex(QStringLiteral("PM")),
-                          rs->fieldIndex(QStringLiteral("GG")), rs->fieldIndex(QStringLiteral("DW")),
-                          rs->fieldIndex(QStringLiteral("SL"))};
-    const int dj = rs->fieldIndex(QStringLiteral("DJ"));
-    const int ssje = rs->fieldIndex(QStringLiteral("SSJE"));
     QVector<QStringList> rows;
-    rows.reserve(rs->RecordCount() + 1);
     double total = 0;
-    for (const auto& record : rs->rows()) {
-        QStringList row{ItemRows::GroupText(record.value(group))};
-        for (int f : fields)
-            row << Recordset::asText(record.value(f));
-        row << ItemRows::FormatFixed(record.value(dj), 3) << ItemRows::FormatFixed(record.value(ssje), 2);
-        rows.append(row);
-        total += Recordset::asNumber(record.value(ssje));
+    AppError error;
+    if (!LoadVoidItems(gExecDept, dh, &rows, &total, &error)) {
+        ShowErrorMessage(error);
+        return;
     }
-    CloseRs(rs);
     m_items->clearAll();
     m_totalsRow = 0;
     m_items->setAllRows(std::move(rows));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QWidget>
 
 class QDateEdit;
@@ -18,8 +19,8 @@ public:
     explicit Frm_CKTY(QWidget* parent = nullptr);
     ~Frm_CKTY() override;
 
-    // Runs a list statement and fills the document list.
-    void FillList(const QString& sql);
+    // Fills the document list with the department's documents whose patient name matches.
+    void FillList(const QString& namePattern, const QDate& from, const QDate& to);
     // The list for the search box and the date range.
     void RefreshList();
     void ShowHeader(const QString& dh);

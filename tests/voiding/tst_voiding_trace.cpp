@@ -1,9 +1,11 @@
 #include "VoidingFixture.h"
 #include "common/SpreadGrid.h"
 #include "db/SqlTrace.h"
+#include "execution/core/ExecutionStatements.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 #include "voiding/Frm_CKTY.h"
+#include "voiding/core/VoidingStatements.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -11,7 +13,9 @@
 
 namespace {
 
-const QString kToday = "Exec P_MZ_YJTDList '检验科','%','2026-12-07 00:00:00','2026-12-07 23:59:59'";
+// The texts themselves are pinned by the core test; here only which are sent, and in what order.
+const QDate kToday = HospitalFixture::today();
+const QString kDept = HospitalFixture::dept();
 
 } // namespace
 
@@ -47,22 +51,20 @@ void VoidingTraceTest::voidingRoadSendsTheseStatements() {
     delete w.data();
 
     QCOMPARE(messages.texts(), (QStringList{"确认要作废【张三丰】的单据吗?", "操作成功！"}));
-    const QString searched =
-        "Exec P_MZ_YJTDList '检验科','张三%','2026-12-07 00:00:00','2026-12-07 23:59:59'";
+    const QString all = VoidingSql::documentList(kDept, "%", kToday, kToday);
+    const QString searched = VoidingSql::documentList(kDept, "张三%", kToday, kToday);
     const QStringList expected{
         // load: today's list, then the list of the search controls
-        kToday,
-        kToday,
-        // Enter in the search box
+        all,
+        all,
+        // Enter in the search box: the text cleaned
         searched,
         // click
-        "select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'2026120700001'",
-        "Exec Get_YJZFMX '检验科','2026120700001'",
-        // F2: only this department's valid record is voided
-        "Update MZ_YJZX Set SFZF=1,ZFR='张三',ZFRQ=Getdate() Where DH='2026120700001' And KSMC='检验科' "
-        "And SFZF=0",
-        "Update MZ_KFDJMX Set TYBZ=1 From MZ_KFDJMX,YF_YPML Where MZ_KFDJMX.BM=YF_YPML.YPBM AND  "
-        "MZ_KFDJMX.DH='2026120700001' And YF_YPML.ZXKS='检验科'",
+        ExecutionSql::outpatientHead("2026120700001"),
+        VoidingSql::items(kDept, "2026120700001"),
+        // F2
+        VoidingSql::voidRecord("张三", "2026120700001", kDept),
+        VoidingSql::returnItems("2026120700001", kDept),
         searched,
     };
     QCOMPARE(SqlTrace::readStatements(trace), expected);

@@ -12,10 +12,6 @@ QString documentList(const QString& dept, const QString& namePattern, const QDat
            SqlText(to.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59"));
 }
 
-QString header(const QString& dh) {
-    return QStringLiteral("select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like") + SqlText(dh);
-}
-
 QString items(const QString& dept, const QString& dh) {
     return QStringLiteral("Exec Get_YJZFMX ") + SqlText(dept) + QLatin1Char(',') + SqlText(dh);
 }

@@ -9,7 +9,6 @@ namespace VoidingSql {
 
 // "Exec P_MZ_YJTDList '{dept}','{pattern}','{from} 00:00:00','{to} 23:59:59'"
 QString documentList(const QString& dept, const QString& namePattern, const QDate& from, const QDate& to);
-QString header(const QString& dh);
 QString items(const QString& dept, const QString& dh);
 
 // Only the department's own valid record is voided: a record voided earlier keeps who voided
