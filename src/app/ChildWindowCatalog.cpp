@@ -8,6 +8,8 @@
 #include "app/password.h"
 #include "dictionary/sjzd.h"
 #include "execution/Mz_CKFY.h"
+#include "queries/Frm_FYCX.h"
+#include "queries/Frm_TYCX.h"
 #include "tools/Frm_wnl.h"
 #include "tools/about.h"
 #include "voiding/Frm_CKTY.h"
@@ -17,6 +19,10 @@
 
 void RegisterLinkedWindows(ChildWindowRegistry& registry) {
     registry.add(QStringLiteral("Mz_CKFY"), [](QWidget* parent) -> QWidget* { return new Mz_CKFY(parent); });
+    registry.add(QStringLiteral("Frm_FYCX"),
+                 [](QWidget* parent) -> QWidget* { return new Frm_FYCX(parent); });
+    registry.add(QStringLiteral("Frm_TYCX"),
+                 [](QWidget* parent) -> QWidget* { return new Frm_TYCX(parent); });
     registry.add(QStringLiteral("Frm_CKTY"),
                  [](QWidget* parent) -> QWidget* { return new Frm_CKTY(parent); });
     registry.add(QStringLiteral("password"),

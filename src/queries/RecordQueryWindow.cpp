@@ -1,0 +1,359 @@
+#include "queries/RecordQueryWindow.h"
+
+#include "common/CleanControl.h"
+#include "common/GridStyle.h"
+#include "common/SpreadGrid.h"
+#include "common/core/Clock.h"
+#include "common/core/MessageService.h"
+#include "common/core/Session.h"
+#include "output/GridOutput.h"
+#include "output/SlipPrinting.h"
+#include "queries/TaskPanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPrintItem = 100;
+constexpr int kExportItem = 101;
+constexpr int kTaskPanelWidth = 3015; // twips
+constexpr int kDhColumn = 2;
+
+int twips(int t) {
+    return CleanControl::twipsToPixels(t);
+}
+
+QDateEdit* makeDate(QWidget* parent, const QString& name) {
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(name);
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    return d;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption) {
+    auto* f = new QGroupBox(caption, parent);
+    f->setObjectName(name);
+    return f;
+}
+
+QComboBox* makeUserBox(QGroupBox* frame, const QString& name) {
+    auto* c = new QComboBox(frame);
+    c->setObjectName(name);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(c);
+    return c;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+void setBackColor(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+RecordQueryWindow::RecordQueryWindow(QuerySpec spec, QWidget* parent)
+    : QWidget(parent), m_spec(std::move(spec)) {
+    setObjectName(m_spec.name);
+    setWindowTitle(m_spec.caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    resize(1000, 650);
+    loadWindow();
+}
+
+RecordQueryWindow::~RecordQueryWindow() = default;
+
+void RecordQueryWindow::buildControls() {
+    m_taskPanel = new TaskPanel(this);
+    m_taskPanel->setObjectName(QStringLiteral("wndTaskPanel"));
+    m_icons = new ImageList(this);
+    m_icons->setObjectName(QStringLiteral("imlTaskPanelIcons"));
+    m_icons->add(style()->standardIcon(QStyle::SP_DialogApplyButton));      // 1 print
+    m_icons->add(style()->standardIcon(QStyle::SP_DialogSaveButton));       // 2 export
+    m_icons->add(style()->standardIcon(QStyle::SP_FileDialogContentsView)); // 3 preview
+    m_picture3 = buildConditions();
+
+    m_tab = new QTabWidget(this);
+    m_tab->setObjectName(QStringLiteral("vbalDTabControlX1"));
+    m_picture1 = new QWidget;
+    m_picture1->setObjectName(QStringLiteral("Picture1"));
+    m_picture1->setProperty("kind", QStringLiteral("PictureBox"));
+    m_list = new SpreadGrid(m_picture1);
+    m_list->setObjectName(QStringLiteral("fpSpread1"));
+    m_items = new SpreadGrid(m_picture1);
+    m_items->setObjectName(QStringLiteral("fpSpread2"));
+    m_picture1->installEventFilter(this);
+
+    m_ksPrint = new QWidget(this);
+    m_ksPrint->setObjectName(QStringLiteral("KsPrintCtl31"));
+    m_ksPrint->hide();
+
+    connect(m_command3, &QPushButton::clicked, this, &RecordQueryWindow::Command3_Click);
+    connect(m_command1, &QPushButton::clicked, this, &RecordQueryWindow::ReprintSelected);
+    if (m_command2)
+        connect(m_command2, &QPushButton::clicked, this, &RecordQueryWindow::ReprintSelected);
+    connect(m_check1, &QCheckBox::clicked, this, &RecordQueryWindow::Form_Resize);
+    connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { listRowClicked(row); });
+    connect(m_taskPanel, &TaskPanel::itemClicked, this, &RecordQueryWindow::taskItemClicked);
+}
+
+// The query conditions, hosted by the task panel's first group.
+QWidget* RecordQueryWindow::buildConditions() {
+    auto* picture3 = new QWidget(this);
+    picture3->setObjectName(QStringLiteral("Picture3"));
+    picture3->setProperty("kind", QStringLiteral("PictureBox"));
+    auto* layout = new QVBoxLayout(picture3);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    m_frame1 = makeFrame(picture3, QStringLiteral("Frame1"), QStringLiteral("日期"));
+    auto* dates = new QGridLayout(m_frame1);
+    auto* label1 = new QLabel(QStringLiteral("开始日期"), m_frame1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    auto* label2 = new QLabel(QStringLiteral("结束日期"), m_frame1);
+    label2->setObjectName(QStringLiteral("Label2"));
+    m_sD = makeDate(m_frame1, QStringLiteral("S_D"));
+    m_eD = makeDate(m_frame1, QStringLiteral("E_D"));
+    dates->addWidget(label1, 0, 0);
+    dates->addWidget(m_sD, 0, 1);
+    dates->addWidget(label2, 1, 0);
+    dates->addWidget(m_eD, 1, 1);
+    layout->addWidget(m_frame1);
+
+    m_frame2 = makeFrame(picture3, QStringLiteral("Frame2"), m_spec.userFrameCaption);
+    m_combo1 = makeUserBox(m_frame2, QStringLiteral("Combo1"));
+    layout->addWidget(m_frame2);
+    if (m_spec.checkerFilter) {
+        m_frame4 = makeFrame(picture3, QStringLiteral("Frame4"), QStringLiteral("复核人"));
+        m_combo2 = makeUserBox(m_frame4, QStringLiteral("Combo2"));
+        layout->addWidget(m_frame4);
+    }
+    if (m_spec.numberSearch) {
+        m_frame3 = makeFrame(picture3, QStringLiteral("Frame3"), QStringLiteral("处方号码"));
+        m_dh = new QLineEdit(m_frame3);
+        m_dh->setObjectName(QStringLiteral("DH"));
+        m_dh->setToolTip(QStringLiteral("如果输入处方号系统会忽略其它查询条件"));
+        (new QVBoxLayout(m_frame3))->addWidget(m_dh);
+        layout->addWidget(m_frame3);
+    }
+    m_check1 = new QCheckBox(QStringLiteral("混合模式"), picture3);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+    layout->addWidget(m_check1);
+    m_command3 = makeButton(picture3, QStringLiteral("Command3"), QStringLiteral("开始查询(&S)"));
+    m_command1 = makeButton(picture3, QStringLiteral("Command1"), QStringLiteral("处方打印"));
+    layout->addWidget(m_command3);
+    layout->addWidget(m_command1);
+    if (m_spec.detailReprint) {
+        m_command2 = makeButton(picture3, QStringLiteral("Command2"), QStringLiteral("处方明细打印"));
+        layout->addWidget(m_command2);
+    }
+    return picture3;
+}
+
+void RecordQueryWindow::loadWindow() {
+    CleanControl::SetControlColor(this);
+    bool keepRows = false;
+    StyleGrid(m_items, keepRows);
+    keepRows = false;
+    StyleGrid(m_list, keepRows);
+
+    m_list->setMaxCols(int(m_spec.listColumns.size()));
+    m_list->setColumnWidthChars(0, 3.5);
+    for (int c = 0; c < m_spec.listColumns.size(); ++c) {
+        m_list->setColumnHeader(c + 1, m_spec.listColumns.at(c).heading);
+        m_list->setColumnWidthChars(c + 1, m_spec.listColumns.at(c).width);
+    }
+    const QStringList itemHeadings = QueryRows::ItemHeadings();
+    m_items->setMaxCols(int(itemHeadings.size()) - 1);
+    for (int c = 0; c < itemHeadings.size(); ++c) {
+        m_items->setColumnHeader(c, itemHeadings.at(c));
+        m_items->setColumnWidthChars(c, m_spec.itemWidths.value(c, 8));
+    }
+
+    InitQueryTab();
+    m_sD->setDate(Clock::today());
+    m_eD->setDate(Clock::today());
+    fillUsers();
+    InitTaskPanel();
+}
+
+void RecordQueryWindow::fillUsers() {
+    QStringList users;
+    AppError error;
+    if (!LoadUserNames(&users, &error))
+        ShowErrorMessage(error);
+    m_combo1->addItems(users);
+    if (m_combo2)
+        m_combo2->addItems(users);
+    for (QComboBox* box : {m_combo1, m_combo2}) {
+        if (!box)
+            continue;
+        box->addItem(QStringLiteral("全部"));
+        box->setCurrentIndex(box->count() - 1);
+    }
+}
+
+void RecordQueryWindow::InitQueryTab() {
+    const int index = m_tab->addTab(m_picture1, m_spec.caption);
+    m_tab->tabBar()->setTabData(index, QStringLiteral("FYCX"));
+}
+
+void RecordQueryWindow::InitTaskPanel() {
+    m_taskPanel->setIcons(m_icons);
+    TaskPanelGroup* query =
+        m_taskPanel->addGroup(m_spec.groupCaption, QStringLiteral("根据需要选择统计条件，生成报表。"));
+    query->addControlItem(0, m_picture3);
+    const QColor back = query->itemBackColor();
+    for (QWidget* w : {m_picture3, static_cast<QWidget*>(m_frame1), static_cast<QWidget*>(m_frame2),
+                       static_cast<QWidget*>(m_frame4)})
+        if (w)
+            setBackColor(w, back);
+    TaskPanelGroup* actions = m_taskPanel->addGroup(QStringLiteral("处理"), QStringLiteral("常用的操作功能"));
+    actions->addLinkItem(kPrintItem, QStringLiteral("打印"), m_icons->icon(1));
+    actions->addLinkItem(kPrintItem, QStringLiteral("打印浏览"), m_icons->icon(3));
+    actions->addLinkItem(kExportItem, QStringLiteral("导出到Excel"), m_icons->icon(2));
+    m_taskPanel->setMargins(5, 5, 5, 5, 5);
+}
+
+void RecordQueryWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+bool RecordQueryWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_picture1 && event->type() == QEvent::Resize)
+        arrangeGrids();
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecordQueryWindow::Form_Resize() {
+    const int panelWidth = twips(kTaskPanelWidth);
+    m_taskPanel->setGeometry(0, 0, panelWidth, height());
+    m_tab->setGeometry(panelWidth + twips(10), 0, qMax(0, width() - panelWidth - twips(10)), height());
+    arrangeGrids();
+}
+
+void RecordQueryWindow::arrangeGrids() {
+    const int w = m_picture1->width();
+    const int h = m_picture1->height();
+    if (m_check1->isChecked()) {
+        m_list->hide();
+        m_items->setGeometry(0, 0, w, qMax(0, h - twips(100)));
+        m_command1->hide();
+    } else {
+        m_command1->show();
+        m_list->show();
+        m_list->setGeometry(0, 0, w, qMax(0, h / 2 - twips(100)));
+        m_items->setGeometry(0, h / 2 + twips(100), w, qMax(0, h / 2 - twips(100)));
+    }
+}
+
+void RecordQueryWindow::Command3_Click() {
+    QueryConditions conditions;
+    conditions.user = m_combo1->currentText();
+    conditions.checker = m_combo2 ? m_combo2->currentText() : QString();
+    conditions.number = m_dh ? m_dh->text() : QString();
+    conditions.from = m_sD->date();
+    conditions.to = m_eD->date();
+    if (!IsNumberQuery(conditions) && conditions.from > conditions.to) {
+        Messages::show(QStringLiteral("提示"), QStringLiteral("开始日期不能晚上结束日期，请重新选择。"),
+                       MsgIcon::Exclamation);
+        m_sD->setFocus();
+        return;
+    }
+    QVector<QStringList> rows;
+    AppError error;
+    if (!LoadRecordList(m_spec.listStatement(conditions), m_spec.listColumns, &rows, &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
+    FillDocumentList(std::move(rows));
+}
+
+void RecordQueryWindow::FillDocumentList(QVector<QStringList> rows) {
+    m_list->setAllRows(std::move(rows));
+}
+
+void RecordQueryWindow::listRowClicked(int row) {
+    if (row < 1 || row > m_list->maxRows())
+        return;
+    m_items->setMaxRows(0);
+    LoadDocumentItems(m_list->text(row, kDhColumn).trimmed());
+}
+
+void RecordQueryWindow::LoadDocumentItems(const QString& dh) {
+    QVector<QStringList> rows;
+    AppError error;
+    if (!::LoadDocumentItems(gExecDept, dh, &rows, &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
+    for (const QStringList& row : rows)
+        m_items->setRowValues(m_items->appendRow(), row);
+}
+
+void RecordQueryWindow::ReprintSelected() {
+    if (m_list->maxRows() == 0) {
+        Messages::warning(QStringLiteral("请选择您要打印的处方单据"));
+        return;
+    }
+    const int row = m_list->activeRow() > 0 ? m_list->activeRow() : 1;
+    const QString dh = m_list->text(row, kDhColumn);
+    const QString zxdh = m_list->text(row, m_spec.zxdhColumn);
+    if (!Messages::confirmYesNo(
+            QStringLiteral("系统提示"),
+            QStringLiteral("您真的要重打【") + zxdh.trimmed() + QStringLiteral("】的处方单据吗？"), true))
+        return;
+    // The slip of the department's items of that document, as it was printed at execution.
+    SlipPrinting::MZCFPrint({dh.trimmed(), gExecDept, false, QString(), QString()},
+                            SlipPrinting::Mode::Print);
+}
+
+SpreadGrid* RecordQueryWindow::outputSource() const {
+    return m_check1->isChecked() ? m_items : m_list;
+}
+
+void RecordQueryWindow::taskItemClicked(TaskPanelItem* item) {
+    const QString caption = item->caption();
+    if (caption == QStringLiteral("打印"))
+        printSource(true);
+    else if (caption == QStringLiteral("打印浏览"))
+        printSource(false);
+    else if (caption == QStringLiteral("导出到Excel"))
+        exportSource();
+}
+
+void RecordQueryWindow::printSource(bool direct) {
+    const QString day = QStringLiteral("yyyy-MM-dd");
+    const QString user = gUser ? gUser->GetUserName : QString();
+    PrintGrid(m_ksPrint, outputSource(),
+              QStringLiteral("【") + gExecDept + QStringLiteral("】") + m_spec.caption, false, direct,
+              gHospitalName, m_sD->date().toString(day), m_eD->date().toString(day),
+              QStringLiteral("制单人:") + user, QStringLiteral("打印日期:") + Clock::today().toString(day));
+}
+
+void RecordQueryWindow::exportSource() {
+    ExportGridToExcel(outputSource(), this, QStringLiteral("999"));
+}

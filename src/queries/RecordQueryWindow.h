@@ -1,0 +1,95 @@
+#pragma once
+
+#include "queries/core/QueryLoads.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class ImageList;
+class SpreadGrid;
+class TaskPanel;
+class TaskPanelItem;
+
+// What tells the executed-documents query from its twin, the voided-documents query.
+struct QuerySpec {
+    QString name;    // window name
+    QString caption; // window, tab and report caption
+    QString groupCaption;
+    QString userFrameCaption;   // caption of Frame2 around Combo1
+    bool checkerFilter = false; // Frame4 "复核人" with Combo2
+    bool numberSearch = false;  // Frame3 "处方号码" with DH
+    bool detailReprint = false; // Command2 "处方明细打印"
+    QVector<QueryRows::Column> listColumns;
+    QList<double> itemWidths; // row numbers and columns 1 to 7
+    int zxdhColumn = 0;       // list column of the execution number
+    // The list statement for the conditions shown.
+    std::function<QString(const QueryConditions& conditions)> listStatement;
+};
+
+// A query window of execution records: the side task panel with the query conditions and
+// the output links, and the tab whose panel holds the record list over the item grid.
+class RecordQueryWindow : public QWidget {
+    Q_OBJECT
+public:
+    RecordQueryWindow(QuerySpec spec, QWidget* parent);
+    ~RecordQueryWindow() override;
+
+    // "开始查询(&S)".
+    void Command3_Click();
+    // Fills the list with every row given.
+    void FillDocumentList(QVector<QStringList> rows);
+    // Appends the document's items to the item grid.
+    void LoadDocumentItems(const QString& dh);
+    // The reprint confirmation of "处方打印" and "处方明细打印".
+    void ReprintSelected();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    QWidget* buildConditions();
+    void loadWindow();
+    void InitQueryTab();
+    void InitTaskPanel();
+    void Form_Resize();
+    void arrangeGrids();
+    void fillUsers();
+    void listRowClicked(int row);
+    void taskItemClicked(TaskPanelItem* item);
+    SpreadGrid* outputSource() const;
+    void printSource(bool direct);
+    void exportSource();
+
+    QuerySpec m_spec;
+    TaskPanel* m_taskPanel = nullptr;
+    ImageList* m_icons = nullptr;
+    QWidget* m_picture3 = nullptr;
+    QGroupBox* m_frame1 = nullptr;
+    QGroupBox* m_frame2 = nullptr;
+    QGroupBox* m_frame3 = nullptr;
+    QGroupBox* m_frame4 = nullptr;
+    QDateEdit* m_sD = nullptr;
+    QDateEdit* m_eD = nullptr;
+    QComboBox* m_combo1 = nullptr;
+    QComboBox* m_combo2 = nullptr;
+    QLineEdit* m_dh = nullptr;
+    QCheckBox* m_check1 = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command3 = nullptr;
+    QTabWidget* m_tab = nullptr;
+    QWidget* m_picture1 = nullptr;
+    SpreadGrid* m_list = nullptr;
+    SpreadGrid* m_items = nullptr;
+    QWidget* m_ksPrint = nullptr;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStringList>
+#include <QVector>
+
+class Recordset;
+
+// How the query windows write a result into their grids.
+namespace QueryRows {
+
+// One list column: its heading, width in grid character units and the field it shows.
+struct Column {
+    QString heading;
+    double width;
+    QString field;
+    bool dateTime = false; // shown "yyyy-mm-dd hh:mm"
+};
+
+QVector<Column> ExecutedColumns();
+QVector<Column> VoidedColumns();
+
+// Every record of `rs` as list rows (a null is the empty text), all of them.
+QVector<QStringList> ListRows(const Recordset& rs, const QVector<Column>& columns);
+
+// The item grid: headings of the row-number column and columns 1 to 7.
+QStringList ItemHeadings();
+// Code, name, specification, unit, quantity, unit price "0.000", amount "0.00".
+QVector<QStringList> ItemGridRows(const Recordset& rs);
+
+// A date-time value as "yyyy-mm-dd hh:mm"; a null is the empty text.
+QString MinuteText(const QVariant& value);
+
+} // namespace QueryRows
