@@ -202,7 +202,7 @@ void RecordQueryWindow::loadWindow() {
 void RecordQueryWindow::fillUsers() {
     QStringList users;
     AppError error;
-    if (!LoadUserNames(&users, &error))
+    if (!LoadQueryUserNames(&users, &error))
         ShowErrorMessage(error);
     m_combo1->addItems(users);
     if (m_combo2)

@@ -37,7 +37,7 @@ bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringLi
     return true;
 }
 
-bool LoadUserNames(QStringList* names, AppError* error) {
+bool LoadQueryUserNames(QStringList* names, AppError* error) {
     RecordsetPtr rs;
     if (!OpenRsQuiet(rs, QuerySql::users(), error) || !rs)
         return false;

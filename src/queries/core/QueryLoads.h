@@ -26,4 +26,4 @@ bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& 
 // The document's items that the department executes, as the item grid shows them.
 bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, AppError* error);
 // Every user name, in table order.
-bool LoadUserNames(QStringList* names, AppError* error);
+bool LoadQueryUserNames(QStringList* names, AppError* error);
