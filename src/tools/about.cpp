@@ -1,6 +1,7 @@
 #include "tools/about.h"
 
 #include "common/CleanControl.h"
+#include "common/PlacedControls.h"
 #include "common/core/MessageService.h"
 #include "common/core/ProcessLauncher.h"
 #include "tools/core/AboutTexts.h"
@@ -11,17 +12,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
-namespace {
-
-QLabel* addLabel(const QString& name, const QString& text, QWidget* parent, const QRect& rect) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setWordWrap(true);
-    return label;
-}
-
-} // namespace
+using PlacedControls::addLabel;
 
 QString about::makerAddress() {
     // A reserved address until the distributor puts its own here.

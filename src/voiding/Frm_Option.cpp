@@ -2,6 +2,7 @@
 
 #include "app/core/OrvaIni.h"
 #include "common/CleanControl.h"
+#include "common/PlacedControls.h"
 #include "common/core/MessageService.h"
 #include "common/core/ProcessLauncher.h"
 
@@ -14,25 +15,8 @@
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
 
-namespace {
-
-QLabel* addLabel(const QString& name, const QString& text, QWidget* parent, const QRect& rect) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setWordWrap(true);
-    return label;
-}
-
-QPushButton* addButton(const QString& name, const QString& text, QWidget* parent, const QRect& rect) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
+using PlacedControls::addButton;
+using PlacedControls::addLabel;
 
 Frm_Option::Frm_Option(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Frm_Option"));
