@@ -171,7 +171,7 @@ private slots:
 
     void commandsOfMissingWindowsAreDisabled() {
         StandInWindows windows({"Mz_CKFY"});
-        RecordingLauncher launcher;
+        FakeProcessLauncher launcher;
         mainfrm m;
         const QList<int> missing = {9109, 202, 203, 751, 9103, 9106, 9105, 603, 604, 903, 9102};
         for (int id : missing) {
@@ -185,7 +185,7 @@ private slots:
             m.onCommand(id);
         QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
         QVERIFY(!gReLogin);
-        QVERIFY(launcher.started.isEmpty());
+        QVERIFY(launcher.programs.isEmpty());
         for (int id : {201, 602, 9104, 801, 1001, 1101})
             QVERIFY2(m.isCommandEnabled(id), qPrintable(QString::number(id)));
 
@@ -200,7 +200,7 @@ private slots:
     void helpItemsDoNothing() {
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
-        RecordingLauncher launcher;
+        FakeProcessLauncher launcher;
         mainfrm m;
         m.show();
         const Snapshot before = snapshotOf(m);
@@ -212,7 +212,7 @@ private slots:
             m.onCommand(id);
         QVERIFY(snapshotOf(m) == before);
         QCOMPARE(messages.count(), 0);
-        QVERIFY(launcher.started.isEmpty());
+        QVERIFY(launcher.programs.isEmpty());
         QCOMPARE(windows.created.value("Mz_CKFY"), 1);
         QVERIFY(m.isVisible());
     }
@@ -292,7 +292,7 @@ private slots:
     void calculatorStartsTheFirstInstalledOne() {
         StandInWindows windows({});
         FakeMessageService messages;
-        RecordingLauncher launcher;
+        FakeProcessLauncher launcher;
         QTemporaryDir first, second;
         makeExecutable(first.filePath("xcalc"));
         makeExecutable(second.filePath("galculator"));
@@ -305,12 +305,12 @@ private slots:
 
         mainfrm m;
         m.onCommand(Cmd::Calculator);
-        QCOMPARE(launcher.started, QStringList{second.filePath("galculator")});
+        QCOMPARE(launcher.programs, QStringList{second.filePath("galculator")});
 
         // A calculator that fails to start is ignored.
         launcher.succeed = false;
         m.onCommand(Cmd::Calculator);
-        QCOMPARE(launcher.started.size(), 2);
+        QCOMPARE(launcher.programs.size(), 2);
 
         QCOMPARE(messages.count(), 0);
 
@@ -319,7 +319,7 @@ private slots:
         qputenv("PATH", empty.path().toLocal8Bit());
         if (CalculatorLauncher::find(CalculatorLauncher::searchFolders()).isEmpty()) {
             m.onCommand(Cmd::Calculator);
-            QCOMPARE(launcher.started.size(), 2);
+            QCOMPARE(launcher.programs.size(), 2);
             QCOMPARE(messages.texts(), QStringList{"本机没有安装计算器。"});
             QCOMPARE(messages.last().title, QString("系统提示"));
         }

@@ -6,6 +6,7 @@
 #include "app/mainfrm.h"
 #include "common/core/ProcessLauncher.h"
 #include "common/core/Session.h"
+#include "support/FakeProcessLauncher.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -46,20 +47,6 @@ public:
                 "LockApp", "SetIme",   "ChangPassword", "Frm_Option", "about",   "Frm_FNBJ"};
     }
     QHash<QString, int> created;
-};
-
-// Records every program start instead of starting it.
-class RecordingLauncher : public IProcessLauncher {
-public:
-    RecordingLauncher() { ProcessLauncher::install(this); }
-    ~RecordingLauncher() override { ProcessLauncher::install(nullptr); }
-    bool startDetached(const QString& program, const QStringList& arguments) override {
-        started.append(program);
-        Q_UNUSED(arguments);
-        return succeed;
-    }
-    QStringList started;
-    bool succeed = true;
 };
 
 // A test that reaches the real end of the program would end the test run as a success.

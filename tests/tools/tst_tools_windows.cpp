@@ -3,6 +3,7 @@
 #include "common/core/ProcessLauncher.h"
 #include "common/core/ProgramFolder.h"
 #include "support/FakeMessageService.h"
+#include "support/FakeProcessLauncher.h"
 #include "support/TestFolder.h"
 #include "tools/Frm_wnl.h"
 #include "tools/about.h"
@@ -20,17 +21,6 @@
 #include <QWebEngineView>
 
 namespace {
-
-class RecordingLauncher : public IProcessLauncher {
-public:
-    RecordingLauncher() { ProcessLauncher::install(this); }
-    ~RecordingLauncher() override { ProcessLauncher::install(nullptr); }
-    bool startDetached(const QString& program, const QStringList& arguments) override {
-        started << program + ' ' + arguments.join(' ');
-        return true;
-    }
-    QStringList started;
-};
 
 // Runs a script in the page and waits for its result (invalid after 30 seconds).
 QVariant evaluate(QWebEnginePage* page, const QString& script) {
@@ -76,7 +66,7 @@ private slots:
     void aboutShowsTitleAndBuildVersionAndOpensTheAddress() {
         QCOMPARE(AboutTexts::versionText(3, 0, 12), QStringLiteral("版本号:3.0.12(网络版)"));
         Messages::setApplicationTitle(QStringLiteral("医技管理"));
-        RecordingLauncher launcher;
+        FakeProcessLauncher launcher;
         about box;
         QCOMPARE(box.windowTitle(), QStringLiteral("关于软件"));
         QCOMPARE(box.findChild<QLabel*>("Label6")->text(), QStringLiteral("《医技管理》"));

@@ -3,6 +3,7 @@
 #include "common/core/AnsiCodec.h"
 #include "common/core/ProcessLauncher.h"
 #include "support/FakeMessageService.h"
+#include "support/FakeProcessLauncher.h"
 #include "support/TestFolder.h"
 #include "voiding/Frm_Option.h"
 
@@ -13,21 +14,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-class RecordingLauncher : public IProcessLauncher {
-public:
-    RecordingLauncher() { ProcessLauncher::install(this); }
-    ~RecordingLauncher() override { ProcessLauncher::install(nullptr); }
-    bool startDetached(const QString& program, const QStringList& arguments) override {
-        started << program + ' ' + arguments.join(' ');
-        return true;
-    }
-    QStringList started;
-};
-
-} // namespace
 
 class FrmOptionTest : public QObject {
     Q_OBJECT
@@ -80,7 +66,7 @@ private slots:
     }
 
     void closeSavesNothingAndOpenHandsTheFileToTheDesktop() {
-        RecordingLauncher launcher;
+        FakeProcessLauncher launcher;
         Frm_Option window;
         window.findChild<QPushButton*>("Command3")->click();
         QCOMPARE(launcher.started, QStringList{"xdg-open " + OrvaIni::path()});
