@@ -1,6 +1,6 @@
 // The input-method preference: the SetIme window against a scripted platform, the stored
 // handle text, the code letters of GY_HZBM, and the IBus road against a real daemon.
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "app/SetIme.h"
 #include "app/core/ImePreference.h"
 #include "app/core/LoginCheck.h"
@@ -65,17 +65,13 @@ private slots:
 
 private:
     QString storedIme();
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
     std::unique_ptr<FakeInputMethods> m_methods;
 };
 
 void ImePreferenceTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
     currentUser().GetUserName = QStringLiteral("张护士");
     gSearchType = QStringLiteral("五笔码");
     gIme = 0;
@@ -85,13 +81,11 @@ void ImePreferenceTest::init() {
 
 void ImePreferenceTest::cleanup() {
     m_methods.reset();
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 QString ImePreferenceTest::storedIme() {
-    return m_db->scalar("select IME from userdb where username='张护士'").toString();
+    return m_bed->db.scalar("select IME from userdb where username='张护士'").toString();
 }
 
 void ImePreferenceTest::listsMethodsAndActiveOne() {
@@ -116,11 +110,11 @@ void ImePreferenceTest::savesPreferenceAndActivates() {
     w.findChild<QComboBox*>("srflb")->setCurrentIndex(1);
     w.findChild<QComboBox*>("Combo1")->setCurrentIndex(2);
     w.findChild<QPushButton*>("Com_set")->click();
-    QCOMPARE(m_messages->texts(), QStringList{"输入法设置成功"});
+    QCOMPARE(m_bed->messages.texts(), QStringList{"输入法设置成功"});
     QCOMPARE(m_methods->activated, QList<qint32>{kPinyin.handle});
     QCOMPARE(gIme, kPinyin.handle);
     QCOMPARE(gSearchType, QString("编码"));
-    QCOMPARE(m_db->scalar("select SearchType from userdb where username='张护士'").toString(),
+    QCOMPARE(m_bed->db.scalar("select SearchType from userdb where username='张护士'").toString(),
              QString("编码"));
     QCOMPARE(w.result(), int(QDialog::Accepted));
 }
@@ -130,8 +124,8 @@ void ImePreferenceTest::savingWithoutMethodIsRefused() {
     SetIme w;
     const QString before = storedIme();
     w.findChild<QPushButton*>("Com_set")->click();
-    QCOMPARE(m_messages->last().title, QString("提示"));
-    QCOMPARE(m_messages->last().text, QString("请先选择你要设置的输入法！"));
+    QCOMPARE(m_bed->messages.last().title, QString("提示"));
+    QCOMPARE(m_bed->messages.last().text, QString("请先选择你要设置的输入法！"));
     QVERIFY(m_methods->activated.isEmpty());
     QCOMPARE(storedIme(), before);
 }
@@ -163,13 +157,13 @@ void ImePreferenceTest::storedHandleReadsBackEqual() {
 
 void ImePreferenceTest::codeLettersOneLookUpPerCharacter() {
     const auto code = [this](const char* hz) {
-        return m_db->scalar(QString("select PY from GY_HZBM where HZ='") + hz + "'").toString();
+        return m_bed->db.scalar(QString("select PY from GY_HZBM where HZ='") + hz + "'").toString();
     };
     const QString expected = code("血") + code("常") + code("规");
     QCOMPARE(expected.size(), 3);
-    QVERIFY(m_db->exec("delete from GY_HZBM where HZ='超'"));
+    QVERIFY(m_bed->db.exec("delete from GY_HZBM where HZ='超'"));
 
-    const QString trace = m_folder->file("trace.log");
+    const QString trace = m_bed->folder.file("trace.log");
     qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
     const QString joined = GetPY(" 血 常规 ");
     const QString mixed = GetPY("B2超");
@@ -205,11 +199,11 @@ void ImePreferenceTest::realIbusDaemon() {
     const QString daemon = QStandardPaths::findExecutable("ibus-daemon");
     if (daemon.isEmpty() || QStandardPaths::findExecutable("ibus").isEmpty())
         QSKIP("IBus is not installed");
-    const QString home = m_folder->path();
+    const QString home = m_bed->folder.path();
     const QString config = home + "/config";
     QDir().mkpath(config + "/glib-2.0/settings");
-    m_folder->writeBytes("config/glib-2.0/settings/keyfile",
-                         "[desktop/ibus/general]\npreload-engines=['xkb:us::eng', 'xkb:de::deu']\n");
+    m_bed->folder.writeBytes("config/glib-2.0/settings/keyfile",
+                             "[desktop/ibus/general]\npreload-engines=['xkb:us::eng', 'xkb:de::deu']\n");
     // The daemon of the test: its own folders, no desktop session, no session bus to share.
     const QList<QByteArray> names{
         "HOME",    "XDG_CONFIG_HOME", "XDG_CACHE_HOME",           "GSETTINGS_BACKEND",

@@ -1,6 +1,6 @@
 // The dictionary windows against the demo dictionaries: list, entries, search, the editor,
 // exact code matching, and the control links with the picker.
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "app/core/InputMethods.h"
 #include "common/SpreadGrid.h"
 #include "common/core/Session.h"
@@ -82,19 +82,15 @@ private slots:
 
 private:
     QStringList traced(const std::function<void()>& steps);
-    int count(const QString& fromWhere) { return m_db->count(fromWhere); }
+    int count(const QString& fromWhere) { return m_bed->db.count(fromWhere); }
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
     QList<QPointer<QWidget>> m_opened; // windows the dictionary windows showed "modally"
 };
 
 void DictionaryTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
     DictionaryModal::setRunner([this](QWidget* w) {
         m_opened.append(w);
         w->show();
@@ -106,13 +102,11 @@ void DictionaryTest::cleanup() {
         delete w.data();
     m_opened.clear();
     DictionaryModal::setRunner({});
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 QStringList DictionaryTest::traced(const std::function<void()>& steps) {
-    const QString trace = m_folder->file("trace.log");
+    const QString trace = m_bed->folder.file("trace.log");
     QFile::remove(trace);
     qputenv("YJGL_SQL_TRACE", trace.toLocal8Bit());
     steps();
@@ -139,25 +133,25 @@ void DictionaryTest::systemDictionaryIsRefusedBeforeAnyQuestion() {
     sjzd w;
     grid(&w, "fpSpread1")->setActiveRow(1);
     const QStringList statements = traced([&] { button(&w, "Command6")->click(); });
-    QCOMPARE(m_messages->count(), 1);
-    QCOMPARE(m_messages->last().title, QString("提示"));
-    QCOMPARE(m_messages->last().text, QString("该数据字典为系统字典，不能删除。"));
+    QCOMPARE(m_bed->messages.count(), 1);
+    QCOMPARE(m_bed->messages.last().title, QString("提示"));
+    QCOMPARE(m_bed->messages.last().text, QString("该数据字典为系统字典，不能删除。"));
     QVERIFY(statements.isEmpty());
     QCOMPARE(count("from DAGL_ZD where DM='ZXKS'"), 1);
 }
 
 // A code with a LIKE wildcard names only itself.
 void DictionaryTest::deletingUserDictionaryRemovesOnlyItsEntries() {
-    QVERIFY(
-        m_db->exec("insert into DAGL_ZD (DM, DMMC, ZD_TYPE, Moudelname) values ('M_', '通配', '0', '门诊')"));
-    QVERIFY(m_db->exec("insert into CS (ControlID, DM, DMMC) values ('M_', 'X', '项')"));
+    QVERIFY(m_bed->db.exec(
+        "insert into DAGL_ZD (DM, DMMC, ZD_TYPE, Moudelname) values ('M_', '通配', '0', '门诊')"));
+    QVERIFY(m_bed->db.exec("insert into CS (ControlID, DM, DMMC) values ('M_', 'X', '项')"));
     const int entriesBefore = count("from CS");
     sjzd w;
     SpreadGrid* list = grid(&w, "fpSpread1");
     list->setActiveRow(rowNamed(list, 2, "M_"));
-    m_messages->setNextAnswer(MsgAnswer::Yes);
+    m_bed->messages.setNextAnswer(MsgAnswer::Yes);
     button(&w, "Command6")->click();
-    QCOMPARE(m_messages->texts(), (QStringList{"你真的要删除字典【M_】吗？", "删除成功"}));
+    QCOMPARE(m_bed->messages.texts(), (QStringList{"你真的要删除字典【M_】吗？", "删除成功"}));
     QCOMPARE(count("from DAGL_ZD where DM='M_'"), 0);
     QCOMPARE(count("from CS"), entriesBefore - 1);
     QCOMPARE(count("from DAGL_ZD"), 6);
@@ -166,10 +160,10 @@ void DictionaryTest::deletingUserDictionaryRemovesOnlyItsEntries() {
     list->setActiveRow(rowNamed(list, 2, "MZ"));
     const int nations = count("from CS where ControlID='MZ'");
     QVERIFY(nations > 0);
-    m_messages->setNextAnswer(MsgAnswer::No);
+    m_bed->messages.setNextAnswer(MsgAnswer::No);
     button(&w, "Command6")->click();
     QCOMPARE(count("from CS where ControlID='MZ'"), nations);
-    m_messages->setNextAnswer(MsgAnswer::Yes);
+    m_bed->messages.setNextAnswer(MsgAnswer::Yes);
     button(&w, "Command6")->click();
     QCOMPARE(count("from DAGL_ZD where DM='MZ'"), 0);
     QCOMPARE(count("from CS where ControlID='MZ'"), 0);
@@ -188,13 +182,13 @@ void DictionaryTest::unsavedEntryRowGoesWithoutQuestionOrStatement() {
     });
     QCOMPARE(entries->maxRows(), 2);
     QVERIFY(statements.isEmpty());
-    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(m_bed->messages.count(), 0);
 
     // A saved entry asks first, and goes from the database too.
     entries->setActiveRow(2);
-    m_messages->setNextAnswer(MsgAnswer::Yes);
+    m_bed->messages.setNextAnswer(MsgAnswer::Yes);
     button(&w, "Command9")->click();
-    QCOMPARE(m_messages->texts(), (QStringList{"你真的要删除第2行吗?", "删除成功"}));
+    QCOMPARE(m_bed->messages.texts(), (QStringList{"你真的要删除第2行吗?", "删除成功"}));
     QCOMPARE(column(entries, 1), QStringList{"男"});
     QCOMPARE(count("from CS where ControlID='XB'"), 1);
 }
@@ -204,7 +198,7 @@ void DictionaryTest::savingEntriesWritesCodeLetters() {
     grid(&w, "fpSpread1")->setActiveRow(3);
     SpreadGrid* entries = grid(&w, "fpSpread2");
     QVERIFY(traced([&] { button(&w, "Command8")->click(); }).isEmpty());
-    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(m_bed->messages.count(), 0);
 
     button(&w, "Command2")->click();
     entries->model()->setData(entries->model()->index(2, 0), "未 知", Qt::EditRole);
@@ -212,10 +206,10 @@ void DictionaryTest::savingEntriesWritesCodeLetters() {
     QCOMPARE(entries->text(2, 3), QString("修改"));
     QVERIFY(entries->text(3, 3).isEmpty());
     button(&w, "Command8")->click();
-    QCOMPARE(m_messages->texts(), QStringList{"保存成功"});
-    QCOMPARE(m_db->scalar("select DM from CS where ControlID='XB' and DMMC='未 知'").toString(),
+    QCOMPARE(m_bed->messages.texts(), QStringList{"保存成功"});
+    QCOMPARE(m_bed->db.scalar("select DM from CS where ControlID='XB' and DMMC='未 知'").toString(),
              QString("WZ"));
-    QCOMPARE(m_db->scalar("select DM from CS where ControlID='XB' and DMMC='女性'").toString(),
+    QCOMPARE(m_bed->db.scalar("select DM from CS where ControlID='XB' and DMMC='女性'").toString(),
              QString("NX"));
     QCOMPARE(column(entries, 1), (QStringList{"男", "女性", "未 知"}));
     QVERIFY(entries->text(2, 3).isEmpty()); // reloaded: nothing changed any more
@@ -236,10 +230,10 @@ void DictionaryTest::searchStartsAfterFirstRowAndWraps() {
     }
     QCOMPARE(hits, (QList<int>{2, 1, 2}));
     QCOMPARE(grid(&w, "fpSpread2")->columnHeader(1), QString("【开单科室】字典内容"));
-    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(m_bed->messages.count(), 0);
     text->setText("没有");
     find->click();
-    QCOMPARE(m_messages->last().text, QString("未找到搜索的字典"));
+    QCOMPARE(m_bed->messages.last().text, QString("未找到搜索的字典"));
     QCOMPARE(list->activeRow(), 2);
 }
 
@@ -252,21 +246,21 @@ void DictionaryTest::editorRefusesDuplicateAndWildcardCodes() {
     QCOMPARE(editor->windowTitle(), QString("新建字典"));
     editor->findChild<QLineEdit*>("ZDMC")->setText("性别二");
     for (const char* code : {"XB", "A%", "A_B", "[A]"}) {
-        m_messages->clear();
+        m_bed->messages.clear();
         editor->findChild<QLineEdit*>("ZDDM")->setText(code);
         button(editor, "Command1")->click();
-        QCOMPARE(m_messages->count(), 1);
-        QCOMPARE(m_messages->last().title, QString("错误"));
+        QCOMPARE(m_bed->messages.count(), 1);
+        QCOMPARE(m_bed->messages.last().title, QString("错误"));
     }
     editor->findChild<QLineEdit*>("ZDDM")->setText("XB");
     button(editor, "Command1")->click();
-    QCOMPARE(m_messages->last().text, QString("该代码已存在，请输入其它代码。"));
+    QCOMPARE(m_bed->messages.last().text, QString("该代码已存在，请输入其它代码。"));
     QCOMPARE(count("from DAGL_ZD"), 6);
     QVERIFY(editor->isVisible());
 }
 
 void DictionaryTest::editorCreatesAndRenamesExactly() {
-    QVERIFY(m_db->exec(
+    QVERIFY(m_bed->db.exec(
         "insert into DAGL_ZD (DM, DMMC, ZD_TYPE, Moudelname, BZ) values ('X_', '通配', '0', '门诊', "
         "'旧备注')"));
     sjzd w;
@@ -279,13 +273,14 @@ void DictionaryTest::editorCreatesAndRenamesExactly() {
     QCOMPARE(creator->findChild<QLineEdit*>("ZDDM")->text(), QString("XX"));
     creator->findChild<QCheckBox*>("Check1")->setChecked(true);
     button(creator, "Command1")->click(); // "continue?" answered with its default, No
-    QCOMPARE(m_messages->texts(), QStringList{"新建成功,是否继续新建新的字典？"});
-    QCOMPARE(m_db->scalar("select DMMC || ZD_TYPE from DAGL_ZD where DM='XX'").toString(), QString("血型1"));
+    QCOMPARE(m_bed->messages.texts(), QStringList{"新建成功,是否继续新建新的字典？"});
+    QCOMPARE(m_bed->db.scalar("select DMMC || ZD_TYPE from DAGL_ZD where DM='XX'").toString(),
+             QString("血型1"));
     QVERIFY(!creator->isVisible());
     QVERIFY(rowNamed(list, 2, "XX") > 0);
 
     // Renaming "X_" leaves "XB" alone and keeps the remark it does not show.
-    m_messages->clear();
+    m_bed->messages.clear();
     list->setActiveRow(rowNamed(list, 2, "X_"));
     QVERIFY(list->activeRow() > 0);
     button(&w, "Command5")->click();
@@ -294,10 +289,10 @@ void DictionaryTest::editorCreatesAndRenamesExactly() {
     QVERIFY(!editor->findChild<QCheckBox*>("Check1")->isChecked());
     editor->findChild<QLineEdit*>("ZDMC")->setText("通配(新)");
     button(editor, "Command1")->click();
-    QCOMPARE(m_messages->texts(), QStringList{"修改成功"});
-    QCOMPARE(m_db->scalar("select DMMC || BZ from DAGL_ZD where DM='X_'").toString(),
+    QCOMPARE(m_bed->messages.texts(), QStringList{"修改成功"});
+    QCOMPARE(m_bed->db.scalar("select DMMC || BZ from DAGL_ZD where DM='X_'").toString(),
              QString("通配(新)旧备注"));
-    QCOMPARE(m_db->scalar("select DMMC from DAGL_ZD where DM='XB'").toString(), QString("性别"));
+    QCOMPARE(m_bed->db.scalar("select DMMC from DAGL_ZD where DM='XB'").toString(), QString("性别"));
     QVERIFY(rowNamed(list, 1, "通配(新)") > 0);
 }
 
@@ -335,18 +330,18 @@ void DictionaryTest::linkSavingWithoutChangesAndClearedLink() {
     auto* tree = w.findChild<QTreeWidget*>("TreeView1");
     emit tree->itemClicked(tree->topLevelItem(0)->child(0), 0);
     button(&w, "Command1")->click();
-    QCOMPARE(m_messages->last().text, QString("没有可以被保存的数据"));
-    QCOMPARE(m_messages->last().title, QString("提示"));
+    QCOMPARE(m_bed->messages.last().text, QString("没有可以被保存的数据"));
+    QCOMPARE(m_bed->messages.last().title, QString("提示"));
 
     SpreadGrid* links = grid(&w, "fpSpread1");
     links->setActiveRow(2);
     emit links->cellClicked(2, 6);
     QVERIFY(links->text(2, 3).isEmpty());
     button(&w, "Command1")->click();
-    QCOMPARE(m_messages->last().text, QString("保存成功"));
-    QCOMPARE(
-        m_db->scalar("select LinkZD from ZD_LinkTable where FormName='Frm_GHDJ' and ControlEname='Combo2'"),
-        QVariant(QString()));
+    QCOMPARE(m_bed->messages.last().text, QString("保存成功"));
+    QCOMPARE(m_bed->db.scalar(
+                 "select LinkZD from ZD_LinkTable where FormName='Frm_GHDJ' and ControlEname='Combo2'"),
+             QVariant(QString()));
     QCOMPARE(count("from ZD_LinkTable where LinkZD=''"), 2); // with the one that was empty before
 }
 
@@ -373,7 +368,8 @@ void DictionaryTest::pickerHandsDictionaryToLinkRow() {
     QCOMPARE(links->text(3, 5), QString("HYZK"));
     button(&w, "Command1")->click();
     QCOMPARE(
-        m_db->scalar("select LinkZD from ZD_LinkTable where FormName='Frm_GRJBXX' and ControlEname='Combo3'")
+        m_bed->db
+            .scalar("select LinkZD from ZD_LinkTable where FormName='Frm_GRJBXX' and ControlEname='Combo3'")
             .toString(),
         QString("HYZK"));
 }

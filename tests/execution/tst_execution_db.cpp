@@ -1,4 +1,4 @@
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "execution/core/DayNumber.h"
@@ -45,27 +45,21 @@ private slots:
     void itemsCheckersDepartmentsAndLookup();
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
 };
 
 void ExecutionDbTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
 }
 
 void ExecutionDbTest::cleanup() {
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 void ExecutionDbTest::numberStartsAtOneEachDay() {
-    HospitalFixture& db = *m_db;
-    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = m_bed->db;
+    FakeMessageService& messages = m_bed->messages;
     QCOMPARE(next(), QStringLiteral("202612070001"));
     // Earlier days never count, however high their id or counter.
     QVERIFY(dispensed(db, "202612069999", "2026-12-06 23:59:59"));
@@ -75,7 +69,7 @@ void ExecutionDbTest::numberStartsAtOneEachDay() {
 }
 
 void ExecutionDbTest::numberFollowsTheNewestRowOfTheDay() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     QVERIFY(dispensed(db, "202612070099", "2026-12-07 00:00:00"));
     QCOMPARE(next(), QStringLiteral("202612070100"));
     // The newest row by id decides, not the highest number.
@@ -90,7 +84,7 @@ void ExecutionDbTest::numberFollowsTheNewestRowOfTheDay() {
 }
 
 void ExecutionDbTest::numberPastNineThousandNineHundredNinetyNine() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     QVERIFY(dispensed(db, "202612070999", "2026-12-07 08:00:00"));
     QCOMPARE(next(), QStringLiteral("202612071000"));
     QVERIFY(dispensed(db, "202612079999", "2026-12-07 08:00:01"));
@@ -100,8 +94,8 @@ void ExecutionDbTest::numberPastNineThousandNineHundredNinetyNine() {
 }
 
 void ExecutionDbTest::brokenStoredNumberGivesEmptyAndTheErrorBox() {
-    HospitalFixture& db = *m_db;
-    FakeMessageService& messages = *m_messages;
+    HospitalFixture& db = m_bed->db;
+    FakeMessageService& messages = m_bed->messages;
     QVERIFY(dispensed(db, "20261207-X-Y", "2026-12-07 08:00:00"));
     QCOMPARE(next(), QString());
     QCOMPARE(messages.count(), 1);
@@ -115,7 +109,7 @@ void ExecutionDbTest::brokenStoredNumberGivesEmptyAndTheErrorBox() {
 }
 
 void ExecutionDbTest::executionKeepsAFreeShownNumber() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QString stored;
     AppError error;
@@ -127,7 +121,7 @@ void ExecutionDbTest::executionKeepsAFreeShownNumber() {
 }
 
 void ExecutionDbTest::executionReplacesAUsedOrEmptyNumber() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     for (const char* dh : {"D1", "D2", "D3", "D4"})
         db.addOutpatient(dh, "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QVERIFY(dispensed(db, "202612070007", "2026-12-07 08:00:00"));
@@ -150,7 +144,7 @@ void ExecutionDbTest::executionReplacesAUsedOrEmptyNumber() {
 }
 
 void ExecutionDbTest::quoteInANameIsStoredAsTyped() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("D1", "O'Brien", HospitalFixture::at(0, 8),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QString stored;
@@ -161,7 +155,7 @@ void ExecutionDbTest::quoteInANameIsStoredAsTyped() {
 }
 
 void ExecutionDbTest::uniqueIndexCollisionRollsBackEverything() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     // Another workstation stores the same number between the check and the insert.
     QVERIFY(db.exec("CREATE TRIGGER collide BEFORE INSERT ON MZ_YJZX WHEN NEW.DH='D1' BEGIN "
@@ -177,7 +171,7 @@ void ExecutionDbTest::uniqueIndexCollisionRollsBackEverything() {
 }
 
 void ExecutionDbTest::secondExecutionOfADocumentIsRefused() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("D1", "患者", HospitalFixture::at(0, 8), {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     QString stored;
     AppError error;
@@ -189,7 +183,7 @@ void ExecutionDbTest::secondExecutionOfADocumentIsRefused() {
 }
 
 void ExecutionDbTest::pendingListKeepsTheResultOrderAndFields() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("D2", "患者乙", HospitalFixture::at(0, 9), {HospitalFixture::Item{"JY0001", 1, 20, 20}},
                      0);
     db.addInpatient("Z1", "患者丙", "ZY1", "1床", HospitalFixture::at(0, 7),
@@ -214,7 +208,7 @@ void ExecutionDbTest::pendingListKeepsTheResultOrderAndFields() {
 }
 
 void ExecutionDbTest::headerOfBothKindsAndOfAMissingDocument() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("D1", "患者甲", HospitalFixture::at(0, 8), {});
     db.addInpatient("Z1", "患者丙", "ZY1", "1床", HospitalFixture::at(0, 7), {});
     DocumentHeader header;
@@ -238,7 +232,7 @@ void ExecutionDbTest::headerOfBothKindsAndOfAMissingDocument() {
 }
 
 void ExecutionDbTest::itemsCheckersDepartmentsAndLookup() {
-    HospitalFixture& db = *m_db;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient(
         "2026120700001", "患者甲", HospitalFixture::at(0, 8),
         {HospitalFixture::Item{"JY0001", 1, 2.5, 1240}, HospitalFixture::Item{"JY0006", 2, 1, 0.5}});

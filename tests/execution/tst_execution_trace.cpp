@@ -1,4 +1,4 @@
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "common/SpreadGrid.h"
 #include "common/core/AnsiCodec.h"
 #include "db/Connection.h"
@@ -54,30 +54,24 @@ private slots:
     void markingTypedNumberAndInpatientSendTheseStatements();
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
 };
 
 void ExecutionTraceTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
 }
 
 void ExecutionTraceTest::cleanup() {
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 // Load, refresh, select and execute: every statement the window sends, in order. Only the
 // number guard inside the execution is not one of the hospital system's own texts.
 void ExecutionTraceTest::executionRoadSendsTheseStatements() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
 
@@ -116,9 +110,9 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
 // With auto-print on: the printed marking of both kinds, a typed number, an inpatient row and
 // its refused execution.
 void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     folder.writeBytes("ORVA.ini", AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
     db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});

@@ -1,4 +1,4 @@
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/demo/DemoDatabase.h"
@@ -27,28 +27,22 @@ private slots:
     void failingListKeepsTheChooserOpen();
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
 };
 
 void SelectKSTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
 }
 
 void SelectKSTest::cleanup() {
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 void SelectKSTest::listsTheDepartmentsInOrder() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     SelectKS dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("请选择您要进入的科室"));
     QVERIFY(dialog.findChild<QLabel*>()->text() == QStringLiteral("请选择您要进入的医技科室"));
@@ -64,9 +58,9 @@ void SelectKSTest::listsTheDepartmentsInOrder() {
 }
 
 void SelectKSTest::confirmStoresTheDepartment() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     gExecDept.clear();
     SelectKS dialog;
     auto* ks = dialog.findChild<QComboBox*>("KS");
@@ -78,9 +72,9 @@ void SelectKSTest::confirmStoresTheDepartment() {
 }
 
 void SelectKSTest::emptyChoiceIsRefused() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     QVERIFY(db.exec("DELETE FROM CS WHERE ControlID='ZXKS'"));
     gExecDept = QStringLiteral("旧科室");
     SelectKS dialog;
@@ -95,9 +89,9 @@ void SelectKSTest::emptyChoiceIsRefused() {
 }
 
 void SelectKSTest::cancelEndsTheProgram() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     int exits = 0;
     SelectKS::setExitHandler([&] { ++exits; });
     gExecDept.clear();
@@ -111,9 +105,9 @@ void SelectKSTest::cancelEndsTheProgram() {
 }
 
 void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     int exits = 0;
     SelectKS::setExitHandler([&] { ++exits; });
     gExecDept.clear();
@@ -135,9 +129,9 @@ void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
 }
 
 void SelectKSTest::failingListKeepsTheChooserOpen() {
-    TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
-    HospitalFixture& db = *m_db;
+    TestFolder& folder = m_bed->folder;
+    FakeMessageService& messages = m_bed->messages;
+    HospitalFixture& db = m_bed->db;
     QVERIFY(db.exec("DROP TABLE CS"));
     SelectKS dialog;
     dialog.show();
