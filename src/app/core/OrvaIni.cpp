@@ -28,10 +28,14 @@ PrintOptions readPrintOptions() {
 }
 
 bool writePrintOptions(const QString& printer, const QString& fontSizeText, AppError* error) {
+    return writeString(kPrintSection, kPrinterKey, printer, error) &&
+           writeString(kPrintSection, kFontSizeKey, fontSizeText, error);
+}
+
+bool writeString(const QString& section, const QString& key, const QString& value, AppError* error) {
     CIniFile ini;
     ini.SpecifyIni(path());
-    if (!ini.WriteString(kPrintSection, kPrinterKey, printer) ||
-        !ini.WriteString(kPrintSection, kFontSizeKey, fontSizeText)) {
+    if (!ini.WriteString(section, key, value)) {
         if (error)
             *error = {kPathFileAccessError, ini.ErrorMsg(), QStringLiteral("ORVA.ini")};
         return false;

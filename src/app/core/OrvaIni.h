@@ -22,4 +22,8 @@ PrintOptions readPrintOptions();
 // file cannot be written.
 bool writePrintOptions(const QString& printer, const QString& fontSizeText, AppError* error);
 
+// Writes one key. False with `error` (the file access error, source "ORVA.ini") when the file
+// cannot be written.
+bool writeString(const QString& section, const QString& key, const QString& value, AppError* error);
+
 } // namespace OrvaIni

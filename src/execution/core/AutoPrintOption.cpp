@@ -9,7 +9,6 @@ namespace {
 const QString kSection = QStringLiteral("窗口发药");
 const QString kKey = QStringLiteral("自动打印处方");
 constexpr int kInvalidPropertyValue = 380;
-constexpr int kPathFileAccessError = 75;
 } // namespace
 
 QString iniPath() {
@@ -30,14 +29,7 @@ bool load(int* state, AppError* error) {
 }
 
 bool save(int state, AppError* error) {
-    CIniFile ini;
-    ini.SpecifyIni(iniPath());
-    if (!ini.WriteString(kSection, kKey, QString::number(state))) {
-        if (error)
-            *error = {kPathFileAccessError, ini.ErrorMsg(), QStringLiteral("ORVA.ini")};
-        return false;
-    }
-    return true;
+    return OrvaIni::writeString(kSection, kKey, QString::number(state), error);
 }
 
 } // namespace AutoPrintOption
