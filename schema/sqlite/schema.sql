@@ -218,11 +218,20 @@ CREATE INDEX QX_Temp2_key ON QX_Temp2 (MoudelKey, Groupname);
 CREATE INDEX CS_ControlID ON CS (ControlID);
 CREATE INDEX ZD_Tabel_Lavel ON ZD_Tabel (Lavel);
 CREATE INDEX ZD_LinkTable_FormName ON ZD_LinkTable (FormName, XH);
-CREATE INDEX YF_YPML_ZXKS ON YF_YPML (ZXKS);
-CREATE INDEX mz_kfdj_KDRQ ON mz_kfdj (KDRQ);
+-- The pending list reads a department's catalogue codes, the headers of a period and the
+-- pending items from these indexes alone, without the rows behind them.
+CREATE INDEX YF_YPML_ZXKS ON YF_YPML (ZXKS, YPBM);
+CREATE INDEX mz_kfdj_KDRQ ON mz_kfdj (KDRQ, DH, XM, IsPrint);
 CREATE INDEX MZ_KFDJMX_DH ON MZ_KFDJMX (DH);
-CREATE INDEX ZY_KFDJ_KDRQ ON ZY_KFDJ (KDRQ);
+CREATE INDEX ZY_KFDJ_KDRQ ON ZY_KFDJ (KDRQ, DH, XM, IsPrint);
 CREATE INDEX ZY_KFDJMX_DH ON ZY_KFDJMX (DH);
+-- Pending items only (paid, not returned, not executed): by catalogue code, to find what a
+-- department has pending, and by document, to tell whether a document is pending. Executing
+-- or returning an item takes it out of both.
+CREATE INDEX MZ_KFDJMX_pending_BM ON MZ_KFDJMX (BM, DH, SFBZ, TYBZ, ZXBZ) WHERE SFBZ = 1 AND TYBZ = 0 AND ZXBZ = 0;
+CREATE INDEX MZ_KFDJMX_pending_DH ON MZ_KFDJMX (DH, BM, SFBZ, TYBZ, ZXBZ) WHERE SFBZ = 1 AND TYBZ = 0 AND ZXBZ = 0;
+CREATE INDEX ZY_KFDJMX_pending_BM ON ZY_KFDJMX (BM, DH, SFBZ, TYBZ, ZXBZ) WHERE SFBZ = 1 AND TYBZ = 0 AND ZXBZ = 0;
+CREATE INDEX ZY_KFDJMX_pending_DH ON ZY_KFDJMX (DH, BM, SFBZ, TYBZ, ZXBZ) WHERE SFBZ = 1 AND TYBZ = 0 AND ZXBZ = 0;
 CREATE UNIQUE INDEX MZ_YJZX_ZXDH ON MZ_YJZX (ZXDH);
 CREATE INDEX MZ_YJZX_DH ON MZ_YJZX (DH);
 CREATE INDEX MZ_YJZX_ZXSJ ON MZ_YJZX (KSMC, SFZF, ZXSJ);

@@ -3,19 +3,47 @@
 -- An item is pending for a department when it is paid, not returned, not executed, and the
 -- catalogue names that department as its executor.
 
+-- YJ_List reads either way, whichever is less: the department's pending items (from the
+-- catalogue codes it executes), keeping the documents written in the period; or the documents
+-- written in the period, keeping those with a pending item of the department. Both counts are
+-- taken with TOP, so choosing reads no more than the cheaper way would; the branch not chosen
+-- is skipped at run time by its start-up filter.
 CREATE PROCEDURE YJ_List @KSMC varchar(50), @KSRQ varchar(30), @JSRQ varchar(30)
 AS
 SET NOCOUNT ON
+DECLARE @MzItems int, @ZyItems int, @MzByItems bit = 0, @ZyByItems bit = 0
+SELECT @MzItems = COUNT(*) FROM (SELECT TOP 4000 B.ID FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0) T
+IF @MzItems < 4000 AND @MzItems < (SELECT COUNT(*) FROM (SELECT TOP (@MzItems + 1) DH FROM mz_kfdj
+    WHERE KDRQ BETWEEN @KSRQ AND @JSRQ) T)
+    SET @MzByItems = 1
+SELECT @ZyItems = COUNT(*) FROM (SELECT TOP 4000 B.ID FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0) T
+IF @ZyItems < 4000 AND @ZyItems < (SELECT COUNT(*) FROM (SELECT TOP (@ZyItems + 1) DH FROM ZY_KFDJ
+    WHERE KDRQ BETWEEN @KSRQ AND @JSRQ) T)
+    SET @ZyByItems = 1
 SELECT DH, XM, LX, IsPrint FROM (
     SELECT A.DH, A.XM, '门诊' AS LX, A.IsPrint, A.KDRQ
     FROM mz_kfdj A
-    WHERE A.KDRQ BETWEEN @KSRQ AND @JSRQ
+    WHERE @MzByItems = 1 AND A.KDRQ BETWEEN @KSRQ AND @JSRQ
+      AND A.DH IN (SELECT B.DH FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+                   WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0)
+    UNION ALL
+    SELECT A.DH, A.XM, '门诊', A.IsPrint, A.KDRQ
+    FROM mz_kfdj A
+    WHERE @MzByItems = 0 AND A.KDRQ BETWEEN @KSRQ AND @JSRQ
       AND EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
                   WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
     UNION ALL
     SELECT A.DH, A.XM, '住院', A.IsPrint, A.KDRQ
     FROM ZY_KFDJ A
-    WHERE A.KDRQ BETWEEN @KSRQ AND @JSRQ
+    WHERE @ZyByItems = 1 AND A.KDRQ BETWEEN @KSRQ AND @JSRQ
+      AND A.DH IN (SELECT B.DH FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+                   WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0)
+    UNION ALL
+    SELECT A.DH, A.XM, '住院', A.IsPrint, A.KDRQ
+    FROM ZY_KFDJ A
+    WHERE @ZyByItems = 0 AND A.KDRQ BETWEEN @KSRQ AND @JSRQ
       AND EXISTS (SELECT 1 FROM ZY_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
                   WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 AND C.ZXKS = @KSMC)
 ) T ORDER BY KDRQ, DH
