@@ -208,9 +208,18 @@ void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
             t.resize(m_cols);
         m_rows[i].texts = std::move(t);
     };
+    // Only the rows whose texts changed are told to the view: an unchanged list is not redrawn.
     const int kept = qMin(n, old);
-    for (int i = 0; i < kept; ++i)
+    int firstChanged = -1;
+    int lastChanged = -1;
+    for (int i = 0; i < kept; ++i) {
+        if (m_rows.at(i).texts == (rows.at(i).size() > m_cols ? rows.at(i).mid(0, m_cols) : rows.at(i)))
+            continue;
+        if (firstChanged < 0)
+            firstChanged = i;
+        lastChanged = i;
         take(i);
+    }
     if (n > old) {
         flushChanges();
         beginInsertRows({}, old, n - 1);
@@ -219,8 +228,8 @@ void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
             take(i);
         endInsertRows();
     }
-    if (kept > 0 && m_cols > 0)
-        emit dataChanged(index(0, 0), index(kept - 1, m_cols - 1));
+    if (firstChanged >= 0 && m_cols > 0)
+        emit dataChanged(index(firstChanged, 0), index(lastChanged, m_cols - 1));
 }
 
 void SpreadGridModel::insertGridRows(int beforeRow, int count) {

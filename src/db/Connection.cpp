@@ -134,9 +134,12 @@ Connection::Engine Connection::engine() const {
 }
 
 RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
-    const QDateTime started = QDateTime::currentDateTime();
+    // Reading the clock costs more than a small statement: only for the trace.
+    const bool tracing = SqlTrace::enabled();
+    const QDateTime started = tracing ? QDateTime::currentDateTime() : QDateTime();
     QElapsedTimer timer;
-    timer.start();
+    if (tracing)
+        timer.start();
     AppError failure;
     RecordsetPtr rows;
     if (!isOpen())
@@ -149,7 +152,8 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
                           ConnectionSource);
     else
         rows = d->run(sql, &failure);
-    SqlTrace::record(sql, started, timer.elapsed());
+    if (tracing)
+        SqlTrace::record(sql, started, timer.elapsed());
     if (!rows)
         fill(error, failure);
     return rows;

@@ -1,12 +1,79 @@
 #include "db/Recordset.h"
 
 #include <QDate>
+#include <QStringDecoder>
 #include <QTime>
 
 #include <cmath>
+#include <cstring>
+
+QVariant PackedRows::value(size_t cell) const {
+    const size_t start = size_t(cells.at(cell) >> 3);
+    const size_t end = cell + 1 < cells.size() ? size_t(cells.at(cell + 1) >> 3) : bytes.size();
+    const char* at = bytes.data() + start;
+    switch (cells.at(cell) & 7) {
+    case Integer: {
+        qint64 v;
+        std::memcpy(&v, at, sizeof v);
+        return QVariant(qlonglong(v));
+    }
+    case Float: {
+        double v;
+        std::memcpy(&v, at, sizeof v);
+        return QVariant(v);
+    }
+    case Text: {
+        // Exactly as stored: a leading U+FEFF is a character of the value, not a byte-order mark.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QVariant(QString(decoder(QByteArrayView(at, qsizetype(end - start)))));
+    }
+    case Blob:
+        return QVariant(QByteArray(at, qsizetype(end - start)));
+    default:
+        return {};
+    }
+}
 
 Recordset::Recordset(QStringList columns, QVector<QVector<QVariant>> rows)
-    : m_columns(std::move(columns)), m_rows(std::move(rows)) {}
+    : m_columns(std::move(columns)), m_rows(std::move(rows)), m_rowCount(int(m_rows.size())) {}
+
+Recordset::Recordset(QStringList columns, PackedRows packed)
+    : m_columns(std::move(columns)), m_rowCount(packed.rowCount) {
+    m_packed = std::make_shared<const PackedRows>(std::move(packed));
+}
+
+void Recordset::unpackAll() const {
+    m_unpacked = true;
+    const int columns = int(m_columns.size());
+    m_rows.resize(m_rowCount);
+    size_t cell = 0;
+    for (QVector<QVariant>& row : m_rows) {
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(m_packed->value(cell++));
+    }
+}
+
+bool Recordset::sameRows(const Recordset& other) const {
+    if (m_columns != other.m_columns || m_rowCount != other.m_rowCount)
+        return false;
+    if (m_packed && other.m_packed)
+        return *m_packed == *other.m_packed;
+    // QVariant's own comparison takes the text "7" for the number 7.
+    const auto& mine = rows();
+    const auto& theirs = other.rows();
+    for (int r = 0; r < m_rowCount; ++r) {
+        if (mine.at(r).size() != theirs.at(r).size())
+            return false;
+        for (qsizetype c = 0; c < mine.at(r).size(); ++c) {
+            const QVariant& a = mine.at(r).at(c);
+            const QVariant& b = theirs.at(r).at(c);
+            if (a.typeId() != b.typeId() || a != b)
+                return false;
+        }
+    }
+    return true;
+}
 
 int Recordset::fieldIndex(const QString& name) const {
     for (int i = 0; i < m_columns.size(); ++i)
@@ -16,6 +83,7 @@ int Recordset::fieldIndex(const QString& name) const {
 }
 
 QVariant Recordset::value(int index) const {
+    unpack();
     if (m_pos < 0 || m_pos >= RecordCount() || index < 0 || index >= m_rows.at(m_pos).size())
         return {};
     return m_rows.at(m_pos).at(index);

@@ -9,6 +9,10 @@ QString file() {
     return qEnvironmentVariable("YJGL_SQL_TRACE");
 }
 
+bool enabled() {
+    return !qEnvironmentVariableIsEmpty("YJGL_SQL_TRACE");
+}
+
 QString escape(const QString& statement) {
     QString out;
     out.reserve(statement.size() + 8);

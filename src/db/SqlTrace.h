@@ -21,6 +21,8 @@ struct Entry {
 
 // The trace file named by the environment, or empty when tracing is off.
 QString file();
+// Whether the environment names a trace file; cheap enough to ask before every statement.
+bool enabled();
 void record(const QString& statement, const QDateTime& started, qint64 elapsedMs);
 
 QString escape(const QString& statement);

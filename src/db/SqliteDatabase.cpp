@@ -75,12 +75,6 @@ void setStaleLogAside(const QString& file) {
     QFile::remove(shmPath(file));
 }
 
-// Text exactly as stored: a leading U+FEFF is a character of the value, not a byte-order mark.
-QString exactUtf8(const char* data, int size) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder(QByteArrayView(data, size));
-}
-
 void getdateFunction(sqlite3_context* context, int, sqlite3_value**) {
     // The program's clock (which tests may fix) without the offset it keeps to the server:
     // here the server is this machine.
@@ -94,20 +88,24 @@ void raiseFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_error(context, text ? reinterpret_cast<const char*>(text) : "yj_raise", -1);
 }
 
-QVariant columnValue(sqlite3_stmt* statement, int column) {
+void addColumnValue(PackedRows& rows, sqlite3_stmt* statement, int column) {
     switch (sqlite3_column_type(statement, column)) {
     case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
+        rows.addInteger(sqlite3_column_int64(statement, column));
+        break;
     case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(statement, column));
+        rows.addFloat(sqlite3_column_double(statement, column));
+        break;
     case SQLITE_TEXT:
-        return QVariant(exactUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                                  sqlite3_column_bytes(statement, column)));
+        rows.add(PackedRows::Text, reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                 sqlite3_column_bytes(statement, column));
+        break;
     case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
-                                   sqlite3_column_bytes(statement, column)));
+        rows.add(PackedRows::Blob, static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                 sqlite3_column_bytes(statement, column));
+        break;
     default:
-        return {};
+        rows.addNull();
     }
 }
 
@@ -330,16 +328,14 @@ sqlite3_stmt* SqliteDatabase::prepare(const QString& sql, AppError* error) {
 
 bool SqliteDatabase::step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error) {
     const int columns = sqlite3_column_count(statement);
-    QVector<QVector<QVariant>> data;
+    PackedRows data;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         if (!keepRows || columns == 0)
             continue;
-        QVector<QVariant> row;
-        row.reserve(columns);
         for (int c = 0; c < columns; ++c)
-            row.append(columnValue(statement, c));
-        data.append(std::move(row));
+            addColumnValue(data, statement, c);
+        ++data.rowCount;
     }
     if (rc != SQLITE_DONE) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -513,6 +509,9 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
         reads = onlyReads(procedure.statements);
         procedures[i] = std::move(procedure);
     }
+    // One reading statement sees one state of the database by itself: no transaction needed.
+    if (reads && statements.size() == 1 && procedures.at(0) && procedures.at(0)->statements.size() == 1)
+        asUnit = false;
     const char* start = !ownTransaction ? "SAVEPOINT yjgl_unit" : reads ? "BEGIN" : "BEGIN IMMEDIATE";
     if (asUnit && !execPlain(start, error))
         return nullptr;

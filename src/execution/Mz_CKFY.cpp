@@ -358,19 +358,26 @@ void Mz_CKFY::RefreshDJList() {
         return;
     }
 
+    // The timer refreshes every few seconds and mostly finds the list as it was: then nothing
+    // is read out of the result and nothing is redrawn. The printed marking looks at every row.
+    const bool marking = m_check1->checkState() == Qt::Checked;
+    if (marking)
+        m_pendingReader.forget();
     QVector<PendingDocument> documents;
     AppError error;
-    if (!LoadPendingList(gExecDept, m_sD->date(), m_eD->date(), &documents, &error)) {
+    const auto outcome = m_pendingReader.read(gExecDept, m_sD->date(), m_eD->date(), &documents, &error);
+    if (outcome == PendingListReader::Outcome::Failed) {
         ShowErrorMessage(error);
         return;
     }
+    if (outcome == PendingListReader::Outcome::Unchanged)
+        return;
 
     // Keep the user's place: the selected document stays active, the view does not jump.
     const int oldActive = m_list->activeRow();
     const QString activeDH = oldActive > 0 ? m_list->text(oldActive, 1) : QString();
     const int scroll = m_list->verticalScrollBar()->value();
 
-    const bool marking = m_check1->checkState() == Qt::Checked;
     QVector<QStringList> rows(documents.size());
     PendingCounts counts;
     int newActive = 0;
@@ -387,6 +394,8 @@ void Mz_CKFY::RefreshDJList() {
         if (newActive == 0 && !activeDH.isEmpty() && d.dh == activeDH)
             newActive = i + 1;
     }
+    if (failed)
+        m_pendingReader.forget(); // the list shows only part of the result
 
     // The grid keeps scroll position and selection itself; only a moved document needs help.
     m_list->setAllRows(std::move(rows));

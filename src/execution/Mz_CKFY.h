@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/core/PendingDocuments.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -114,6 +116,7 @@ private:
     QPushButton* m_command8 = nullptr;
 
     QTimer* m_timer1 = nullptr;
+    PendingListReader m_pendingReader;
     int m_totalsRow = 0; // the detail grid's totals row, 0 when there is none
     bool m_refreshing = false;
     int m_savedAutoPrint = 0;

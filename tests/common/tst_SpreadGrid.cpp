@@ -436,6 +436,17 @@ void TestSpreadGrid::refreshWithSameShapeKeepsView() {
     QVERIFY(grid.selectionModel()->isRowSelected(249, {}));
     QCOMPARE(grid.verticalScrollBar()->value(), scroll);
     QCOMPARE(grid.cellBackground(250, 1), QColor(Qt::green));
+
+    // The same rows again are not redrawn; one changed row is the only one told.
+    QVector<QStringList> rows = numberedRows(500, 6, QStringLiteral("n"));
+    grid.setAllRows(rows);
+    QCOMPARE(changed.count(), 1);
+    rows[300][2] = QStringLiteral("x");
+    grid.setAllRows(rows);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.last().at(0).toModelIndex().row(), 300);
+    QCOMPARE(changed.last().at(1).toModelIndex().row(), 300);
+    QCOMPARE(grid.text(301, 3), QStringLiteral("x"));
 }
 
 void TestSpreadGrid::refreshWithFewerRowsDropsOnlyTheRest() {

@@ -15,6 +15,7 @@ private slots:
     void recordsetNullIsNotEmptyText();
     void recordsetValueReadings();
     void emptyRecordset();
+    void packedRowsReadAsGivenAndCompareExactly();
 
     void sqlTextDoublesQuotes();
     void recordExistsStatementText();
@@ -99,6 +100,34 @@ void TstDbValues::emptyRecordset() {
     QVERIFY(rs.isEOF());
     QVERIFY(rs.isBOF());
     QCOMPARE(rs.text(0), QString());
+}
+
+void TstDbValues::packedRowsReadAsGivenAndCompareExactly() {
+    const auto packed = [](const QByteArray& name, qint64 number) {
+        PackedRows p;
+        p.add(PackedRows::Text, name.constData(), int(name.size()));
+        p.addInteger(number);
+        p.addFloat(2.5);
+        p.addNull();
+        p.add(PackedRows::Text, "", 0);
+        p.rowCount = 1;
+        return Recordset({"XM", "N", "DJ", "IsPrint", "BZ"}, p);
+    };
+    Recordset rs = packed("张三", 7);
+    QCOMPARE(rs.RecordCount(), 1);
+    QCOMPARE(rs.text("XM"), QStringLiteral("张三"));
+    QCOMPARE(rs.value("N"), QVariant(qlonglong(7)));
+    QCOMPARE(rs.number("DJ"), 2.5);
+    QVERIFY(rs.isNull("IsPrint"));
+    QVERIFY(!rs.isNull("BZ"));
+    QCOMPARE(rs.rows().size(), 1);
+
+    QVERIFY(rs.sameRows(packed("张三", 7)));
+    QVERIFY(!rs.sameRows(packed("张三", 8)));
+    QVERIFY(!rs.sameRows(packed("张", 7)));
+    // Unpacked rows compare by value; a text "7" is not the number 7.
+    QVERIFY(rs.sameRows(Recordset(rs.fieldNames(), rs.rows())));
+    QVERIFY(!rs.sameRows(Recordset(rs.fieldNames(), {{"张三", "7", 2.5, QVariant(), ""}})));
 }
 
 void TstDbValues::sqlTextDoublesQuotes() {

@@ -25,9 +25,17 @@ bool LoadDepartmentNames(QStringList* names, AppError* error) {
 
 bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to, QVector<PendingDocument>* rows,
                      AppError* error) {
+    return PendingListReader().read(dept, from, to, rows, error) != PendingListReader::Outcome::Failed;
+}
+
+PendingListReader::Outcome PendingListReader::read(const QString& dept, const QDate& from, const QDate& to,
+                                                   QVector<PendingDocument>* rows, AppError* error) {
     RecordsetPtr rs;
     if (!OpenRsQuiet(rs, ExecutionSql::pendingList(dept, from, to), error) || !rs)
-        return false;
+        return Outcome::Failed;
+    if (m_last && rs->sameRows(*m_last))
+        return Outcome::Unchanged;
+    m_last = rs;
     const int dhField = rs->fieldIndex(QStringLiteral("DH"));
     const int xmField = rs->fieldIndex(QStringLiteral("XM"));
     const int lxField = rs->fieldIndex(QStringLiteral("LX"));
@@ -38,8 +46,7 @@ bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to, QV
         rs->Move(i);
         rows->append({rs->text(dhField), rs->text(xmField), rs->text(lxField), rs->value(printField)});
     }
-    CloseRs(rs);
-    return true;
+    return Outcome::Read;
 }
 
 bool AutoRefreshConfiguredOff() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/AppError.h"
+#include "db/Recordset.h"
 
 #include <QDate>
 #include <QString>
@@ -26,6 +27,21 @@ struct PendingDocument {
 // The department's pending documents of the period, in the order of the result.
 bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to, QVector<PendingDocument>* rows,
                      AppError* error);
+
+// Reads the pending list for a window that refreshes it again and again, and tells when the
+// result is the one read last time: such a refresh reads nothing out of it.
+class PendingListReader {
+public:
+    enum class Outcome { Failed, Read, Unchanged };
+    // Read fills `rows`; Unchanged leaves them alone; Failed fills `error`.
+    Outcome read(const QString& dept, const QDate& from, const QDate& to, QVector<PendingDocument>* rows,
+                 AppError* error);
+    // The caller does not show the last result as it was read.
+    void forget() { m_last.reset(); }
+
+private:
+    RecordsetPtr m_last;
+};
 
 // Whether the configuration switches automatic refresh off (also when it cannot be read).
 bool AutoRefreshConfiguredOff();
