@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs them all:
+#   bash scripts/bench.sh [DIR]
+# DIR holds hospital.db made with "yjgl-admin init-demo DIR --documents 1000000"; without DIR the
+# database is made in a temporary folder (about 1.6 GB, and as much again for the benchmark's copy
+# of it) and removed afterwards. The benchmarks add their own departments and documents to it.
+# Ends with one line per goal, "NAME ratio R limit L", and exits non-zero when a benchmark fails
+# or a ratio is over its limit.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export QT_QPA_PLATFORM=offscreen
+build=${YJGL_BUILD_DIR:-build}
+[ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$(nproc)" --target yjgl-admin grid_fill_bench local_files_bench db_bench execution_bench
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+dir=${1:-}
+if [ -z "$dir" ]; then
+    dir=$work/demo
+    "$build/bin/yjgl-admin" init-demo "$dir" --documents 1000000
+fi
+if [ ! -f "$dir/hospital.db" ]; then
+    echo "$dir/hospital.db is missing" >&2
+    exit 2
+fi
+
+status=0
+for run in "grid_fill_bench" "local_files_bench" "db_bench $dir/hospital.db" "execution_bench $dir"; do
+    echo "== $run"
+    # shellcheck disable=SC2086 # the words are the program and its arguments
+    "$build/bin/"$run | tee -a "$work/output" || status=1
+done
+
+echo "== goals"
+goals=$(grep -E '^[a-z0-9_]+ ratio [0-9.]+ limit [0-9.]+$' "$work/output" || true)
+if [ -z "$goals" ]; then
+    echo "no goal was measured" >&2
+    exit 1
+fi
+echo "$goals"
+if ! echo "$goals" | awk '$3 > $5 { over = 1; print "over its limit: " $1 > "/dev/stderr" } END { exit over }'; then
+    status=1
+fi
+exit $status
