@@ -230,6 +230,7 @@ void SqliteDatabase::clearCache() {
         sqlite3_finalize(statement);
     m_cache.clear();
     m_bodies.clear();
+    m_sizeHints.clear();
 }
 
 AppError SqliteDatabase::engineError(int code, const QString& message) const {
@@ -321,6 +322,7 @@ sqlite3_stmt* SqliteDatabase::prepare(const QString& sql, AppError* error) {
         for (sqlite3_stmt* old : std::as_const(m_cache))
             sqlite3_finalize(old);
         m_cache.clear();
+        m_sizeHints.clear();
     }
     m_cache.insert(sql, statement);
     return statement;
@@ -329,6 +331,11 @@ sqlite3_stmt* SqliteDatabase::prepare(const QString& sql, AppError* error) {
 bool SqliteDatabase::step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error) {
     const int columns = sqlite3_column_count(statement);
     PackedRows data;
+    // A statement run again (the pending list every few seconds) gets room for what it gave
+    // last time at once, instead of growing into it step by step.
+    SizeHint& hint = m_sizeHints[statement];
+    data.cells.reserve(hint.cells);
+    data.bytes.reserve(hint.bytes);
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         if (!keepRows || columns == 0)
@@ -337,6 +344,7 @@ bool SqliteDatabase::step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* 
             addColumnValue(data, statement, c);
         ++data.rowCount;
     }
+    hint = {std::min<size_t>(data.cells.size(), 1 << 21), std::min<size_t>(data.bytes.size(), 16 << 20)};
     if (rc != SQLITE_DONE) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
         const int code = sqlite3_extended_errcode(m_db);

@@ -81,4 +81,9 @@ private:
     QHash<QString, sqlite3_stmt*> m_cache;
     QHash<QString, QStringList> m_bodies; // procedure body text -> its statements
     qint64 m_changes = 0;                 // rows written by the statements of one execute()
+    struct SizeHint {
+        size_t cells = 0;
+        size_t bytes = 0;
+    };
+    QHash<sqlite3_stmt*, SizeHint> m_sizeHints; // what each cached statement gave last time
 };
