@@ -88,22 +88,28 @@ void raiseFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_error(context, text ? reinterpret_cast<const char*>(text) : "yj_raise", -1);
 }
 
+// One value of the current row. The column's value object is read directly: the connection
+// belongs to one thread (it is opened without a mutex), and each sqlite3_column_* call would
+// look the column up again.
 void addColumnValue(PackedRows& rows, sqlite3_stmt* statement, int column) {
-    switch (sqlite3_column_type(statement, column)) {
+    sqlite3_value* value = sqlite3_column_value(statement, column);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-        rows.addInteger(sqlite3_column_int64(statement, column));
+        rows.addInteger(sqlite3_value_int64(value));
         break;
     case SQLITE_FLOAT:
-        rows.addFloat(sqlite3_column_double(statement, column));
+        rows.addFloat(sqlite3_value_double(value));
         break;
-    case SQLITE_TEXT:
-        rows.add(PackedRows::Text, reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                 sqlite3_column_bytes(statement, column));
+    case SQLITE_TEXT: {
+        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        rows.add(PackedRows::Text, text, sqlite3_value_bytes(value));
         break;
-    case SQLITE_BLOB:
-        rows.add(PackedRows::Blob, static_cast<const char*>(sqlite3_column_blob(statement, column)),
-                 sqlite3_column_bytes(statement, column));
+    }
+    case SQLITE_BLOB: {
+        const char* blob = static_cast<const char*>(sqlite3_value_blob(value));
+        rows.add(PackedRows::Blob, blob, sqlite3_value_bytes(value));
         break;
+    }
     default:
         rows.addNull();
     }
