@@ -1,5 +1,6 @@
 // Fills the list grid and a QTableWidget with the same 32,767 rows of 6 text cells, lays
-// both out on screen and prints the times side by side.
+// both out on screen and prints the times side by side (in turns, after a warm-up).
+#include "bench/BenchSupport.h"
 #include "common/SpreadGrid.h"
 
 #include <QApplication>
@@ -84,11 +85,6 @@ double fillTableWidget(const QVector<QStringList>& data) {
     return ms;
 }
 
-double median(QVector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.at(v.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,21 +92,21 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QVector<QStringList> data = sampleRows();
-    const int runs = 5;
-    QVector<double> grid, byCell, table;
-    for (int i = 0; i < runs; ++i) {
-        grid.append(fillSpreadGrid(data));
-        byCell.append(fillSpreadGridByCell(data));
-        table.append(fillTableWidget(data));
-    }
-    const double g = median(grid);
-    const double w = median(table);
-    QTextStream out(stdout);
-    out << "rows " << kRows << " x cols " << kCols << ", median of " << runs << " runs (fill + layout)\n";
-    out << "SpreadGrid (all rows at once): " << QString::number(g, 'f', 1) << " ms\n";
-    out << "SpreadGrid cell by cell:       " << QString::number(median(byCell), 'f', 1) << " ms\n";
-    out << "QTableWidget:                  " << QString::number(w, 'f', 1) << " ms\n";
-    out << "ratio all-at-once/table:       " << QString::number(g / w, 'f', 3)
-        << (g * 2 <= w ? " (at most half)" : " (MORE than half)") << "\n";
+    const int warmup = 1;
+    const int runs = 7;
+    const auto side = [&](double (*fill)(const QVector<QStringList>&)) {
+        return [&data, fill](int) { return fill(data) > 0; };
+    };
+    const bench::Pair all = bench::alternate(warmup, runs, side(fillSpreadGrid), side(fillTableWidget));
+    const bench::Pair byCell =
+        bench::alternate(warmup, runs, side(fillSpreadGridByCell), side(fillTableWidget));
+    bench::out() << "rows " << kRows << " x cols " << kCols << ", fill + layout\n";
+    bench::printSpread(QStringLiteral("SpreadGrid (all rows at once)"), all.a);
+    bench::printSpread(QStringLiteral("QTableWidget"), all.b);
+    bench::printSpread(QStringLiteral("SpreadGrid cell by cell"), byCell.a);
+    bench::printSpread(QStringLiteral("QTableWidget"), byCell.b);
+    const double ratio = all.a.median / all.b.median;
+    bench::out() << "ratio all-at-once/table (median): " << QString::number(ratio, 'f', 3)
+                 << (ratio <= 0.5 ? " (at most half)" : " (MORE than half)") << Qt::endl;
     return 0;
 }

@@ -1,7 +1,9 @@
-// Prints how long the cipher, INI and registry services take on typical and large inputs.
+// Prints how long the cipher, INI and registry services take on typical and large inputs:
+// min/median/max of several runs after a warm-up.
 #include "app/core/CIniFile.h"
 #include "app/core/FileRegistryBackend.h"
 #include "app/core/clsRegistry.h"
+#include "bench/BenchSupport.h"
 #include "common/core/AES.h"
 #include "common/core/cRijndael.h"
 
@@ -12,15 +14,24 @@
 
 namespace {
 
-template <typename F> double millis(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
+constexpr int kWarmup = 1;
+constexpr int kRuns = 5;
+
+template <typename F> bench::Spread millis(F&& f) {
+    std::vector<double> ms;
+    for (int i = 0; i < kWarmup + kRuns; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        if (i >= kWarmup)
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return bench::spreadOf(ms);
 }
 
-void report(const QString& what, double ms) {
-    QTextStream(stdout) << what << ": " << QString::number(ms, 'f', 2) << " ms" << Qt::endl;
+void report(const QString& what, const bench::Spread& s) {
+    bench::printSpread(what, s);
+    bench::out().flush();
 }
 
 } // namespace
@@ -44,10 +55,10 @@ int main(int argc, char** argv) {
     raw.SetCipherKeyString(QStringLiteral("bench"), 128);
     const QByteArray big(64 * 1024 * 1024, 'b');
     QByteArray out;
-    const double ms = millis([&] { raw.ArrayEncrypt(big, out, 0); });
-    report("ArrayEncrypt of 64 MiB", ms);
-    QTextStream(stdout) << "  throughput: " << QString::number(64.0 / (ms / 1000.0), 'f', 0) << " MiB/s"
-                        << Qt::endl;
+    const bench::Spread encrypt = millis([&] { raw.ArrayEncrypt(big, out, 0); });
+    report("ArrayEncrypt of 64 MiB", encrypt);
+    bench::out() << "  throughput (median): " << QString::number(64.0 / (encrypt.median / 1000.0), 'f', 0)
+                 << " MiB/s" << Qt::endl;
 
     CIniFile ini;
     ini.SpecifyIni(dir.filePath("ORVA.ini"));
