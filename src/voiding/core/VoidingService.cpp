@@ -1,5 +1,6 @@
 #include "voiding/core/VoidingService.h"
 
+#include "common/core/CrashPoint.h"
 #include "db/Connection.h"
 #include "voiding/core/VoidingStatements.h"
 
@@ -51,15 +52,19 @@ VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& 
     AppError err;
     if (!gConn->beginTrans(&err))
         return rollBack(VoidOutcome::Failed, error, err);
+    YJGL_CRASH_POINT("void:begun");
     const RecordsetPtr voided = gConn->execute(VoidingSql::voidRecord(user, dh, dept), &err);
     if (!voided)
         return rollBack(VoidOutcome::Failed, error, err);
     // The write lock is held from here on: no valid record means somebody was quicker.
     if (voided->RecordsAffected() == 0)
         return rollBack(VoidOutcome::AlreadyVoided, error);
+    YJGL_CRASH_POINT("void:record");
     if (!gConn->execute(VoidingSql::returnItems(dh, dept), &err))
         return rollBack(VoidOutcome::Failed, error, err);
+    YJGL_CRASH_POINT("void:items");
     if (!gConn->commitTrans(&err))
         return rollBack(VoidOutcome::Failed, error, err);
+    YJGL_CRASH_POINT("void:committed");
     return VoidOutcome::Voided;
 }
