@@ -70,3 +70,13 @@ function(yjgl_add_test name)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YJGL_SOURCE_DIR=${YJGL_SOURCE_DIR};LC_ALL=C.UTF-8"
         TIMEOUT 300)
 endfunction()
+
+# Registers a test built by yjgl_add_test a second time, as NAME_pg, on the PostgreSQL test
+# server (its fixtures read YJGL_TEST_ENGINE); skipped when no server runs.
+function(yjgl_test_on_postgresql name)
+    add_test(NAME ${name}_pg COMMAND sh ${YJGL_SOURCE_DIR}/tests/run-on-postgresql.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name}_pg PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YJGL_SOURCE_DIR=${YJGL_SOURCE_DIR};LC_ALL=C.UTF-8"
+        SKIP_RETURN_CODE 77
+        TIMEOUT 300)
+endfunction()

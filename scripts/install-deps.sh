@@ -8,6 +8,7 @@ packages=(
     qt6-webengine-dev
     libsqlite3-dev sqlite3 libssl-dev libicu-dev
     unixodbc unixodbc-dev tdsodbc freetds-common
+    libqt6sql6-psql libpq-dev postgresql
     fonts-wqy-zenhei
     ibus
     libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools

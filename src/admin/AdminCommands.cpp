@@ -6,6 +6,7 @@
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AES.h"
 #include "common/core/AnsiCodec.h"
+#include "db/ConnectionString.h"
 #include "db/SqliteBackup.h"
 #include "db/demo/DemoDatabase.h"
 
@@ -36,6 +37,7 @@ int initDemo(const QStringList& args, AdminIo& io) {
         return usageError(io, commandNamed(QStringLiteral("init-demo")));
     DemoOptions options;
     QString folder;
+    QString server; // a "Provider=PostgreSQL;..." string; empty: the embedded database
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--documents") && i + 1 < args.size()) {
             bool ok = false;
@@ -44,6 +46,8 @@ int initDemo(const QStringList& args, AdminIo& io) {
                 io.err << "单据数必须是不小于0的整数: " << args[i] << Qt::endl;
                 return 2;
             }
+        } else if (args[i] == QLatin1String("--connection") && i + 1 < args.size() && server.isEmpty()) {
+            server = args[++i];
         } else if (folder.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
             folder = args[i];
         } else {
@@ -52,23 +56,33 @@ int initDemo(const QStringList& args, AdminIo& io) {
     }
     if (folder.isEmpty())
         return usageError(io, commandNamed(QStringLiteral("init-demo")));
+    if (!server.isEmpty() && ConnectionString::parse(server).kind() != ConnectionString::Kind::PostgreSQL) {
+        io.err << "--connection 须是 PostgreSQL 的连接字符串（Provider=PostgreSQL;Data Source=...;）: "
+               << server << Qt::endl;
+        return 2;
+    }
     if (!QDir().mkpath(folder)) {
         io.err << "无法建立文件夹: " << folder << Qt::endl;
         return 1;
     }
     const QString dbFile = QFileInfo(QDir(folder).filePath(QStringLiteral("hospital.db"))).absoluteFilePath();
     const QString connection =
-        QStringLiteral("Provider=SQLite;Data Source=%1;").arg(QDir::toNativeSeparators(dbFile));
+        server.isEmpty()
+            ? QStringLiteral("Provider=SQLite;Data Source=%1;").arg(QDir::toNativeSeparators(dbFile))
+            : server;
     // Check that the connection string fits before spending minutes on the data.
     if (AnsiCodec::encode(connection).size() > DatabaseSetFile::MaxTextBytes) {
-        io.err << "数据库路径太长，连接字符串放不进DatabaseSet.data（最多" << DatabaseSetFile::MaxTextBytes
-               << "字节）: " << dbFile << Qt::endl;
+        io.err << (server.isEmpty() ? "数据库路径太长" : "连接字符串太长")
+               << "，连接字符串放不进DatabaseSet.data（最多" << DatabaseSetFile::MaxTextBytes
+               << "字节）: " << (server.isEmpty() ? dbFile : server) << Qt::endl;
         return 1;
     }
     QElapsedTimer timer;
     timer.start();
     AppError error;
-    if (!DemoDatabase::create(dbFile, options, &error)) {
+    const bool built = server.isEmpty() ? DemoDatabase::create(dbFile, options, &error)
+                                        : DemoDatabase::createOnServer(server, options, &error);
+    if (!built) {
         io.err << "建立演示数据库失败: " << error.description << Qt::endl;
         return 1;
     }
@@ -77,7 +91,12 @@ int initDemo(const QStringList& args, AdminIo& io) {
         io.err << "写入DatabaseSet.data失败: " << error.description << Qt::endl;
         return 1;
     }
-    io.out << "已建立 " << dbFile << "（" << options.documents << "张单据，" << timer.elapsed() << " ms）"
+    const QString where = server.isEmpty()
+                              ? dbFile
+                              : ConnectionString::parse(server).value(QStringLiteral("initial catalog")) +
+                                    QStringLiteral("@") +
+                                    ConnectionString::parse(server).value(QStringLiteral("data source"));
+    io.out << "已建立 " << where << "（" << options.documents << "张单据，" << timer.elapsed() << " ms）"
            << Qt::endl;
     return 0;
 }
@@ -168,8 +187,11 @@ int restore(const QStringList& args, AdminIo& io) {
 
 const std::vector<AdminCommand>& adminCommands() {
     static const std::vector<AdminCommand> table = {
-        {QStringLiteral("init-demo"), QStringLiteral("DIR [--documents N]"),
-         QStringLiteral("建立演示数据库DIR/hospital.db和DIR/DatabaseSet.data"), initDemo},
+        {QStringLiteral("init-demo"),
+         QStringLiteral("DIR [--connection \"Provider=PostgreSQL;...\"] [--documents N]"),
+         QStringLiteral(
+             "建立演示数据库DIR/hospital.db（或--connection所指的PostgreSQL数据库）和DIR/DatabaseSet.data"),
+         initDemo},
         {QStringLiteral("query"), QStringLiteral("STATEMENT"),
          QStringLiteral("在DatabaseSet.data所指的数据库上执行一条语句，按制表符分列输出"), query},
         {QStringLiteral("encrypt"), QStringLiteral("TEXT [PASSPHRASE]"), QStringLiteral("加密文字(AddMiMa)"),

@@ -3,10 +3,12 @@
 #include "db/ConnectionString.h"
 #include "db/DbErrors.h"
 #include "db/OdbcDatabase.h"
+#include "db/PostgresDatabase.h"
 #include "db/SqlTrace.h"
 #include "db/SqliteDatabase.h"
 #include "db/TsqlAdapter.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 namespace {
@@ -29,28 +31,35 @@ struct Connection::Private {
     Engine engine = Engine::None;
     SqliteDatabase sqlite;
     std::unique_ptr<OdbcDatabase> odbc;
+    std::unique_ptr<PostgresDatabase> postgres;
 
     RecordsetPtr run(const QString& sql, AppError* error) {
         if (engine == Engine::SqlServer)
             return odbc->execute(sql, error);
+        const bool onPostgres = engine == Engine::PostgreSQL;
         QVector<AdaptedStatement> statements;
         QString description;
-        if (!TsqlAdapter::adapt(sql, &statements, &description)) {
-            *error = DbError::make(DbError::StatementFailed, description, SqliteDatabase::Source);
+        if (!TsqlAdapter::adapt(sql, &statements, &description,
+                                onPostgres ? TsqlAdapter::Dialect::PostgreSQL
+                                           : TsqlAdapter::Dialect::SQLite)) {
+            *error = DbError::make(DbError::StatementFailed, description,
+                                   onPostgres ? PostgresDatabase::Source : SqliteDatabase::Source);
             return nullptr;
         }
-        return sqlite.execute(statements, error);
+        return onPostgres ? postgres->execute(statements, error) : sqlite.execute(statements, error);
     }
 
     // One transaction step on the engine in use; a closed connection fails with 3704.
-    template <typename SqliteStep, typename OdbcStep>
-    bool transactionStep(AppError* error, SqliteStep onSqlite, OdbcStep onOdbc) {
+    template <typename SqliteStep, typename OdbcStep, typename PostgresStep>
+    bool transactionStep(AppError* error, SqliteStep onSqlite, OdbcStep onOdbc, PostgresStep onPostgres) {
         AppError failure;
         bool ok = false;
         if (engine == Engine::SQLite)
             ok = (sqlite.*onSqlite)(&failure);
         else if (engine == Engine::SqlServer)
             ok = ((*odbc).*onOdbc)(&failure);
+        else if (engine == Engine::PostgreSQL)
+            ok = ((*postgres).*onPostgres)(&failure);
         else
             failure = closedError();
         if (!ok)
@@ -102,6 +111,13 @@ bool Connection::open(AppError* error) {
         else
             d->odbc.reset();
         break;
+    case ConnectionString::Kind::PostgreSQL:
+        d->postgres = std::make_unique<PostgresDatabase>();
+        if (d->postgres->open(cs, &failure))
+            d->engine = Engine::PostgreSQL;
+        else
+            d->postgres.reset();
+        break;
     }
     if (d->engine == Engine::None) {
         fill(error, failure);
@@ -116,6 +132,8 @@ bool Connection::isOpen() const {
         return d->sqlite.isOpen();
     case Engine::SqlServer:
         return d->odbc && d->odbc->isOpen();
+    case Engine::PostgreSQL:
+        return d->postgres && d->postgres->isOpen();
     case Engine::None:
         break;
     }
@@ -126,6 +144,7 @@ void Connection::close() {
     // An open transaction is rolled back by closing, as on the server.
     d->sqlite.close();
     d->odbc.reset();
+    d->postgres.reset();
     d->engine = Engine::None;
 }
 
@@ -160,15 +179,17 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
 }
 
 bool Connection::beginTrans(AppError* error) {
-    return d->transactionStep(error, &SqliteDatabase::begin, &OdbcDatabase::begin);
+    return d->transactionStep(error, &SqliteDatabase::begin, &OdbcDatabase::begin, &PostgresDatabase::begin);
 }
 
 bool Connection::commitTrans(AppError* error) {
-    return d->transactionStep(error, &SqliteDatabase::commit, &OdbcDatabase::commit);
+    return d->transactionStep(error, &SqliteDatabase::commit, &OdbcDatabase::commit,
+                              &PostgresDatabase::commit);
 }
 
 bool Connection::rollbackTrans(AppError* error) {
-    return d->transactionStep(error, &SqliteDatabase::rollback, &OdbcDatabase::rollback);
+    return d->transactionStep(error, &SqliteDatabase::rollback, &OdbcDatabase::rollback,
+                              &PostgresDatabase::rollback);
 }
 
 bool Connection::inTransaction() const {
@@ -176,6 +197,8 @@ bool Connection::inTransaction() const {
         return d->sqlite.inTransaction();
     if (d->engine == Engine::SqlServer)
         return d->odbc->inTransaction();
+    if (d->engine == Engine::PostgreSQL)
+        return d->postgres->inTransaction();
     return false;
 }
 
@@ -183,6 +206,17 @@ Connection* gConn = nullptr;
 
 Connection& resetGlobalConnection(const QString& connectionString) {
     static std::unique_ptr<Connection> owner;
+    // A server connection is closed while Qt's driver registry still exists: it goes before
+    // the static objects of the run.
+    static const bool closesWithApplication = [] {
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] {
+                if (gConn)
+                    gConn->close();
+            });
+        return true;
+    }();
+    Q_UNUSED(closesWithApplication);
     owner = std::make_unique<Connection>();
     owner->setConnectionString(connectionString);
     gConn = owner.get();

@@ -10,12 +10,13 @@
 
 // The program's one connection to the hospital database.
 // "Provider=sqloledb;..." reaches Microsoft SQL Server through ODBC (FreeTDS);
-// "Provider=SQLite;Data Source={file};" opens the embedded database.
+// "Provider=SQLite;Data Source={file};" opens the embedded database;
+// "Provider=PostgreSQL;Data Source={host}[:{port}];..." reaches a PostgreSQL server.
 // Statement texts are T-SQL as the windows build them; the connection adapts them to the
 // engine in use.
 class Connection {
 public:
-    enum class Engine { None, SQLite, SqlServer };
+    enum class Engine { None, SQLite, SqlServer, PostgreSQL };
 
     Connection();
     ~Connection();

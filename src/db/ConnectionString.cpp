@@ -71,6 +71,8 @@ ConnectionString::Kind ConnectionString::kind() const {
     const QString p = provider().trimmed().toLower();
     if (p == u"sqlite")
         return Kind::SQLite;
+    if (p == u"postgresql" || p == u"postgres" || p == u"pgsql" || p == u"npgsql")
+        return Kind::PostgreSQL;
     if (p.startsWith(u"sqloledb") || p.startsWith(u"sqlncli") || p.startsWith(u"msoledbsql"))
         return Kind::SqlServer;
     return Kind::Unknown;
@@ -134,4 +136,36 @@ int ConnectionString::busyTimeoutMs() const {
     bool ok = false;
     const int ms = value(QStringLiteral("busy timeout")).toInt(&ok);
     return ok && ms >= 0 ? ms : 10000;
+}
+
+namespace {
+// Host and port of "host", "host:port", "[v6]:port" or a bare v6 address.
+QPair<QString, QString> splitHostPort(const QString& source) {
+    const QString s = source.trimmed();
+    if (s.startsWith(u'[')) {
+        const qsizetype close = s.indexOf(u']');
+        if (close > 0)
+            return {s.mid(1, close - 1), s.mid(close + 1).startsWith(u':') ? s.mid(close + 2) : QString()};
+    }
+    const qsizetype colon = s.lastIndexOf(u':');
+    if (colon < 0 || s.indexOf(u':') != colon)
+        return {s, {}};
+    return {s.left(colon).trimmed(), s.mid(colon + 1).trimmed()};
+}
+} // namespace
+
+QString ConnectionString::postgresHost() const {
+    const QString host = splitHostPort(value(QStringLiteral("data source"))).first;
+    if (host.isEmpty() || host == u"." || host.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("localhost");
+    return host;
+}
+
+int ConnectionString::postgresPort() const {
+    bool ok = false;
+    const int port = splitHostPort(value(QStringLiteral("data source"))).second.toInt(&ok);
+    if (ok && port > 0 && port < 65536)
+        return port;
+    const int explicitPort = value(QStringLiteral("port")).toInt(&ok);
+    return ok && explicitPort > 0 && explicitPort < 65536 ? explicitPort : 5432;
 }

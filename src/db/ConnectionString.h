@@ -7,10 +7,11 @@
 // a value in '...' or "..." may hold ';'.
 //   Provider=sqloledb;Data Source={server};Initial Catalog={database};User ID={user};Password={pw};
 //   Provider=SQLite;Data Source={file};[Busy Timeout={ms};]
+//   Provider=PostgreSQL;Data Source={host}[:{port}];Initial Catalog={database};User ID={user};Password={pw};
 // A relative SQLite file lies in the program folder.
 class ConnectionString {
 public:
-    enum class Kind { Empty, SqlServer, SQLite, Unknown };
+    enum class Kind { Empty, SqlServer, SQLite, PostgreSQL, Unknown };
 
     static ConnectionString parse(const QString& text);
 
@@ -23,6 +24,9 @@ public:
     // The ODBC text for SQL Server through the FreeTDS driver; braces guard values with ; { } =.
     QString odbcConnectionText() const;
     QString sqliteFile() const;
+    // PostgreSQL server address: "host", "host:port" or "[v6 address]:port" (port 5432 when none).
+    QString postgresHost() const;
+    int postgresPort() const;
     // Lock waits of the embedded engine (default 10 s).
     int busyTimeoutMs() const;
 

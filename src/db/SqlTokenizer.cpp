@@ -27,6 +27,22 @@ qsizetype skipQuoted(QStringView s, qsizetype start, QChar close) {
     return s.size();
 }
 
+// PostgreSQL's $$...$$ or $tag$...$tag$ (a function body): the index just past it, or 0 when
+// the text at `start` opens none.
+qsizetype dollarQuoteEnd(QStringView s, qsizetype start) {
+    if (s.at(start) != u'$')
+        return 0;
+    qsizetype k = start + 1;
+    while (k < s.size() && (s.at(k).isLetterOrNumber() || s.at(k) == u'_') &&
+           !(k == start + 1 && s.at(k).isDigit()))
+        ++k;
+    if (k >= s.size() || s.at(k) != u'$')
+        return 0;
+    const QStringView tag = s.mid(start, k - start + 1);
+    const qsizetype close = s.indexOf(tag, k + 1);
+    return close < 0 ? s.size() : close + tag.size();
+}
+
 } // namespace
 
 QString SqlToken::stringValue() const {
@@ -101,6 +117,9 @@ SqlTokens tokenize(QStringView s) {
                 }
             }
             push(SqlToken::Kind::Number, i, j);
+        } else if (const qsizetype end = dollarQuoteEnd(s, i); end > 0) {
+            j = end;
+            push(SqlToken::Kind::String, i, j);
         } else if (c == u'@' || ((c == u':' || c == u'$') && isWordStart(next))) {
             while (j < n && (isWordPart(s.at(j)) || s.at(j) == u'@'))
                 ++j;

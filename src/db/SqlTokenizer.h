@@ -4,7 +4,8 @@
 #include <QStringView>
 #include <QVector>
 
-// Splits SQL text into tokens. Knows 'literals' with doubled quotes (and N'...'),
+// Splits SQL text into tokens. Knows 'literals' with doubled quotes (and N'...', and
+// PostgreSQL's $$ bodies $$),
 // "quoted", [bracketed] and `backquoted` identifiers, numbers, words, @variables,
 // -- and /* */ comments, blanks and punctuation, so that a value can never be taken
 // for a keyword or a statement boundary.

@@ -134,7 +134,13 @@ private:
     QVector<int> m_significant;
 };
 
-void renameFunctions(Editor& ed) {
+QString quoteName(const QString& name) {
+    QString n = name;
+    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+void renameFunctions(Editor& ed, TsqlAdapter::Dialect dialect) {
+    const bool postgres = dialect == TsqlAdapter::Dialect::PostgreSQL;
     static const QHash<QString, QString> names = {{QStringLiteral("GETDATE"), QStringLiteral("getdate")},
                                                   {QStringLiteral("ISNULL"), QStringLiteral("ifnull")},
                                                   {QStringLiteral("LEN"), QStringLiteral("length")}};
@@ -145,11 +151,15 @@ void renameFunctions(Editor& ed) {
             t.text.remove(0, 1);
             continue;
         }
+        if (postgres && t.kind == Kind::QuotedName) {
+            t.text = quoteName(t.nameValue().toLower());
+            continue;
+        }
         if (t.kind != Kind::Word || k + 1 >= ed.sigCount() || !ed.sig(k + 1).isPunct(u'('))
             continue;
         const auto it = names.constFind(t.text.toUpper());
         if (it != names.constEnd())
-            t.text = it.value();
+            t.text = postgres && it.value() == u"ifnull" ? QStringLiteral("coalesce") : it.value();
     }
 }
 
@@ -178,7 +188,7 @@ bool rewriteTop(Editor& ed, QString* error) {
         }
         if (last + 1 < ed.sigCount() &&
             (ed.sig(last + 1).isWord(u"PERCENT") || ed.sig(last + 1).isWord(u"WITH"))) {
-            *error = QStringLiteral("嵌入式数据库不支持 TOP ... %1。").arg(ed.sig(last + 1).text);
+            *error = QStringLiteral("数据库不支持 TOP ... %1。").arg(ed.sig(last + 1).text);
             return false;
         }
         for (int r = t; r <= last; ++r)
@@ -304,26 +314,95 @@ bool resolveTarget(const QVector<FromItem>& items, const QString& target, QStrin
     return false;
 }
 
-QString quoteName(const QString& name) {
-    QString n = name;
-    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+// A table or alias name as the engine finds it: PostgreSQL folded the names it was created with.
+QString engineName(const QString& name, TsqlAdapter::Dialect dialect) {
+    return quoteName(dialect == TsqlAdapter::Dialect::PostgreSQL ? name.toLower() : name);
 }
 
-// The rows of the FROM list that the target touches: "rowid IN (SELECT q.rowid FROM .. WHERE ..)".
-QString rowidFilter(const Editor& ed, const QString& qualifier, int fromSig, int whereSig) {
+// The rows of the FROM list that the target touches: "rowid IN (SELECT q.rowid FROM .. WHERE ..)"
+// (PostgreSQL's row address is ctid).
+QString rowFilter(const Editor& ed, const QString& qualifier, int fromSig, int whereSig,
+                  TsqlAdapter::Dialect dialect) {
+    const QString row =
+        dialect == TsqlAdapter::Dialect::PostgreSQL ? QStringLiteral("ctid") : QStringLiteral("rowid");
     const int total = ed.tokenCount();
     const int fromStart = ed.significant()[fromSig] + 1;
     const int fromEnd = whereSig >= 0 ? ed.significant()[whereSig] : total;
-    QString filter = QStringLiteral("rowid IN (SELECT ") + quoteName(qualifier) +
-                     QStringLiteral(".rowid FROM ") + ed.render(fromStart, fromEnd).trimmed();
+    QString filter = row + QStringLiteral(" IN (SELECT ") + engineName(qualifier, dialect) +
+                     QLatin1Char('.') + row + QStringLiteral(" FROM ") +
+                     ed.render(fromStart, fromEnd).trimmed();
     if (whereSig >= 0)
         filter += QStringLiteral(" WHERE ") + ed.render(ed.significant()[whereSig] + 1, total).trimmed();
     return filter + QLatin1Char(')');
 }
 
+// PostgreSQL: "Update T Set .. From T, U Where .." becomes "UPDATE T SET .. FROM U WHERE ..", the
+// target taken out of a plain comma list, so that a row changed meanwhile by another
+// workstation is checked again against the join. False when the list has joins.
+bool updateWithoutSelfJoin(const Editor& ed, int setSig, int fromSig, int whereSig, const QString& target,
+                           QString* sql) {
+    const int end = whereSig >= 0 ? whereSig : ed.sigCount();
+    QVector<QPair<int, int>> segments; // significant ranges [first, last)
+    int depth = 0;
+    int start = fromSig + 1;
+    for (int k = fromSig + 1; k < end; ++k) {
+        const SqlToken& t = ed.sig(k);
+        if (t.isPunct(u'('))
+            ++depth;
+        else if (t.isPunct(u')'))
+            depth = qMax(0, depth - 1);
+        else if (depth == 0 && (t.isWord(u"JOIN") || t.isWord(u"ON")))
+            return false;
+        else if (depth == 0 && t.isPunct(u',')) {
+            segments.append({start, k});
+            start = k + 1;
+        }
+    }
+    segments.append({start, end});
+    int chosen = -1;
+    QString table;
+    QString alias;
+    for (int pass = 0; pass < 2 && chosen < 0; ++pass) {
+        for (int i = 0; i < segments.size() && chosen < 0; ++i) {
+            const QVector<FromItem> items = parseFromList(ed, segments[i].first, segments[i].second);
+            if (items.size() != 1)
+                return false;
+            const FromItem& item = items.first();
+            const QString& name = pass == 0 ? item.alias : item.table;
+            if (!name.isEmpty() && name.compare(target, Qt::CaseInsensitive) == 0) {
+                chosen = i;
+                table = item.table;
+                alias = item.alias;
+            }
+        }
+    }
+    if (chosen < 0 || segments[chosen].first >= segments[chosen].second)
+        return false;
+    QStringList others;
+    for (int i = 0; i < segments.size(); ++i)
+        if (i != chosen)
+            others << ed.render(ed.significant()[segments[i].first],
+                                ed.significant()[segments[i].second - 1] + 1)
+                          .trimmed();
+    const auto dialect = TsqlAdapter::Dialect::PostgreSQL;
+    QString out = QStringLiteral("UPDATE ") + engineName(table, dialect);
+    if (!alias.isEmpty())
+        out += QStringLiteral(" AS ") + engineName(alias, dialect);
+    out += QStringLiteral(" SET ") +
+           ed.render(ed.significant()[setSig] + 1, ed.significant()[fromSig]).trimmed();
+    if (!others.isEmpty())
+        out += QStringLiteral(" FROM ") + others.join(QStringLiteral(", "));
+    if (whereSig >= 0)
+        out +=
+            QStringLiteral(" WHERE ") + ed.render(ed.significant()[whereSig] + 1, ed.tokenCount()).trimmed();
+    *sql = out;
+    return true;
+}
+
 // T-SQL's "Update T Set .. From T, U Where .." names the target again in the FROM list;
-// SQLite would join the table with itself, so the rows are picked by rowid instead.
-void rewriteUpdateFrom(Editor& ed, QString* sql) {
+// the engine would join the table with itself, so the target leaves the list (PostgreSQL) or
+// the rows are picked by their address.
+void rewriteUpdateFrom(Editor& ed, QString* sql, TsqlAdapter::Dialect dialect) {
     const int setSig = findTopLevelWord(ed, 1, ed.sigCount(), u"SET");
     if (setSig < 2)
         return;
@@ -336,8 +415,8 @@ void rewriteUpdateFrom(Editor& ed, QString* sql) {
     QString qualifier;
     if (!resolveTarget(parseFromList(ed, fromSig + 1, whereSig >= 0 ? whereSig : ed.sigCount()), target,
                        &table, &qualifier))
-        return; // SQLite's own UPDATE .. FROM serves
-    // "Set T.col=" loses its qualifier: SQLite names the assigned column alone.
+        return; // the engine's own UPDATE .. FROM serves
+    // "Set T.col=" loses its qualifier: the engine names the assigned column alone.
     int depth = 0;
     for (int k = setSig + 1; k + 2 < fromSig; ++k) {
         const SqlToken& t = ed.sig(k);
@@ -353,13 +432,16 @@ void rewriteUpdateFrom(Editor& ed, QString* sql) {
             ed.removeOnly(ed.significant()[k + 1]);
         }
     }
+    if (dialect == TsqlAdapter::Dialect::PostgreSQL &&
+        updateWithoutSelfJoin(ed, setSig, fromSig, whereSig, target, sql))
+        return;
     const QString assignments = ed.render(ed.significant()[setSig] + 1, ed.significant()[fromSig]).trimmed();
-    *sql = QStringLiteral("UPDATE ") + quoteName(table) + QStringLiteral(" SET ") + assignments +
-           QStringLiteral(" WHERE ") + rowidFilter(ed, qualifier, fromSig, whereSig);
+    *sql = QStringLiteral("UPDATE ") + engineName(table, dialect) + QStringLiteral(" SET ") + assignments +
+           QStringLiteral(" WHERE ") + rowFilter(ed, qualifier, fromSig, whereSig, dialect);
 }
 
-// "Delete T Where .." gets its FROM; "Delete T From T, U Where .." picks rows by rowid.
-void rewriteDelete(Editor& ed, QString* sql) {
+// "Delete T Where .." gets its FROM; "Delete T From T, U Where .." picks rows by their address.
+void rewriteDelete(Editor& ed, QString* sql, TsqlAdapter::Dialect dialect) {
     if (ed.sigCount() < 2 || ed.sig(1).isWord(u"FROM") || !isName(ed.sig(1)))
         return;
     const int fromSig = findTopLevelWord(ed, 2, ed.sigCount(), u"FROM");
@@ -374,8 +456,8 @@ void rewriteDelete(Editor& ed, QString* sql) {
     if (!resolveTarget(parseFromList(ed, fromSig + 1, whereSig >= 0 ? whereSig : ed.sigCount()),
                        ed.sig(1).nameValue(), &table, &qualifier))
         return;
-    *sql = QStringLiteral("DELETE FROM ") + quoteName(table) + QStringLiteral(" WHERE ") +
-           rowidFilter(ed, qualifier, fromSig, whereSig);
+    *sql = QStringLiteral("DELETE FROM ") + engineName(table, dialect) + QStringLiteral(" WHERE ") +
+           rowFilter(ed, qualifier, fromSig, whereSig, dialect);
 }
 
 bool parseExec(const Editor& ed, AdaptedStatement* out, QString* error) {
@@ -427,33 +509,35 @@ bool parseExec(const Editor& ed, AdaptedStatement* out, QString* error) {
     return true;
 }
 
-bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* error) {
+bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* error,
+                    TsqlAdapter::Dialect dialect) {
     Editor ed(tokens);
     if (ed.sigCount() == 0)
         return true;
     const SqlToken& first = ed.sig(0);
     if (first.isWord(u"EXEC") || first.isWord(u"EXECUTE"))
         return parseExec(ed, out, error);
-    renameFunctions(ed);
+    renameFunctions(ed, dialect);
     if (!rewriteTop(ed, error))
         return false;
     out->kind = AdaptedStatement::Kind::Sql;
     out->sql = ed.render().trimmed();
     if (first.isWord(u"UPDATE"))
-        rewriteUpdateFrom(ed, &out->sql);
+        rewriteUpdateFrom(ed, &out->sql, dialect);
     else if (first.isWord(u"DELETE"))
-        rewriteDelete(ed, &out->sql);
+        rewriteDelete(ed, &out->sql, dialect);
     out->sql = out->sql.trimmed();
     return true;
 }
 
 } // namespace
 
-bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error) {
+bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
+                        Dialect dialect) {
     out->clear();
     for (const SqlTokens& statement : splitTokens(SqlTokenizer::tokenize(tsql))) {
         AdaptedStatement adapted;
-        if (!adaptStatement(statement, &adapted, error))
+        if (!adaptStatement(statement, &adapted, error, dialect))
             return false;
         out->append(adapted);
     }

@@ -6,8 +6,8 @@
 #include <QVariantList>
 #include <QVector>
 
-// One statement ready for the embedded engine: plain SQLite text, or the call of a stored
-// procedure with its arguments (text, number or null).
+// One statement ready for the engine in use: plain SQL text in its dialect, or the call of a
+// stored procedure with its arguments (text, number or null).
 struct AdaptedStatement {
     enum class Kind { Sql, Exec };
 
@@ -17,14 +17,18 @@ struct AdaptedStatement {
     QVariantList arguments;
 };
 
-// Turns the T-SQL texts the windows build into SQLite statements: splits a batch at its
-// statement boundaries, "top N" becomes LIMIT N, "Update T Set .. From T, U Where .." and
-// "Delete T Where .." take SQLite's forms, isnull/len/N'..' their SQLite spellings and exec
-// becomes a procedure call. Literals, names and comments are never looked into.
+// Turns the T-SQL texts the windows build into SQLite or PostgreSQL statements: splits a batch
+// at its statement boundaries, "top N" becomes LIMIT N, "Update T Set .. From T, U Where .." and
+// "Delete T Where .." take the engine's forms, isnull/len/N'..' its spellings and exec becomes a
+// procedure call. Literals and comments are never looked into. For PostgreSQL a quoted or
+// bracketed name is written in lower case, as the server folds the names it was created with.
 class TsqlAdapter {
 public:
+    enum class Dialect { SQLite, PostgreSQL };
+
     // False with a description when the text cannot be adapted.
-    static bool adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error);
+    static bool adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
+                      Dialect dialect = Dialect::SQLite);
     // The statements of a batch as written (tests and diagnostics).
     static QStringList splitStatements(const QString& tsql);
 };

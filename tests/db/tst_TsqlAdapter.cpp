@@ -5,15 +5,20 @@
 
 namespace {
 
-// Adapts a text that must give exactly one plain statement and returns its SQLite text.
-QString adaptOne(const QString& tsql) {
+// Adapts a text that must give exactly one plain statement and returns its SQLite (or
+// PostgreSQL) text.
+QString adaptOne(const QString& tsql, TsqlAdapter::Dialect dialect = TsqlAdapter::Dialect::SQLite) {
     QVector<AdaptedStatement> out;
     QString error;
-    if (!TsqlAdapter::adapt(tsql, &out, &error))
+    if (!TsqlAdapter::adapt(tsql, &out, &error, dialect))
         return QStringLiteral("ERROR: ") + error;
     if (out.size() != 1)
         return QStringLiteral("COUNT: %1").arg(out.size());
     return out.first().kind == AdaptedStatement::Kind::Sql ? out.first().sql : QStringLiteral("EXEC");
+}
+
+QString adaptForPostgres(const QString& tsql) {
+    return adaptOne(tsql, TsqlAdapter::Dialect::PostgreSQL);
 }
 
 } // namespace
@@ -49,6 +54,13 @@ private slots:
     void batchSplitsNotInsideSubqueriesOrInsertSelect();
     void valuesCannotChangeTheStatement();
     void createTriggerIsOneStatement();
+
+    void postgresUnchangedStatements();
+    void postgresSpellingsAndNames();
+    void postgresUpdateFromLeavesTheTargetOutOfTheList();
+    void postgresUpdateFromWithJoinPicksRowsByAddress();
+    void postgresDelete();
+    void postgresFunctionBodyIsOneLiteral();
 };
 
 void TstTsqlAdapter::tokenizerKnowsLiteralsNamesAndComments() {
@@ -358,6 +370,58 @@ void TstTsqlAdapter::createTriggerIsOneStatement() {
         "CREATE TRIGGER tr AFTER INSERT ON t BEGIN UPDATE u SET n = CASE WHEN n > 0 THEN n END; "
         "DELETE FROM v; END";
     QCOMPARE(TsqlAdapter::splitStatements(trigger + ";\nselect 1"), (QStringList{trigger, "select 1"}));
+}
+
+// The statements the windows send go to PostgreSQL as they are once top, functions and
+// names are taken care of.
+void TstTsqlAdapter::postgresUnchangedStatements() {
+    for (const QString& sql :
+         {QStringLiteral("select * from userdb where username like 'admin' and password like '1'"),
+          QStringLiteral("Select DMMC FROM CS WHERE ControlID Like'ZXKS'"),
+          QStringLiteral("Update Mz_KFDJ SET Isprint=1 Where DH Like'1202612070001'")})
+        QCOMPARE(adaptForPostgres(sql), sql);
+    QCOMPARE(adaptForPostgres("SELECT top 1 GETDATE() FROM sysobjects"),
+             QStringLiteral("SELECT getdate() FROM sysobjects LIMIT 1"));
+}
+
+void TstTsqlAdapter::postgresSpellingsAndNames() {
+    QCOMPARE(
+        adaptForPostgres("select isnull([User Name],'') , LEN(\"XM\"), N'汉字' from t where c='[A]'"),
+        QStringLiteral("select coalesce(\"user name\",'') , length(\"xm\"), '汉字' from t where c='[A]'"));
+}
+
+void TstTsqlAdapter::postgresUpdateFromLeavesTheTargetOutOfTheList() {
+    QCOMPARE(
+        adaptForPostgres("Update MZ_KFDJMX Set TYBZ=1 From MZ_KFDJMX,YF_YPML Where "
+                         "MZ_KFDJMX.BM=YF_YPML.YPBM AND  MZ_KFDJMX.DH='1202612070001' And "
+                         "YF_YPML.ZXKS='检验科'"),
+        QStringLiteral("UPDATE \"mz_kfdjmx\" SET TYBZ=1 FROM YF_YPML WHERE MZ_KFDJMX.BM=YF_YPML.YPBM AND  "
+                       "MZ_KFDJMX.DH='1202612070001' And YF_YPML.ZXKS='检验科'"));
+    QCOMPARE(adaptForPostgres("update A set A.x=1 from U B, T A where A.id=B.id"),
+             QStringLiteral("UPDATE \"t\" AS \"a\" SET x=1 FROM U B WHERE A.id=B.id"));
+    QCOMPARE(adaptForPostgres("update T set x=1 from T"), QStringLiteral("UPDATE \"t\" SET x=1"));
+}
+
+void TstTsqlAdapter::postgresUpdateFromWithJoinPicksRowsByAddress() {
+    QCOMPARE(
+        adaptForPostgres("update A set A.x=1 from T A inner join U B on A.id=B.id where B.z='y'"),
+        QStringLiteral("UPDATE \"t\" SET x=1 WHERE ctid IN (SELECT \"a\".ctid FROM T A inner join U B on "
+                       "A.id=B.id WHERE B.z='y')"));
+}
+
+void TstTsqlAdapter::postgresDelete() {
+    QCOMPARE(adaptForPostgres("Delete CS Where id Like'12'"),
+             QStringLiteral("Delete FROM CS Where id Like'12'"));
+    QCOMPARE(adaptForPostgres("Delete CS From CS, DAGL_ZD Where CS.ControlID=DAGL_ZD.DM"),
+             QStringLiteral("DELETE FROM \"cs\" WHERE ctid IN (SELECT \"cs\".ctid FROM CS, DAGL_ZD WHERE "
+                            "CS.ControlID=DAGL_ZD.DM)"));
+}
+
+void TstTsqlAdapter::postgresFunctionBodyIsOneLiteral() {
+    const QString function = "CREATE FUNCTION f() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN "
+                             "INSERT INTO t VALUES (1); RETURN NEW; END $body$";
+    QCOMPARE(TsqlAdapter::splitStatements(function + ";\nselect $1, $$a;b$$"),
+             (QStringList{function, "select $1, $$a;b$$"}));
 }
 
 QTEST_APPLESS_MAIN(TstTsqlAdapter)

@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
 #include "db/demo/DemoDatabase.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -27,7 +28,13 @@ HospitalFixture::HospitalFixture(const TestFolder& folder)
     options.documents = 0;
     options.today = today();
     AppError error;
-    if (!DemoDatabase::create(m_dbFile, options, &error)) {
+    if (TestEngine::onPostgres()) {
+        m_server = std::make_unique<ServerTestDatabase>(options);
+        if (!m_server->isReady()) {
+            m_error = m_server->error();
+            return;
+        }
+    } else if (!DemoDatabase::create(m_dbFile, options, &error)) {
         m_error = error.description;
         return;
     }
@@ -48,6 +55,8 @@ HospitalFixture::~HospitalFixture() {
 }
 
 QString HospitalFixture::connectionString() const {
+    if (m_server)
+        return m_server->connectionString();
     return QStringLiteral("Provider=SQLite;Data Source=") + m_dbFile + QLatin1Char(';');
 }
 

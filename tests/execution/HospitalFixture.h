@@ -4,12 +4,15 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
+class ServerTestDatabase;
 class TestFolder;
 
-// A small embedded hospital database for one test: the demo catalogue and users without
-// demo documents, gConn open on it, the clock fixed at 09:00 of today(), 检验科 chosen and
-// 张三 signed in. Documents are added by the test.
+// A small hospital database for one test: the demo catalogue and users without demo documents,
+// gConn open on it, the clock fixed at 09:00 of today(), 检验科 chosen and 张三 signed in.
+// Documents are added by the test. Embedded, or on the PostgreSQL test server when the test runs
+// on it (TestEngine).
 class HospitalFixture {
 public:
     struct Item {
@@ -49,6 +52,7 @@ private:
     void addItems(const QString& table, const QString& dh, const QList<Item>& items);
 
     QString m_dbFile;
+    std::unique_ptr<ServerTestDatabase> m_server;
     QString m_error;
     bool m_ready = false;
 };

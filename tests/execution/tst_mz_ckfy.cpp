@@ -10,6 +10,7 @@
 #include "execution/core/ExecutionStatements.h"
 #include "support/FakeMessageService.h"
 #include "support/FakePrintService.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 #include <QSignalSpy>
@@ -370,9 +371,11 @@ void MzCkfyTest::autoPrintOptionThatCannotBeWrittenIsReported() {
 void MzCkfyTest::clickingARowShowsHeaderItemsAndTotal() {
     Setup& s = *m_setup;
     s.db.addCatalogueItem("T-STOCK", "减库存项目", HospitalFixture::dept(), 12.5, 1, 10);
-    s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 8, 15),
-                       {Item{"JY0001", 2, 2.5, 1.005}, Item{"JY0006", QVariant(), 1, 1.005},
-                        Item{"T-STOCK", QStringLiteral("A"), 3, 4}});
+    s.db.addOutpatient(
+        "2026120700001", "患者甲", HospitalFixture::at(0, 8, 15),
+        {Item{"JY0001", 2, 2.5, 1.005}, Item{"JY0006", QVariant(), 1, 1.005},
+         // A server's integer column takes no text: there the group is missing.
+         Item{"T-STOCK", TestEngine::onPostgres() ? QVariant() : QVariant(QStringLiteral("A")), 3, 4}});
     s.open();
     s.clickRow(1);
 
@@ -605,7 +608,7 @@ void MzCkfyTest::executionNumbersDoNotRepeat() {
     QCOMPARE(shown, stored);
     s.messages.setOnShow({});
     QCOMPARE(s.db.count("from MZ_YJZX"), 3);
-    QCOMPARE(s.db.count("from (select distinct ZXDH from MZ_YJZX)"), 3);
+    QCOMPARE(s.db.count("from (select distinct ZXDH from MZ_YJZX) T"), 3);
 }
 
 void MzCkfyTest::failingProcedureRollsBack() {

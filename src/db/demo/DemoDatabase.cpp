@@ -525,6 +525,13 @@ QString DemoDatabase::sqlServerProceduresSql() {
     return resourceText(QStringLiteral("sqlserver/procedures.sql"));
 }
 
+QString DemoDatabase::postgresSchemaSql() {
+    return resourceText(QStringLiteral("postgresql/schema.sql"));
+}
+QString DemoDatabase::postgresProceduresSql() {
+    return resourceText(QStringLiteral("postgresql/procedures.sql"));
+}
+
 QStringList DemoDatabase::departments() {
     QStringList names;
     for (const char* name : DemoCatalogue::departments())

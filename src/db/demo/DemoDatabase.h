@@ -21,12 +21,17 @@ class DemoDatabase {
 public:
     // Replaces dbFile. False with `error` filled when anything fails (the file is then removed).
     static bool create(const QString& dbFile, const DemoOptions& options, AppError* error);
+    // The same on the PostgreSQL server named by a "Provider=PostgreSQL;..." string: the database
+    // is created when missing; one that already holds the hospital tables is left alone (false).
+    static bool createOnServer(const QString& connectionString, const DemoOptions& options, AppError* error);
 
     // The texts embedded in the program.
     static QString schemaSql();     // tables first, then the indexes after the marker line
     static QString proceduresSql(); // inserts into sys_procedures
     static QString sqlServerSchemaSql();
     static QString sqlServerProceduresSql();
+    static QString postgresSchemaSql();     // tables first, then the indexes after the marker line
+    static QString postgresProceduresSql(); // PL/pgSQL functions
 
     // Facts of the demo data that tests and tools rely on.
     static QStringList departments();  // the 'ZXKS' entries of CS, in order

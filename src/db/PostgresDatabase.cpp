@@ -1,0 +1,305 @@
+#include "db/PostgresDatabase.h"
+
+#include "common/core/Clock.h"
+#include "db/ConnectionString.h"
+#include "db/DbErrors.h"
+
+#include <QAtomicInt>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTimeZone>
+
+#include <libpq-fe.h>
+
+const QString PostgresDatabase::Source = QStringLiteral("PostgreSQL (Qt QPSQL)");
+
+namespace {
+
+QAtomicInt g_counter;
+
+// The session's clock may differ this much from the program's before it is set again.
+constexpr qint64 ClockToleranceMs = 1000;
+
+PGconn* nativeHandle(const QSqlDatabase& db) {
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(v.data());
+}
+
+QString literal(const QVariant& value) {
+    if (Recordset::isNullValue(value))
+        return QStringLiteral("NULL");
+    QString text = value.toString();
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
+QString quotedName(const QString& name) {
+    QString n = name.toLower();
+    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+// The server's message without its "ERROR:" prefix and the lines of context after it.
+QString serverMessage(const QSqlError& e) {
+    QString text = e.databaseText().trimmed();
+    if (text.isEmpty())
+        text = e.driverText().trimmed();
+    for (const QString prefix : {QStringLiteral("ERROR:"), QStringLiteral("FATAL:"), QStringLiteral("错误:"),
+                                 QStringLiteral("致命错误:")}) {
+        if (text.startsWith(prefix)) {
+            text = text.mid(prefix.size()).trimmed();
+            break;
+        }
+    }
+    const qsizetype context = text.indexOf(QStringLiteral("\nCONTEXT:"));
+    if (context > 0)
+        text = text.left(context).trimmed();
+    const qsizetype code = text.lastIndexOf(QStringLiteral("\n("));
+    if (code > 0 && text.endsWith(u')'))
+        text = text.left(code).trimmed();
+    return text;
+}
+
+} // namespace
+
+PostgresDatabase::PostgresDatabase()
+    : m_name(QStringLiteral("yjgl_pg_%1").arg(g_counter.fetchAndAddRelaxed(1))) {}
+
+PostgresDatabase::~PostgresDatabase() {
+    close();
+}
+
+bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
+    close();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        *error = DbError::make(
+            DbError::NoProvider,
+            QStringLiteral("找不到 PostgreSQL 数据库驱动（Qt QPSQL），无法连接 PostgreSQL 服务器。"), Source);
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+    db.setHostName(cs.postgresHost());
+    db.setPort(cs.postgresPort());
+    db.setDatabaseName(cs.value(QStringLiteral("initial catalog")));
+    db.setUserName(cs.value(QStringLiteral("user id")));
+    db.setPassword(cs.value(QStringLiteral("password")));
+    db.setConnectOptions(QStringLiteral("connect_timeout=15;application_name=yjgl"));
+    if (!db.open()) {
+        *error = DbError::make(DbError::BrokenLink, serverMessage(db.lastError()), Source);
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        return false;
+    }
+    // Times read and written follow this workstation's zone; a zone the server does not know
+    // leaves the server's own.
+    const QByteArray zone = QTimeZone::systemTimeZoneId();
+    if (!zone.isEmpty()) {
+        QSqlQuery setZone(db);
+        setZone.exec(QStringLiteral("SET TIME ZONE ") + literal(QString::fromUtf8(zone)));
+    }
+    m_shiftKnown = true;
+    m_shiftMs = 0;
+    return true;
+}
+
+void PostgresDatabase::close() {
+    m_returnsRows.clear();
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close(); // an open transaction ends with the session
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_inTransaction = false;
+    m_transactionFailed = false;
+}
+
+bool PostgresDatabase::isOpen() const {
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+AppError PostgresDatabase::failure(const QSqlError& e) const {
+    const QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    const PGconn* conn = nativeHandle(db);
+    const QString state = e.nativeErrorCode();
+    const bool lost = !db.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD ||
+                      state.startsWith(QStringLiteral("08")) || state == u"57P01" || state == u"57P02" ||
+                      state == u"57P03";
+    qint64 number = DbError::StatementFailed;
+    if (lost)
+        number = DbError::BrokenLink;
+    else if (state == u"55P03" || state == u"57014")
+        number = DbError::LockTimeout;
+    return DbError::make(number, serverMessage(e), Source);
+}
+
+bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error) {
+    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    query.setForwardOnly(true);
+    if (!query.exec(sql)) {
+        *error = failure(query.lastError());
+        if (m_inTransaction)
+            m_transactionFailed = true;
+        return false;
+    }
+    if (!keepRows || !query.isSelect())
+        return true;
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    QStringList names;
+    names.reserve(columns);
+    for (int c = 0; c < columns; ++c)
+        names.append(record.fieldName(c));
+    QVector<QVector<QVariant>> data;
+    if (query.size() > 0)
+        data.reserve(query.size());
+    while (query.next()) {
+        QVector<QVariant> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            QVariant v = query.value(c);
+            row.append(v.isNull() ? QVariant() : std::move(v));
+        }
+        data.append(std::move(row));
+    }
+    *rows = std::make_shared<Recordset>(names, std::move(data));
+    return true;
+}
+
+// The session's getdate() is the server's time moved by the difference between the program's
+// clock and this computer's (none in normal use: then nothing is sent).
+bool PostgresDatabase::followClock(AppError* error) {
+    const qint64 shift = QDateTime::currentDateTime().msecsTo(Clock::now()) - Clock::serverOffsetMs();
+    if (m_shiftKnown && qAbs(shift - m_shiftMs) < ClockToleranceMs)
+        return true;
+    if (!run(QStringLiteral("SELECT set_config('yjgl.clock_shift_ms', '%1', false)").arg(shift), false,
+             nullptr, error))
+        return false;
+    m_shiftKnown = true;
+    m_shiftMs = shift;
+    return true;
+}
+
+bool PostgresDatabase::callProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error) {
+    const QString key = call.procedure.toLower();
+    auto known = m_returnsRows.constFind(key);
+    if (known == m_returnsRows.constEnd()) {
+        RecordsetPtr found;
+        if (!run(QStringLiteral("SELECT p.prorettype <> 'void'::regtype FROM pg_proc p WHERE p.proname = %1 "
+                                "AND pg_function_is_visible(p.oid) LIMIT 1")
+                     .arg(literal(key)),
+                 true, &found, error))
+            return false;
+        if (!found || found->RecordCount() == 0) {
+            *error = DbError::make(DbError::StatementFailed,
+                                   QStringLiteral("找不到存储过程 '%1'。").arg(call.procedure), Source);
+            return false;
+        }
+        found->MoveFirst();
+        known = m_returnsRows.insert(key, found->boolean(0));
+    }
+    QStringList arguments;
+    for (const QVariant& a : call.arguments)
+        arguments << literal(a);
+    const QString invocation = quotedName(key) + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + u')';
+    if (known.value())
+        return run(QStringLiteral("SELECT * FROM ") + invocation, true, rows, error);
+    return run(QStringLiteral("SELECT ") + invocation, false, nullptr, error);
+}
+
+RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
+    if (m_transactionFailed) {
+        *error = DbError::make(DbError::StatementFailed,
+                               QStringLiteral("事务中先前的语句已失败，请先回滚事务。"), Source);
+        return nullptr;
+    }
+    if (!followClock(error))
+        return nullptr;
+    // One statement is a unit by itself; several run in a transaction of their own, or inside
+    // the caller's under a savepoint, so that a failure undoes all of them.
+    const bool asUnit = statements.size() > 1;
+    const bool ownTransaction = asUnit && !m_inTransaction;
+    if (asUnit && !run(ownTransaction ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT yjgl_unit"),
+                       false, nullptr, error))
+        return nullptr;
+    RecordsetPtr rows;
+    bool ok = true;
+    for (const AdaptedStatement& s : statements) {
+        RecordsetPtr result;
+        ok = s.kind == AdaptedStatement::Kind::Exec ? callProcedure(s, &result, error)
+                                                    : run(s.sql, true, &result, error);
+        if (!ok)
+            break;
+        if (result)
+            rows = result;
+    }
+    if (asUnit) {
+        AppError ignored;
+        if (ownTransaction) {
+            if (ok)
+                ok = run(QStringLiteral("COMMIT"), false, nullptr, error);
+            else
+                run(QStringLiteral("ROLLBACK"), false, nullptr, &ignored);
+            if (!ok)
+                m_shiftKnown = false;
+        } else if (ok) {
+            ok = run(QStringLiteral("RELEASE yjgl_unit"), false, nullptr, error);
+        } else {
+            m_transactionFailed = false;
+            if (!run(QStringLiteral("ROLLBACK TO yjgl_unit"), false, nullptr, &ignored))
+                m_transactionFailed = true;
+        }
+    }
+    if (!ok)
+        return nullptr;
+    return rows ? rows : std::make_shared<Recordset>();
+}
+
+bool PostgresDatabase::begin(AppError* error) {
+    if (m_inTransaction) {
+        *error = DbError::make(DbError::StatementFailed,
+                               QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), Source);
+        return false;
+    }
+    if (!followClock(error) || !run(QStringLiteral("BEGIN"), false, nullptr, error))
+        return false;
+    m_inTransaction = true;
+    m_transactionFailed = false;
+    return true;
+}
+
+bool PostgresDatabase::commit(AppError* error) {
+    if (!m_inTransaction) {
+        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), Source);
+        return false;
+    }
+    // The server answers a commit of a failed transaction with a rollback, not an error.
+    if (m_transactionFailed) {
+        AppError ignored;
+        rollback(&ignored);
+        *error = DbError::make(DbError::StatementFailed,
+                               QStringLiteral("事务中有语句失败，事务已回滚，没有提交任何更改。"), Source);
+        return false;
+    }
+    const bool ok = run(QStringLiteral("COMMIT"), false, nullptr, error);
+    m_inTransaction = false;
+    m_transactionFailed = false;
+    if (!ok)
+        m_shiftKnown = false;
+    return ok;
+}
+
+bool PostgresDatabase::rollback(AppError* error) {
+    if (!m_inTransaction) {
+        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以回滚。"), Source);
+        return false;
+    }
+    m_inTransaction = false;
+    m_transactionFailed = false;
+    m_shiftKnown = false; // a clock set inside the transaction is undone with it
+    return run(QStringLiteral("ROLLBACK"), false, nullptr, error);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/core/AppError.h"
+#include "db/Recordset.h"
+#include "db/TsqlAdapter.h"
+
+#include <QHash>
+#include <QString>
+
+class ConnectionString;
+
+// A connection to a PostgreSQL server through Qt's PostgreSQL driver. Takes the statements
+// the adapter made of the windows' T-SQL; a stored procedure is a function of the schema,
+// called with its arguments as texts. Several statements run as one unit. The server's
+// getdate() follows the program's clock, so a workstation (or a test) whose clock is set
+// apart sees the same time on the server as at home.
+class PostgresDatabase {
+public:
+    static const QString Source;
+
+    PostgresDatabase();
+    ~PostgresDatabase();
+    PostgresDatabase(const PostgresDatabase&) = delete;
+    PostgresDatabase& operator=(const PostgresDatabase&) = delete;
+
+    bool open(const ConnectionString& cs, AppError* error);
+    void close();
+    bool isOpen() const;
+
+    RecordsetPtr execute(const QVector<AdaptedStatement>& statements, AppError* error);
+    bool begin(AppError* error);
+    bool commit(AppError* error);
+    bool rollback(AppError* error);
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    bool run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error);
+    bool callProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error);
+    bool followClock(AppError* error);
+    AppError failure(const class QSqlError& e) const;
+
+    QString m_name; // the QSqlDatabase connection name
+    bool m_inTransaction = false;
+    bool m_transactionFailed = false; // the server refuses everything until the rollback
+    bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs
+    qint64 m_shiftMs = 0;
+    QHash<QString, bool> m_returnsRows; // procedure (lower case) -> gives rows
+};

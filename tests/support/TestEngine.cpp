@@ -1,0 +1,126 @@
+#include "support/TestEngine.h"
+
+#include "db/ConnectionString.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+
+#include <libpq-fe.h>
+
+namespace {
+
+QAtomicInt g_serial;
+
+// The test server's connection string with another database.
+QString withDatabase(const QString& connection, const QString& database) {
+    QString out;
+    for (const QString& part : connection.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed().toLower();
+        if (key != u"initial catalog" && key != u"database")
+            out += part + QLatin1Char(';');
+    }
+    return out + QStringLiteral("Initial Catalog=") + database + QLatin1Char(';');
+}
+
+// One libpq session on the server's maintenance database.
+class Maintenance {
+public:
+    Maintenance() {
+        const ConnectionString cs = ConnectionString::parse(TestEngine::serverConnection());
+        const QByteArray host = cs.postgresHost().toUtf8();
+        const QByteArray port = QByteArray::number(cs.postgresPort());
+        const QByteArray user = cs.value(QStringLiteral("user id")).toUtf8();
+        const QByteArray password = cs.value(QStringLiteral("password")).toUtf8();
+        const char* keys[] = {"host", "port", "dbname", "user", "password", nullptr};
+        const char* values[] = {host.constData(), port.constData(),     "postgres",
+                                user.constData(), password.constData(), nullptr};
+        m_conn = PQconnectdbParams(keys, values, 0);
+        run(QStringLiteral("SET client_min_messages = warning"));
+    }
+    ~Maintenance() { PQfinish(m_conn); }
+    bool ok() const { return PQstatus(m_conn) == CONNECTION_OK; }
+    QString message() const { return QString::fromUtf8(PQerrorMessage(m_conn)).trimmed(); }
+    // Runs a command; the first value of its result (empty when none) in `value`.
+    bool run(const QString& sql, QString* value = nullptr) {
+        PGresult* r = PQexec(m_conn, sql.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(r);
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        if (value)
+            *value = ok && PQntuples(r) > 0 ? QString::fromUtf8(PQgetvalue(r, 0, 0)) : QString();
+        PQclear(r);
+        return ok;
+    }
+
+private:
+    PGconn* m_conn = nullptr;
+};
+
+QString templateName(const DemoOptions& options) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(DemoDatabase::postgresSchemaSql().toUtf8());
+    hash.addData(DemoDatabase::postgresProceduresSql().toUtf8());
+    hash.addData(DemoDatabase::schemaSql().toUtf8());
+    hash.addData(QByteArray::number(options.documents) + ' ' + options.today.toString(Qt::ISODate).toUtf8() +
+                 ' ' + QByteArray::number(options.seed));
+    return QStringLiteral("yjgl_tpl_") + QString::fromLatin1(hash.result().toHex().left(16));
+}
+
+} // namespace
+
+namespace TestEngine {
+
+bool onPostgres() {
+    return qEnvironmentVariable("YJGL_TEST_ENGINE")
+               .compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) == 0;
+}
+
+QString serverConnection() {
+    return qEnvironmentVariable("YJGL_TEST_PG");
+}
+
+} // namespace TestEngine
+
+ServerTestDatabase::ServerTestDatabase(const DemoOptions& options) {
+    if (TestEngine::serverConnection().isEmpty()) {
+        m_error = QStringLiteral("YJGL_TEST_PG names no PostgreSQL test server");
+        return;
+    }
+    Maintenance server;
+    if (!server.ok()) {
+        m_error = server.message();
+        return;
+    }
+    // Test processes running side by side build a template once, one after the other.
+    const QString tpl = templateName(options);
+    server.run(QStringLiteral("SELECT pg_advisory_lock(5912)"));
+    QString exists;
+    server.run(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(tpl), &exists);
+    AppError error;
+    if (exists.isEmpty() &&
+        !DemoDatabase::createOnServer(withDatabase(TestEngine::serverConnection(), tpl), options, &error)) {
+        m_error = error.description;
+        server.run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(tpl));
+        server.run(QStringLiteral("SELECT pg_advisory_unlock(5912)"));
+        return;
+    }
+    m_name = QStringLiteral("yjgl_t%1_%2")
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(g_serial.fetchAndAddRelaxed(1));
+    server.run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+    m_ready = server.run(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(m_name, tpl));
+    if (!m_ready)
+        m_error = server.message();
+    server.run(QStringLiteral("SELECT pg_advisory_unlock(5912)"));
+}
+
+ServerTestDatabase::~ServerTestDatabase() {
+    if (!m_ready)
+        return;
+    Maintenance server;
+    server.run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+}
+
+QString ServerTestDatabase::connectionString() const {
+    return withDatabase(TestEngine::serverConnection(), m_name);
+}

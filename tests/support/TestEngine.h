@@ -1,0 +1,35 @@
+#pragma once
+
+#include "common/core/AppError.h"
+#include "db/demo/DemoDatabase.h"
+
+#include <QString>
+
+// Which engine a database test runs on. A test registered for PostgreSQL as well runs a second
+// time with YJGL_TEST_ENGINE=postgresql; YJGL_TEST_PG then holds the connection string of a
+// test server (any database on it; the tests make their own).
+namespace TestEngine {
+bool onPostgres();
+QString serverConnection();
+} // namespace TestEngine
+
+// A fresh demo database on the test server for one test, dropped when it goes out of scope.
+// It is copied from a template built once per demo options (and schema), so that a test pays
+// for a copy, not for the demo builder.
+class ServerTestDatabase {
+public:
+    explicit ServerTestDatabase(const DemoOptions& options);
+    ~ServerTestDatabase();
+    ServerTestDatabase(const ServerTestDatabase&) = delete;
+    ServerTestDatabase& operator=(const ServerTestDatabase&) = delete;
+
+    bool isReady() const { return m_ready; }
+    QString error() const { return m_error; }
+    QString name() const { return m_name; }
+    QString connectionString() const;
+
+private:
+    QString m_name;
+    QString m_error;
+    bool m_ready = false;
+};
