@@ -1,12 +1,13 @@
 -- Stored procedures of the medical-technology module for PostgreSQL: PL/pgSQL functions with
 -- the result columns of the SQL Server procedures. Kept in step with schema/sqlite/procedures.sql
 -- and schema/sqlserver/procedures.sql; schema/README.md says what each one means.
--- The client calls "exec P 'a','b'" as SELECT * FROM p('a','b'), every argument as text.
+-- The client calls "exec P 'a','b'" as SELECT * FROM p('a','b'), every argument as text. The
+-- result columns are quoted, so that they come back spelled as on SQL Server.
 -- An item is pending for a department when it is paid, not returned, not executed, and the
 -- catalogue names that department as its executor.
 
 CREATE OR REPLACE FUNCTION YJ_List(p_ksmc citext, p_ksrq varchar, p_jsrq varchar)
-RETURNS TABLE (DH citext, XM citext, LX citext, IsPrint smallint)
+RETURNS TABLE ("DH" citext, "XM" citext, "LX" citext, "IsPrint" smallint)
 LANGUAGE plpgsql STABLE AS $$
 #variable_conflict use_column
 BEGIN
@@ -29,8 +30,8 @@ BEGIN
 END $$;
 
 CREATE OR REPLACE FUNCTION Get_YJMX(p_ksmc citext, p_dh citext)
-RETURNS TABLE (GroupYP integer, BM citext, PM citext, GG citext, DW citext, SL numeric, DJ numeric,
-               SSJE numeric, KCL numeric, LX citext, SFJKC smallint, CLB integer, ID integer)
+RETURNS TABLE ("GroupYP" integer, "BM" citext, "PM" citext, "GG" citext, "DW" citext, "SL" numeric, "DJ" numeric,
+               "SSJE" numeric, "KCL" numeric, "LX" citext, "SFJKC" smallint, "CLB" integer, "ID" integer)
 LANGUAGE plpgsql STABLE AS $$
 #variable_conflict use_column
 BEGIN
@@ -43,7 +44,7 @@ BEGIN
 END $$;
 
 CREATE OR REPLACE FUNCTION SP_MZ_CF(p_dh citext, p_ksmc citext)
-RETURNS TABLE (DH citext, XM citext, KDRQ timestamp(0))
+RETURNS TABLE ("DH" citext, "XM" citext, "KDRQ" timestamp(0))
 LANGUAGE plpgsql STABLE AS $$
 #variable_conflict use_column
 BEGIN
@@ -81,7 +82,7 @@ BEGIN
 END $$;
 
 CREATE OR REPLACE FUNCTION P_MZ_YJTDList(p_ksmc citext, p_xm citext, p_ksrq varchar, p_jsrq varchar)
-RETURNS TABLE (DH citext, XM citext)
+RETURNS TABLE ("DH" citext, "XM" citext)
 LANGUAGE plpgsql STABLE AS $$
 #variable_conflict use_column
 BEGIN
@@ -95,8 +96,8 @@ BEGIN
 END $$;
 
 CREATE OR REPLACE FUNCTION Get_YJZFMX(p_ksmc citext, p_dh citext)
-RETURNS TABLE (GroupYP integer, BM citext, PM citext, GG citext, DW citext, SL numeric, DJ numeric,
-               SSJE numeric)
+RETURNS TABLE ("GroupYP" integer, "BM" citext, "PM" citext, "GG" citext, "DW" citext, "SL" numeric, "DJ" numeric,
+               "SSJE" numeric)
 LANGUAGE plpgsql STABLE AS $$
 #variable_conflict use_column
 BEGIN

@@ -17,6 +17,14 @@ CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(0) LANGUAGE sql STABLE AS
           * interval '1 millisecond')::timestamp(0)
 $$;
 
+-- LIKE on a number column compares its text, as SQL Server converts it ("Where id Like'12'").
+CREATE OR REPLACE FUNCTION yj_number_like(numeric, text) RETURNS boolean LANGUAGE sql IMMUTABLE AS
+    'SELECT $1::text LIKE $2';
+CREATE OR REPLACE FUNCTION yj_number_not_like(numeric, text) RETURNS boolean LANGUAGE sql IMMUTABLE AS
+    'SELECT $1::text NOT LIKE $2';
+CREATE OPERATOR ~~ (LEFTARG = numeric, RIGHTARG = text, FUNCTION = yj_number_like);
+CREATE OPERATOR !~~ (LEFTARG = numeric, RIGHTARG = text, FUNCTION = yj_number_not_like);
+
 -- "SELECT top 1 GETDATE() FROM sysobjects" needs a table with one row.
 CREATE TABLE sysobjects (
     name citext

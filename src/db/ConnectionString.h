@@ -27,7 +27,7 @@ public:
     // PostgreSQL server address: "host", "host:port" or "[v6 address]:port" (port 5432 when none).
     QString postgresHost() const;
     int postgresPort() const;
-    // Lock waits of the embedded engine (default 10 s).
+    // Lock waits of the embedded engine and of a PostgreSQL transaction (default 10 s).
     int busyTimeoutMs() const;
 
     // "{...}" when an ODBC value needs it, "}" doubled inside.

@@ -22,10 +22,12 @@ QAtomicInt g_counter;
 
 // The session's clock may differ this much from the program's before it is set again.
 constexpr qint64 ClockToleranceMs = 1000;
+// The advisory lock the program's transactions queue for ("YJGL").
+constexpr qint64 WriteTurnKey = 0x594A474C;
 
 PGconn* nativeHandle(const QSqlDatabase& db) {
     const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), "PGconn*") != 0)
+    if (!v.isValid() || (qstrcmp(v.typeName(), "pg_conn*") != 0 && qstrcmp(v.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(v.data());
 }
@@ -102,6 +104,7 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     }
     m_shiftKnown = true;
     m_shiftMs = 0;
+    m_lockWaitMs = cs.busyTimeoutMs();
     return true;
 }
 
@@ -265,8 +268,23 @@ bool PostgresDatabase::begin(AppError* error) {
                                QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), Source);
         return false;
     }
-    if (!followClock(error) || !run(QStringLiteral("BEGIN"), false, nullptr, error))
+    // The program's transactions take the write turn at their start, one workstation after the
+    // other, as on the embedded engine: what one reads before it writes (the free execution
+    // number) is not taken meanwhile by another. The turn ends with the transaction; waits for
+    // it and for rows end after the connection's lock wait, as on the embedded engine.
+    if (!followClock(error))
         return false;
+    if (!run(QStringLiteral("BEGIN; SET LOCAL lock_timeout = %1; SELECT pg_advisory_xact_lock(%2)")
+                 .arg(qMax(1, m_lockWaitMs))
+                 .arg(WriteTurnKey),
+             false, nullptr, error)) {
+        AppError ignored;
+        run(QStringLiteral("ROLLBACK"), false, nullptr, &ignored);
+        if (error->number == DbError::LockTimeout)
+            error->description =
+                QStringLiteral("数据库正被其他工作站锁定，等待超时（%1）。").arg(error->description);
+        return false;
+    }
     m_inTransaction = true;
     m_transactionFailed = false;
     return true;

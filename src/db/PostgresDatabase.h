@@ -44,5 +44,6 @@ private:
     bool m_transactionFailed = false; // the server refuses everything until the rollback
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs
     qint64 m_shiftMs = 0;
+    int m_lockWaitMs = 10000;           // "Busy Timeout" of the connection string
     QHash<QString, bool> m_returnsRows; // procedure (lower case) -> gives rows
 };

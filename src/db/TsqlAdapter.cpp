@@ -220,6 +220,50 @@ bool rewriteTop(Editor& ed, QString* error) {
     return true;
 }
 
+// PostgreSQL names a result column by its folded name: a plain column of the outer select keeps
+// the spelling of the statement text through an alias ("select DH" reads back as DH, as on SQL
+// Server). "*" and expressions are left as they are.
+bool isName(const SqlToken& t);
+
+void keepColumnSpelling(Editor& ed) {
+    QVector<int> live; // significant positions that are still there
+    for (int k = 0; k < ed.sigCount(); ++k)
+        if (!ed.isRemoved(ed.significant()[k]))
+            live.append(k);
+    int i = 1;
+    while (i < live.size() && (ed.sig(live[i]).isWord(u"DISTINCT") || ed.sig(live[i]).isWord(u"ALL")))
+        ++i;
+    int depth = 0;
+    int start = i;
+    const auto finishItem = [&](int end) { // items are live[start..end)
+        const int length = end - start;
+        if (length != 1 && length != 3)
+            return;
+        const SqlToken& last = ed.sig(live[end - 1]);
+        if (last.kind != Kind::Word)
+            return;
+        if (length == 3 && (!isName(ed.sig(live[start])) || !ed.sig(live[start + 1]).isPunct(u'.')))
+            return;
+        ed.append(ed.significant()[live[end - 1]], QStringLiteral(" AS ") + quoteName(last.text));
+    };
+    for (; i < live.size(); ++i) {
+        const SqlToken& t = ed.sig(live[i]);
+        if (t.isPunct(u'(')) {
+            ++depth;
+        } else if (t.isPunct(u')')) {
+            depth = qMax(0, depth - 1);
+        } else if (depth == 0 && t.isPunct(u',')) {
+            finishItem(i);
+            start = i + 1;
+        } else if (depth == 0 &&
+                   (t.isWord(u"FROM") || t.isWord(u"INTO") || t.isWord(u"WHERE") || t.isWord(u"UNION") ||
+                    t.isWord(u"ORDER") || t.isWord(u"GROUP") || t.isWord(u"LIMIT"))) {
+            break;
+        }
+    }
+    finishItem(i);
+}
+
 struct FromItem {
     QString table;
     QString alias;
@@ -520,6 +564,8 @@ bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* err
     renameFunctions(ed, dialect);
     if (!rewriteTop(ed, error))
         return false;
+    if (dialect == TsqlAdapter::Dialect::PostgreSQL && first.isWord(u"SELECT"))
+        keepColumnSpelling(ed);
     out->kind = AdaptedStatement::Kind::Sql;
     out->sql = ed.render().trimmed();
     if (first.isWord(u"UPDATE"))

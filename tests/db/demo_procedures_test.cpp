@@ -2,6 +2,7 @@
 // run them: which documents are pending for a department, execution, voiding.
 #include "db/Connection.h"
 #include "db/demo/DemoDatabase.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 #include <QtTest>
@@ -23,6 +24,7 @@ class DemoProceduresTest : public QObject {
 
 private:
     TestFolder m_folder;
+    std::unique_ptr<ServerTestDatabase> m_server;
     Connection* m_conn = nullptr;
 
     RecordsetPtr run(const QString& sql, Connection* conn = nullptr) {
@@ -84,11 +86,11 @@ private slots:
         DemoOptions options;
         options.documents = 0;
         AppError error;
-        QVERIFY2(DemoDatabase::create(m_folder.file(QStringLiteral("hospital.db")), options, &error),
-                 qPrintable(error.description));
+        const QString connection =
+            TestEngine::createDemo(m_folder.file(QStringLiteral("hospital.db")), options, &m_server, &error);
+        QVERIFY2(!connection.isEmpty(), qPrintable(error.description));
         // A short lock wait: the second workstation's case waits for the lock to time out.
-        m_conn = &resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=%1;Busy Timeout=300;")
-                                            .arg(m_folder.file(QStringLiteral("hospital.db"))));
+        m_conn = &resetGlobalConnection(connection + QStringLiteral("Busy Timeout=300;"));
         QVERIFY2(m_conn->open(&error), qPrintable(error.description));
 
         // 01: lab and X-ray items plus a drug. 02: one lab item unpaid, one lab item returned.

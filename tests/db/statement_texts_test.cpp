@@ -6,6 +6,7 @@
 #include "db/StatementHelpers.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 #include <QtTest>
@@ -25,6 +26,7 @@ class StatementTextsTest : public QObject {
 
 private:
     TestFolder m_folder;
+    std::unique_ptr<ServerTestDatabase> m_server;
     std::unique_ptr<FakeMessageService> m_messages;
     QString m_today;
     QString m_weekAgo;
@@ -75,9 +77,10 @@ private slots:
         DemoOptions options;
         options.documents = 150;
         AppError error;
-        const QString file = m_folder.file(QStringLiteral("hospital.db"));
-        QVERIFY2(DemoDatabase::create(file, options, &error), qPrintable(error.description));
-        resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file));
+        const QString connection =
+            TestEngine::createDemo(m_folder.file(QStringLiteral("hospital.db")), options, &m_server, &error);
+        QVERIFY2(!connection.isEmpty(), qPrintable(error.description));
+        resetGlobalConnection(connection);
         OpenConn();
         QVERIFY(gConn->isOpen());
 

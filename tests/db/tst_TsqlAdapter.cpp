@@ -56,6 +56,7 @@ private slots:
     void createTriggerIsOneStatement();
 
     void postgresUnchangedStatements();
+    void postgresKeepsTheSpellingOfPlainColumns();
     void postgresSpellingsAndNames();
     void postgresUpdateFromLeavesTheTargetOutOfTheList();
     void postgresUpdateFromWithJoinPicksRowsByAddress();
@@ -377,11 +378,23 @@ void TstTsqlAdapter::createTriggerIsOneStatement() {
 void TstTsqlAdapter::postgresUnchangedStatements() {
     for (const QString& sql :
          {QStringLiteral("select * from userdb where username like 'admin' and password like '1'"),
-          QStringLiteral("Select DMMC FROM CS WHERE ControlID Like'ZXKS'"),
           QStringLiteral("Update Mz_KFDJ SET Isprint=1 Where DH Like'1202612070001'")})
         QCOMPARE(adaptForPostgres(sql), sql);
     QCOMPARE(adaptForPostgres("SELECT top 1 GETDATE() FROM sysobjects"),
              QStringLiteral("SELECT getdate() FROM sysobjects LIMIT 1"));
+}
+
+// The server would name the columns in lower case: plain columns keep their spelling.
+void TstTsqlAdapter::postgresKeepsTheSpellingOfPlainColumns() {
+    QCOMPARE(adaptForPostgres("Select DMMC FROM CS WHERE ControlID Like'ZXKS'"),
+             QStringLiteral("Select DMMC AS \"DMMC\" FROM CS WHERE ControlID Like'ZXKS'"));
+    QCOMPARE(adaptForPostgres(
+                 "select top 1 A.BM,count(*),B.PM x, C.DW as Unit, 'k' from T A where A.id=(select ID "
+                 "from U)"),
+             QStringLiteral("select A.BM AS \"BM\",count(*),B.PM x, C.DW as Unit, 'k' from T A where "
+                            "A.id=(select ID from U) LIMIT 1"));
+    QCOMPARE(adaptForPostgres("select distinct ZXDH From MZ_YJZX"),
+             QStringLiteral("select distinct ZXDH AS \"ZXDH\" From MZ_YJZX"));
 }
 
 void TstTsqlAdapter::postgresSpellingsAndNames() {

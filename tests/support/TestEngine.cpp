@@ -79,6 +79,21 @@ QString serverConnection() {
     return qEnvironmentVariable("YJGL_TEST_PG");
 }
 
+QString createDemo(const QString& sqliteFile, const DemoOptions& options,
+                   std::unique_ptr<ServerTestDatabase>* server, AppError* error) {
+    if (!onPostgres()) {
+        if (!DemoDatabase::create(sqliteFile, options, error))
+            return {};
+        return QStringLiteral("Provider=SQLite;Data Source=%1;").arg(sqliteFile);
+    }
+    *server = std::make_unique<ServerTestDatabase>(options);
+    if (!(*server)->isReady()) {
+        *error = {1, (*server)->error(), QStringLiteral("ServerTestDatabase")};
+        return {};
+    }
+    return (*server)->connectionString();
+}
+
 } // namespace TestEngine
 
 ServerTestDatabase::ServerTestDatabase(const DemoOptions& options) {

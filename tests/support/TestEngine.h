@@ -5,12 +5,20 @@
 
 #include <QString>
 
+#include <memory>
+
+class ServerTestDatabase;
+
 // Which engine a database test runs on. A test registered for PostgreSQL as well runs a second
 // time with YJGL_TEST_ENGINE=postgresql; YJGL_TEST_PG then holds the connection string of a
 // test server (any database on it; the tests make their own).
 namespace TestEngine {
 bool onPostgres();
 QString serverConnection();
+// A demo database for the engine the test runs on: the embedded file `sqliteFile`, or a fresh
+// database on the test server held by `server`. Its connection string; empty after a failure.
+QString createDemo(const QString& sqliteFile, const DemoOptions& options,
+                   std::unique_ptr<ServerTestDatabase>* server, AppError* error);
 } // namespace TestEngine
 
 // A fresh demo database on the test server for one test, dropped when it goes out of scope.
