@@ -3,13 +3,24 @@
 #   bash scripts/test.sh             the normal build in ./build
 #   bash scripts/test.sh --sanitize  the whole suite again, built with AddressSanitizer and
 #                                    UndefinedBehaviorSanitizer (clang) in ./build-sanitize
+# The database and window tests run a second time (NAME_pg) on a PostgreSQL server started here
+# for the run, on loopback, and stopped at the end, also when a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+start_test_server() {
+    pgdir=$(mktemp -d "${TMPDIR:-/tmp}/yjgl-pg.XXXXXX")
+    trap 'bash scripts/pg-test-server.sh stop "$pgdir" || true' EXIT
+    trap 'exit 130' INT TERM
+    YJGL_TEST_PG=$(bash scripts/pg-test-server.sh start "$pgdir")
+    export YJGL_TEST_PG
+}
 
 case "${1:-}" in
 "")
     bash scripts/build.sh
     export QT_QPA_PLATFORM=offscreen
+    start_test_server
     ctest --test-dir build --output-on-failure -j "$(nproc)"
     ;;
 --sanitize)
@@ -26,6 +37,7 @@ case "${1:-}" in
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    start_test_server
     ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)" --timeout 900
     ;;
 *)
