@@ -1,0 +1,72 @@
+// One workstation of the race test: goes through the documents as a clerk would, each one
+// as the window does it (refresh the list, see the document pending, propose a number,
+// execute), starting at the given moment. Arguments: connection string, department, start
+// time (milliseconds since the epoch), documents separated by commas. Prints one line per
+// attempt: OK {DH} {number}, GONE {DH} (no longer pending) or FAIL {DH} {text}.
+#include "common/core/Clock.h"
+#include "db/Connection.h"
+#include "execution/core/DayNumber.h"
+#include "execution/core/ExecutionService.h"
+#include "execution/core/ExecutionStatements.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTextStream>
+#include <QThread>
+
+namespace {
+
+bool isPending(const QString& dh, const QString& dept, AppError* error, bool* pending) {
+    RecordsetPtr rs = gConn->execute(ExecutionSql::pendingList(dept, Clock::today(), Clock::today()), error);
+    if (!rs)
+        return false;
+    *pending = false;
+    const int column = rs->fieldIndex(QStringLiteral("DH"));
+    for (const auto& row : rs->rows())
+        *pending = *pending || Recordset::asText(row.value(column)) == dh;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QTextStream out(stdout);
+    if (args.size() < 5) {
+        out << "FAIL - usage" << Qt::endl;
+        return 2;
+    }
+    const QString dept = args.at(2);
+    resetGlobalConnection(args.at(1));
+    AppError error;
+    if (!gConn->open(&error)) {
+        out << "FAIL - " << error.description << Qt::endl;
+        return 1;
+    }
+    const qint64 start = args.at(3).toLongLong();
+    while (QDateTime::currentMSecsSinceEpoch() < start)
+        QThread::usleep(200);
+    for (const QString& dh : args.at(4).split(QLatin1Char(','))) {
+        bool pending = false;
+        QString shown;
+        if (!isPending(dh, dept, &error, &pending) ||
+            (pending && !ProposeNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"),
+                                       QStringLiteral("FYRQ"), &shown, &error))) {
+            out << "FAIL " << dh << ' ' << error.description << Qt::endl;
+            continue;
+        }
+        if (!pending) {
+            out << "GONE " << dh << Qt::endl;
+            continue;
+        }
+        QString stored;
+        if (ExecuteDocument(
+                {shown, dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")},
+                &stored, &error))
+            out << "OK " << dh << ' ' << stored << Qt::endl;
+        else
+            out << "FAIL " << dh << ' ' << error.description << Qt::endl;
+    }
+    return 0;
+}

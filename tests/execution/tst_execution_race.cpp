@@ -1,0 +1,93 @@
+// Eight workstations of two departments go through the same documents at the same moment:
+// every document is executed exactly once per department, with numbers that never repeat,
+// and every execution a workstation was told of is stored.
+#include "HospitalFixture.h"
+#include "db/Connection.h"
+#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+
+class ExecutionRaceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eightWorkstationsExecuteEachDocumentOncePerDepartment();
+};
+
+void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() {
+    constexpr int Documents = 12;
+    constexpr int Workstations = 8;
+    const QStringList departments{QStringLiteral("检验科"), QStringLiteral("放射科")};
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    // The workstations run on the computer's clock.
+    const QDateTime written(QDate::currentDate(), QTime(0, 0, 1));
+    QStringList documents;
+    for (int d = 1; d <= Documents; ++d) {
+        documents << QStringLiteral("RACE%1").arg(d, 2, 10, QLatin1Char('0'));
+        db.addOutpatient(
+            documents.last(), "患者", written,
+            {HospitalFixture::Item{"JY0001", 1, 20, 20}, HospitalFixture::Item{"FS0001", 1, 60, 60}});
+    }
+    gConn->close();
+
+    // Each workstation starts at another document, so that they meet all the time.
+    const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 1500);
+    std::vector<std::unique_ptr<QProcess>> workers;
+    for (int w = 0; w < Workstations; ++w) {
+        QStringList order = documents;
+        std::rotate(order.begin(), order.begin() + (w * 3) % Documents, order.end());
+        auto p = std::make_unique<QProcess>();
+        p->start(QStringLiteral(RACE_WORKER),
+                 {db.connectionString(), departments.at(w % 2), start, order.join(QLatin1Char(','))});
+        workers.push_back(std::move(p));
+    }
+    QMap<QString, int> told; // "DH/department" -> OK lines
+    QStringList numbers;
+    int refused = 0;
+    for (int w = 0; w < Workstations; ++w) {
+        QProcess& p = *workers[w];
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitCode(), 0);
+        for (const QString& line :
+             QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList parts = line.split(u' ');
+            if (parts.first() == u"OK") {
+                ++told[parts.at(1) + u'/' + departments.at(w % 2)];
+                numbers << parts.at(2);
+            } else if (parts.first() == u"FAIL") {
+                // The only refusal: the department has executed the document meanwhile.
+                QVERIFY2(line.contains(QStringLiteral("已没有待执行的项目")), qPrintable(line));
+                ++refused;
+            }
+        }
+    }
+    qInfo("%d executions, %d refused by the database", int(numbers.size()), refused);
+    QCOMPARE(told.size(), Documents * departments.size());
+    for (auto it = told.cbegin(); it != told.cend(); ++it)
+        QVERIFY2(it.value() == 1, qPrintable(it.key()));
+
+    QVERIFY(gConn->open());
+    QCOMPARE(db.count("from MZ_YJZX"), Documents * int(departments.size()));
+    QCOMPARE(db.count("from (select DH, KSMC from MZ_YJZX group by DH, KSMC) T"),
+             Documents * int(departments.size()));
+    QCOMPARE(db.count("from MZ_KFDJMX where ZXBZ=0"), 0);
+    numbers.sort();
+    QStringList stored;
+    RecordsetPtr rs = gConn->execute("select ZXDH from MZ_YJZX order by ZXDH");
+    QVERIFY(rs);
+    for (const auto& row : rs->rows())
+        stored << Recordset::asText(row.value(0));
+    QCOMPARE(stored, numbers);
+    QCOMPARE(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size());
+}
+
+QTEST_GUILESS_MAIN(ExecutionRaceTest)
+#include "tst_execution_race.moc"
