@@ -137,7 +137,9 @@ AppError PostgresDatabase::failure(const QSqlError& e) const {
         number = DbError::BrokenLink;
     else if (state == u"55P03" || state == u"57014")
         number = DbError::LockTimeout;
-    return DbError::make(number, serverMessage(e), Source);
+    AppError error = DbError::make(number, serverMessage(e), Source);
+    error.nativeCode = state; // the server's SQLSTATE
+    return error;
 }
 
 bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error) {
@@ -209,9 +211,14 @@ bool PostgresDatabase::callProcedure(const AdaptedStatement& call, RecordsetPtr*
     for (const QVariant& a : call.arguments)
         arguments << literal(a);
     const QString invocation = quotedName(key) + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + u')';
-    if (known.value())
-        return run(QStringLiteral("SELECT * FROM ") + invocation, true, rows, error);
-    return run(QStringLiteral("SELECT ") + invocation, false, nullptr, error);
+    const bool ok = known.value() ? run(QStringLiteral("SELECT * FROM ") + invocation, true, rows, error)
+                                  : run(QStringLiteral("SELECT ") + invocation, false, nullptr, error);
+    if (!ok && error->nativeCode == u"42883") { // dropped or replaced since it was looked up
+        m_returnsRows.remove(key);
+        error->description =
+            QStringLiteral("找不到存储过程 '%1'（%2）。").arg(call.procedure, error->description);
+    }
+    return ok;
 }
 
 RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {

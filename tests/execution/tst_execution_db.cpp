@@ -209,7 +209,8 @@ void ExecutionDbTest::pendingListKeepsTheResultOrderAndFields() {
     QVERIFY(!AutoRefreshConfiguredOff());
     QVERIFY(db.exec("DROP TABLE QKZL_CONFIG"));
     QVERIFY(AutoRefreshConfiguredOff()); // unreadable counts as off
-    QVERIFY(db.exec("DELETE FROM sys_procedures WHERE name='YJ_List'"));
+    QVERIFY(db.exec(TestEngine::onPostgres() ? "DROP FUNCTION YJ_List"
+                                             : "DELETE FROM sys_procedures WHERE name='YJ_List'"));
     QVERIFY(!LoadPendingList(HospitalFixture::dept(), HospitalFixture::today(), HospitalFixture::today(),
                              &rows, &error));
     QVERIFY(error.description.contains(QStringLiteral("YJ_List")));
