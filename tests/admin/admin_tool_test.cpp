@@ -2,6 +2,7 @@
 #include "common/core/AES.h"
 #include "common/core/AnsiCodec.h"
 #include "db/Connection.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 #include <QtTest>
@@ -50,6 +51,34 @@ private slots:
         QVERIFY(settings.size() >= 2 + expected.size());
         QCOMPARE(int(quint8(settings[0])) | int(quint8(settings[1])) << 8, int(expected.size()));
         QCOMPARE(settings.mid(2, expected.size()), expected);
+    }
+
+    // The same on a PostgreSQL server: the settings point at it, and the tool's queries run there.
+    void initDemoOnAPostgresServer() {
+        if (TestEngine::serverConnection().isEmpty())
+            QSKIP("no PostgreSQL test server (YJGL_TEST_PG)");
+        TestFolder folder;
+        const QString database = QStringLiteral("yjgl_admin_%1").arg(QCoreApplication::applicationPid());
+        TestEngine::dropServerDatabase(database);
+        const auto drop = qScopeGuard([&] { TestEngine::dropServerDatabase(database); });
+        const QString connection = TestEngine::serverConnectionTo(database);
+        Result r = admin({QStringLiteral("init-demo"), folder.path(), QStringLiteral("--connection"),
+                          connection, QStringLiteral("--documents"), QStringLiteral("20")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QByteArray expected = AnsiCodec::encode(connection);
+        QCOMPARE(folder.readBytes(QStringLiteral("DatabaseSet.data")).mid(2, expected.size()), expected);
+        r = admin({QStringLiteral("query"),
+                   QStringLiteral("select top 2 DMMC,DM from CS where ControlID Like'zxks' order by id")},
+                  folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("DMMC\tDM\n检验科\tJYK\n放射科\tFSK\n"));
+        // A database that holds the tables already is left alone.
+        r = admin({QStringLiteral("init-demo"), folder.path(), QStringLiteral("--connection"), connection});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(QStringLiteral("userdb")));
+        r = admin({QStringLiteral("init-demo"), folder.path(), QStringLiteral("--connection"),
+                   QStringLiteral("Provider=SQLite;Data Source=x.db;")});
+        QCOMPARE(r.status, 2);
     }
 
     void queryPrintsHeadingAndRows() {

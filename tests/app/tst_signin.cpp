@@ -9,6 +9,7 @@
 #include "db/StatementHelpers.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 #include <QFile>
@@ -46,6 +47,7 @@ private:
     QTemporaryDir m_master;
     QString m_masterFile;
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<ServerTestDatabase> m_server; // on the PostgreSQL test server instead of a copy
     std::unique_ptr<FakeMessageService> m_messages;
     QString m_pw;
 };
@@ -63,15 +65,24 @@ void SignInTest::initTestCase() {
     DemoOptions options;
     options.documents = 0;
     AppError error;
-    QVERIFY2(DemoDatabase::create(m_masterFile, options, &error), qPrintable(error.description));
+    if (!TestEngine::onPostgres())
+        QVERIFY2(DemoDatabase::create(m_masterFile, options, &error), qPrintable(error.description));
     m_pw = DemoDatabase::defaultPassword();
 }
 
 void SignInTest::init() {
     m_folder = std::make_unique<TestFolder>();
     m_messages = std::make_unique<FakeMessageService>();
-    QVERIFY(QFile::copy(m_masterFile, m_folder->file("hospital.db")));
-    gConnStr = "Provider=SQLite;Data Source=" + m_folder->file("hospital.db") + ";";
+    if (TestEngine::onPostgres()) {
+        DemoOptions options;
+        options.documents = 0;
+        m_server = std::make_unique<ServerTestDatabase>(options);
+        QVERIFY2(m_server->isReady(), qPrintable(m_server->error()));
+        gConnStr = m_server->connectionString();
+    } else {
+        QVERIFY(QFile::copy(m_masterFile, m_folder->file("hospital.db")));
+        gConnStr = "Provider=SQLite;Data Source=" + m_folder->file("hospital.db") + ";";
+    }
     resetGlobalConnection(gConnStr);
     QVERIFY(gConn->open());
     delete gUser;
@@ -84,6 +95,7 @@ void SignInTest::init() {
 
 void SignInTest::cleanup() {
     gConn->close();
+    m_server.reset();
     m_messages.reset();
     m_folder.reset();
 }
@@ -231,6 +243,8 @@ void SignInTest::moduleRightValues_data() {
 void SignInTest::moduleRightValues() {
     QFETCH(QString, qx);
     QFETCH(bool, granted);
+    if (TestEngine::onPostgres() && qx.startsWith(u'\''))
+        QSKIP("the server's smallint column stores no text");
     if (!qx.isNull())
         QVERIFY(
             exec("insert into QX_Temp2 (Groupname, MoudelKey, QX) values ('测试组', 'YJXT_IN', " + qx + ")"));

@@ -79,6 +79,16 @@ QString serverConnection() {
     return qEnvironmentVariable("YJGL_TEST_PG");
 }
 
+QString serverConnectionTo(const QString& database) {
+    return withDatabase(serverConnection(), database);
+}
+
+bool dropServerDatabase(const QString& database) {
+    Maintenance server;
+    return server.ok() &&
+           server.run(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(database));
+}
+
 QString createDemo(const QString& sqliteFile, const DemoOptions& options,
                    std::unique_ptr<ServerTestDatabase>* server, AppError* error) {
     if (!onPostgres()) {

@@ -15,6 +15,9 @@ class ServerTestDatabase;
 namespace TestEngine {
 bool onPostgres();
 QString serverConnection();
+// The test server's connection string naming another database; dropping one (sessions cut).
+QString serverConnectionTo(const QString& database);
+bool dropServerDatabase(const QString& database);
 // A demo database for the engine the test runs on: the embedded file `sqliteFile`, or a fresh
 // database on the test server held by `server`. Its connection string; empty after a failure.
 QString createDemo(const QString& sqliteFile, const DemoOptions& options,
