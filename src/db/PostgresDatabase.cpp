@@ -151,7 +151,11 @@ bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows
             m_transactionFailed = true;
         return false;
     }
-    if (!keepRows || !query.isSelect())
+    if (!query.isSelect()) {
+        m_affected += qMax(0, query.numRowsAffected());
+        return true;
+    }
+    if (!keepRows)
         return true;
     const QSqlRecord record = query.record();
     const int columns = record.count();
@@ -231,6 +235,7 @@ RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statemen
         return nullptr;
     // One statement is a unit by itself; several run in a transaction of their own, or inside
     // the caller's under a savepoint, so that a failure undoes all of them.
+    m_affected = 0;
     const bool asUnit = statements.size() > 1;
     const bool ownTransaction = asUnit && !m_inTransaction;
     if (asUnit && !run(ownTransaction ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT yjgl_unit"),
@@ -266,7 +271,10 @@ RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statemen
     }
     if (!ok)
         return nullptr;
-    return rows ? rows : std::make_shared<Recordset>();
+    if (!rows)
+        rows = std::make_shared<Recordset>();
+    rows->setRecordsAffected(m_affected);
+    return rows;
 }
 
 bool PostgresDatabase::begin(AppError* error) {

@@ -45,5 +45,6 @@ private:
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs
     qint64 m_shiftMs = 0;
     int m_lockWaitMs = 10000;           // "Busy Timeout" of the connection string
+    int m_affected = 0;                 // rows written by the statements of one execute
     QHash<QString, bool> m_returnsRows; // procedure (lower case) -> gives rows
 };
