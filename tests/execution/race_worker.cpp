@@ -1,13 +1,16 @@
 // One workstation of the race test: goes through the documents as a clerk would, each one
 // as the window does it (refresh the list, see the document pending, propose a number,
 // execute), starting at the given moment. Arguments: connection string, department, start
-// time (milliseconds since the epoch), documents separated by commas. Prints one line per
-// attempt: OK {DH} {number}, GONE {DH} (no longer pending) or FAIL {DH} {text}.
+// time (milliseconds since the epoch), documents separated by commas, and optionally the
+// documents to void afterwards (as the voiding window does it, once executed). Prints one line
+// per attempt: OK {DH} {number}, GONE {DH} (no longer pending), FAIL {DH} {text}, and for a void
+// VOIDED {DH}, ALREADY {DH} or VOIDFAIL {DH} {text}.
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionService.h"
 #include "execution/core/ExecutionStatements.h"
+#include "voiding/core/VoidingService.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -67,6 +70,21 @@ int main(int argc, char** argv) {
             out << "OK " << dh << ' ' << stored << Qt::endl;
         else
             out << "FAIL " << dh << ' ' << error.description << Qt::endl;
+    }
+    const QStringList toVoid =
+        args.size() > 5 ? args.at(5).split(QLatin1Char(','), Qt::SkipEmptyParts) : QStringList();
+    for (const QString& dh : toVoid) {
+        switch (VoidDocument(dh, dept, QStringLiteral("张三"), &error)) {
+        case VoidOutcome::Voided:
+            out << "VOIDED " << dh << Qt::endl;
+            break;
+        case VoidOutcome::AlreadyVoided:
+            out << "ALREADY " << dh << Qt::endl;
+            break;
+        case VoidOutcome::Failed:
+            out << "VOIDFAIL " << dh << ' ' << error.description << Qt::endl;
+            break;
+        }
     }
     return 0;
 }

@@ -1,6 +1,7 @@
-// Eight workstations of two departments go through the same documents at the same moment:
-// every document is executed exactly once per department, with numbers that never repeat,
-// and every execution a workstation was told of is stored.
+// Eight workstations of two departments go through the same documents at the same moment,
+// executing all and then voiding half of them: every document is executed exactly once per
+// department, with numbers that never repeat, every execution a workstation was told of is
+// stored, and every void happens once and marks its department's record and items.
 #include "HospitalFixture.h"
 #include "db/Connection.h"
 #include "support/FakeMessageService.h"
@@ -30,8 +31,11 @@ void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() 
     // The workstations run on the computer's clock.
     const QDateTime written(QDate::currentDate(), QTime(0, 0, 1));
     QStringList documents;
+    QStringList voided; // every other document
     for (int d = 1; d <= Documents; ++d) {
         documents << QStringLiteral("RACE%1").arg(d, 2, 10, QLatin1Char('0'));
+        if (d % 2 == 0)
+            voided << documents.last();
         db.addOutpatient(
             documents.last(), "患者", written,
             {HospitalFixture::Item{"JY0001", 1, 20, 20}, HospitalFixture::Item{"FS0001", 1, 60, 60}});
@@ -45,13 +49,14 @@ void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() 
         QStringList order = documents;
         std::rotate(order.begin(), order.begin() + (w * 3) % Documents, order.end());
         auto p = std::make_unique<QProcess>();
-        p->start(QStringLiteral(RACE_WORKER),
-                 {db.connectionString(), departments.at(w % 2), start, order.join(QLatin1Char(','))});
+        p->start(QStringLiteral(RACE_WORKER), {db.connectionString(), departments.at(w % 2), start,
+                                               order.join(QLatin1Char(',')), voided.join(QLatin1Char(','))});
         workers.push_back(std::move(p));
     }
     QMap<QString, int> told; // "DH/department" -> OK lines
     QStringList numbers;
     int refused = 0;
+    QMap<QString, int> voids; // "DH/department" -> VOIDED lines
     for (int w = 0; w < Workstations; ++w) {
         QProcess& p = *workers[w];
         QVERIFY(p.waitForFinished(120000));
@@ -62,6 +67,10 @@ void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() 
             if (parts.first() == u"OK") {
                 ++told[parts.at(1) + u'/' + departments.at(w % 2)];
                 numbers << parts.at(2);
+            } else if (parts.first() == u"VOIDED") {
+                ++voids[parts.at(1) + u'/' + departments.at(w % 2)];
+            } else if (parts.first() == u"VOIDFAIL") {
+                QFAIL(qPrintable(line));
             } else if (parts.first() == u"FAIL") {
                 // The only refusal: the department has executed the document meanwhile.
                 QVERIFY2(line.contains(QStringLiteral("已没有待执行的项目")), qPrintable(line));
@@ -79,6 +88,13 @@ void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() 
     QCOMPARE(db.count("from (select DH, KSMC from MZ_YJZX group by DH, KSMC) T"),
              Documents * int(departments.size()));
     QCOMPARE(db.count("from MZ_KFDJMX where ZXBZ=0"), 0);
+    QCOMPARE(voids.size(), int(voided.size() * departments.size()));
+    for (auto it = voids.cbegin(); it != voids.cend(); ++it)
+        QVERIFY2(it.value() == 1, qPrintable(it.key()));
+    QCOMPARE(db.count("from MZ_YJZX where SFZF=1"), int(voided.size() * departments.size()));
+    QCOMPARE(db.count("from MZ_YJZX where SFZF=1 and DH in ('" + voided.join("','") + "')"),
+             int(voided.size() * departments.size()));
+    QCOMPARE(db.count("from MZ_KFDJMX where TYBZ=1"), int(voided.size() * departments.size()));
     numbers.sort();
     QStringList stored;
     RecordsetPtr rs = gConn->execute("select ZXDH from MZ_YJZX order by ZXDH");
