@@ -58,7 +58,16 @@ QString maskPasswords(const QString& statement) {
     static const QRegularExpression passwordValue(
         QStringLiteral("(\\bpassword\\s*(?:like|=)\\s*)'(?:[^']|'')*'"),
         QRegularExpression::CaseInsensitiveOption);
+    // The expression refuses a text with a lone surrogate and would then mask nothing; the trace
+    // is only a record to read, so such a character is shown as U+FFFD.
     QString masked = statement;
+    for (qsizetype i = 0; i < masked.size(); ++i) {
+        const QChar c = masked.at(i);
+        if (c.isHighSurrogate() && i + 1 < masked.size() && masked.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            masked[i] = QChar::ReplacementCharacter;
+    }
     return masked.replace(passwordValue, QStringLiteral("\\1'***'"));
 }
 

@@ -643,6 +643,9 @@ void TstSqliteConnection::traceIsOwnerOnlyAndHidesPasswords() {
     QCOMPARE(SqlTrace::readStatements(trace),
              (QStringList{"select * from userdb where username like 'admin' and password like '***'",
                           "update  userdb set password='***'where username like'admin'"}));
+    // Half of a character pair (typed text cut at a length limit) must not unmask the value.
+    const QString cut = QStringLiteral("password like 'a") + QChar(0xD83D) + QStringLiteral("b'");
+    QCOMPARE(SqlTrace::maskPasswords(cut), QStringLiteral("password like '***'"));
 }
 
 QTEST_GUILESS_MAIN(TstSqliteConnection)
