@@ -24,7 +24,7 @@ QVector<QStringList> ListRows(const Recordset& rs, const QVector<Column>& column
 
 // The item grid: headings of the row-number column and columns 1 to 7.
 QStringList ItemHeadings();
-// Code, name, specification, unit, quantity, unit price "0.000", amount "0.00".
+// Code, name, strength and pack size, unit, quantity, unit price "0.000", amount "0.00".
 QVector<QStringList> ItemGridRows(const Recordset& rs);
 
 // A date-time value as "yyyy-mm-dd hh:mm"; a null is the empty text.

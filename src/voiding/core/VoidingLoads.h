@@ -14,7 +14,7 @@ bool LoadVoidableList(const QString& dept, const QString& namePattern, const QDa
                       QVector<QStringList>* rows, AppError* error);
 
 // The document's items that the department executed, as the item grid shows them (group,
-// code, name, specification, unit, quantity, unit price "0.000", amount "0.00"), and the
+// code, name, strength and pack size, unit, quantity, unit price "0.000", amount "0.00"), and the
 // sum of the amounts.
 bool LoadVoidItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total,
                    AppError* error);
