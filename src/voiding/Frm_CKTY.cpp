@@ -2,6 +2,7 @@
 
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
+#include "common/NamedControls.h"
 #include "common/SpreadGrid.h"
 #include "common/WindowRequests.h"
 #include "common/core/Clock.h"
@@ -29,35 +30,9 @@ int twips(int t) {
     return CleanControl::twipsToPixels(t);
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QLineEdit* makeBox(QWidget* parent, const QString& name, bool readOnly = true) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setReadOnly(readOnly);
-    return e;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
-
-QDateEdit* makeDate(QWidget* parent, const QString& name) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(name);
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    return d;
-}
-
 } // namespace
+
+using namespace NamedControls;
 
 Frm_CKTY::Frm_CKTY(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Frm_CKTY"));
