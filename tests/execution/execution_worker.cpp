@@ -7,11 +7,10 @@
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionService.h"
 #include "execution/core/ExecutionStatements.h"
+#include "support/WorkerStart.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QTextStream>
-#include <QThread>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -23,15 +22,9 @@ int main(int argc, char** argv) {
     }
     const QString dh = args.at(2);
     const QString dept = args.at(3);
-    resetGlobalConnection(args.at(1));
-    AppError error;
-    if (!gConn->open(&error)) {
-        out << "FAIL " << error.description << Qt::endl;
+    if (!WorkerStart::connectAndWait(args.at(1), args.at(5).toLongLong(), out))
         return 1;
-    }
-    const qint64 start = args.at(5).toLongLong();
-    while (QDateTime::currentMSecsSinceEpoch() < start)
-        QThread::usleep(200);
+    AppError error;
 
     // The attempt as the window makes it: refresh, find the document, execute.
     const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");

@@ -10,12 +10,11 @@
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionService.h"
 #include "execution/core/ExecutionStatements.h"
+#include "support/WorkerStart.h"
 #include "voiding/core/VoidingService.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QTextStream>
-#include <QThread>
 
 namespace {
 
@@ -41,15 +40,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString dept = args.at(2);
-    resetGlobalConnection(args.at(1));
-    AppError error;
-    if (!gConn->open(&error)) {
-        out << "FAIL - " << error.description << Qt::endl;
+    if (!WorkerStart::connectAndWait(args.at(1), args.at(3).toLongLong(), out, " - "))
         return 1;
-    }
-    const qint64 start = args.at(3).toLongLong();
-    while (QDateTime::currentMSecsSinceEpoch() < start)
-        QThread::usleep(200);
+    AppError error;
     for (const QString& dh : args.at(4).split(QLatin1Char(','))) {
         bool pending = false;
         QString shown;

@@ -3,10 +3,10 @@
 #include "execution/core/ExecutionRules.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
+#include "support/Workstation.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QProcess>
 #include <QTest>
 
 class ExecutionConcurrencyTest : public QObject {
@@ -43,16 +43,12 @@ void ExecutionConcurrencyTest::twoWorkstationsOneRecord() {
 
     for (int round = 1; round <= 5; ++round) {
         const QString dh = QStringLiteral("RACE%1").arg(round);
-        const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 800);
-        QProcess a;
-        QProcess b;
-        for (QProcess* p : {&a, &b})
-            p->start(QStringLiteral(EXECUTION_WORKER), {db.connectionString(), dh, HospitalFixture::dept(),
-                                                        QStringLiteral("N%1").arg(round), start, mode});
-        QVERIFY(a.waitForFinished(60000));
-        QVERIFY(b.waitForFinished(60000));
-        const QStringList results{QString::fromUtf8(a.readAllStandardOutput()).trimmed(),
-                                  QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
+        const QStringList arguments{db.connectionString(),         dh,
+                                    HospitalFixture::dept(),       QStringLiteral("N%1").arg(round),
+                                    Workstation::startTimeIn(800), mode};
+        const QStringList results =
+            Workstation::runTogether(QStringLiteral(EXECUTION_WORKER), {arguments, arguments});
+        QCOMPARE(results.size(), 2);
         qInfo("%s", qPrintable(results.join(QStringLiteral(" / "))));
         QCOMPARE(results.filter(QRegularExpression("^OK ")).size(), 1);
         QCOMPARE(results.filter(QRegularExpression(refusal)).size(), 1);
@@ -77,17 +73,11 @@ void ExecutionConcurrencyTest::twoClerksConfirmingAtOnce() {
 
     const QString meeting = folder.file(QStringLiteral("meeting"));
     QVERIFY(QDir().mkpath(meeting));
-    QProcess a;
-    QProcess b;
-    for (QProcess* p : {&a, &b}) {
-        p->setProcessChannelMode(QProcess::SeparateChannels);
-        p->start(QStringLiteral(EXECUTION_WINDOW_WORKER),
-                 {db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(), meeting});
-    }
-    QVERIFY(a.waitForFinished(60000));
-    QVERIFY(b.waitForFinished(60000));
-    QStringList boxes{QString::fromUtf8(a.readAllStandardOutput()).trimmed(),
-                      QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
+    const QStringList arguments{db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(),
+                                meeting};
+    QStringList boxes =
+        Workstation::runTogether(QStringLiteral(EXECUTION_WINDOW_WORKER), {arguments, arguments});
+    QCOMPARE(boxes.size(), 2);
     qInfo("%s", qPrintable(boxes.join(QStringLiteral(" / "))));
     boxes.sort();
     const QString question = QStringLiteral("你确认要执行此单据【患者】吗?");

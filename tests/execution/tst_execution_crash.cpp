@@ -4,9 +4,9 @@
 #include "db/Connection.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
+#include "support/Workstation.h"
 
 #include <QDateTime>
-#include <QProcess>
 #include <QTest>
 
 class ExecutionCrashTest : public QObject {
@@ -22,19 +22,10 @@ private:
 };
 
 QString ExecutionCrashTest::execute(const HospitalFixture& db, const QString& dh, const QString& crashAt) {
-    QProcess worker;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!crashAt.isEmpty())
-        env.insert(QStringLiteral("YJGL_CRASH_AT"), crashAt);
-    worker.setProcessEnvironment(env);
-    worker.start(QStringLiteral(EXECUTION_WORKER),
-                 {db.connectionString(), dh, HospitalFixture::dept(), QString(),
-                  QString::number(QDateTime::currentMSecsSinceEpoch())});
-    if (!worker.waitForFinished(60000))
-        return QStringLiteral("HUNG");
-    if (worker.exitStatus() == QProcess::CrashExit)
-        return QStringLiteral("KILLED");
-    return QString::fromUtf8(worker.readAllStandardOutput()).trimmed();
+    return Workstation::run(
+        QStringLiteral(EXECUTION_WORKER),
+        {db.connectionString(), dh, HospitalFixture::dept(), QString(), Workstation::startTimeIn(0)},
+        crashAt);
 }
 
 void ExecutionCrashTest::killedExecutionKeepsAllOrNothing_data() {

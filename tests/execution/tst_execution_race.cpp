@@ -6,13 +6,13 @@
 #include "db/Connection.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
+#include "support/Workstation.h"
 
 #include <QDateTime>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
-#include <memory>
+#include <algorithm>
 
 class ExecutionRaceTest : public QObject {
     Q_OBJECT
@@ -43,26 +43,22 @@ void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() 
     gConn->close();
 
     // Each workstation starts at another document, so that they meet all the time.
-    const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 1500);
-    std::vector<std::unique_ptr<QProcess>> workers;
+    const QString start = Workstation::startTimeIn(1500);
+    QList<QStringList> argumentLists;
     for (int w = 0; w < Workstations; ++w) {
         QStringList order = documents;
         std::rotate(order.begin(), order.begin() + (w * 3) % Documents, order.end());
-        auto p = std::make_unique<QProcess>();
-        p->start(QStringLiteral(RACE_WORKER), {db.connectionString(), departments.at(w % 2), start,
-                                               order.join(QLatin1Char(',')), voided.join(QLatin1Char(','))});
-        workers.push_back(std::move(p));
+        argumentLists << QStringList{db.connectionString(), departments.at(w % 2), start,
+                                     order.join(QLatin1Char(',')), voided.join(QLatin1Char(','))};
     }
+    const QStringList outputs = Workstation::runTogether(QStringLiteral(RACE_WORKER), argumentLists, 120000);
+    QCOMPARE(outputs.size(), Workstations);
     QMap<QString, int> told; // "DH/department" -> OK lines
     QStringList numbers;
     int refused = 0;
     QMap<QString, int> voids; // "DH/department" -> VOIDED lines
     for (int w = 0; w < Workstations; ++w) {
-        QProcess& p = *workers[w];
-        QVERIFY(p.waitForFinished(120000));
-        QCOMPARE(p.exitCode(), 0);
-        for (const QString& line :
-             QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+        for (const QString& line : outputs.at(w).split(u'\n', Qt::SkipEmptyParts)) {
             const QStringList parts = line.split(u' ');
             if (parts.first() == u"OK") {
                 ++told[parts.at(1) + u'/' + departments.at(w % 2)];

@@ -2,9 +2,8 @@
 #include "db/Connection.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
+#include "support/Workstation.h"
 
-#include <QDateTime>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -47,15 +46,11 @@ void VoidingConcurrencyTest::twoWorkstationsOneVoid() {
 
     for (int round = 1; round <= 5; ++round) {
         const QString dh = QStringLiteral("RACE%1").arg(round);
-        const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 800);
-        QProcess a;
-        QProcess b;
-        a.start(VOIDING_WORKER, {db.connectionString(), dh, HospitalFixture::dept(), "甲", start, mode});
-        b.start(VOIDING_WORKER, {db.connectionString(), dh, HospitalFixture::dept(), "乙", start, mode});
-        QVERIFY(a.waitForFinished(60000));
-        QVERIFY(b.waitForFinished(60000));
-        const QStringList results{QString::fromUtf8(a.readAllStandardOutput()).trimmed(),
-                                  QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
+        const QString start = Workstation::startTimeIn(800);
+        const QStringList results = Workstation::runTogether(
+            VOIDING_WORKER, {{db.connectionString(), dh, HospitalFixture::dept(), "甲", start, mode},
+                             {db.connectionString(), dh, HospitalFixture::dept(), "乙", start, mode}});
+        QCOMPARE(results.size(), 2);
         qInfo("%s", qPrintable(results.join(QStringLiteral(" / "))));
         QCOMPARE(results.filter(QRegularExpression("^OK$")).size(), 1);
         QCOMPARE(results.filter(QRegularExpression(refusal)).size(), 1);

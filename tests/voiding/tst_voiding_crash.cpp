@@ -5,9 +5,8 @@
 #include "db/Connection.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
+#include "support/Workstation.h"
 
-#include <QDateTime>
-#include <QProcess>
 #include <QTest>
 
 class VoidingCrashTest : public QObject {
@@ -22,19 +21,10 @@ private:
 };
 
 QString VoidingCrashTest::voidDocument(const HospitalFixture& db, const QString& dh, const QString& crashAt) {
-    QProcess worker;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!crashAt.isEmpty())
-        env.insert(QStringLiteral("YJGL_CRASH_AT"), crashAt);
-    worker.setProcessEnvironment(env);
-    worker.start(QStringLiteral(VOIDING_WORKER),
-                 {db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(),
-                  QString::number(QDateTime::currentMSecsSinceEpoch())});
-    if (!worker.waitForFinished(60000))
-        return QStringLiteral("HUNG");
-    if (worker.exitStatus() == QProcess::CrashExit)
-        return QStringLiteral("KILLED");
-    return QString::fromUtf8(worker.readAllStandardOutput()).trimmed();
+    return Workstation::run(QStringLiteral(VOIDING_WORKER),
+                            {db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(),
+                             Workstation::startTimeIn(0)},
+                            crashAt);
 }
 
 void VoidingCrashTest::killedVoidKeepsAllOrNothing_data() {

@@ -3,13 +3,12 @@
 // since the epoch), optionally "past-list" to skip the list check as if both had passed it at
 // the same moment. Prints one line: LISTED-NOT, ALREADY, OK or FAIL {text}.
 #include "db/Connection.h"
+#include "support/WorkerStart.h"
 #include "voiding/core/VoidingService.h"
 #include "voiding/core/VoidingStatements.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QTextStream>
-#include <QThread>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -21,15 +20,9 @@ int main(int argc, char** argv) {
     }
     const QString dh = args.at(2);
     const QString dept = args.at(3);
-    resetGlobalConnection(args.at(1));
-    AppError error;
-    if (!gConn->open(&error)) {
-        out << "FAIL " << error.description << Qt::endl;
+    if (!WorkerStart::connectAndWait(args.at(1), args.at(5).toLongLong(), out))
         return 1;
-    }
-    const qint64 start = args.at(5).toLongLong();
-    while (QDateTime::currentMSecsSinceEpoch() < start)
-        QThread::usleep(200);
+    AppError error;
 
     // The attempt as the window makes it: the list, its check, then the void.
     const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
