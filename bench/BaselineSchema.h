@@ -1,8 +1,8 @@
 #pragma once
 
-// The embedded database's pending list as it was before the pending-item indexes: the
-// benchmark measures the current list against it, and the list's test checks that the current
-// procedure returns exactly what this one returns.
+// The pending list as it was before the pending-item indexes: the benchmarks measure the
+// current list against it, and the list's test checks that the current procedure returns
+// exactly what this one returns.
 namespace BaselineSchema {
 
 inline constexpr const char* kYjListParams = "@KSMC,@KSRQ,@JSRQ";
@@ -23,7 +23,33 @@ SELECT DH, XM, LX, IsPrint FROM (
 ) ORDER BY KDRQ, DH
 )";
 
-// Every index of that schema, as created.
+// The same list in the PostgreSQL form, as that schema created it.
+inline constexpr const char* kPostgresYjList = R"(
+CREATE OR REPLACE FUNCTION YJ_List(p_ksmc citext, p_ksrq varchar, p_jsrq varchar)
+RETURNS TABLE ("DH" citext, "XM" citext, "LX" citext, "IsPrint" smallint)
+LANGUAGE plpgsql STABLE AS $$
+#variable_conflict use_column
+BEGIN
+    RETURN QUERY
+    SELECT T.DH, T.XM, T.LX, T.IsPrint FROM (
+        SELECT A.DH, A.XM, '门诊'::citext AS LX, A.IsPrint, A.KDRQ
+        FROM mz_kfdj A
+        WHERE A.KDRQ BETWEEN p_ksrq::timestamp AND p_jsrq::timestamp
+          AND EXISTS (SELECT 1 FROM MZ_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                      WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+                        AND C.ZXKS = p_ksmc)
+        UNION ALL
+        SELECT A.DH, A.XM, '住院'::citext, A.IsPrint, A.KDRQ
+        FROM ZY_KFDJ A
+        WHERE A.KDRQ BETWEEN p_ksrq::timestamp AND p_jsrq::timestamp
+          AND EXISTS (SELECT 1 FROM ZY_KFDJMX B JOIN YF_YPML C ON C.YPBM = B.BM
+                      WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+                        AND C.ZXKS = p_ksmc)
+    ) T ORDER BY T.KDRQ, T.DH;
+END $$;
+)";
+
+// Every index of that schema, as created (the same text in both forms).
 inline constexpr const char* kIndexes[] = {
     "CREATE UNIQUE INDEX userdb_username ON userdb (username)",
     "CREATE INDEX Yf_sq_username ON Yf_sq (username)",

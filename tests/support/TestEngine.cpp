@@ -23,17 +23,17 @@ QString withDatabase(const QString& connection, const QString& database) {
     return out + QStringLiteral("Initial Catalog=") + database + QLatin1Char(';');
 }
 
-// One libpq session on the server's maintenance database.
+// One libpq session on a database of the server, by default its maintenance database.
 class Maintenance {
 public:
-    Maintenance() {
+    explicit Maintenance(const QByteArray& database = "postgres") {
         const ConnectionString cs = ConnectionString::parse(TestEngine::serverConnection());
         const QByteArray host = cs.postgresHost().toUtf8();
         const QByteArray port = QByteArray::number(cs.postgresPort());
         const QByteArray user = cs.value(QStringLiteral("user id")).toUtf8();
         const QByteArray password = cs.value(QStringLiteral("password")).toUtf8();
         const char* keys[] = {"host", "port", "dbname", "user", "password", nullptr};
-        const char* values[] = {host.constData(), port.constData(),     "postgres",
+        const char* values[] = {host.constData(), port.constData(),     database.constData(),
                                 user.constData(), password.constData(), nullptr};
         m_conn = PQconnectdbParams(keys, values, 0);
         run(QStringLiteral("SET client_min_messages = warning"));
@@ -81,6 +81,14 @@ QString serverConnection() {
 
 QString serverConnectionTo(const QString& database) {
     return withDatabase(serverConnection(), database);
+}
+
+bool runOnServer(const QString& database, const QString& sql, QString* value, QString* error) {
+    Maintenance server(database.toUtf8());
+    const bool ok = server.ok() && server.run(sql, value);
+    if (!ok && error)
+        *error = server.message();
+    return ok;
 }
 
 bool dropServerDatabase(const QString& database) {

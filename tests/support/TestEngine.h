@@ -18,6 +18,10 @@ QString serverConnection();
 // The test server's connection string naming another database; dropping one (sessions cut).
 QString serverConnectionTo(const QString& database);
 bool dropServerDatabase(const QString& database);
+// Runs statements (separated by semicolons) on a database of the test server; the first value
+// of the last result in `value`, the server's message in `error` after a failure.
+bool runOnServer(const QString& database, const QString& sql, QString* value = nullptr,
+                 QString* error = nullptr);
 // A demo database for the engine the test runs on: the embedded file `sqliteFile`, or a fresh
 // database on the test server held by `server`. Its connection string; empty after a failure.
 QString createDemo(const QString& sqliteFile, const DemoOptions& options,
