@@ -1,10 +1,17 @@
 // The pending-list refresh and one execution on PostgreSQL over loopback: through the
 // program's database layer, and the same statements sent bare with libpq, in the same run.
+// Then the pending statement against its goals, both sides bare: 500 pending today against the
+// statement and indexes of the schema before the pending-item indexes (on a copy of the
+// database made with that schema), and 50 pending among 30,000 documents of other departments
+// against the same 50 among 3,000. Each goal prints min/median/max of both sides and the line
+// "NAME ratio R limit L"; the exit code is 1 when a ratio is over its limit.
 //   pg_bench [CONNECTION] [--documents N] [--runs N]
 // CONNECTION is a "Provider=PostgreSQL;..." string of a server where the user may create
 // databases; without one a throw-away server is started with scripts/pg-test-server.sh.
-// The bench builds a demo database of its own (default 3000 documents, one busy day) and drops
-// it at the end.
+// The bench builds a demo database of its own (default 3000 documents) with its departments
+// 基准科 and 基准小科 and a busy day, and drops it and the copy at the end.
+#include "bench/BaselineSchema.h"
+#include "bench/BenchSupport.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
@@ -21,6 +28,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -87,6 +95,101 @@ double timed(const std::function<bool()>& work, bool* ok) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+const QString kListDept = QStringLiteral("基准科");
+const QString kSmallDept = QStringLiteral("基准小科");
+constexpr int kPending = 500;
+constexpr int kFew = 50;
+
+QString day(const QDate& d) {
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// The bench's departments with their pending documents: 500 of 基准科 today, 50 of 基准小科 on
+// a busy day and 50 on a quiet one; the busy day is topped up to 30,000 documents of the demo
+// departments (three items each, most pending), the quiet one to 3,000.
+bool addBenchDocuments(PGconn* conn, const QDate& today, const QDate& busy, const QDate& quiet) {
+    const auto pending = [&](const QString& prefix, const QString& code, const QDate& d, int n) {
+        const QString numbers = QStringLiteral("FROM generate_series(0, %1) i").arg(n - 1);
+        const QString dh = QStringLiteral("'%1' || lpad(i::text, 6, '0')").arg(prefix);
+        return bare(conn,
+                    QStringLiteral("INSERT INTO mz_kfdj (DH, XM, XB, NL, KDYS, KDRQ, SFBZ) SELECT %1, "
+                                   "'基准患者', '女', '30岁', '基准医生', timestamp '%2 08:00:00' + i * "
+                                   "interval '1 second', 1 %3")
+                        .arg(dh, day(d), numbers)) &&
+               bare(conn, QStringLiteral("INSERT INTO MZ_KFDJMX (DH, GroupYP, BM, PM, GG, DW, SL, DJ, SSJE, "
+                                         "SFBZ) SELECT %1, 1, '%2', '基准检查', '次', '次', 1, 10, 10, 1 %3")
+                              .arg(dh, code, numbers));
+    };
+    const auto others = [&](const QDate& d, int want) {
+        const QString range = QStringLiteral("KDRQ BETWEEN '%1 00:00:00' AND '%1 23:59:59'").arg(day(d));
+        PGresult* r = PQexec(conn, QStringLiteral("SELECT (SELECT count(*) FROM mz_kfdj WHERE %1) + "
+                                                  "(SELECT count(*) FROM ZY_KFDJ WHERE %1)")
+                                       .arg(range)
+                                       .toUtf8()
+                                       .constData());
+        const int missing = want - (PQntuples(r) == 1 ? atoi(PQgetvalue(r, 0, 0)) : want);
+        PQclear(r);
+        if (missing <= 0)
+            return true;
+        const QString dh =
+            QStringLiteral("'F%1' || lpad(i::text, 6, '0')").arg(d.toString(QStringLiteral("MMdd")));
+        const QString numbers = QStringLiteral("FROM generate_series(0, %1) i").arg(missing - 1);
+        return bare(conn,
+                    QStringLiteral("INSERT INTO mz_kfdj (DH, XM, XB, NL, KDYS, KDRQ, SFBZ) SELECT %1, "
+                                   "'其他患者', '男', '40岁', '其他医生', timestamp '%2 07:00:00' + i / 3 * "
+                                   "interval '1 second', 1 %3")
+                        .arg(dh, day(d), numbers)) &&
+               bare(conn,
+                    QStringLiteral("CREATE TEMP TABLE cat AS SELECT YPBM, row_number() OVER (ORDER BY "
+                                   "YPBM) - 1 AS r FROM YF_YPML WHERE YPBM NOT LIKE 'BENCH%'; "
+                                   "INSERT INTO MZ_KFDJMX (DH, GroupYP, BM, SL, DJ, SSJE, SFBZ, ZXBZ) "
+                                   "SELECT %1, 1, YPBM, 1, 10, 10, 1, ((i * 3 + k) % 10 < 3)::int %2 "
+                                   "CROSS JOIN generate_series(0, 2) k JOIN cat ON r = (i * 7 + k * 13) "
+                                   "% (SELECT count(*) FROM cat); DROP TABLE cat")
+                        .arg(dh, numbers));
+    };
+    return bare(conn, QStringLiteral("BEGIN")) &&
+           bare(conn,
+                QStringLiteral("INSERT INTO YF_YPML (YPBM, YPMC, GG, DW, DJ, LX, ZXKS, KCL, SFJKC, CLB) "
+                               "VALUES ('BENCH01', '基准检查', '次', '次', 10, '检查', '%1', 0, 0, 1), "
+                               "('BENCH02', '基准检查', '次', '次', 10, '检查', '%2', 0, 0, 1)")
+                    .arg(kListDept, kSmallDept)) &&
+           pending(QStringLiteral("BA"), QStringLiteral("BENCH01"), today, kPending) &&
+           pending(QStringLiteral("BS"), QStringLiteral("BENCH02"), busy, kFew) &&
+           pending(QStringLiteral("BQ"), QStringLiteral("BENCH02"), quiet, kFew) && others(busy, 30000) &&
+           others(quiet, 3000) && bare(conn, QStringLiteral("COMMIT")) &&
+           bare(conn, QStringLiteral("ANALYZE"));
+}
+
+// Turns a copy of the database into the schema before the pending-item indexes: its indexes
+// (every index made with CREATE INDEX is dropped first; the keys stay) and its YJ_List.
+bool makeBaseline(PGconn* conn) {
+    QString sql = QStringLiteral(
+        "DO $$ DECLARE r record; BEGIN FOR r IN SELECT i.indexrelid::regclass AS name FROM pg_index i "
+        "JOIN pg_class c ON c.oid = i.indrelid WHERE c.relnamespace = current_schema()::regnamespace "
+        "AND NOT i.indisprimary LOOP EXECUTE 'DROP INDEX ' || r.name; END LOOP; END $$;");
+    for (const char* index : BaselineSchema::kIndexes)
+        sql += QString::fromUtf8(index) + QLatin1Char(';');
+    return bare(conn, sql) && bare(conn, QString::fromUtf8(BaselineSchema::kPostgresYjList)) &&
+           bare(conn, QStringLiteral("ANALYZE"));
+}
+
+// One side of a goal: the statement sent bare, every value read; true when it gives `rows` rows.
+bench::Side listing(PGconn* conn, const QString& dept, const QDate& d, int rows) {
+    const QByteArray sql =
+        QStringLiteral("SELECT * FROM yj_list('%1','%2 00:00:00','%2 23:59:59')").arg(dept, day(d)).toUtf8();
+    return [conn, sql, rows](int) {
+        PGresult* r = PQexec(conn, sql.constData());
+        int n = 0;
+        for (int row = 0; row < PQntuples(r); ++row)
+            for (int c = 0; c < PQnfields(r); ++c)
+                n += int(qstrlen(PQgetvalue(r, row, c))) + PQgetisnull(r, row, c);
+        const bool good = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == rows && n > 0;
+        PQclear(r);
+        return good;
+    };
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,12 +237,35 @@ int main(int argc, char** argv) {
     }
     out << "demo database of " << options.documents << " documents on the server in " << timer.elapsed()
         << " ms" << Qt::endl;
+    const QString baseline = database + QStringLiteral("_before");
     PGconn* maintenance = bareConnection(withDatabase(server, QStringLiteral("postgres")));
     const auto dropDatabase = qScopeGuard([&] {
         gConn->close();
         bare(maintenance, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
+        bare(maintenance, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(baseline));
         PQfinish(maintenance);
     });
+    const QDate today = Clock::today();
+    const QDate busyDay = today.addDays(-2);
+    const QDate quietDay = today.addDays(-3);
+    {
+        timer.restart();
+        PGconn* setup = bareConnection(connection);
+        const bool added = addBenchDocuments(setup, today, busyDay, quietDay);
+        PQfinish(setup); // the copy below needs the database without sessions
+        PGconn* copy = nullptr;
+        const bool copied =
+            added &&
+            bare(maintenance, QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(baseline, database)) &&
+            makeBaseline(copy = bareConnection(withDatabase(server, baseline)));
+        PQfinish(copy);
+        if (!copied) {
+            out << "cannot add the bench's documents or make the copy with the schema before" << Qt::endl;
+            return 1;
+        }
+        out << "bench documents and the copy with the schema before made in " << timer.elapsed() << " ms"
+            << Qt::endl;
+    }
     resetGlobalConnection(connection);
     PGconn* conn = bareConnection(connection);
     if (!gConn->open(&error) || PQstatus(conn) != CONNECTION_OK) {
@@ -148,7 +274,6 @@ int main(int argc, char** argv) {
     }
 
     // The pending list of today, read field by field as the window reads it.
-    const QDate today = Clock::today();
     const QString list = ExecutionSql::pendingList(kDept, today, today);
     const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
     const QString bareList =
@@ -253,5 +378,26 @@ int main(int argc, char** argv) {
     out << "  database layer: " << layerExec.text() << Qt::endl;
     out << "  bare libpq:     " << bareExec.text() << Qt::endl;
     out << "  median ratio:   " << QString::number(execRatio, 'f', 2) << Qt::endl;
-    return 0;
+
+    // The goals of the pending statement, both sides bare, in turns after a warm-up.
+    PGconn* now = bareConnection(connection);
+    PGconn* before = bareConnection(withDatabase(server, baseline));
+    const int warmup = 5;
+    bool met = bench::reportGoal(
+        QStringLiteral("pg_statement_500_vs_before"),
+        QStringLiteral("yj_list, %1 pending today, against the schema before").arg(kPending),
+        QStringLiteral("yj_list"), QStringLiteral("yj_list of the schema before"),
+        bench::alternate(warmup, runs, listing(now, kListDept, today, kPending),
+                         listing(before, kListDept, today, kPending)),
+        0.7);
+    met &= bench::reportGoal(
+        QStringLiteral("pg_statement_50_among_30000"),
+        QStringLiteral("yj_list, %1 pending among 30,000 and among 3,000 documents of the day").arg(kFew),
+        QStringLiteral("among 30,000"), QStringLiteral("among 3,000"),
+        bench::alternate(warmup, runs, listing(now, kSmallDept, busyDay, kFew),
+                         listing(now, kSmallDept, quietDay, kFew)),
+        1.5);
+    PQfinish(now);
+    PQfinish(before);
+    return met ? 0 : 1;
 }

@@ -5,13 +5,15 @@
 # database is made in a temporary folder (about 1.6 GB, and as much again for the benchmark's copy
 # of it) and removed afterwards. The benchmarks add their own departments and documents to it.
 # Ends with one line per goal, "NAME ratio R limit L", and exits non-zero when a benchmark fails
-# or a ratio is over its limit.
+# or a ratio is over its limit. The PostgreSQL goals (pg_*) are measured on a server of their
+# own when PostgreSQL is installed, and skipped with a line saying so when it is not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 build=${YJGL_BUILD_DIR:-build}
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)" --target yjgl-admin grid_fill_bench local_files_bench output_bench db_bench execution_bench
+cmake --build "$build" -j "$(nproc)" --target yjgl-admin grid_fill_bench local_files_bench output_bench db_bench execution_bench \
+    pg_bench
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,6 +33,16 @@ for run in "grid_fill_bench" "local_files_bench" "output_bench" "db_bench $dir/h
     # shellcheck disable=SC2086 # the words are the program and its arguments
     "$build/bin/"$run | tee -a "$work/output" || status=1
 done
+
+# The PostgreSQL goals run on the server named by YJGL_TEST_PG or on a throw-away server of the
+# bench's own (loopback only, removed afterwards); without PostgreSQL's server programs they are
+# skipped.
+if [ -n "${YJGL_TEST_PG:-}" ] || ls /usr/lib/postgresql/*/bin/pg_ctl >/dev/null 2>&1 || command -v pg_ctl >/dev/null; then
+    echo "== pg_bench"
+    "$build/bin/pg_bench" | tee -a "$work/output" || status=1
+else
+    echo "== pg_bench skipped: no PostgreSQL server programs (pg_ctl) and no YJGL_TEST_PG"
+fi
 
 echo "== goals"
 goals=$(grep -E '^[a-z0-9_]+ ratio [0-9.]+ limit [0-9.]+$' "$work/output" || true)
