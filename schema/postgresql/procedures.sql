@@ -12,7 +12,9 @@
 -- pending item of the department. Here a look-up by number (a case-insensitive text compared
 -- down the index) costs about as much as twenty of the period's documents read in a row, so
 -- the first way is taken while the items are fewer than a twentieth of those documents. Both
--- counts are taken with LIMIT, so choosing reads no more than the cheaper way would.
+-- counts are taken with LIMIT, so choosing reads no more than the cheaper way would (the
+-- documents in the order of the index on the time written, whatever share of the table the
+-- period holds).
 -- The list is put together from the two ways chosen and planned on every call with the call's
 -- values (EXECUTE): a plan kept for any department and period may read every pending item.
 -- OFFSET 0 keeps the look-ups by number from being turned back into a join of all the
@@ -46,13 +48,13 @@ BEGIN
     SELECT count(*) INTO items FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
         WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT 4000) T;
     IF items < 4000 AND items * 20 < (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj
-            WHERE KDRQ BETWEEN v_from AND v_to LIMIT items * 20 + 1) T) THEN
+            WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T) THEN
         outpatient := by_items;
     END IF;
     SELECT count(*) INTO items FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
         WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT 4000) T;
     IF items < 4000 AND items * 20 < (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ
-            WHERE KDRQ BETWEEN v_from AND v_to LIMIT items * 20 + 1) T) THEN
+            WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T) THEN
         inpatient := by_items;
     END IF;
     RETURN QUERY EXECUTE
