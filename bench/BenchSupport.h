@@ -116,7 +116,10 @@ inline bool reportGoal(const QString& name, const QString& title, const QString&
 class BareSqlite {
 public:
     explicit BareSqlite(const QString& file) {
-        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        // Opened as the client layer opens its connection (no mutex of its own), so that the
+        // two sides differ by the layer only.
+        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK)
             return;
         sqlite3_busy_timeout(m_db, 10000);
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);

@@ -32,20 +32,32 @@ struct Connection::Private {
     SqliteDatabase sqlite;
     std::unique_ptr<OdbcDatabase> odbc;
     std::unique_ptr<PostgresDatabase> postgres;
+    // The last text adapted and its statements: the pending list's timer sends the same text
+    // every few seconds all day.
+    QString adaptedSql;
+    TsqlAdapter::Dialect adaptedDialect = TsqlAdapter::Dialect::SQLite;
+    QVector<AdaptedStatement> adapted;
 
     RecordsetPtr run(const QString& sql, AppError* error) {
         if (engine == Engine::SqlServer)
             return odbc->execute(sql, error);
         const bool onPostgres = engine == Engine::PostgreSQL;
-        QVector<AdaptedStatement> statements;
-        QString description;
-        if (!TsqlAdapter::adapt(sql, &statements, &description,
-                                onPostgres ? TsqlAdapter::Dialect::PostgreSQL
-                                           : TsqlAdapter::Dialect::SQLite)) {
-            *error = DbError::make(DbError::StatementFailed, description,
-                                   onPostgres ? PostgresDatabase::Source : SqliteDatabase::Source);
-            return nullptr;
+        const TsqlAdapter::Dialect dialect =
+            onPostgres ? TsqlAdapter::Dialect::PostgreSQL : TsqlAdapter::Dialect::SQLite;
+        if (adapted.isEmpty() || sql != adaptedSql || dialect != adaptedDialect) {
+            QVector<AdaptedStatement> statements;
+            QString description;
+            if (!TsqlAdapter::adapt(sql, &statements, &description, dialect)) {
+                *error = DbError::make(DbError::StatementFailed, description,
+                                       onPostgres ? PostgresDatabase::Source : SqliteDatabase::Source);
+                return nullptr;
+            }
+            adaptedSql = sql;
+            adaptedDialect = dialect;
+            adapted = std::move(statements);
         }
+        // A copy (shared, not deep): a statement run meanwhile may adapt another text.
+        const QVector<AdaptedStatement> statements = adapted;
         return onPostgres ? postgres->execute(statements, error) : sqlite.execute(statements, error);
     }
 
