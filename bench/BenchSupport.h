@@ -57,10 +57,14 @@ struct Pair {
 
 // Each side runs `warmup` times unmeasured, then `runs` times measured; the sides take turns
 // and go first every other round, so that neither profits from what the other just read.
-inline Pair alternate(int warmup, int runs, const Side& a, const Side& b) {
+// `beforeA` runs untimed before every run of a (to empty what a fills).
+inline Pair alternate(int warmup, int runs, const Side& a, const Side& b,
+                      const std::function<void()>& beforeA = {}) {
     std::vector<double> aMs, bMs;
     int aCount = 0, bCount = 0;
-    const auto once = [](const Side& side, int& count, std::vector<double>* into) {
+    const auto once = [&](const Side& side, int& count, std::vector<double>* into) {
+        if (&side == &a && beforeA)
+            beforeA();
         QElapsedTimer t;
         t.start();
         if (!side(count++))
