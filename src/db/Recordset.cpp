@@ -7,6 +7,19 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// Exactly as stored: a leading U+FEFF is a character of the value, not a byte-order mark.
+QString decodeStored(const char* at, qsizetype size) {
+    if (size >= 3 && at[0] == '\xEF' && at[1] == '\xBB' && at[2] == '\xBF') {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return decoder(QByteArrayView(at, size));
+    }
+    return QString::fromUtf8(at, size); // would drop the mark
+}
+
+} // namespace
+
 QVariant PackedRows::value(size_t cell) const {
     const size_t start = size_t(cells.at(cell) >> 3);
     const size_t end = cell + 1 < cells.size() ? size_t(cells.at(cell + 1) >> 3) : bytes.size();
@@ -22,15 +35,26 @@ QVariant PackedRows::value(size_t cell) const {
         std::memcpy(&v, at, sizeof v);
         return QVariant(v);
     }
-    case Text: {
-        // Exactly as stored: a leading U+FEFF is a character of the value, not a byte-order mark.
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        return QVariant(QString(decoder(QByteArrayView(at, qsizetype(end - start)))));
-    }
+    case Text:
+        return QVariant(decodeStored(at, qsizetype(end - start)));
     case Blob:
         return QVariant(QByteArray(at, qsizetype(end - start)));
     default:
         return {};
+    }
+}
+
+QString PackedRows::text(size_t cell) const {
+    switch (cells.at(cell) & 7) {
+    case Text: {
+        const size_t start = size_t(cells.at(cell) >> 3);
+        const size_t end = cell + 1 < cells.size() ? size_t(cells.at(cell + 1) >> 3) : bytes.size();
+        return decodeStored(bytes.data() + start, qsizetype(end - start));
+    }
+    case Null:
+        return {};
+    default: // numbers and blobs are few: they read as their values do
+        return Recordset::asText(value(cell));
     }
 }
 
@@ -73,6 +97,15 @@ bool Recordset::sameRows(const Recordset& other) const {
         }
     }
     return true;
+}
+
+QString Recordset::cellText(int row, int index) const {
+    if (row < 0 || row >= m_rowCount || index < 0 || index >= fieldCount())
+        return {};
+    if (m_packed)
+        return m_packed->text(size_t(row) * size_t(fieldCount()) + size_t(index));
+    const QVector<QVariant>& values = m_rows.at(row);
+    return index < values.size() ? asText(values.at(index)) : QString();
 }
 
 int Recordset::fieldIndex(const QString& name) const {

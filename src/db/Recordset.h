@@ -26,6 +26,8 @@ struct PackedRows {
         bytes.append(data, size_t(size));
     }
     QVariant value(size_t cell) const;
+    // The value as Recordset::asText reads it; a text is decoded once, without a QVariant.
+    QString text(size_t cell) const;
     bool operator==(const PackedRows& other) const = default;
 };
 
@@ -76,6 +78,11 @@ public:
     // RecordsAffected); 0 for a text that only reads.
     int RecordsAffected() const { return m_recordsAffected; }
     void setRecordsAffected(int n) { m_recordsAffected = n; }
+
+    // The value of field `index` in row `row` as text() reads it. Lists of many rows read
+    // through here: fetched rows are decoded cell by cell without a QVariant per value, and
+    // the fields a list does not show are never decoded. Off the rows or fields: "".
+    QString cellText(int row, int index) const;
 
     // Whole result access (for grids that fill from all rows at once).
     const QVector<QVector<QVariant>>& rows() const {

@@ -54,6 +54,7 @@ private slots:
     void engineCodeReachesTheMessage();
     void valueThatCannotBeBoundIsAnError();
     void valuesComeBackExactlyOrAreRefused();
+    void cellTextReadsEveryKindAsTextDoes();
 
     void transactionsBeginCommitRollback();
     void closedConnectionGives3704();
@@ -438,6 +439,28 @@ void TstSqliteConnection::valuesComeBackExactlyOrAreRefused() {
              qPrintable(m_messages->last().text));
     QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
     QCOMPARE(rs->text(0), withMark);
+}
+
+void TstSqliteConnection::cellTextReadsEveryKindAsTextDoes() {
+    const QString mark = QStringLiteral("\uFEFF张三");
+    const QString nonBmp = QStringLiteral("\U0001D11E病人\U00020BB7");
+    RecordsetPtr rs;
+    QVERIFY(OpenRs(rs, "select NULL as N, 42 as I, -2.5 as F, 3.0 as W, '' as E, " + SqlText(mark) +
+                           " as M, " + SqlText(nonBmp) +
+                           " as S union all select 1, NULL, NULL, NULL, NULL, NULL, 'x'"));
+    QCOMPARE(rs->RecordCount(), 2);
+    const QStringList first = {QString(), "42", "-2.5", "3", "", mark, nonBmp};
+    for (int c = 0; c < rs->fieldCount(); ++c) {
+        QCOMPARE(rs->cellText(0, c), first.at(c));
+        QCOMPARE(rs->cellText(0, c), rs->text(c)); // the value objects' reading
+    }
+    rs->MoveNext();
+    for (int c = 0; c < rs->fieldCount(); ++c)
+        QCOMPARE(rs->cellText(1, c), rs->text(c));
+    QCOMPARE(rs->cellText(1, 6), QStringLiteral("x"));
+    QCOMPARE(rs->cellText(2, 0), QString()); // off the rows and fields
+    QCOMPARE(rs->cellText(0, 7), QString());
+    QCOMPARE(rs->cellText(0, -1), QString());
 }
 
 void TstSqliteConnection::transactionsBeginCommitRollback() {

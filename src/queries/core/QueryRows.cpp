@@ -25,31 +25,35 @@ QVector<Column> VoidedColumns() {
 QString MinuteText(const QVariant& value) {
     if (Recordset::isNullValue(value))
         return {};
-    // The usual stored form "yyyy-mm-dd hh:mm:ss" needs no parsing: a list of a year is long.
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString();
-        if (text.size() >= 16 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-') &&
-            text.at(10) == QLatin1Char(' ') && text.at(13) == QLatin1Char(':'))
-            return text.left(16);
-    }
-    const QDateTime t = Recordset::asDateTime(value);
-    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : Recordset::asText(value);
+    return MinuteText(Recordset::asText(value));
 }
 
+QString MinuteText(const QString& text) {
+    if (text.isEmpty())
+        return {};
+    // The usual stored form "yyyy-mm-dd hh:mm:ss" needs no parsing: a list of a year is long.
+    if (text.size() >= 16 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-') &&
+        text.at(10) == QLatin1Char(' ') && text.at(13) == QLatin1Char(':'))
+        return text.left(16);
+    const QDateTime t = Recordset::asDateTime(text);
+    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : text;
+}
+
+// Cell by cell as text: a list of a year holds a hundred thousand records, and the fields it
+// does not show are never read.
 QVector<QStringList> ListRows(const Recordset& rs, const QVector<Column>& columns) {
     QVector<int> fields;
     for (const Column& c : columns)
         fields.append(rs.fieldIndex(c.field));
-    QVector<QStringList> rows;
-    rows.reserve(rs.RecordCount());
-    for (const auto& record : rs.rows()) {
-        QStringList row;
+    const int count = rs.RecordCount();
+    QVector<QStringList> rows(count);
+    for (int r = 0; r < count; ++r) {
+        QStringList& row = rows[r];
         row.reserve(columns.size());
         for (qsizetype c = 0; c < columns.size(); ++c) {
-            const QVariant& v = fields.at(c) >= 0 ? record.at(fields.at(c)) : QVariant();
-            row.append(columns.at(c).dateTime ? MinuteText(v) : Recordset::asText(v));
+            QString text = rs.cellText(r, fields.at(c));
+            row.append(columns.at(c).dateTime ? MinuteText(text) : std::move(text));
         }
-        rows.append(std::move(row));
     }
     return rows;
 }

@@ -29,5 +29,7 @@ QVector<QStringList> ItemGridRows(const Recordset& rs);
 
 // A date-time value as "yyyy-mm-dd hh:mm"; a null is the empty text.
 QString MinuteText(const QVariant& value);
+// The same for a value already read as text.
+QString MinuteText(const QString& text);
 
 } // namespace QueryRows
