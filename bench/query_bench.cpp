@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         emptyList();
         RecordsetPtr rs;
-        QVector<QStringList> rows;
+        QVector<TextRow> rows;
         recordsetMs.push_back(timed([&] { return bool(rs = gConn->execute(tsql, &error)); }));
         rowsMs.push_back(timed([&] {
             rows = QueryRows::ListRows(*rs, QueryRows::ExecutedColumns());

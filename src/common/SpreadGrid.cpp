@@ -96,6 +96,10 @@ void SpreadGrid::setAllRows(QVector<QStringList> rows) {
     m_model->setAllRows(std::move(rows));
 }
 
+void SpreadGrid::setAllTextRows(QVector<TextRow> rows) {
+    m_model->setAllTextRows(std::move(rows));
+}
+
 void SpreadGrid::insertRows(int beforeRow, int count) {
     m_model->insertGridRows(beforeRow, count);
 }

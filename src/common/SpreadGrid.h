@@ -1,8 +1,10 @@
 #pragma once
 
+#include "common/core/TextRow.h"
 #include <QColor>
 #include <QStringList>
 #include <QTableView>
+
 #include <QVector>
 
 class QAbstractButton;
@@ -34,6 +36,8 @@ public:
     // Replaces every row at once. When the row count stays the same the view keeps its scroll
     // position, current cell and selection (a periodic refresh must not jump).
     void setAllRows(QVector<QStringList> rows);
+    // The same for rows built as one string each (long lists).
+    void setAllTextRows(QVector<TextRow> rows);
 
     void insertRows(int beforeRow, int count);
     void deleteRows(int row, int count);

@@ -25,9 +25,7 @@ QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
     // The view asks for many roles per painted cell: the row is looked up once here.
     const Row& r = m_rows.at(index.row());
     const CellLook* look = index.column() < r.looks.size() ? &r.looks.at(index.column()) : nullptr;
-    const auto cellText = [&r, &index] {
-        return index.column() < r.texts.size() ? r.texts.at(index.column()) : QString();
-    };
+    const auto cellText = [&r, &index] { return r.texts.cell(index.column()); };
     switch (role) {
     case Qt::DisplayRole:
         if (isTickCell(look, col))
@@ -38,7 +36,7 @@ QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         if (!isTickCell(look, col))
             return {};
-        return cellText() == QLatin1String("1") ? Qt::Checked : Qt::Unchecked;
+        return r.texts.at(index.column()) == QLatin1String("1") ? Qt::Checked : Qt::Unchecked;
     case Qt::BackgroundRole:
         if (look && look->back.isValid())
             return QBrush(look->back);
@@ -133,8 +131,7 @@ void SpreadGridModel::setCols(int n) {
         m_cols = n;
         // Texts beyond the last column are dropped so growing again shows empty cells.
         for (Row& r : m_rows) {
-            if (r.texts.size() > n)
-                r.texts.resize(n);
+            r.texts.truncate(n);
             if (r.looks.size() > n)
                 r.looks.resize(n);
         }
@@ -151,8 +148,7 @@ QString SpreadGridModel::text(int row, int col) const {
         return header(col);
     if (!inGrid(row, col))
         return {};
-    const QStringList& t = m_rows.at(row - 1).texts;
-    return col - 1 < t.size() ? t.at(col - 1) : QString();
+    return m_rows.at(row - 1).texts.cell(col - 1);
 }
 
 void SpreadGridModel::setText(int row, int col, const QString& text) {
@@ -162,10 +158,7 @@ void SpreadGridModel::setText(int row, int col, const QString& text) {
     }
     if (!inGrid(row, col))
         return;
-    QStringList& t = m_rows[row - 1].texts;
-    if (t.size() < col)
-        t.resize(m_cols); // the whole row at once: windows fill a row cell by cell
-    t[col - 1] = text;
+    m_rows[row - 1].texts.set(col - 1, text);
     noteChanged(row - 1, col - 1);
 }
 
@@ -186,14 +179,26 @@ void SpreadGridModel::setHeader(int col, const QString& text) {
 void SpreadGridModel::setRowValues(int row, const QStringList& values) {
     if (row < 1 || row > rows())
         return;
-    QStringList& t = m_rows[row - 1].texts;
-    t = values.size() > m_cols ? values.mid(0, m_cols) : values;
+    TextRow t(values.size() > m_cols ? values.mid(0, m_cols) : values);
+    m_rows[row - 1].texts = std::move(t);
     emitRowChanged(row);
 }
 
 void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
+    QVector<TextRow> texts;
+    texts.reserve(rows.size());
+    for (QStringList& r : rows) {
+        texts.append(TextRow(r));
+        r = {};
+    }
+    setAllTextRows(std::move(texts));
+}
+
+void SpreadGridModel::setAllTextRows(QVector<TextRow> rows) {
     const int n = int(rows.size());
     const int old = this->rows();
+    for (TextRow& r : rows)
+        r.truncate(m_cols);
     // Rows that stay keep their cell looks; only the texts are replaced, and the view gets
     // change notices instead of a reset so it keeps scroll position and selection.
     if (n < old) {
@@ -202,30 +207,24 @@ void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
         m_rows.resize(n);
         endRemoveRows();
     }
-    const auto take = [&](int i) {
-        QStringList& t = rows[i];
-        if (t.size() > m_cols)
-            t.resize(m_cols);
-        m_rows[i].texts = std::move(t);
-    };
     // Only the rows whose texts changed are told to the view: an unchanged list is not redrawn.
     const int kept = qMin(n, old);
     int firstChanged = -1;
     int lastChanged = -1;
     for (int i = 0; i < kept; ++i) {
-        if (m_rows.at(i).texts == (rows.at(i).size() > m_cols ? rows.at(i).mid(0, m_cols) : rows.at(i)))
+        if (m_rows.at(i).texts == rows.at(i))
             continue;
         if (firstChanged < 0)
             firstChanged = i;
         lastChanged = i;
-        take(i);
+        m_rows[i].texts = std::move(rows[i]);
     }
     if (n > old) {
         flushChanges();
         beginInsertRows({}, old, n - 1);
         m_rows.resize(n);
         for (int i = old; i < n; ++i)
-            take(i);
+            m_rows[i].texts = std::move(rows[i]);
         endInsertRows();
     }
     if (firstChanged >= 0 && m_cols > 0)

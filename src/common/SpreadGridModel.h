@@ -1,11 +1,13 @@
 #pragma once
 
+#include "common/core/TextRow.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QStringList>
 #include <QVector>
 
-// The grid's data: one record per row holding the row's texts side by side, and cell looks
+// The grid's data: one record per row holding the row's texts side by side in one string, and cell looks
 // only for the few cells that have one. Model row r / column c is grid row r + 1 / column c + 1.
 class SpreadGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -38,6 +40,7 @@ public:
     void setHeader(int col, const QString& text);
     void setRowValues(int row, const QStringList& values);
     void setAllRows(QVector<QStringList> rows);
+    void setAllTextRows(QVector<TextRow> rows);
     void insertGridRows(int beforeRow, int count);
     void removeGridRows(int row, int count);
     void clearAll();
@@ -61,7 +64,7 @@ private:
     // A cell of the tick column shows a box unless it was made static text.
     bool isTickCell(const CellLook* cellLook, int col) const;
     struct Row {
-        QStringList texts;       // may be shorter than the column count: missing cells are ""
+        TextRow texts;           // may be shorter than the column count: missing cells are ""
         QVector<CellLook> looks; // empty unless a cell of the row has a look
     };
     bool inGrid(int row, int col) const { return row >= 1 && row <= rows() && col >= 1 && col <= m_cols; }

@@ -9,13 +9,17 @@
 
 namespace {
 
-// Exactly as stored: a leading U+FEFF is a character of the value, not a byte-order mark.
-QString decodeStored(const char* at, qsizetype size) {
-    if (size >= 3 && at[0] == '\xEF' && at[1] == '\xBB' && at[2] == '\xBF') {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        return decoder(QByteArrayView(at, size));
-    }
-    return QString::fromUtf8(at, size); // would drop the mark
+// Decodes straight onto the end of `to`. Exactly as stored: a leading U+FEFF is a character of
+// the value, not a byte-order mark.
+void appendStored(QString* to, const char* at, qsizetype size) {
+    if (size <= 0)
+        return;
+    const qsizetype start = to->size();
+    to->resize(start + size); // UTF-16 never takes more units than UTF-8 takes bytes
+    QChar* begin = to->data() + start;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QChar* end = decoder.appendToBuffer(begin, QByteArrayView(at, size));
+    to->truncate(start + (end - begin));
 }
 
 } // namespace
@@ -35,8 +39,11 @@ QVariant PackedRows::value(size_t cell) const {
         std::memcpy(&v, at, sizeof v);
         return QVariant(v);
     }
-    case Text:
-        return QVariant(decodeStored(at, qsizetype(end - start)));
+    case Text: {
+        QString text;
+        appendStored(&text, at, qsizetype(end - start));
+        return QVariant(text);
+    }
     case Blob:
         return QVariant(QByteArray(at, qsizetype(end - start)));
     default:
@@ -44,17 +51,18 @@ QVariant PackedRows::value(size_t cell) const {
     }
 }
 
-QString PackedRows::text(size_t cell) const {
+void PackedRows::appendText(size_t cell, QString* to) const {
     switch (cells.at(cell) & 7) {
     case Text: {
         const size_t start = size_t(cells.at(cell) >> 3);
         const size_t end = cell + 1 < cells.size() ? size_t(cells.at(cell + 1) >> 3) : bytes.size();
-        return decodeStored(bytes.data() + start, qsizetype(end - start));
+        appendStored(to, bytes.data() + start, qsizetype(end - start));
+        break;
     }
     case Null:
-        return {};
+        break;
     default: // numbers and blobs are few: they read as their values do
-        return Recordset::asText(value(cell));
+        to->append(Recordset::asText(value(cell)));
     }
 }
 
@@ -100,12 +108,21 @@ bool Recordset::sameRows(const Recordset& other) const {
 }
 
 QString Recordset::cellText(int row, int index) const {
+    QString text;
+    appendCellText(row, index, &text);
+    return text;
+}
+
+void Recordset::appendCellText(int row, int index, QString* to) const {
     if (row < 0 || row >= m_rowCount || index < 0 || index >= fieldCount())
-        return {};
-    if (m_packed)
-        return m_packed->text(size_t(row) * size_t(fieldCount()) + size_t(index));
+        return;
+    if (m_packed) {
+        m_packed->appendText(size_t(row) * size_t(fieldCount()) + size_t(index), to);
+        return;
+    }
     const QVector<QVariant>& values = m_rows.at(row);
-    return index < values.size() ? asText(values.at(index)) : QString();
+    if (index < values.size())
+        to->append(asText(values.at(index)));
 }
 
 int Recordset::fieldIndex(const QString& name) const {

@@ -26,8 +26,8 @@ struct PackedRows {
         bytes.append(data, size_t(size));
     }
     QVariant value(size_t cell) const;
-    // The value as Recordset::asText reads it; a text is decoded once, without a QVariant.
-    QString text(size_t cell) const;
+    // Appends the value as Recordset::asText reads it; a text is decoded straight onto `to`.
+    void appendText(size_t cell, QString* to) const;
     bool operator==(const PackedRows& other) const = default;
 };
 
@@ -83,6 +83,8 @@ public:
     // through here: fetched rows are decoded cell by cell without a QVariant per value, and
     // the fields a list does not show are never decoded. Off the rows or fields: "".
     QString cellText(int row, int index) const;
+    // The same appended to `to`: a row of cells can be built in one string.
+    void appendCellText(int row, int index, QString* to) const;
 
     // Whole result access (for grids that fill from all rows at once).
     const QVector<QVector<QVariant>>& rows() const {

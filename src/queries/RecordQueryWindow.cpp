@@ -283,7 +283,7 @@ void RecordQueryWindow::Command3_Click() {
         m_sD->setFocus();
         return;
     }
-    QVector<QStringList> rows;
+    QVector<TextRow> rows;
     AppError error;
     if (!LoadRecordList(m_spec.listStatement(conditions), m_spec.listColumns, &rows, &error)) {
         ShowErrorMessage(error);
@@ -292,8 +292,8 @@ void RecordQueryWindow::Command3_Click() {
     FillDocumentList(std::move(rows));
 }
 
-void RecordQueryWindow::FillDocumentList(QVector<QStringList> rows) {
-    m_list->setAllRows(std::move(rows));
+void RecordQueryWindow::FillDocumentList(QVector<TextRow> rows) {
+    m_list->setAllTextRows(std::move(rows));
 }
 
 void RecordQueryWindow::listRowClicked(int row) {

@@ -45,7 +45,7 @@ public:
     // "开始查询(&S)".
     void Command3_Click();
     // Fills the list with every row given.
-    void FillDocumentList(QVector<QStringList> rows);
+    void FillDocumentList(QVector<TextRow> rows);
     // Appends the document's items to the item grid.
     void LoadDocumentItems(const QString& dh);
     // The reprint confirmation of "处方打印" and "处方明细打印".

@@ -52,11 +52,11 @@ void QueriesCoreTest::listRowsShowEveryRecord() {
                  {{"2026-12-07 23:59:58", "D1", QVariant(), "甲", "N1"},
                   {QDateTime(QDate(2026, 12, 8), QTime(0, 0)), "D2", "王五", QVariant(), "N2"},
                   {QVariant(), "D3", "", "", ""}});
-    const QVector<QStringList> rows = QueryRows::ListRows(rs, QueryRows::VoidedColumns());
+    const QVector<TextRow> rows = QueryRows::ListRows(rs, QueryRows::VoidedColumns());
     QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows.at(0), (QStringList{"2026-12-07 23:59", "D1", "", "甲", "N1"}));
-    QCOMPARE(rows.at(1).first(), QString("2026-12-08 00:00"));
-    QCOMPARE(rows.at(2).first(), QString());
+    QCOMPARE(rows.at(0).toStringList(), (QStringList{"2026-12-07 23:59", "D1", "", "甲", "N1"}));
+    QCOMPARE(rows.at(1).cell(0), QString("2026-12-08 00:00"));
+    QCOMPARE(rows.at(2).toStringList(), (QStringList{"", "D3", "", "", ""}));
 }
 
 QTEST_MAIN(QueriesCoreTest)

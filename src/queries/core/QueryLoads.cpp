@@ -19,7 +19,7 @@ QString VoidedListStatement(const QString& dept, const QueryConditions& c) {
 }
 
 bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& columns,
-                    QVector<QStringList>* rows, AppError* error) {
+                    QVector<TextRow>* rows, AppError* error) {
     RecordsetPtr rs;
     if (!OpenRsQuiet(rs, statement, error) || !rs)
         return false;

@@ -22,7 +22,7 @@ QString VoidedListStatement(const QString& dept, const QueryConditions& c);
 
 // Every record of the list statement as list rows.
 bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& columns,
-                    QVector<QStringList>* rows, AppError* error);
+                    QVector<TextRow>* rows, AppError* error);
 // The document's items that the department executes, as the item grid shows them.
 bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, AppError* error);
 // Every user name, in table order.

@@ -5,6 +5,16 @@
 
 namespace QueryRows {
 
+namespace {
+
+// The usual stored form "yyyy-mm-dd hh:mm:ss" needs no parsing: a list of a year is long.
+bool isStoredForm(QStringView text) {
+    return text.size() >= 16 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-') &&
+           text.at(10) == QLatin1Char(' ') && text.at(13) == QLatin1Char(':');
+}
+
+} // namespace
+
 QVector<Column> ExecutedColumns() {
     return {{QStringLiteral("执行日期"), 17.5, QStringLiteral("ZXSJ"), true},
             {QStringLiteral("处方单号"), 18.87, QStringLiteral("DH")},
@@ -31,28 +41,38 @@ QString MinuteText(const QVariant& value) {
 QString MinuteText(const QString& text) {
     if (text.isEmpty())
         return {};
-    // The usual stored form "yyyy-mm-dd hh:mm:ss" needs no parsing: a list of a year is long.
-    if (text.size() >= 16 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-') &&
-        text.at(10) == QLatin1Char(' ') && text.at(13) == QLatin1Char(':'))
+    if (isStoredForm(text))
         return text.left(16);
     const QDateTime t = Recordset::asDateTime(text);
     return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : text;
 }
 
-// Cell by cell as text: a list of a year holds a hundred thousand records, and the fields it
-// does not show are never read.
-QVector<QStringList> ListRows(const Recordset& rs, const QVector<Column>& columns) {
+// Each row is written as one string, straight from the fetched rows: a list of a year holds a
+// hundred thousand records, and the fields it does not show are never read.
+QVector<TextRow> ListRows(const Recordset& rs, const QVector<Column>& columns) {
     QVector<int> fields;
     for (const Column& c : columns)
         fields.append(rs.fieldIndex(c.field));
     const int count = rs.RecordCount();
-    QVector<QStringList> rows(count);
+    QVector<TextRow> rows(count);
     for (int r = 0; r < count; ++r) {
-        QStringList& row = rows[r];
-        row.reserve(columns.size());
+        TextRow& row = rows[r];
+        row.reserve(8 * columns.size());
         for (qsizetype c = 0; c < columns.size(); ++c) {
-            QString text = rs.cellText(r, fields.at(c));
-            row.append(columns.at(c).dateTime ? MinuteText(text) : std::move(text));
+            QString& texts = row.buffer();
+            const qsizetype start = texts.size();
+            rs.appendCellText(r, fields.at(c), &texts);
+            if (columns.at(c).dateTime) {
+                const QStringView value = row.pending(start);
+                if (isStoredForm(value)) {
+                    texts.truncate(start + 16);
+                } else if (!value.isEmpty()) {
+                    const QString minute = MinuteText(value.toString());
+                    texts.truncate(start);
+                    texts.append(minute);
+                }
+            }
+            row.endCell();
         }
     }
     return rows;

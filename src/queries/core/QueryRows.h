@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/core/TextRow.h"
+
 #include <QStringList>
 #include <QVector>
 
@@ -20,7 +22,7 @@ QVector<Column> ExecutedColumns();
 QVector<Column> VoidedColumns();
 
 // Every record of `rs` as list rows (a null is the empty text), all of them.
-QVector<QStringList> ListRows(const Recordset& rs, const QVector<Column>& columns);
+QVector<TextRow> ListRows(const Recordset& rs, const QVector<Column>& columns);
 
 // The item grid: headings of the row-number column and columns 1 to 7.
 QStringList ItemHeadings();
