@@ -33,6 +33,7 @@ private slots:
     void rowCountGrowsEmptyAndShrinksDropping();
     void outsideCellsReadEmptyAndIgnoreWrites();
     void rowValuesAndAllRows();
+    void cellWritesKeepTheirNeighbours();
     void insertAndDeleteRows();
     void joinedCellsFollowRowChanges();
     void staticCellsAreNotEditable();
@@ -136,6 +137,40 @@ void TestSpreadGrid::rowValuesAndAllRows() {
     QCOMPARE(grid.text(1, 1), QStringLiteral("r1c1"));
     grid.setAllRows({});
     QCOMPARE(grid.maxRows(), 0);
+}
+
+// A row's cells share one string: a write of any length leaves the other cells as they were.
+void TestSpreadGrid::cellWritesKeepTheirNeighbours() {
+    SpreadGrid grid;
+    grid.setMaxCols(4);
+    grid.setMaxRows(1);
+    grid.setText(1, 3, QStringLiteral("三")); // cells before it are empty, after it missing
+    QCOMPARE(grid.text(1, 3), QStringLiteral("三"));
+    QCOMPARE(grid.text(1, 2), QString());
+    grid.setText(1, 1, QStringLiteral("\U0001D11E甲"));
+    grid.setText(1, 2, QStringLiteral("乙乙乙乙"));
+    grid.setText(1, 3, QString());
+    grid.setText(1, 4, QStringLiteral("丁"));
+    grid.setText(1, 2, QStringLiteral("b"));
+    QCOMPARE(grid.text(1, 1), QStringLiteral("\U0001D11E甲"));
+    QCOMPARE(grid.text(1, 2), QStringLiteral("b"));
+    QCOMPARE(grid.text(1, 3), QString());
+    QCOMPARE(grid.text(1, 4), QStringLiteral("丁"));
+
+    grid.setMaxCols(2); // shrinking drops the texts beyond
+    grid.setMaxCols(4);
+    QCOMPARE(grid.text(1, 2), QStringLiteral("b"));
+    QCOMPARE(grid.text(1, 4), QString());
+
+    QVector<TextRow> rows(2);
+    rows[0] = TextRow(
+        {QStringLiteral("x"), QString(), QStringLiteral("z"), QStringLiteral("w"), QStringLiteral("beyond")});
+    grid.setAllTextRows(rows);
+    QCOMPARE(grid.maxRows(), 2);
+    QCOMPARE(grid.text(1, 3), QStringLiteral("z"));
+    QCOMPARE(grid.text(1, 4), QStringLiteral("w"));
+    QCOMPARE(grid.text(1, 5), QString());
+    QCOMPARE(grid.text(2, 1), QString());
 }
 
 void TestSpreadGrid::insertAndDeleteRows() {
