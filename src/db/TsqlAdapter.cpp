@@ -146,13 +146,16 @@ void renameFunctions(Editor& ed, TsqlAdapter::Dialect dialect) {
                                                   {QStringLiteral("LEN"), QStringLiteral("length")}};
     SqlTokens& tokens = ed.tokens();
     for (int k = 0; k < ed.sigCount(); ++k) {
-        SqlToken& t = tokens[ed.significant()[k]];
+        const int index = ed.significant()[k];
+        SqlToken& t = tokens[index];
+        // 'a'N'b' must not become 'a''b', one value; nor [a]"b" one name.
+        const QString gap = index > 0 && tokens[index - 1].kind == t.kind ? QStringLiteral(" ") : QString();
         if (t.kind == Kind::String && (t.text.startsWith(u'N') || t.text.startsWith(u'n'))) {
-            t.text.remove(0, 1);
+            t.text = gap + t.text.mid(1);
             continue;
         }
         if (postgres && t.kind == Kind::QuotedName) {
-            t.text = quoteName(t.nameValue().toLower());
+            t.text = gap + quoteName(t.nameValue().toLower());
             continue;
         }
         if (t.kind != Kind::Word || k + 1 >= ed.sigCount() || !ed.sig(k + 1).isPunct(u'('))
@@ -403,6 +406,10 @@ bool updateWithoutSelfJoin(const Editor& ed, int setSig, int fromSig, int whereS
         }
     }
     segments.append({start, end});
+    // An empty item ("From T A, , U" or a list ending in a comma) is no plain list.
+    for (const auto& segment : segments)
+        if (segment.first >= segment.second)
+            return false;
     int chosen = -1;
     QString table;
     QString alias;
@@ -553,11 +560,38 @@ bool parseExec(const Editor& ed, AdaptedStatement* out, QString* error) {
     return true;
 }
 
+// A literal without its closing quote runs to the end of the text: its value would take in
+// whatever a rewrite appends ("LIMIT 1"). SQL Server refuses such a text too.
+bool closedLiteral(const QString& text) {
+    if (text.startsWith(u'$')) { // $tag$ .. $tag$
+        const QStringView tag = QStringView(text).left(text.indexOf(u'$', 1) + 1);
+        return text.size() >= 2 * tag.size() && QStringView(text).endsWith(tag);
+    }
+    qsizetype i = text.startsWith(u'\'') ? 1 : 2; // after the quote (or N and the quote)
+    while (i < text.size()) {
+        if (text.at(i) == u'\'') {
+            if (i + 1 < text.size() && text.at(i + 1) == u'\'') {
+                i += 2;
+                continue;
+            }
+            return i + 1 == text.size();
+        }
+        ++i;
+    }
+    return false;
+}
+
 bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* error,
                     TsqlAdapter::Dialect dialect) {
     Editor ed(tokens);
     if (ed.sigCount() == 0)
         return true;
+    for (int k = 0; k < ed.sigCount(); ++k) {
+        if (ed.sig(k).kind == Kind::String && !closedLiteral(ed.sig(k).text)) {
+            *error = QStringLiteral("字符串 '%1' 后的引号不完整。").arg(ed.sig(k).stringValue().left(40));
+            return false;
+        }
+    }
     const SqlToken& first = ed.sig(0);
     if (first.isWord(u"EXEC") || first.isWord(u"EXECUTE"))
         return parseExec(ed, out, error);

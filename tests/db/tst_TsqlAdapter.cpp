@@ -49,6 +49,8 @@ private slots:
     void execArgumentKinds();
     void execWithoutArguments();
     void execSyntaxErrors();
+    void unterminatedLiteralIsRefused();
+    void adjacentLiteralsStayApart();
 
     void batchJoinedByLineFeeds();
     void batchSplitsNotInsideSubqueriesOrInsertSelect();
@@ -315,6 +317,24 @@ void TstTsqlAdapter::execSyntaxErrors() {
     QVERIFY(!TsqlAdapter::adapt("exec P @x='a'", &out, &error));
 }
 
+void TstTsqlAdapter::unterminatedLiteralIsRefused() {
+    // Without its closing quote a literal would take in the LIMIT appended to the statement.
+    for (const auto dialect : {TsqlAdapter::Dialect::SQLite, TsqlAdapter::Dialect::PostgreSQL}) {
+        QCOMPARE(adaptOne("select top 1 DH from MZ_CF where XM like N'ab''c", dialect),
+                 QStringLiteral("ERROR: 字符串 'ab'c' 后的引号不完整。"));
+        QVERIFY(adaptOne("exec P 'a''", dialect).startsWith("ERROR: "));
+        QVERIFY(adaptOne("select $t$a$t", dialect).startsWith("ERROR: "));
+    }
+    QCOMPARE(adaptOne("select 'it''s', N'', $t$x$t$ -- '"),
+             QStringLiteral("select 'it''s', '', $t$x$t$ -- '"));
+}
+
+void TstTsqlAdapter::adjacentLiteralsStayApart() {
+    // Without the N the two literals would read as one value with a quote inside.
+    QCOMPARE(adaptOne("select 'a'N'b'"), QStringLiteral("select 'a' 'b'"));
+    QCOMPARE(adaptForPostgres("select [a]\"b\", N'c'"), QStringLiteral("select \"a\" \"b\", 'c'"));
+}
+
 void TstTsqlAdapter::batchJoinedByLineFeeds() {
     // The dictionary window sends its statements joined by line feeds, no semicolons.
     const QString batch = " Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','JYK','检验科')\n"
@@ -420,6 +440,12 @@ void TstTsqlAdapter::postgresUpdateFromWithJoinPicksRowsByAddress() {
         adaptForPostgres("update A set A.x=1 from T A inner join U B on A.id=B.id where B.z='y'"),
         QStringLiteral("UPDATE \"t\" SET x=1 WHERE ctid IN (SELECT \"a\".ctid FROM T A inner join U B on "
                        "A.id=B.id WHERE B.z='y')"));
+    // A list with an empty item is passed on as written for the server to refuse.
+    QCOMPARE(adaptForPostgres("update A set x=1 from T A,"),
+             QStringLiteral("UPDATE \"t\" SET x=1 WHERE ctid IN (SELECT \"a\".ctid FROM T A,)"));
+    QCOMPARE(
+        adaptForPostgres("update A set x=1 from T A, , U where U.a=A.a"),
+        QStringLiteral("UPDATE \"t\" SET x=1 WHERE ctid IN (SELECT \"a\".ctid FROM T A, , U WHERE U.a=A.a)"));
 }
 
 void TstTsqlAdapter::postgresDelete() {

@@ -1,6 +1,21 @@
 // Every statement text of the windows passes the adapter on the embedded database.
 #include "FuzzSupport.h"
+#include "db/SqlTokenizer.h"
 #include "db/TsqlAdapter.h"
+
+#include <algorithm>
+
+namespace {
+
+QStringList literals(const QString& sql) {
+    QStringList values;
+    for (const SqlToken& t : SqlTokenizer::tokenize(sql))
+        if (t.kind == SqlToken::Kind::String)
+            values << t.stringValue();
+    return values;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString tsql = Fuzz::text(data, size);
@@ -10,7 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fuzz::check(ok || !error.isEmpty(), "failure without a description");
     // The batch runs as the statements it shows in traces, one adapted statement for each.
     const QStringList pieces = TsqlAdapter::splitStatements(tsql);
-    if (ok)
-        Fuzz::check(statements.size() == pieces.size(), "adapted statements differ from the split batch");
+    if (!ok)
+        return 0;
+    Fuzz::check(statements.size() == pieces.size(), "adapted statements differ from the split batch");
+    // No rewrite makes a literal of its own or joins two into one.
+    QStringList in = literals(tsql);
+    QStringList out;
+    for (const AdaptedStatement& s : statements)
+        if (s.kind == AdaptedStatement::Kind::Sql)
+            out << literals(s.sql);
+    std::sort(in.begin(), in.end());
+    std::sort(out.begin(), out.end());
+    Fuzz::check(std::includes(in.begin(), in.end(), out.begin(), out.end()),
+                "a literal appeared that the text did not hold");
     return 0;
 }
