@@ -17,8 +17,16 @@ namespace {
 constexpr double kMarginMm = 8;
 constexpr double kBarcodeHeightMm = 11;
 constexpr double kModuleMm = 0.33; // narrowest bar: readable by hand scanners and on 300 dpi copies
+// A font size typed into ORVA.ini beyond what an A5 page can hold ("2147483647") prints at
+// the usual size.
+constexpr int kUsualFontSize = 9;
+constexpr int kLargestFontSize = 72;
 // Item columns and their share of the width.
 const double kColumnWeights[] = {14, 30, 16, 8, 9, 11, 12};
+
+int usableFontSize(int size) {
+    return size >= 1 && size <= kLargestFontSize ? size : kUsualFontSize;
+}
 
 QFont slipFont(double size, bool bold) {
     const QString family = chineseFontFamily();
@@ -73,8 +81,9 @@ struct SlipLayout::Metrics {
 };
 
 SlipLayout::SlipLayout(const SlipDocument& slip, int fontSize)
-    : m_slip(slip), m_font(slipFont(fontSize, false)), m_bold(slipFont(fontSize, true)),
-      m_title(slipFont(fontSize + 3, true)), m_unit(slipFont(fontSize + 2, true)) {}
+    : m_slip(slip), m_font(slipFont(usableFontSize(fontSize), false)),
+      m_bold(slipFont(usableFontSize(fontSize), true)), m_title(slipFont(usableFontSize(fontSize) + 3, true)),
+      m_unit(slipFont(usableFontSize(fontSize) + 2, true)) {}
 
 void SlipLayout::prepare(QPagedPaintDevice& device) const {
     device.setPageSize(QPageSize(QPageSize::A5));

@@ -106,6 +106,18 @@ private slots:
         QCOMPARE(barcodesOf(pdf), QStringLiteral("CODE-128:2026120700001"));
     }
 
+    void fontSizeBeyondThePagePrintsAtTheUsualSize() {
+        setOptions(QString(), QStringLiteral("2147483647"));
+        const QString pdf = m_folder->file(QStringLiteral("slip.pdf"));
+        AppError error;
+        QVERIFY2(SlipPrinting::writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
+                 qPrintable(error.description));
+        QCOMPARE(pdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        const QString text = flat(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
+        QVERIFY2(text.contains(QStringLiteral("王小明")) && text.contains(QStringLiteral("合计：28.50")),
+                 qPrintable(text));
+    }
+
     void inpatientSlipContinuesOnASecondPage() {
         QList<Item> many;
         for (int i = 0; i < 40; ++i)
