@@ -95,6 +95,22 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
         QSqlDatabase::removeDatabase(m_name);
         return false;
     }
+    // Values go into statements between quotes with only the quotes doubled; a server or
+    // database set to read \' as an escaped quote would take the rest of a value typed with a
+    // backslash as statement text. The session reads quotes the standard way, or is not used.
+    QSqlQuery quoting(db);
+    if (!quoting.exec(QStringLiteral("SET standard_conforming_strings = on"))) {
+        *error = DbError::make(DbError::BrokenLink,
+                               QStringLiteral("PostgreSQL 服务器不接受标准的字符串写法"
+                                              "（standard_conforming_strings）：%1")
+                                   .arg(serverMessage(quoting.lastError())),
+                               Source);
+        quoting = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        return false;
+    }
     // Times read and written follow this workstation's zone; a zone the server does not know
     // leaves the server's own.
     const QByteArray zone = QTimeZone::systemTimeZoneId();

@@ -25,6 +25,7 @@ private slots:
     void cleanup();
     void wrongPasswordIsABrokenLink();
     void textComparesWithoutCaseAndFieldsAreFoundByAnyCase();
+    void backslashStaysPartOfTheValue();
     void batchIsOneUnit();
     void failedStatementMakesTheCommitFail();
     void transactionTakesTheWriteTurn();
@@ -112,6 +113,19 @@ void TstPostgresConnection::textComparesWithoutCaseAndFieldsAreFoundByAnyCase() 
     QCOMPARE(rs->text("SEARCHTYPE"), QStringLiteral("拼音码"));
     QCOMPARE(scalar("Select count(*) FROM CS WHERE ControlID Like'zxks'"), QStringLiteral("5"));
     QCOMPARE(scalar("select top 1 DM From DAGL_ZD Where DM Like'zx%' order by xx"), QStringLiteral("ZXKS"));
+}
+
+void TstPostgresConnection::backslashStaysPartOfTheValue() {
+    // A database set to read \' as an escaped quote would run the rest of the value.
+    QVERIFY(
+        run(QStringLiteral("ALTER DATABASE \"%1\" SET standard_conforming_strings = off").arg(m_db->name())));
+    gConn->close();
+    AppError error;
+    QVERIFY2(gConn->open(&error), qPrintable(error.description));
+    const QString value = QStringLiteral("a\\'; Delete From CS; --");
+    QVERIFY(run("Update QKZL_CONFIG Set BZ=" + SqlText(value) + " Where Item_Name='ZDFY'"));
+    QCOMPARE(scalar("select BZ from QKZL_CONFIG where Item_Name='ZDFY'"), value);
+    QCOMPARE(scalar("Select count(*) FROM CS WHERE ControlID Like'zxks'"), QStringLiteral("5"));
 }
 
 void TstPostgresConnection::batchIsOneUnit() {
