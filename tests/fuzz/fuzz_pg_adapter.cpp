@@ -2,6 +2,7 @@
 // description, one statement for each of the split batch; a value typed into a statement comes
 // out as the same single value, wherever the rewrite moves it.
 #include "FuzzSupport.h"
+#include "SqlLiterals.h"
 #include "db/SqlTokenizer.h"
 #include "db/StatementHelpers.h"
 #include "db/TsqlAdapter.h"
@@ -14,22 +15,13 @@ namespace {
 
 using Dialect = TsqlAdapter::Dialect;
 
-// The values of the literals of a text, in order.
-QStringList literals(const QString& sql) {
-    QStringList values;
-    for (const SqlToken& t : SqlTokenizer::tokenize(sql))
-        if (t.kind == SqlToken::Kind::String)
-            values << t.stringValue();
-    return values;
-}
-
 // What the server gets as values: the literals of each statement, the text arguments of a
 // call (a bare word is a text argument too, so calls only count where every value is typed).
 QStringList adaptedValues(const QVector<AdaptedStatement>& statements, bool withCalls) {
     QStringList values;
     for (const AdaptedStatement& s : statements) {
         if (s.kind == AdaptedStatement::Kind::Sql) {
-            values << literals(s.sql);
+            values << Fuzz::literals(s.sql);
         } else if (withCalls) {
             for (const QVariant& a : s.arguments)
                 if (a.typeId() == QMetaType::QString)
@@ -81,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QString tsql = Fuzz::text(data + 1, size - 1);
         QVector<AdaptedStatement> adapted;
         if (adaptChecked(tsql, &adapted)) {
-            QStringList in = literals(tsql);
+            QStringList in = Fuzz::literals(tsql);
             QStringList out = adaptedValues(adapted, false);
             std::sort(in.begin(), in.end());
             std::sort(out.begin(), out.end());

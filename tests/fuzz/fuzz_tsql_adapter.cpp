@@ -1,21 +1,10 @@
 // Every statement text of the windows passes the adapter on the embedded database.
 #include "FuzzSupport.h"
+#include "SqlLiterals.h"
 #include "db/SqlTokenizer.h"
 #include "db/TsqlAdapter.h"
 
 #include <algorithm>
-
-namespace {
-
-QStringList literals(const QString& sql) {
-    QStringList values;
-    for (const SqlToken& t : SqlTokenizer::tokenize(sql))
-        if (t.kind == SqlToken::Kind::String)
-            values << t.stringValue();
-    return values;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString tsql = Fuzz::text(data, size);
@@ -29,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     Fuzz::check(statements.size() == pieces.size(), "adapted statements differ from the split batch");
     // No rewrite makes a literal of its own or joins two into one.
-    QStringList in = literals(tsql);
+    QStringList in = Fuzz::literals(tsql);
     QStringList out;
     for (const AdaptedStatement& s : statements)
         if (s.kind == AdaptedStatement::Kind::Sql)
-            out << literals(s.sql);
+            out << Fuzz::literals(s.sql);
     std::sort(in.begin(), in.end());
     std::sort(out.begin(), out.end());
     Fuzz::check(std::includes(in.begin(), in.end(), out.begin(), out.end()),
