@@ -100,6 +100,9 @@ private slots:
         QCOMPARE(r.lines[4].Text, QStringLiteral("日期：{统计日期}"));
         QCOMPARE(Report::expandTokens(r.lines[4].Text, r, 1, 1),
                  QStringLiteral("日期：2010-01-01 到 2010-01-31"));
+        r.title = QStringLiteral("{页码}{单位名称}");
+        QCOMPARE(Report::expandTokens(QStringLiteral("{报表名}|{页码}"), r, 2, 3),
+                 QStringLiteral("{页码}{单位名称}|第 2 页 共 3 页"));
         QCOMPARE(r.lines[0].FontSize, 16);
         QCOMPARE(r.lines[0].Bold, -1);
         QCOMPARE(r.lines[5].Text, QStringLiteral("制单人:张三"));

@@ -52,13 +52,32 @@ QString pageNumberText(int page, int pageCount) {
 QString expandTokens(const QString& text, const ReportDescription& report, int page, int pageCount) {
     if (!text.contains(QLatin1Char('{')))
         return text;
-    QString out = text;
-    out.replace(QStringLiteral("{报表名}"), report.title);
-    out.replace(QStringLiteral("{单位名称}"), report.unitName);
-    out.replace(QStringLiteral("{统计日期}"),
-                report.param.Name == kDateParam ? report.param.Value : QString());
-    out.replace(QStringLiteral("{页码}"), pageNumberText(page, pageCount));
-    out.replace(QStringLiteral("{空行}"), QString());
+    const std::pair<QString, QString> tokens[] = {
+        {QStringLiteral("{报表名}"), report.title},
+        {QStringLiteral("{单位名称}"), report.unitName},
+        {QStringLiteral("{统计日期}"), report.param.Name == kDateParam ? report.param.Value : QString()},
+        {QStringLiteral("{页码}"), pageNumberText(page, pageCount)},
+        {QStringLiteral("{空行}"), QString()},
+    };
+    // One pass over the text as written: a value that itself holds a token (a title such as
+    // "{页码}统计") is shown as it stands, not filled in again.
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        bool replaced = false;
+        if (text.at(i) == QLatin1Char('{')) {
+            for (const auto& [token, value] : tokens) {
+                if (QStringView(text).sliced(i).startsWith(token)) {
+                    out += value;
+                    i += token.size();
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            out += text.at(i++);
+    }
     return out;
 }
 
