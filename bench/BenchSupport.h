@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -24,6 +25,39 @@ inline QTextStream& out() {
     static QTextStream stream(stdout);
     return stream;
 }
+
+// A benchmark's command line: words, and options written "--name value".
+class Arguments {
+public:
+    explicit Arguments(const QStringList& args) {
+        for (qsizetype i = 1; i < args.size(); ++i) {
+            if (args.at(i).startsWith(QLatin1String("--")) && i + 1 < args.size()) {
+                m_options.emplace_back(args.at(i), args.at(i + 1));
+                ++i;
+            } else {
+                m_words.append(args.at(i));
+            }
+        }
+    }
+    // The words that are not options, in order.
+    const QStringList& words() const { return m_words; }
+    // The option's last value as a number, at least minimum; fallback when it is not given.
+    int number(const QString& name, int fallback, int minimum = 0) const {
+        const QStringList given = values(name);
+        return given.isEmpty() ? fallback : std::max(minimum, given.last().toInt());
+    }
+    QStringList values(const QString& name) const {
+        QStringList given;
+        for (const auto& [option, value] : m_options)
+            if (option == name)
+                given.append(value);
+        return given;
+    }
+
+private:
+    QStringList m_words;
+    std::vector<std::pair<QString, QString>> m_options;
+};
 
 struct Spread {
     double min = 0;

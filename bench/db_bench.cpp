@@ -30,21 +30,11 @@ void report(const QString& what, const bench::Pair& p) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    int runs = 31;
-    int warmup = 3;
-    int executions = 10;
-    for (int i = 0; i + 1 < args.size(); ++i) {
-        int* option = args[i] == "--runs"         ? &runs
-                      : args[i] == "--warmup"     ? &warmup
-                      : args[i] == "--executions" ? &executions
-                                                  : nullptr;
-        if (option) {
-            *option = args[i + 1].toInt();
-            args.remove(i, 2);
-            --i;
-        }
-    }
+    const bench::Arguments options(app.arguments());
+    const QStringList& args = options.words();
+    const int runs = options.number(QStringLiteral("--runs"), 31);
+    const int warmup = options.number(QStringLiteral("--warmup"), 3);
+    const int executions = options.number(QStringLiteral("--executions"), 10);
     if (args.isEmpty() || !QFileInfo::exists(args[0])) {
         QTextStream(stderr) << "usage: db_bench FILE [DEPARTMENT] [--runs N] [--warmup N] [--executions N]\n";
         return 2;

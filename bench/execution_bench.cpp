@@ -218,26 +218,18 @@ bool makeBaseline(const QString& file) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 2) {
+    const bench::Arguments args(app.arguments());
+    if (args.words().isEmpty()) {
         out() << "usage: execution_bench DIR [--runs N] [--warmup N] [--goal NAME]..." << Qt::endl;
         return 2;
     }
-    int runs = 21;
-    int warmup = 3;
-    QStringList goals; // all when none is named
-    for (int i = 2; i + 1 < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--goal"))
-            goals << args.at(i + 1);
-        if (args.at(i) == QLatin1String("--runs"))
-            runs = qMax(1, args.at(i + 1).toInt());
-        if (args.at(i) == QLatin1String("--warmup"))
-            warmup = qMax(0, args.at(i + 1).toInt());
-    }
-    const QString file =
-        QFileInfo(QDir(args.at(1)).filePath(QStringLiteral("hospital.db"))).absoluteFilePath();
+    const int runs = args.number(QStringLiteral("--runs"), 21, 1);
+    const int warmup = args.number(QStringLiteral("--warmup"), 3);
+    const QStringList goals = args.values(QStringLiteral("--goal")); // all when none is named
+    const QString dir = args.words().first();
+    const QString file = QFileInfo(QDir(dir).filePath(QStringLiteral("hospital.db"))).absoluteFilePath();
     if (!QFileInfo::exists(file)) {
-        out() << file << " is missing: run yjgl-admin init-demo " << args.at(1) << " --documents 1000000"
+        out() << file << " is missing: run yjgl-admin init-demo " << dir << " --documents 1000000"
               << Qt::endl;
         return 2;
     }

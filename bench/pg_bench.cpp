@@ -197,16 +197,11 @@ int main(int argc, char** argv) {
     QString server = qEnvironmentVariable("YJGL_TEST_PG");
     DemoOptions options;
     options.documents = 3000;
-    int runs = 200;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--documents") && i + 1 < args.size())
-            options.documents = args[++i].toInt();
-        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
-            runs = std::max(3, args[++i].toInt());
-        else
-            server = args[i];
-    }
+    const bench::Arguments args(app.arguments());
+    options.documents = args.number(QStringLiteral("--documents"), options.documents);
+    const int runs = args.number(QStringLiteral("--runs"), 200, 3);
+    if (!args.words().isEmpty())
+        server = args.words().last();
     QTemporaryDir ownServer;
     const QString script = QStringLiteral(YJGL_SOURCE_DIR "/scripts/pg-test-server.sh");
     const QString cluster = ownServer.path() + QStringLiteral("/cluster");

@@ -149,22 +149,17 @@ private:
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 2) {
+    const bench::Arguments args(app.arguments());
+    if (args.words().isEmpty()) {
         out() << "usage: query_bench DIR [--runs N] [--warmup N]" << Qt::endl;
         return 2;
     }
-    int runs = 11;
-    int warmup = 2;
-    for (int i = 2; i + 1 < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--runs"))
-            runs = qMax(1, args.at(i + 1).toInt());
-        else if (args.at(i) == QLatin1String("--warmup"))
-            warmup = qMax(0, args.at(i + 1).toInt());
-    }
-    const QString file = QDir(args.at(1)).filePath(QStringLiteral("hospital.db"));
+    const int runs = args.number(QStringLiteral("--runs"), 11, 1);
+    const int warmup = args.number(QStringLiteral("--warmup"), 2);
+    const QString dir = args.words().first();
+    const QString file = QDir(dir).filePath(QStringLiteral("hospital.db"));
     if (!QFileInfo::exists(file)) {
-        out() << file << " is missing: run yjgl-admin init-demo " << args.at(1) << " --documents 1000000"
+        out() << file << " is missing: run yjgl-admin init-demo " << dir << " --documents 1000000"
               << Qt::endl;
         return 2;
     }
