@@ -35,4 +35,28 @@ QDateEdit* makeDate(QWidget* parent, const QString& name) {
     return d;
 }
 
+int placeLabelledBoxes(QWidget* frame, std::span<const LabelledBox> boxes, int labelWidth) {
+    constexpr int kLeft = 8;
+    int x = kLeft;
+    int y = 22;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (i > 0 && i % 4 == 0) {
+            x = kLeft;
+            y += 30;
+        }
+        const LabelledBox& b = boxes[i];
+        makeLabel(frame, QString::fromLatin1(b.labelName), QString::fromUtf8(b.label))
+            ->setGeometry(x, y, labelWidth, 24);
+        *b.box = makeBox(frame, QString::fromLatin1(b.name));
+        (*b.box)->setGeometry(x + labelWidth, y, b.width, 24);
+        x += labelWidth + b.width + 8;
+    }
+    return y;
+}
+
+void watchKeysOfChildren(QWidget* window) {
+    for (QWidget* w : window->findChildren<QWidget*>())
+        w->installEventFilter(window);
+}
+
 } // namespace NamedControls

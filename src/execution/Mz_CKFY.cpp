@@ -49,9 +49,7 @@ Mz_CKFY::Mz_CKFY(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("待执行单据管理"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
-    // The window sees keys before its controls.
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
+    watchKeysOfChildren(this);
     resize(1000, 650);
     loadWindow();
 }
@@ -94,33 +92,13 @@ void Mz_CKFY::buildControls() {
     // Header of the selected document.
     m_frame3 = new QGroupBox(QStringLiteral("信息"), this);
     m_frame3->setObjectName(QStringLiteral("Frame3"));
-    struct Field {
-        QLineEdit** box;
-        const char* name;
-        const char* label;
-        const char* labelName;
+    const LabelledBox fields[] = {
+        {&m_txtDH, "Txt_DH", "单号 ", "Label4", 150}, {&m_xm, "XM", "姓名 ", "Label5", 90},
+        {&m_xb, "XB", "性别 ", "Label6", 50},         {&m_nl, "NL", "年龄 ", "Label7", 50},
+        {&m_kdys, "KDYS", "医生 ", "Label8", 90},     {&m_kdsj, "KDSJ", "时间 ", "Label9", 150},
+        {&m_zyh, "ZYH", "住院号", "Label10", 90},     {&m_cwh, "CWH", "床位号", "Label11", 60},
     };
-    const Field fields[] = {
-        {&m_txtDH, "Txt_DH", "单号 ", "Label4"}, {&m_xm, "XM", "姓名 ", "Label5"},
-        {&m_xb, "XB", "性别 ", "Label6"},        {&m_nl, "NL", "年龄 ", "Label7"},
-        {&m_kdys, "KDYS", "医生 ", "Label8"},    {&m_kdsj, "KDSJ", "时间 ", "Label9"},
-        {&m_zyh, "ZYH", "住院号", "Label10"},    {&m_cwh, "CWH", "床位号", "Label11"},
-    };
-    const int widths[] = {150, 90, 50, 50, 90, 150, 90, 60};
-    int x = 8;
-    int y = 22;
-    for (int i = 0; i < 8; ++i) {
-        if (i == 4) {
-            x = 8;
-            y += 30;
-        }
-        auto* l =
-            makeLabel(m_frame3, QString::fromLatin1(fields[i].labelName), QString::fromUtf8(fields[i].label));
-        l->setGeometry(x, y, 46, 24);
-        *fields[i].box = makeBox(m_frame3, QString::fromLatin1(fields[i].name));
-        (*fields[i].box)->setGeometry(x + 46, y, widths[i], 24);
-        x += 46 + widths[i] + 8;
-    }
+    const int y = placeLabelledBoxes(m_frame3, fields, 46);
     m_label16 = makeLabel(m_frame3, QStringLiteral("Label16"), QStringLiteral("No:"));
     m_labelFYDH = makeLabel(m_frame3, QStringLiteral("Label_FYDH"), QString());
     m_label16->setGeometry(8, y + 30, 30, 22);

@@ -39,9 +39,7 @@ Frm_CKTY::Frm_CKTY(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("单据作废"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
-    // The window sees keys before its controls.
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
+    watchKeysOfChildren(this);
     resize(1000, 650);
     loadWindow();
 }
@@ -88,33 +86,13 @@ void Frm_CKTY::buildSearchFrame() {
 void Frm_CKTY::buildHeaderFrame() {
     m_frame3 = new QGroupBox(QStringLiteral("信息"), this);
     m_frame3->setObjectName(QStringLiteral("Frame3"));
-    struct Field {
-        QLineEdit** box;
-        const char* name;
-        const char* label;
-        const char* labelName;
-        int width;
-    };
-    const Field fields[] = {
+    const LabelledBox fields[] = {
         {&m_txtDH, "Txt_DH", "处方号 ", "Label8", 150}, {&m_xm, "XM", "姓名 ", "Label4", 90},
         {&m_xb, "XB", "性别 ", "Label5", 50},           {&m_nl, "NL", "年龄 ", "Label6", 50},
         {&m_kdys, "KDYS", "医生 ", "Label7", 90},       {&m_kdsj, "KDSJ", "时间 ", "Label9", 150},
         {&m_zyh, "ZYH", "住院号", "Label10", 90},       {&m_cwh, "CWH", "床位号", "Label11", 60},
     };
-    int x = 8;
-    int y = 22;
-    for (int i = 0; i < 8; ++i) {
-        if (i == 4) {
-            x = 8;
-            y += 30;
-        }
-        auto* l =
-            makeLabel(m_frame3, QString::fromLatin1(fields[i].labelName), QString::fromUtf8(fields[i].label));
-        l->setGeometry(x, y, 50, 24);
-        *fields[i].box = makeBox(m_frame3, QString::fromLatin1(fields[i].name));
-        (*fields[i].box)->setGeometry(x + 50, y, fields[i].width, 24);
-        x += 50 + fields[i].width + 8;
-    }
+    const int y = placeLabelledBoxes(m_frame3, fields, 50);
     // A number may be typed here by hand; the void command checks it against the list.
     m_txtDH->setReadOnly(false);
     m_frame3->setFixedHeight(y + 34);
