@@ -1,15 +1,13 @@
 // Document slips: read back with pdftotext, the barcode decoded by zbarimg from the page as
 // pdftoppm renders it; printing through the slip printer of ORVA.ini; the auto-print marking
 // and the scanner in the pending-documents window.
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "common/core/AnsiCodec.h"
 #include "common/core/Session.h"
 #include "execution/Mz_CKFY.h"
 #include "output/SlipPrinting.h"
 #include "support/FakeFileDialogService.h"
-#include "support/FakeMessageService.h"
 #include "support/FakePrintService.h"
-#include "support/TestFolder.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -50,17 +48,15 @@ class SlipsTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<HospitalTestBed> m_bed;
     std::unique_ptr<FakeFileDialogService> m_files;
     std::unique_ptr<FakePrintService> m_printer;
-    std::unique_ptr<HospitalFixture> m_db;
 
     SlipRequest request(const QString& dh, const QString& dept = HospitalFixture::dept()) const {
         return {dh, dept, false, QStringLiteral("张三"), QStringLiteral("李四")};
     }
     void setOptions(const QString& printer, const QString& size) {
-        m_folder->writeBytes(
+        m_bed->folder.writeBytes(
             QStringLiteral("ORVA.ini"),
             AnsiCodec::encode(
                 QStringLiteral("[发票打印]\r\n发票打印机=%1\r\n字号=%2\r\n").arg(printer, size)));
@@ -68,29 +64,25 @@ private:
 
 private slots:
     void init() {
-        m_folder = std::make_unique<TestFolder>();
-        m_messages = std::make_unique<FakeMessageService>();
+        m_bed = std::make_unique<HospitalTestBed>();
         m_files = std::make_unique<FakeFileDialogService>();
-        m_printer = std::make_unique<FakePrintService>(m_folder->path());
-        m_db = std::make_unique<HospitalFixture>(*m_folder);
-        QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+        m_printer = std::make_unique<FakePrintService>(m_bed->folder.path());
+        QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
         gHospitalName = QStringLiteral("阳光社区医院");
         SlipPrinting::resetAutoPrintReport();
-        m_db->addOutpatient(
+        m_bed->db.addOutpatient(
             QStringLiteral("2026120700001"), QStringLiteral("王小明"), HospitalFixture::at(0, 8),
             {Item{QStringLiteral("JY0001"), 1, 20, 20}, Item{QStringLiteral("JY0006"), 2, 8, 8.5}});
     }
 
     void cleanup() {
-        m_db.reset();
         m_printer.reset();
         m_files.reset();
-        m_messages.reset();
-        m_folder.reset();
+        m_bed.reset();
     }
 
     void slipShowsTheDocumentAndItsBarcode() {
-        const QString pdf = m_folder->file(QStringLiteral("slip.pdf"));
+        const QString pdf = m_bed->folder.file(QStringLiteral("slip.pdf"));
         AppError error;
         QVERIFY2(SlipPrinting::writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
                  qPrintable(error.description));
@@ -108,7 +100,7 @@ private slots:
 
     void fontSizeBeyondThePagePrintsAtTheUsualSize() {
         setOptions(QString(), QStringLiteral("2147483647"));
-        const QString pdf = m_folder->file(QStringLiteral("slip.pdf"));
+        const QString pdf = m_bed->folder.file(QStringLiteral("slip.pdf"));
         AppError error;
         QVERIFY2(SlipPrinting::writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
                  qPrintable(error.description));
@@ -122,9 +114,10 @@ private slots:
         QList<Item> many;
         for (int i = 0; i < 40; ++i)
             many.append(Item{QStringLiteral("JY0001"), 1, 20, 20});
-        m_db->addInpatient(QStringLiteral("Z2026120700001"), QStringLiteral("赵六"), QStringLiteral("ZY001"),
-                           QStringLiteral("12床"), HospitalFixture::at(0, 7), many);
-        const QString pdf = m_folder->file(QStringLiteral("zy.pdf"));
+        m_bed->db.addInpatient(QStringLiteral("Z2026120700001"), QStringLiteral("赵六"),
+                               QStringLiteral("ZY001"), QStringLiteral("12床"), HospitalFixture::at(0, 7),
+                               many);
+        const QString pdf = m_bed->folder.file(QStringLiteral("zy.pdf"));
         AppError error;
         QVERIFY(SlipPrinting::writeSlipPdf(request(QStringLiteral("Z2026120700001"), {}), pdf, &error));
         QCOMPARE(pdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("2"));
@@ -151,45 +144,46 @@ private slots:
         QVERIFY(
             SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Preview));
         QVERIFY(flat(pdfText(m_printer->previews.first())).contains(QStringLiteral("血常规")));
-        QCOMPARE(m_messages->count(), 0);
+        QCOMPARE(m_bed->messages.count(), 0);
     }
 
     void withoutPrinterPrintAsksForPdf() {
-        m_files->setNextAnswer(m_folder->file(QStringLiteral("out.pdf")));
+        m_files->setNextAnswer(m_bed->folder.file(QStringLiteral("out.pdf")));
         QVERIFY(SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Print));
         QCOMPARE(m_files->requests().first().fileName, QStringLiteral("2026120700001.pdf"));
-        QVERIFY(flat(pdfText(m_folder->file(QStringLiteral("out.pdf")))).contains(QStringLiteral("王小明")));
+        QVERIFY(
+            flat(pdfText(m_bed->folder.file(QStringLiteral("out.pdf")))).contains(QStringLiteral("王小明")));
         QVERIFY(!SlipPrinting::MZCFPrint(request(QString()), SlipPrinting::Mode::Print));
-        QCOMPARE(m_messages->last().text, QStringLiteral("请选择您要打印的处方单据"));
+        QCOMPARE(m_bed->messages.last().text, QStringLiteral("请选择您要打印的处方单据"));
     }
 
     // With "自动打印处方" ticked and the printer refusing, nothing is marked and the failure is
     // told once, not at every refresh; once the printer works the documents are marked.
     void autoPrintMarksOnlyAcceptedJobs() {
-        m_folder->writeBytes(QStringLiteral("ORVA.ini"),
-                             AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
-        m_db->addInpatient(QStringLiteral("Z2026120700002"), QStringLiteral("钱七"), QStringLiteral("ZY2"),
-                           QStringLiteral("2床"), HospitalFixture::at(0, 8),
-                           {Item{QStringLiteral("JY0001"), 1, 20, 20}});
+        m_bed->folder.writeBytes(QStringLiteral("ORVA.ini"),
+                                 AnsiCodec::encode(QStringLiteral("[窗口发药]\r\n自动打印处方=1\r\n")));
+        m_bed->db.addInpatient(QStringLiteral("Z2026120700002"), QStringLiteral("钱七"),
+                               QStringLiteral("ZY2"), QStringLiteral("2床"), HospitalFixture::at(0, 8),
+                               {Item{QStringLiteral("JY0001"), 1, 20, 20}});
         m_printer->printers = {QStringLiteral("检验科打印机")};
         m_printer->acceptJobs = false;
         QPointer<Mz_CKFY> w = new Mz_CKFY;
         w->show();
         w->RefreshDJList();
         w->RefreshDJList();
-        QCOMPARE(m_db->count(QStringLiteral("from mz_kfdj where IsPrint=1")), 0);
-        QCOMPARE(m_db->count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 0);
-        QCOMPARE(m_messages->count(), 1);
-        QVERIFY(m_messages->last().text.contains(QStringLiteral("检验科打印机")));
+        QCOMPARE(m_bed->db.count(QStringLiteral("from mz_kfdj where IsPrint=1")), 0);
+        QCOMPARE(m_bed->db.count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 0);
+        QCOMPARE(m_bed->messages.count(), 1);
+        QVERIFY(m_bed->messages.last().text.contains(QStringLiteral("检验科打印机")));
 
         m_printer->acceptJobs = true;
         w->RefreshDJList();
-        QCOMPARE(m_db->count(QStringLiteral("from mz_kfdj where IsPrint=1")), 1);
-        QCOMPARE(m_db->count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 1);
+        QCOMPARE(m_bed->db.count(QStringLiteral("from mz_kfdj where IsPrint=1")), 1);
+        QCOMPARE(m_bed->db.count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 1);
         QCOMPARE(m_printer->jobs.size(), 2);
         QVERIFY(flat(pdfText(m_printer->jobs.first())).contains(QStringLiteral("2026120700001")) ||
                 flat(pdfText(m_printer->jobs.last())).contains(QStringLiteral("2026120700001")));
-        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(m_bed->messages.count(), 1);
         delete w.data();
     }
 
@@ -207,7 +201,7 @@ private slots:
         QTest::keyClick(cfh, Qt::Key_Return);
         QCOMPARE(dh->text(), QStringLiteral("2026120700001"));
         QCOMPARE(cfh->text(), QStringLiteral("2026120700001"));
-        QCOMPARE(m_messages->count(), 0);
+        QCOMPARE(m_bed->messages.count(), 0);
 
         // An inpatient slip's longer code is not cut down to some outpatient number.
         dh->clear();

@@ -1,13 +1,11 @@
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "common/SpreadGrid.h"
 #include "output/XlsReader.h"
 #include "queries/Frm_FYCX.h"
 #include "queries/Frm_TYCX.h"
 #include "queries/TaskPanel.h"
 #include "support/FakeFileDialogService.h"
-#include "support/FakeMessageService.h"
 #include "support/FakePrintService.h"
-#include "support/TestFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,28 +56,22 @@ private:
     void record(const QString& zxdh, const QString& dh, const QString& when, int sfzf = 0,
                 const QString& zfrq = {});
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
     QPointer<RecordQueryWindow> m_window;
 };
 
 void QueryWindowsTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
-    m_db->addOutpatient(
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
+    m_bed->db.addOutpatient(
         "D1", "患者甲", HospitalFixture::at(0, 8),
         {Item{"JY0001", 1, 20, 20}, Item{"JY0006", 1, 8.5, 17.125}, Item{"FS0001", 1, 60, 60}});
-    m_db->addOutpatient("D2", "患者乙", HospitalFixture::at(0, 8), {Item{"JY0002", 1, 15, 15}});
+    m_bed->db.addOutpatient("D2", "患者乙", HospitalFixture::at(0, 8), {Item{"JY0002", 1, 15, 15}});
 }
 
 void QueryWindowsTest::cleanup() {
     delete m_window.data();
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 RecordQueryWindow* QueryWindowsTest::open(RecordQueryWindow* w) {
@@ -113,12 +105,12 @@ QStringList QueryWindowsTest::column(int col) const {
 
 void QueryWindowsTest::record(const QString& zxdh, const QString& dh, const QString& when, int sfzf,
                               const QString& zfrq) {
-    QVERIFY(
-        m_db->exec(QStringLiteral("INSERT INTO MZ_YJZX (ZXDH, DH, ZXR, FHR, KSMC, XM, ZXSJ, SFZF, ZFR, ZFRQ) "
-                                  "VALUES ('%1','%2','张三','李四','检验科','患者','%3',%4,%5,%6)")
-                       .arg(zxdh, dh, when)
-                       .arg(sfzf)
-                       .arg(sfzf ? "'王五'" : "NULL", zfrq.isEmpty() ? "NULL" : "'" + zfrq + "'")));
+    QVERIFY(m_bed->db.exec(
+        QStringLiteral("INSERT INTO MZ_YJZX (ZXDH, DH, ZXR, FHR, KSMC, XM, ZXSJ, SFZF, ZFR, ZFRQ) "
+                       "VALUES ('%1','%2','张三','李四','检验科','患者','%3',%4,%5,%6)")
+            .arg(zxdh, dh, when)
+            .arg(sfzf)
+            .arg(sfzf ? "'王五'" : "NULL", zfrq.isEmpty() ? "NULL" : "'" + zfrq + "'")));
 }
 
 void QueryWindowsTest::executedWindowControlsAndTaskPanel() {
@@ -234,7 +226,7 @@ void QueryWindowsTest::numberModeIgnoresDates() {
     get<QComboBox>("Combo1")->setEditText("nobody");
     get<QLineEdit>("DH")->setText(" 12 ");
     query();
-    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(m_bed->messages.count(), 0);
     QCOMPARE(column(6), QStringList{"A"});
 }
 
@@ -245,9 +237,9 @@ void QueryWindowsTest::reversedDatesAreRefused() {
     QCOMPARE(list()->maxRows(), 1);
     get<QDateEdit>("S_D")->setDate(HospitalFixture::today().addDays(1));
     query();
-    QCOMPARE(m_messages->texts(), QStringList{"开始日期不能晚上结束日期，请重新选择。"});
-    QCOMPARE(m_messages->last().title, QString("提示"));
-    QCOMPARE(m_messages->last().icon, MsgIcon::Exclamation);
+    QCOMPARE(m_bed->messages.texts(), QStringList{"开始日期不能晚上结束日期，请重新选择。"});
+    QCOMPARE(m_bed->messages.last().title, QString("提示"));
+    QCOMPARE(m_bed->messages.last().icon, MsgIcon::Exclamation);
     QCOMPARE(list()->maxRows(), 1);
     QCOMPARE(QApplication::focusWidget(), get<QWidget>("S_D"));
 }
@@ -268,35 +260,35 @@ void QueryWindowsTest::mixedModeShowsOnlyTheItems() {
 
 void QueryWindowsTest::reprintAsksAndPrintsTheSlip() {
     FakeFileDialogService files;
-    FakePrintService printer(m_folder->path());
+    FakePrintService printer(m_bed->folder.path());
     open(new Frm_TYCX);
     get<QPushButton>("Command1")->click();
-    QCOMPARE(m_messages->texts(), QStringList{"请选择您要打印的处方单据"});
-    QCOMPARE(m_messages->last().title, QString("系统提示"));
+    QCOMPARE(m_bed->messages.texts(), QStringList{"请选择您要打印的处方单据"});
+    QCOMPARE(m_bed->messages.last().title, QString("系统提示"));
 
     record("202612070009", "D1", "2026-12-07 08:00:00", 1, "2026-12-07 09:00:00");
     query();
     clickRow(1);
-    m_messages->clear();
-    m_messages->setNextAnswer(MsgAnswer::No);
+    m_bed->messages.clear();
+    m_bed->messages.setNextAnswer(MsgAnswer::No);
     get<QPushButton>("Command1")->click();
-    QCOMPARE(m_messages->texts(), QStringList{"您真的要重打【202612070009】的处方单据吗？"});
-    QCOMPARE(m_messages->last().buttons, MsgButtons::YesNo);
-    QCOMPARE(m_messages->last().icon, MsgIcon::Question);
-    QCOMPARE(m_messages->last().defaultAnswer, MsgAnswer::No);
+    QCOMPARE(m_bed->messages.texts(), QStringList{"您真的要重打【202612070009】的处方单据吗？"});
+    QCOMPARE(m_bed->messages.last().buttons, MsgButtons::YesNo);
+    QCOMPARE(m_bed->messages.last().icon, MsgIcon::Question);
+    QCOMPARE(m_bed->messages.last().defaultAnswer, MsgAnswer::No);
     QCOMPARE(files.count() + int(printer.jobs.size()), 0);
 
     // Yes prints the slip; without a printer it goes to a PDF file.
-    files.setNextAnswer(m_folder->file("slip.pdf"));
-    m_messages->setNextAnswer(MsgAnswer::Yes);
+    files.setNextAnswer(m_bed->folder.file("slip.pdf"));
+    m_bed->messages.setNextAnswer(MsgAnswer::Yes);
     get<QPushButton>("Command1")->click();
-    const QString slip = pdfText(m_folder->file("slip.pdf")).remove(' ');
+    const QString slip = pdfText(m_bed->folder.file("slip.pdf")).remove(' ');
     QVERIFY2(slip.contains("D1") && slip.contains("患者甲"), qPrintable(slip));
 }
 
 void QueryWindowsTest::listHoldsMoreThan32767Rows() {
     constexpr int kRows = 40000;
-    QVERIFY(m_db->exec(
+    QVERIFY(m_bed->db.exec(
         QStringLiteral("INSERT INTO MZ_YJZX (ZXDH, DH, ZXR, FHR, KSMC, XM, ZXSJ) SELECT "
                        "'Z'||a.rowid||'-'||b.rowid||'-'||c.rowid||'-'||d.rowid, 'D1', '张三', '李四', "
                        "'检验科', '患者', '2026-12-07 08:00:00' FROM YF_YPML a, YF_YPML b, YF_YPML c, "
@@ -314,13 +306,13 @@ void QueryWindowsTest::exportAndPrintTheShownGrid() {
     record("202612070001", "D1", "2026-12-07 08:05:31");
     record("202612070002", "D2", "2026-12-07 08:06:00");
     FakeFileDialogService files;
-    FakePrintService printer(m_folder->path());
+    FakePrintService printer(m_bed->folder.path());
     open(new Frm_FYCX);
     query();
-    files.setNextAnswer(m_folder->file("out.xls"));
+    files.setNextAnswer(m_bed->folder.file("out.xls"));
     task("导出到Excel");
     QCOMPARE(files.requests().value(0).fileName, QString("999"));
-    const QVector<XlsSheet> sheets = readXls(m_folder->file("out.xls"));
+    const QVector<XlsSheet> sheets = readXls(m_bed->folder.file("out.xls"));
     QCOMPARE(sheets.size(), 1);
     QCOMPARE(sheets.at(0).name, QString("999"));
     QCOMPARE(sheets.at(0).rows.size(), 3);
@@ -339,9 +331,9 @@ void QueryWindowsTest::exportAndPrintTheShownGrid() {
     QVERIFY(page.contains("2026-12-07到2026-12-07"));
     QVERIFY(page.contains("制单人:张三"));
     // Direct print without a printer goes to a PDF file.
-    files.setNextAnswer(m_folder->file("print.pdf"));
+    files.setNextAnswer(m_bed->folder.file("print.pdf"));
     task("打印");
-    QVERIFY(pdfText(m_folder->file("print.pdf")).remove(' ').contains("JY0001"));
+    QVERIFY(pdfText(m_bed->folder.file("print.pdf")).remove(' ').contains("JY0001"));
 }
 
 QTEST_MAIN(QueryWindowsTest)

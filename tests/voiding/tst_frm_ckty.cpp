@@ -1,11 +1,10 @@
+#include "HospitalTestBed.h"
 #include "VoidingFixture.h"
 #include "common/CleanControl.h"
 #include "common/SpreadGrid.h"
 #include "common/WindowRequests.h"
 #include "db/Connection.h"
-#include "support/FakeMessageService.h"
 #include "support/TestEngine.h"
-#include "support/TestFolder.h"
 #include "voiding/Frm_CKTY.h"
 
 #include <QDateEdit>
@@ -50,39 +49,33 @@ private:
     QString box(const char* name) const { return get<QLineEdit>(name)->text(); }
     Frm_CKTY* open();
     void clickRow(int row);
-    QVariant scalar(const QString& sql) { return m_db->scalar(sql); }
+    QVariant scalar(const QString& sql) { return m_bed->db.scalar(sql); }
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<FakeMessageService> m_messages;
-    std::unique_ptr<HospitalFixture> m_db;
+    std::unique_ptr<HospitalTestBed> m_bed;
     QPointer<Frm_CKTY> m_window;
 };
 
 void FrmCktyTest::init() {
-    m_folder = std::make_unique<TestFolder>();
-    m_messages = std::make_unique<FakeMessageService>();
-    m_db = std::make_unique<HospitalFixture>(*m_folder);
-    QVERIFY2(m_db->isReady(), qPrintable(m_db->error()));
+    m_bed = std::make_unique<HospitalTestBed>();
+    QVERIFY2(m_bed->db.isReady(), qPrintable(m_bed->db.error()));
     // Two lab items in groups 1 and 2, one X-ray item executed by another department.
-    m_db->addOutpatient(
+    m_bed->db.addOutpatient(
         "D1", "患者甲", HospitalFixture::at(0, 8),
         {Item{"JY0001", 1, 20, 20}, Item{"JY0006", 2, 8.5, 17.125}, Item{"FS0001", 1, 60, 60}});
     // A server's integer column takes no text: there the group is missing, which shows the same.
-    m_db->addOutpatient("D2", "患者乙", HospitalFixture::at(0, 8),
-                        {Item{"JY0002", TestEngine::onPostgres() ? QVariant() : QVariant("甲"), 15, 15}});
-    m_db->addOutpatient("OLD", "患者丙", HospitalFixture::at(3, 8), {Item{"JY0003", 1, 12, 12}});
-    QVERIFY(Executed::record(*m_db, "D1", "检验科", "202612070001", HospitalFixture::at(0, 8, 10)));
-    QVERIFY(Executed::record(*m_db, "D1", "放射科", "202612070002", HospitalFixture::at(0, 8, 20)));
-    QVERIFY(Executed::record(*m_db, "D2", "检验科", "202612070003", HospitalFixture::at(0, 8, 30)));
-    QVERIFY(Executed::record(*m_db, "OLD", "检验科", "202612040001", HospitalFixture::at(3, 8, 30)));
+    m_bed->db.addOutpatient("D2", "患者乙", HospitalFixture::at(0, 8),
+                            {Item{"JY0002", TestEngine::onPostgres() ? QVariant() : QVariant("甲"), 15, 15}});
+    m_bed->db.addOutpatient("OLD", "患者丙", HospitalFixture::at(3, 8), {Item{"JY0003", 1, 12, 12}});
+    QVERIFY(Executed::record(m_bed->db, "D1", "检验科", "202612070001", HospitalFixture::at(0, 8, 10)));
+    QVERIFY(Executed::record(m_bed->db, "D1", "放射科", "202612070002", HospitalFixture::at(0, 8, 20)));
+    QVERIFY(Executed::record(m_bed->db, "D2", "检验科", "202612070003", HospitalFixture::at(0, 8, 30)));
+    QVERIFY(Executed::record(m_bed->db, "OLD", "检验科", "202612040001", HospitalFixture::at(3, 8, 30)));
 }
 
 void FrmCktyTest::cleanup() {
     delete m_window.data();
     WindowRequests::uninstall();
-    m_db.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_bed.reset();
 }
 
 Frm_CKTY* FrmCktyTest::open() {
@@ -114,7 +107,7 @@ void FrmCktyTest::loadListsTodaysExecutedDocuments() {
     QCOMPARE(list()->text(2, 2), QString("患者乙"));
     QCOMPARE(get<QGroupBox>("Frame3")->title(), QString("信息"));
     QCOMPARE(m_window->palette().color(QPalette::Window), CleanControl::windowColor());
-    QVERIFY(m_messages->texts().isEmpty());
+    QVERIFY(m_bed->messages.texts().isEmpty());
 }
 
 void FrmCktyTest::selectingShowsHeaderItemsAndTotals() {
@@ -146,7 +139,7 @@ void FrmCktyTest::selectingShowsHeaderItemsAndTotals() {
     QCOMPARE(g->text(1, 1), QString("1"));
     QCOMPARE(g->cellBackground(1, 1), QColor(0, 192, 192));
     QCOMPARE(g->text(2, 8), QString("15.00"));
-    QVERIFY(m_messages->texts().isEmpty());
+    QVERIFY(m_bed->messages.texts().isEmpty());
 }
 
 void FrmCktyTest::totalsRowWithoutItems() {
@@ -160,21 +153,21 @@ void FrmCktyTest::totalsRowWithoutItems() {
 void FrmCktyTest::refusalsAndCancelChangeNothing() {
     open();
     QTest::keyClick(m_window.data(), Qt::Key_F2);
-    QCOMPARE(m_messages->texts(), QStringList{"请先选择您要作废的单据！"});
-    QCOMPARE(m_messages->last().title, QString("系统提示"));
+    QCOMPARE(m_bed->messages.texts(), QStringList{"请先选择您要作废的单据！"});
+    QCOMPARE(m_bed->messages.last().title, QString("系统提示"));
 
-    m_messages->clear();
+    m_bed->messages.clear();
     get<QLineEdit>("Txt_DH")->setText("OLD"); // executed, but not in today's list
     QTest::keyClick(get<QLineEdit>("Txt_DH"), Qt::Key_F2);
-    QCOMPARE(m_messages->texts(), QStringList{kNotListed});
+    QCOMPARE(m_bed->messages.texts(), QStringList{kNotListed});
 
-    m_messages->clear();
+    m_bed->messages.clear();
     clickRow(1);
-    m_messages->setNextAnswer(MsgAnswer::Cancel);
+    m_bed->messages.setNextAnswer(MsgAnswer::Cancel);
     get<QPushButton>("Command2")->click();
-    QCOMPARE(m_messages->texts(), QStringList{"确认要作废【患者甲】的单据吗?"});
-    QCOMPARE(m_messages->last().title, QString("询问"));
-    QCOMPARE(m_db->count("from MZ_YJZX where SFZF=1"), 0);
+    QCOMPARE(m_bed->messages.texts(), QStringList{"确认要作废【患者甲】的单据吗?"});
+    QCOMPARE(m_bed->messages.last().title, QString("询问"));
+    QCOMPARE(m_bed->db.count("from MZ_YJZX where SFZF=1"), 0);
     QCOMPARE(list()->maxRows(), 2);
 }
 
@@ -182,15 +175,15 @@ void FrmCktyTest::voidMarksOnlyThisDepartment() {
     open();
     clickRow(1);
     QTest::keyClick(m_window.data(), Qt::Key_F2);
-    QCOMPARE(m_messages->texts(), (QStringList{"确认要作废【患者甲】的单据吗?", "操作成功！"}));
-    QCOMPARE(m_messages->last().title, QString("系统提示"));
-    QCOMPARE(m_messages->last().icon, MsgIcon::Information);
+    QCOMPARE(m_bed->messages.texts(), (QStringList{"确认要作废【患者甲】的单据吗?", "操作成功！"}));
+    QCOMPARE(m_bed->messages.last().title, QString("系统提示"));
+    QCOMPARE(m_bed->messages.last().icon, MsgIcon::Information);
 
     QCOMPARE(scalar("select SFZF||ZFR from MZ_YJZX where DH='D1' and KSMC='检验科'").toString(),
              QString("1张三"));
     QVERIFY(!scalar("select ZFRQ from MZ_YJZX where DH='D1' and KSMC='检验科'").toString().isEmpty());
     QCOMPARE(scalar("select SFZF from MZ_YJZX where DH='D1' and KSMC='放射科'").toInt(), 0);
-    QCOMPARE(m_db->count("from MZ_KFDJMX where DH='D1' and TYBZ=1"), 2);
+    QCOMPARE(m_bed->db.count("from MZ_KFDJMX where DH='D1' and TYBZ=1"), 2);
     QCOMPARE(scalar("select TYBZ from MZ_KFDJMX where DH='D1' and BM='FS0001'").toInt(), 0);
 
     // Gone from the list, still shown; not pending again, not counted as executed.
@@ -198,27 +191,28 @@ void FrmCktyTest::voidMarksOnlyThisDepartment() {
     QCOMPARE(list()->text(1, 1), QString("D2"));
     QCOMPARE(box("Txt_DH"), QString("D1"));
     QCOMPARE(items()->text(1, 2), QString("JY0001"));
-    QCOMPARE(m_db->count("from MZ_YJZX where SFZF=0 and KSMC='检验科' and DH='D1'"), 0);
+    QCOMPARE(m_bed->db.count("from MZ_YJZX where SFZF=0 and KSMC='检验科' and DH='D1'"), 0);
     QCOMPARE(scalar("Exec YJ_List '检验科','2026-12-07 00:00:00','2026-12-07 23:59:59'").toString(),
              QString());
 
     // A second void is refused by the list check.
-    m_messages->clear();
+    m_bed->messages.clear();
     QTest::keyClick(m_window.data(), Qt::Key_F2);
-    QCOMPARE(m_messages->texts(), QStringList{kNotListed});
+    QCOMPARE(m_bed->messages.texts(), QStringList{kNotListed});
 }
 
 void FrmCktyTest::voidedElsewhereMeanwhileIsRolledBack() {
     open();
     clickRow(1);
     // Another workstation voids the record after this list was loaded.
-    QVERIFY(m_db->exec("Update MZ_YJZX Set SFZF=1,ZFR='李四',ZFRQ='2026-12-07 08:50:00' Where DH='D1' And "
+    QVERIFY(
+        m_bed->db.exec("Update MZ_YJZX Set SFZF=1,ZFR='李四',ZFRQ='2026-12-07 08:50:00' Where DH='D1' And "
                        "KSMC='检验科'"));
     QTest::keyClick(m_window.data(), Qt::Key_F2);
-    QCOMPARE(m_messages->texts(), (QStringList{"确认要作废【患者甲】的单据吗?", kNotListed}));
+    QCOMPARE(m_bed->messages.texts(), (QStringList{"确认要作废【患者甲】的单据吗?", kNotListed}));
     QCOMPARE(scalar("select ZFR||ZFRQ from MZ_YJZX where DH='D1' and KSMC='检验科'").toString(),
              QString("李四2026-12-07 08:50:00"));
-    QCOMPARE(m_db->count("from MZ_KFDJMX where TYBZ=1"), 0);
+    QCOMPARE(m_bed->db.count("from MZ_KFDJMX where TYBZ=1"), 0);
     QCOMPARE(list()->maxRows(), 1);
     QVERIFY(!gConn->inTransaction());
 }
@@ -228,17 +222,17 @@ void FrmCktyTest::failedStepKeepsNothing() {
     clickRow(1);
     // The item update fails: the record's void is undone with it.
     if (TestEngine::onPostgres())
-        QVERIFY(m_db->exec("CREATE FUNCTION no_return() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
-                           "RAISE EXCEPTION '退费标记被拒绝'; END $$;\n"
-                           "CREATE TRIGGER no_return BEFORE UPDATE OF TYBZ ON MZ_KFDJMX FOR EACH ROW "
-                           "EXECUTE FUNCTION no_return()"));
+        QVERIFY(m_bed->db.exec("CREATE FUNCTION no_return() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                               "RAISE EXCEPTION '退费标记被拒绝'; END $$;\n"
+                               "CREATE TRIGGER no_return BEFORE UPDATE OF TYBZ ON MZ_KFDJMX FOR EACH ROW "
+                               "EXECUTE FUNCTION no_return()"));
     else
-        QVERIFY(m_db->exec("CREATE TRIGGER no_return BEFORE UPDATE OF TYBZ ON MZ_KFDJMX BEGIN "
-                           "SELECT RAISE(ABORT, '退费标记被拒绝'); END"));
+        QVERIFY(m_bed->db.exec("CREATE TRIGGER no_return BEFORE UPDATE OF TYBZ ON MZ_KFDJMX BEGIN "
+                               "SELECT RAISE(ABORT, '退费标记被拒绝'); END"));
     QTest::keyClick(m_window.data(), Qt::Key_F2);
-    QCOMPARE(m_messages->count(), 2);
-    QVERIFY(m_messages->last().text.contains("退费标记被拒绝"));
-    QCOMPARE(m_db->count("from MZ_YJZX where SFZF=1"), 0);
+    QCOMPARE(m_bed->messages.count(), 2);
+    QVERIFY(m_bed->messages.last().text.contains("退费标记被拒绝"));
+    QCOMPARE(m_bed->db.count("from MZ_YJZX where SFZF=1"), 0);
     QCOMPARE(list()->maxRows(), 2);
     QVERIFY(!gConn->inTransaction());
 }
