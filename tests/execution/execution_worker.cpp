@@ -28,15 +28,11 @@ int main(int argc, char** argv) {
 
     // The attempt as the window makes it: refresh, find the document, execute.
     const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
-    RecordsetPtr rs = gConn->execute(ExecutionSql::pendingList(dept, Clock::today(), Clock::today()), &error);
-    if (!rs) {
-        out << "FAIL " << error.description << Qt::endl;
+    const std::optional<QStringList> listed =
+        WorkerStart::listedNumbers(ExecutionSql::pendingList(dept, Clock::today(), Clock::today()), out);
+    if (!listed)
         return 1;
-    }
-    QStringList listed;
-    for (const auto& row : rs->rows())
-        listed << Recordset::asText(row.value(rs->fieldIndex(QStringLiteral("DH"))));
-    if (!pastList && CheckExecution(dh, listed, {true}) != ExecutionRefusal::None) {
+    if (!pastList && CheckExecution(dh, *listed, {true}) != ExecutionRefusal::None) {
         out << "LISTED-NOT" << Qt::endl;
         return 0;
     }

@@ -1,8 +1,6 @@
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "db/Connection.h"
 #include "execution/core/ExecutionRules.h"
-#include "support/FakeMessageService.h"
-#include "support/TestFolder.h"
 #include "support/Workstation.h"
 
 #include <QDateTime>
@@ -31,9 +29,8 @@ void ExecutionConcurrencyTest::twoWorkstationsOneRecord_data() {
 void ExecutionConcurrencyTest::twoWorkstationsOneRecord() {
     QFETCH(QString, mode);
     QFETCH(QString, refusal);
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
+    HospitalTestBed bed;
+    HospitalFixture& db = bed.db;
     QVERIFY2(db.isReady(), qPrintable(db.error()));
     const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 0, 1));
     for (int round = 1; round <= 5; ++round)
@@ -62,16 +59,15 @@ void ExecutionConcurrencyTest::twoWorkstationsOneRecord() {
 // Two windows in two processes confirm the same document in the same moment: one succeeds, the
 // other is told the document has left the list, as when another department executed it before.
 void ExecutionConcurrencyTest::twoClerksConfirmingAtOnce() {
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
+    HospitalTestBed bed;
+    HospitalFixture& db = bed.db;
     QVERIFY2(db.isReady(), qPrintable(db.error()));
     const QString dh = QStringLiteral("2026999900001");
     db.addOutpatient(dh, "患者", QDateTime(QDate::currentDate(), QTime(0, 0, 1)),
                      {HospitalFixture::Item{"JY0001", 1, 20, 20}});
     gConn->close();
 
-    const QString meeting = folder.file(QStringLiteral("meeting"));
+    const QString meeting = bed.folder.file(QStringLiteral("meeting"));
     QVERIFY(QDir().mkpath(meeting));
     const QStringList arguments{db.connectionString(), dh, HospitalFixture::dept(), HospitalFixture::user(),
                                 meeting};

@@ -1,9 +1,7 @@
 // A workstation killed (SIGKILL) at each step of an execution: the database keeps the whole
 // execution or none of it, and the next execution works.
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "db/Connection.h"
-#include "support/FakeMessageService.h"
-#include "support/TestFolder.h"
 #include "support/Workstation.h"
 
 #include <QDateTime>
@@ -40,9 +38,8 @@ void ExecutionCrashTest::killedExecutionKeepsAllOrNothing_data() {
 void ExecutionCrashTest::killedExecutionKeepsAllOrNothing() {
     QFETCH(QString, step);
     QFETCH(bool, kept);
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
+    HospitalTestBed bed;
+    HospitalFixture& db = bed.db;
     QVERIFY2(db.isReady(), qPrintable(db.error()));
     const QDateTime today(QDate::currentDate(), QTime(0, 0, 1));
     for (const char* dh : {"CRASH", "NEXT"})

@@ -1,7 +1,6 @@
+#include "HospitalTestBed.h"
 #include "VoidingFixture.h"
 #include "db/Connection.h"
-#include "support/FakeMessageService.h"
-#include "support/TestFolder.h"
 #include "support/Workstation.h"
 
 #include <QRegularExpression>
@@ -29,9 +28,8 @@ void VoidingConcurrencyTest::twoWorkstationsOneVoid_data() {
 void VoidingConcurrencyTest::twoWorkstationsOneVoid() {
     QFETCH(QString, mode);
     QFETCH(QString, refusal);
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
+    HospitalTestBed bed;
+    HospitalFixture& db = bed.db;
     QVERIFY2(db.isReady(), qPrintable(db.error()));
     for (int round = 1; round <= 5; ++round) {
         const QString dh = QStringLiteral("RACE%1").arg(round);

@@ -1,10 +1,8 @@
 // A workstation killed (SIGKILL) at each step of a void: the database keeps the whole void or
 // none of it, and the next void works.
-#include "HospitalFixture.h"
+#include "HospitalTestBed.h"
 #include "VoidingFixture.h"
 #include "db/Connection.h"
-#include "support/FakeMessageService.h"
-#include "support/TestFolder.h"
 #include "support/Workstation.h"
 
 #include <QTest>
@@ -39,9 +37,8 @@ void VoidingCrashTest::killedVoidKeepsAllOrNothing_data() {
 void VoidingCrashTest::killedVoidKeepsAllOrNothing() {
     QFETCH(QString, step);
     QFETCH(bool, kept);
-    TestFolder folder;
-    FakeMessageService messages;
-    HospitalFixture db(folder);
+    HospitalTestBed bed;
+    HospitalFixture& db = bed.db;
     QVERIFY2(db.isReady(), qPrintable(db.error()));
     for (const char* dh : {"CRASH", "NEXT"}) {
         db.addOutpatient(QString::fromLatin1(dh), "患者", HospitalFixture::at(0, 8),

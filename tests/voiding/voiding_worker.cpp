@@ -27,15 +27,11 @@ int main(int argc, char** argv) {
     // The attempt as the window makes it: the list, its check, then the void.
     const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
     const QDate day(2026, 12, 7);
-    RecordsetPtr rs = gConn->execute(VoidingSql::documentList(dept, QStringLiteral("%"), day, day), &error);
-    if (!rs) {
-        out << "FAIL " << error.description << Qt::endl;
+    const std::optional<QStringList> listed =
+        WorkerStart::listedNumbers(VoidingSql::documentList(dept, QStringLiteral("%"), day, day), out);
+    if (!listed)
         return 1;
-    }
-    QStringList listed;
-    for (const auto& row : rs->rows())
-        listed << Recordset::asText(row.value(rs->fieldIndex(QStringLiteral("DH"))));
-    if (!pastList && CheckVoid(dh, listed) != VoidRefusal::None) {
+    if (!pastList && CheckVoid(dh, *listed) != VoidRefusal::None) {
         out << "LISTED-NOT" << Qt::endl;
         return 0;
     }
