@@ -1,4 +1,5 @@
-// The lock screen and the password change, driven offscreen on a small demo database.
+// The lock screen and the password change, driven offscreen on a small demo database (the
+// embedded one, or one on the PostgreSQL test server).
 #include "app/ChangPassword.h"
 #include "app/LockApp.h"
 #include "common/core/Session.h"
@@ -6,6 +7,7 @@
 #include "db/StatementHelpers.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
+#include "support/TestEngine.h"
 #include "support/TestFolder.h"
 
 #include <QApplication>
@@ -24,10 +26,10 @@ private slots:
         DemoOptions options;
         options.documents = 0;
         AppError error;
-        QVERIFY2(DemoDatabase::create(m_folder.file("hospital.db"), options, &error),
-                 qPrintable(error.description));
-        resetGlobalConnection(
-            QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_folder.file("hospital.db")));
+        const QString connection =
+            TestEngine::createDemo(m_folder.file("hospital.db"), options, &m_server, &error);
+        QVERIFY2(!connection.isEmpty(), qPrintable(error.description));
+        resetGlobalConnection(connection);
         QVERIFY(gConn->open());
         RecordsetPtr rs;
         QVERIFY(OpenRs(rs, QStringLiteral("select username from userdb")));
@@ -147,6 +149,7 @@ private:
     }
 
     TestFolder m_folder;
+    std::unique_ptr<ServerTestDatabase> m_server;
     std::unique_ptr<FakeMessageService> m_messages;
     QString m_user;
 };
