@@ -148,6 +148,28 @@ private slots:
         QCOMPARE(csv.readAll(), QStringLiteral("\uFEFF\"a,b\",\"说\"\"明\"\r\n1,\r\n").toUtf8());
     }
 
+    void blankWorkbooksLeaveNoFileOpen() {
+        const auto openFiles = [] {
+            return QDir(QStringLiteral("/proc/self/fd"))
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden)
+                .size();
+        };
+        TextTable blank;
+        blank.headings = {QString(), QString()};
+        blank.rows.append({QString(), QString()});
+        const qsizetype before = openFiles();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(SheetExport::write(blank, path(QStringLiteral("blank.xlsx")), {}, {}, nullptr),
+                     SheetExport::Result::Written);
+        QCOMPARE(openFiles(), before);
+        const QString out =
+            python(QStringLiteral("import sys,zipfile\n"
+                                  "z=zipfile.ZipFile(sys.argv[1])\n"
+                                  "print('<sheetData/>' in z.read('xl/worksheets/sheet1.xml').decode())"),
+                   {path(QStringLiteral("blank.xlsx"))});
+        QCOMPARE(out.trimmed(), QStringLiteral("True"));
+    }
+
     void sheetNamesFitEveryFormat() {
         QCOMPARE(cleanSheetName(QStringLiteral("a[b]:c*?/\\d")), QStringLiteral("abcd"));
         QCOMPARE(cleanSheetName(QString()), QStringLiteral("Sheet1"));

@@ -2,17 +2,33 @@
 
 #include <QFile>
 
+#include <cstdio>
+
 #include <xlsxwriter.h>
 
 namespace {
 AppError writeError(const QString& path, const QString& why) {
     return {75, QStringLiteral("无法写入文件%1：%2").arg(path, why), QStringLiteral("SheetWriter")};
 }
+
+// The library closes a sheet's temporary file only while it copies the sheet's rows into the
+// workbook: a sheet without a single cell (every text blank) would keep the file open, and its
+// disk space taken, until the program ends. Such a sheet has nothing in that file.
+lxw_error closeWorkbook(lxw_workbook* book) {
+    lxw_worksheet* sheet = nullptr;
+    LXW_FOREACH_WORKSHEET(sheet, book) {
+        if (sheet->optimize_tmpfile && sheet->dim_rowmin == LXW_ROW_MAX) {
+            fclose(sheet->optimize_tmpfile);
+            sheet->optimize_tmpfile = nullptr;
+        }
+    }
+    return workbook_close(book);
+}
 } // namespace
 
 XlsxWriter::~XlsxWriter() {
     if (m_book) // an abandoned export still frees the library's temporary files
-        workbook_close(m_book);
+        closeWorkbook(m_book);
 }
 
 bool XlsxWriter::open(const QString& path, AppError* error) {
@@ -57,7 +73,7 @@ bool XlsxWriter::finish(AppError* error) {
         return false;
     if (!m_sheet)
         startSheet(QString());
-    const lxw_error closed = workbook_close(m_book);
+    const lxw_error closed = closeWorkbook(m_book);
     m_book = nullptr;
     const int failure = m_lastError ? m_lastError : int(closed);
     if (failure != LXW_NO_ERROR) {
