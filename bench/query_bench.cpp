@@ -8,6 +8,7 @@
 // once, every value read as text. After a warm-up the two take turns and go first every other
 // round. Goal: the window within 1.5 times the bare statement (medians). Then, for the record:
 // the same query again over the full list, where the time goes, and scrolling the list.
+#include "BenchMessages.h"
 #include "BenchSupport.h"
 #include "common/SpreadGrid.h"
 #include "common/core/Clock.h"
@@ -38,17 +39,6 @@ using bench::out;
 const QString kDept = QStringLiteral("查询基准科");
 const QDate kDay(2026, 6, 1);
 constexpr int kRecords = 100000;
-
-class QuietMessages : public IMessageService {
-public:
-    MsgAnswer show(const QString&, const QString& text, MsgIcon, MsgButtons,
-                   MsgAnswer defaultAnswer) override {
-        out() << "message: " << text << Qt::endl;
-        ++shown;
-        return defaultAnswer;
-    }
-    int shown = 0;
-};
 
 // Times one piece of work; -1 when it reports a failure.
 double timed(const std::function<bool()>& work) {
@@ -163,7 +153,7 @@ int main(int argc, char** argv) {
               << Qt::endl;
         return 2;
     }
-    QuietMessages messages;
+    bench::PrintedMessages messages;
     Messages::install(&messages);
     resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=") + file + QLatin1Char(';'));
     AppError error;

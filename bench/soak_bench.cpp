@@ -4,6 +4,7 @@
 // Resident memory and open files are read after a warm-up (the first 500 refreshes) and at the
 // end. Goals: memory at the end within 1.10 times that after the warm-up (soak_day_memory), and
 // not one file more open (soak_day_files).
+#include "BenchMessages.h"
 #include "BenchSupport.h"
 #include "common/SpreadGrid.h"
 #include "common/core/MessageService.h"
@@ -20,17 +21,6 @@
 namespace {
 
 using bench::out;
-
-class CountedMessages : public IMessageService {
-public:
-    MsgAnswer show(const QString&, const QString& text, MsgIcon, MsgButtons,
-                   MsgAnswer defaultAnswer) override {
-        if (shown++ < 3)
-            out() << "message: " << text << Qt::endl;
-        return defaultAnswer;
-    }
-    int shown = 0;
-};
 
 qint64 residentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -66,7 +56,7 @@ int main(int argc, char** argv) {
         out() << "cannot make the demo database: " << error.description << Qt::endl;
         return 1;
     }
-    CountedMessages messages;
+    bench::PrintedMessages messages;
     Messages::install(&messages);
     resetGlobalConnection(QStringLiteral("Provider=SQLite;Data Source=") + file + QLatin1Char(';'));
     if (!gConn->open(&error)) {
