@@ -1,10 +1,10 @@
 // Prints how long the cipher, INI and registry services take on typical and large inputs:
 // min/median/max of several runs after a warm-up.
-#include "app/core/CIniFile.h"
 #include "app/core/FileRegistryBackend.h"
 #include "app/core/clsRegistry.h"
 #include "bench/BenchSupport.h"
 #include "common/core/AES.h"
+#include "common/core/CIniFile.h"
 #include "common/core/cRijndael.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // Spreadsheet export and report pages against plain baselines, measured side by side in one run:
 // 65,000 rows x 6 columns as .xls against the same cells as CSV through the same export code,
 // and a 100-page PDF report against Qt's QTextDocument-to-PDF of the same table.
-#include "output/ReportLayout.h"
 #include "output/core/SheetExport.h"
+#include "output/pages/ReportLayout.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

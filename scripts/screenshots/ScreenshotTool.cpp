@@ -7,7 +7,7 @@
 #include "app/Startup.h"
 #include "app/mainfrm.h"
 #include "app/password.h"
-#include "common/Fonts.h"
+#include "common/pages/Fonts.h"
 
 #include <QApplication>
 #include <QComboBox>

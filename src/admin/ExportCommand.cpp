@@ -4,9 +4,9 @@
 #include "app/core/UnitName.h"
 #include "common/core/Clock.h"
 #include "common/core/Session.h"
-#include "output/ReportLayout.h"
-#include "output/SlipPrinting.h"
 #include "output/core/SheetExport.h"
+#include "output/pages/ReportLayout.h"
+#include "output/pages/SlipPdf.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -140,7 +140,7 @@ int slipCommand(const QStringList& args, AdminIo& io) {
         return 1;
     }
     ReadUnitName();
-    if (!SlipPrinting::writeSlipPdf({plain.at(0), dept, false, {}, {}}, plain.at(1), &error)) {
+    if (!writeSlipPdf({plain.at(0), dept, false, {}, {}}, plain.at(1), &error)) {
         io.err << error.description << Qt::endl;
         return 1;
     }

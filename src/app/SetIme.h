@@ -23,9 +23,9 @@ private:
     void save();
 
     QList<qint32> m_handles;
-    QComboBox* m_srflb = nullptr;
-    QLineEdit* m_dqsyslf = nullptr;
-    QComboBox* m_combo1 = nullptr;
-    QPushButton* m_comSet = nullptr;
-    QPushButton* m_command2 = nullptr;
+    QComboBox* m_searchTypeBox = nullptr;
+    QLineEdit* m_currentIme = nullptr;
+    QComboBox* m_imeList = nullptr;
+    QPushButton* m_setButton = nullptr;
+    QPushButton* m_exitButton = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "app/Startup.h"
-#include "common/Fonts.h"
 #include "common/WidgetMessageService.h"
+#include "common/pages/Fonts.h"
 #include "db/StatementHelpers.h"
 #include "output/PrintService.h"
 

@@ -59,11 +59,11 @@ void Frm_LinkZD::buildControls() {
     m_grid->setColumnHidden(kMarkCol, true);
     m_grid->setColumnHidden(kIdCol, true);
 
-    m_command1 = new QPushButton(QStringLiteral("保存(&S)"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command2 = new QPushButton(QStringLiteral("关闭(&Q)"), this);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    for (QPushButton* b : {m_command1, m_command2})
+    m_saveButton = new QPushButton(QStringLiteral("保存(&S)"), this);
+    m_saveButton->setObjectName(QStringLiteral("Command1"));
+    m_closeButton = new QPushButton(QStringLiteral("关闭(&Q)"), this);
+    m_closeButton->setObjectName(QStringLiteral("Command2"));
+    for (QPushButton* b : {m_saveButton, m_closeButton})
         b->setAutoDefault(false);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -72,8 +72,8 @@ void Frm_LinkZD::buildControls() {
     splitter->setStretchFactor(1, 3);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(m_command1);
-    buttons->addWidget(m_command2);
+    buttons->addWidget(m_saveButton);
+    buttons->addWidget(m_closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter, 1);
     layout->addLayout(buttons);
@@ -81,8 +81,8 @@ void Frm_LinkZD::buildControls() {
     connect(m_tree, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item, int) { nodeClicked(item); });
     connect(m_grid, &SpreadGrid::cellClicked, this, &Frm_LinkZD::cellClicked);
-    connect(m_command1, &QPushButton::clicked, this, &Frm_LinkZD::SaveLinks);
-    connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_saveButton, &QPushButton::clicked, this, &Frm_LinkZD::SaveLinks);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void Frm_LinkZD::buildTree() {

@@ -27,6 +27,6 @@ private:
 
     QTreeWidget* m_tree = nullptr;
     SpreadGrid* m_grid = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };

@@ -36,14 +36,14 @@ Frm_ZD::Frm_ZD(sjzd* list, QWidget* parent) : QDialog(parent), m_list(list) {
     m_zdmc = makeBox(this, QStringLiteral("ZDMC"));
     m_zddm = makeBox(this, QStringLiteral("ZDDM"));
     m_bz = makeBox(this, QStringLiteral("BZ"));
-    m_check1 = new QCheckBox(QStringLiteral("系统"), this);
-    m_check1->setObjectName(QStringLiteral("Check1"));
-    m_command1 = new QPushButton(QStringLiteral("确定(&Y)"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setAutoDefault(false);
-    m_command2 = new QPushButton(QStringLiteral("关闭(&Q)"), this);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setAutoDefault(false);
+    m_systemBox = new QCheckBox(QStringLiteral("系统"), this);
+    m_systemBox->setObjectName(QStringLiteral("Check1"));
+    m_okButton = new QPushButton(QStringLiteral("确定(&Y)"), this);
+    m_okButton->setObjectName(QStringLiteral("Command1"));
+    m_okButton->setAutoDefault(false);
+    m_closeButton = new QPushButton(QStringLiteral("关闭(&Q)"), this);
+    m_closeButton->setObjectName(QStringLiteral("Command2"));
+    m_closeButton->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
     const QStringList labels{QStringLiteral("字典名称"), QStringLiteral("字典代码"), QStringLiteral("备注")};
@@ -54,11 +54,11 @@ Frm_ZD::Frm_ZD(sjzd* list, QWidget* parent) : QDialog(parent), m_list(list) {
         grid->addWidget(label, i, 0);
         grid->addWidget(boxes.at(i), i, 1);
     }
-    grid->addWidget(m_check1, 3, 1);
+    grid->addWidget(m_systemBox, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(m_command1);
-    buttons->addWidget(m_command2);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
@@ -67,8 +67,8 @@ Frm_ZD::Frm_ZD(sjzd* list, QWidget* parent) : QDialog(parent), m_list(list) {
     m_zdmc->installEventFilter(this);
     m_zddm->installEventFilter(this);
     new EnterAsTabFilter(this);
-    connect(m_command1, &QPushButton::clicked, this, &Frm_ZD::confirm);
-    connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_okButton, &QPushButton::clicked, this, &Frm_ZD::confirm);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
     CleanControl::SetControlColor(this);
 }
 
@@ -77,7 +77,7 @@ void Frm_ZD::fill(const QString& name, const QString& code, const QString& remar
     m_zdmc->setText(name);
     m_zddm->setText(code);
     m_bz->setText(remark);
-    m_check1->setChecked(system);
+    m_systemBox->setChecked(system);
 }
 
 bool Frm_ZD::eventFilter(QObject* watched, QEvent* event) {
@@ -111,7 +111,7 @@ void Frm_ZD::confirm() {
     m_zddm->setText(m_zddm->text().trimmed());
     const QString name = m_zdmc->text();
     const QString code = m_zddm->text();
-    const QString type = m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    const QString type = m_systemBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     if (m_mode == QStringLiteral("新建")) {
         if (!createDictionary(name, code, type))
             return;

@@ -32,7 +32,7 @@ private:
     QLineEdit* m_zdmc = nullptr;
     QLineEdit* m_zddm = nullptr;
     QLineEdit* m_bz = nullptr;
-    QCheckBox* m_check1 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
+    QCheckBox* m_systemBox = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };

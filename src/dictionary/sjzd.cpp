@@ -64,12 +64,13 @@ sjzd::sjzd(QWidget* parent) : QWidget(parent) {
 }
 
 void sjzd::buildControls() {
-    m_command7 = makeButton(this, QStringLiteral("Command7"), QStringLiteral("新建字典(&N)"));
-    m_command5 = makeButton(this, QStringLiteral("Command5"), QStringLiteral("修改字典(&E)"));
-    m_command6 = makeButton(this, QStringLiteral("Command6"), QStringLiteral("删除字典(&D)"));
-    m_command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("关闭(&Q)"));
+    m_newDictionaryButton = makeButton(this, QStringLiteral("Command7"), QStringLiteral("新建字典(&N)"));
+    m_editDictionaryButton = makeButton(this, QStringLiteral("Command5"), QStringLiteral("修改字典(&E)"));
+    m_deleteDictionaryButton = makeButton(this, QStringLiteral("Command6"), QStringLiteral("删除字典(&D)"));
+    m_closeButton = makeButton(this, QStringLiteral("Command1"), QStringLiteral("关闭(&Q)"));
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {m_command7, m_command5, m_command6, m_command1})
+    for (QPushButton* b :
+         {m_newDictionaryButton, m_editDictionaryButton, m_deleteDictionaryButton, m_closeButton})
         commands->addWidget(b);
     commands->addStretch();
 
@@ -77,29 +78,30 @@ void sjzd::buildControls() {
     frame3->setObjectName(QStringLiteral("Frame3"));
     m_zdmc = new QLineEdit(frame3);
     m_zdmc->setObjectName(QStringLiteral("ZDMC"));
-    m_combo1 = new QComboBox(frame3);
-    m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_combo1->addItems({QStringLiteral("所有"), QStringLiteral("向下"), QStringLiteral("向上")});
-    m_comFind = makeButton(frame3, QStringLiteral("Com_Find"), QStringLiteral("查找下一个(&N)"));
-    m_comFind->setEnabled(false);
+    m_searchDirectionBox = new QComboBox(frame3);
+    m_searchDirectionBox->setObjectName(QStringLiteral("Combo1"));
+    m_searchDirectionBox->addItems({QStringLiteral("所有"), QStringLiteral("向下"), QStringLiteral("向上")});
+    m_findNextButton = makeButton(frame3, QStringLiteral("Com_Find"), QStringLiteral("查找下一个(&N)"));
+    m_findNextButton->setEnabled(false);
     auto* filter = new QHBoxLayout(frame3);
     filter->addWidget(makeLabel(frame3, QStringLiteral("Label1"), QStringLiteral("字典名称")));
     filter->addWidget(m_zdmc, 1);
     filter->addWidget(makeLabel(frame3, QStringLiteral("Label2"), QStringLiteral("方向")));
-    filter->addWidget(m_combo1);
-    filter->addWidget(m_comFind);
+    filter->addWidget(m_searchDirectionBox);
+    filter->addWidget(m_findNextButton);
 
     auto* frame5 = new QGroupBox(QStringLiteral("窗体与字典关联"), this);
     frame5->setObjectName(QStringLiteral("Frame5"));
-    m_command3 = makeButton(frame5, QStringLiteral("Command3"), QStringLiteral("窗体与字典关联设置"));
-    m_command4 = makeButton(frame5, QStringLiteral("Command4"), QStringLiteral("选择此字典关联(&L)"));
-    m_command4->setEnabled(false);
-    m_check1 = new QCheckBox(QStringLiteral("显示所有字典"), frame5);
-    m_check1->setObjectName(QStringLiteral("Check1"));
+    m_linkSettingsButton =
+        makeButton(frame5, QStringLiteral("Command3"), QStringLiteral("窗体与字典关联设置"));
+    m_chooseLinkButton = makeButton(frame5, QStringLiteral("Command4"), QStringLiteral("选择此字典关联(&L)"));
+    m_chooseLinkButton->setEnabled(false);
+    m_showAllBox = new QCheckBox(QStringLiteral("显示所有字典"), frame5);
+    m_showAllBox->setObjectName(QStringLiteral("Check1"));
     auto* links = new QHBoxLayout(frame5);
-    links->addWidget(m_command3);
-    links->addWidget(m_command4);
-    links->addWidget(m_check1);
+    links->addWidget(m_linkSettingsButton);
+    links->addWidget(m_chooseLinkButton);
+    links->addWidget(m_showAllBox);
 
     auto* frames = new QHBoxLayout;
     frames->addWidget(frame3, 3);
@@ -128,13 +130,13 @@ void sjzd::buildControls() {
     m_entries->setColumnHidden(kEntryIdCol, true);
     m_entries->setColumnHidden(kEntryMarkCol, true);
     m_entries->setColumnEditable(kEntryTextCol, true);
-    m_command2 = makeButton(entryPanel, QStringLiteral("Command2"), QStringLiteral("新建字典内容"));
-    m_command8 = makeButton(entryPanel, QStringLiteral("Command8"), QStringLiteral("保存"));
-    m_command9 = makeButton(entryPanel, QStringLiteral("Command9"), QStringLiteral("删除"));
+    m_newEntryButton = makeButton(entryPanel, QStringLiteral("Command2"), QStringLiteral("新建字典内容"));
+    m_saveEntriesButton = makeButton(entryPanel, QStringLiteral("Command8"), QStringLiteral("保存"));
+    m_deleteEntryButton = makeButton(entryPanel, QStringLiteral("Command9"), QStringLiteral("删除"));
     auto* entryButtons = new QHBoxLayout;
-    entryButtons->addWidget(m_command2);
-    entryButtons->addWidget(m_command8);
-    entryButtons->addWidget(m_command9);
+    entryButtons->addWidget(m_newEntryButton);
+    entryButtons->addWidget(m_saveEntriesButton);
+    entryButtons->addWidget(m_deleteEntryButton);
     entryButtons->addStretch();
     auto* entryLayout = new QVBoxLayout(entryPanel);
     entryLayout->setContentsMargins(0, 0, 0, 0);
@@ -154,11 +156,11 @@ void sjzd::buildControls() {
     layout->addLayout(frames);
     layout->addWidget(splitter, 1);
 
-    connect(m_command7, &QPushButton::clicked, this, &sjzd::newDictionary);
-    connect(m_command5, &QPushButton::clicked, this, &sjzd::editDictionary);
-    connect(m_command6, &QPushButton::clicked, this, &sjzd::deleteDictionary);
-    connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_comFind, &QPushButton::clicked, this, &sjzd::SearchNextZD);
+    connect(m_newDictionaryButton, &QPushButton::clicked, this, &sjzd::newDictionary);
+    connect(m_editDictionaryButton, &QPushButton::clicked, this, &sjzd::editDictionary);
+    connect(m_deleteDictionaryButton, &QPushButton::clicked, this, &sjzd::deleteDictionary);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_findNextButton, &QPushButton::clicked, this, &sjzd::SearchNextZD);
     connect(m_zdmc, &QLineEdit::textChanged, this, &sjzd::searchTextChanged);
     connect(m_zdmc, &QLineEdit::returnPressed, this, [this] {
         if (!m_zdmc->text().isEmpty())
@@ -166,15 +168,15 @@ void sjzd::buildControls() {
     });
     m_zdmc->installEventFilter(this);
     m_list->installEventFilter(this);
-    connect(m_command3, &QPushButton::clicked, this, &sjzd::openLinks);
-    connect(m_command4, &QPushButton::clicked, this, [this] { pick(m_list->activeRow()); });
-    connect(m_check1, &QCheckBox::toggled, this, &sjzd::RefreshData);
+    connect(m_linkSettingsButton, &QPushButton::clicked, this, &sjzd::openLinks);
+    connect(m_chooseLinkButton, &QPushButton::clicked, this, [this] { pick(m_list->activeRow()); });
+    connect(m_showAllBox, &QCheckBox::toggled, this, &sjzd::RefreshData);
     connect(m_list, &SpreadGrid::activeRowChanged, this, &sjzd::listRowActivated);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { listRowClicked(row); });
     connect(m_entries, &SpreadGrid::cellChanged, this, &sjzd::entryChanged);
-    connect(m_command2, &QPushButton::clicked, this, &sjzd::addEntry);
-    connect(m_command8, &QPushButton::clicked, this, &sjzd::SaveEntries);
-    connect(m_command9, &QPushButton::clicked, this, &sjzd::deleteEntry);
+    connect(m_newEntryButton, &QPushButton::clicked, this, &sjzd::addEntry);
+    connect(m_saveEntriesButton, &QPushButton::clicked, this, &sjzd::SaveEntries);
+    connect(m_deleteEntryButton, &QPushButton::clicked, this, &sjzd::deleteEntry);
 }
 
 void sjzd::loadWindow() {
@@ -203,7 +205,7 @@ bool sjzd::eventFilter(QObject* watched, QEvent* event) {
 void sjzd::RefreshData() {
     QVector<DictionaryRow> rows;
     AppError error;
-    if (!LoadDictionaryList(m_moduleKey, m_check1->isChecked(), &rows, &error)) {
+    if (!LoadDictionaryList(m_moduleKey, m_showAllBox->isChecked(), &rows, &error)) {
         ShowErrorMessage(error);
         return;
     }
@@ -349,7 +351,7 @@ void sjzd::openLinks() {
 }
 
 void sjzd::searchTextChanged(const QString& text) {
-    m_comFind->setEnabled(!text.isEmpty());
+    m_findNextButton->setEnabled(!text.isEmpty());
     m_lastHit = 1;
 }
 
@@ -392,8 +394,8 @@ void sjzd::setPicker(const QString& captionPrefix, GetData getData) {
     m_picker = true;
     m_captionPrefix = captionPrefix;
     m_getData = std::move(getData);
-    m_command4->setEnabled(true);
-    m_command3->setEnabled(false);
+    m_chooseLinkButton->setEnabled(true);
+    m_linkSettingsButton->setEnabled(false);
     setWindowTitle(captionPrefix);
 }
 

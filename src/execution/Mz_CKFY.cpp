@@ -9,10 +9,10 @@
 #include "common/core/InputText.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/documents/ItemRows.h"
 #include "execution/core/AutoPrintOption.h"
+#include "execution/core/ExecutionAttempt.h"
 #include "execution/core/ExecutionRules.h"
-#include "execution/core/ExecutionService.h"
-#include "execution/core/ItemRows.h"
 #include "execution/core/PendingDocuments.h"
 #include "output/ScannedNumberInput.h"
 #include "output/SlipPrinting.h"
@@ -60,12 +60,12 @@ void Mz_CKFY::buildControls() {
     // List title with the period.
     m_titleFrame = new QFrame(this);
     m_titleFrame->setObjectName(QStringLiteral("Frame1"));
-    m_label1 = makeLabel(m_titleFrame, QStringLiteral("Label1"), QStringLiteral("未执行单据"));
+    m_titleLabel = makeLabel(m_titleFrame, QStringLiteral("Label1"), QStringLiteral("未执行单据"));
     auto* startLabel = makeLabel(m_titleFrame, QStringLiteral("Label13"), QStringLiteral("开始"));
     m_sD = makeDate(m_titleFrame, QStringLiteral("S_D"));
     auto* endLabel = makeLabel(m_titleFrame, QStringLiteral("Label14"), QStringLiteral("结束"));
     m_eD = makeDate(m_titleFrame, QStringLiteral("E_D"));
-    m_label1->setGeometry(4, 4, 120, 22);
+    m_titleLabel->setGeometry(4, 4, 120, 22);
     startLabel->setGeometry(4, 30, 30, 24);
     m_sD->setGeometry(34, 30, 110, 24);
     endLabel->setGeometry(150, 30, 30, 24);
@@ -78,99 +78,101 @@ void Mz_CKFY::buildControls() {
     // Strip under the list: counters and the typed prescription number.
     m_strip = new QFrame(this);
     m_strip->setObjectName(QStringLiteral("Picture1"));
-    m_labelMZ = makeLabel(m_strip, QStringLiteral("Label_MZ"), QStringLiteral("门诊:0张"));
-    m_labelZY = makeLabel(m_strip, QStringLiteral("Label_ZY"), QStringLiteral("住院:0张"));
+    m_outpatientCount = makeLabel(m_strip, QStringLiteral("Label_MZ"), QStringLiteral("门诊:0张"));
+    m_inpatientCount = makeLabel(m_strip, QStringLiteral("Label_ZY"), QStringLiteral("住院:0张"));
     auto* cfhLabel = makeLabel(m_strip, QStringLiteral("Label12"), QStringLiteral("门诊处方号(F3)"));
-    m_cfh = makeBox(m_strip, QStringLiteral("CFH"), false);
-    new ScannedNumberInput(m_cfh, 13); // a scanned slip barcode replaces the pre-filled date
-    m_labelMZ->setGeometry(4, 2, 100, 22);
-    m_labelZY->setGeometry(110, 2, 100, 22);
+    m_typedNumber = makeBox(m_strip, QStringLiteral("CFH"), false);
+    new ScannedNumberInput(m_typedNumber, 13); // a scanned slip barcode replaces the pre-filled date
+    m_outpatientCount->setGeometry(4, 2, 100, 22);
+    m_inpatientCount->setGeometry(110, 2, 100, 22);
     cfhLabel->setGeometry(4, 28, 100, 24);
-    m_cfh->setGeometry(104, 28, 186, 24);
+    m_typedNumber->setGeometry(104, 28, 186, 24);
     m_strip->setFixedHeight(56);
 
     // Header of the selected document.
-    m_frame3 = new QGroupBox(QStringLiteral("信息"), this);
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
+    m_headerBox = new QGroupBox(QStringLiteral("信息"), this);
+    m_headerBox->setObjectName(QStringLiteral("Frame3"));
     const LabelledBox fields[] = {
         {&m_txtDH, "Txt_DH", "单号 ", "Label4", 150}, {&m_xm, "XM", "姓名 ", "Label5", 90},
         {&m_xb, "XB", "性别 ", "Label6", 50},         {&m_nl, "NL", "年龄 ", "Label7", 50},
         {&m_kdys, "KDYS", "医生 ", "Label8", 90},     {&m_kdsj, "KDSJ", "时间 ", "Label9", 150},
         {&m_zyh, "ZYH", "住院号", "Label10", 90},     {&m_cwh, "CWH", "床位号", "Label11", 60},
     };
-    const int y = placeLabelledBoxes(m_frame3, fields, 46);
-    m_label16 = makeLabel(m_frame3, QStringLiteral("Label16"), QStringLiteral("No:"));
-    m_labelFYDH = makeLabel(m_frame3, QStringLiteral("Label_FYDH"), QString());
-    m_label16->setGeometry(8, y + 30, 30, 22);
-    m_labelFYDH->setGeometry(40, y + 30, 160, 22);
-    m_frame3->setFixedHeight(y + 60);
+    const int y = placeLabelledBoxes(m_headerBox, fields, 46);
+    m_numberCaption = makeLabel(m_headerBox, QStringLiteral("Label16"), QStringLiteral("No:"));
+    m_executionNumber = makeLabel(m_headerBox, QStringLiteral("Label_FYDH"), QString());
+    m_numberCaption->setGeometry(8, y + 30, 30, 22);
+    m_executionNumber->setGeometry(40, y + 30, 160, 22);
+    m_headerBox->setFixedHeight(y + 60);
 
     m_items = new SpreadGrid(this);
     m_items->setObjectName(QStringLiteral("fpSpread2"));
 
     // Button bar.
-    m_frame4 = new QFrame(this);
-    m_frame4->setObjectName(QStringLiteral("Frame4"));
-    auto* label2 = makeLabel(m_frame4, QStringLiteral("Label2"), QStringLiteral("执行人:"));
-    m_fyr = makeBox(m_frame4, QStringLiteral("FYR"));
-    auto* label3 = makeLabel(m_frame4, QStringLiteral("Label3"), QStringLiteral("复核人:"));
-    m_pyr = makeBox(m_frame4, QStringLiteral("PYR"));
-    m_command1 = makeButton(m_frame4, QStringLiteral("Command1"), QStringLiteral("更改复核人"));
-    m_check1 = new QCheckBox(QStringLiteral("自动打印处方"), m_frame4);
-    m_check1->setObjectName(QStringLiteral("Check1"));
-    m_check2 = new QCheckBox(QStringLiteral("打印所有项目"), m_frame4);
-    m_check2->setObjectName(QStringLiteral("Check2"));
-    m_command2 = makeButton(m_frame4, QStringLiteral("Command2"), QStringLiteral("执行(F2)"));
-    m_command3 = makeButton(m_frame4, QStringLiteral("Command3"), QStringLiteral("手工刷新(F5)"));
-    m_command4 = makeButton(m_frame4, QStringLiteral("Command4"), QStringLiteral("关闭(&Q)"));
-    m_command5 = makeButton(m_frame4, QStringLiteral("Command5"), QStringLiteral("已执行单据查询(&S)"));
-    m_command6 = makeButton(m_frame4, QStringLiteral("Command6"), QStringLiteral("刷卡(F8)"));
-    m_command7 = makeButton(m_frame4, QStringLiteral("Command7"), QStringLiteral("打印(&P)"));
-    m_command8 = makeButton(m_frame4, QStringLiteral("Command8"), QStringLiteral("预览(&R)"));
-    m_command5->setEnabled(WindowRequests::canOpen(kExecutedQuery));
+    m_buttonBar = new QFrame(this);
+    m_buttonBar->setObjectName(QStringLiteral("Frame4"));
+    auto* label2 = makeLabel(m_buttonBar, QStringLiteral("Label2"), QStringLiteral("执行人:"));
+    m_fyr = makeBox(m_buttonBar, QStringLiteral("FYR"));
+    auto* label3 = makeLabel(m_buttonBar, QStringLiteral("Label3"), QStringLiteral("复核人:"));
+    m_pyr = makeBox(m_buttonBar, QStringLiteral("PYR"));
+    m_changeCheckerButton = makeButton(m_buttonBar, QStringLiteral("Command1"), QStringLiteral("更改复核人"));
+    m_autoPrintBox = new QCheckBox(QStringLiteral("自动打印处方"), m_buttonBar);
+    m_autoPrintBox->setObjectName(QStringLiteral("Check1"));
+    m_printAllItemsBox = new QCheckBox(QStringLiteral("打印所有项目"), m_buttonBar);
+    m_printAllItemsBox->setObjectName(QStringLiteral("Check2"));
+    m_executeButton = makeButton(m_buttonBar, QStringLiteral("Command2"), QStringLiteral("执行(F2)"));
+    m_refreshButton = makeButton(m_buttonBar, QStringLiteral("Command3"), QStringLiteral("手工刷新(F5)"));
+    m_closeButton = makeButton(m_buttonBar, QStringLiteral("Command4"), QStringLiteral("关闭(&Q)"));
+    m_executedQueryButton =
+        makeButton(m_buttonBar, QStringLiteral("Command5"), QStringLiteral("已执行单据查询(&S)"));
+    m_cardButton = makeButton(m_buttonBar, QStringLiteral("Command6"), QStringLiteral("刷卡(F8)"));
+    m_printButton = makeButton(m_buttonBar, QStringLiteral("Command7"), QStringLiteral("打印(&P)"));
+    m_previewButton = makeButton(m_buttonBar, QStringLiteral("Command8"), QStringLiteral("预览(&R)"));
+    m_executedQueryButton->setEnabled(WindowRequests::canOpen(kExecutedQuery));
     label2->setGeometry(4, 4, 50, 24);
     m_fyr->setGeometry(54, 4, 80, 24);
     label3->setGeometry(140, 4, 50, 24);
     m_pyr->setGeometry(190, 4, 80, 24);
-    m_command1->setGeometry(276, 4, 90, 26);
-    m_check1->setGeometry(4, 36, 110, 24);
-    m_check2->setGeometry(116, 36, 110, 24);
-    m_frame4->setFixedHeight(64);
+    m_changeCheckerButton->setGeometry(276, 4, 90, 26);
+    m_autoPrintBox->setGeometry(4, 36, 110, 24);
+    m_printAllItemsBox->setGeometry(116, 36, 110, 24);
+    m_buttonBar->setFixedHeight(64);
 
-    m_yj = new QMenu(this);
-    m_yj->setObjectName(QStringLiteral("yj"));
-    auto* first = m_yj->addAction(QString());
+    m_checkerMenu = new QMenu(this);
+    m_checkerMenu->setObjectName(QStringLiteral("yj"));
+    auto* first = m_checkerMenu->addAction(QString());
     first->setObjectName(QStringLiteral("yf"));
     first->setEnabled(false);
     m_yf.append(first);
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(kRefreshIntervalMs);
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setObjectName(QStringLiteral("Timer1"));
+    m_refreshTimer->setInterval(kRefreshIntervalMs);
 
-    connect(m_timer1, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
+    connect(m_refreshTimer, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
     connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &Mz_CKFY::takeSignedInUser);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
-    connect(m_cfh, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
-    connect(m_command1, &QPushButton::clicked, this, [this] { m_yj->popup(QCursor::pos()); });
-    connect(m_yj, &QMenu::triggered, this, &Mz_CKFY::chooseChecker);
-    connect(m_check1, &QCheckBox::clicked, this, &Mz_CKFY::saveAutoPrintOption);
-    connect(m_command2, &QPushButton::clicked, this, &Mz_CKFY::ExecuteSelected);
-    connect(m_command3, &QPushButton::clicked, this, &Mz_CKFY::RefreshDJList);
-    connect(m_command4, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_command5, &QPushButton::clicked, this, [] { WindowRequests::open(kExecutedQuery); });
-    connect(m_command7, &QPushButton::clicked, this, [this] {
+    connect(m_typedNumber, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
+    connect(m_changeCheckerButton, &QPushButton::clicked, this,
+            [this] { m_checkerMenu->popup(QCursor::pos()); });
+    connect(m_checkerMenu, &QMenu::triggered, this, &Mz_CKFY::chooseChecker);
+    connect(m_autoPrintBox, &QCheckBox::clicked, this, &Mz_CKFY::saveAutoPrintOption);
+    connect(m_executeButton, &QPushButton::clicked, this, &Mz_CKFY::ExecuteSelected);
+    connect(m_refreshButton, &QPushButton::clicked, this, &Mz_CKFY::RefreshDJList);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_executedQueryButton, &QPushButton::clicked, this, [] { WindowRequests::open(kExecutedQuery); });
+    connect(m_printButton, &QPushButton::clicked, this, [this] {
         bool isPrint = true;
         MZCFPrint(m_txtDH->text(), isPrint, false);
     });
-    connect(m_command8, &QPushButton::clicked, this, [this] {
+    connect(m_previewButton, &QPushButton::clicked, this, [this] {
         bool isPrint = false;
         MZCFPrint(m_txtDH->text(), isPrint, !m_zyh->text().isEmpty());
     });
 }
 
 bool Mz_CKFY::autoRefreshOn() const {
-    return m_timer1->isActive();
+    return m_refreshTimer->isActive();
 }
 
 // Every step of the load goes on after a failing one.
@@ -179,8 +181,8 @@ void Mz_CKFY::loadWindow() {
     m_sD->setDate(today);
     m_eD->setDate(today);
     {
-        const QSignalBlocker block(m_cfh);
-        m_cfh->setText(today.toString(QStringLiteral("yyyyMMdd")));
+        const QSignalBlocker block(m_typedNumber);
+        m_typedNumber->setText(today.toString(QStringLiteral("yyyyMMdd")));
     }
 
     CleanControl::SetControlColor(this);
@@ -205,10 +207,10 @@ void Mz_CKFY::loadWindow() {
     m_items->setColumnEditable(ItemRows::kTickColumn, true);
 
     if (AutoRefreshConfiguredOff()) {
-        m_timer1->stop();
+        m_refreshTimer->stop();
     } else {
         RefreshDJList();
-        m_timer1->start();
+        m_refreshTimer->start();
     }
 
     takeSignedInUser();
@@ -216,7 +218,7 @@ void Mz_CKFY::loadWindow() {
 
     loadAutoPrintOption();
 
-    m_labelFYDH->setText(proposedNumber());
+    m_executionNumber->setText(proposedNumber());
 }
 
 QString Mz_CKFY::proposedNumber() const {
@@ -242,7 +244,7 @@ void Mz_CKFY::fillCheckerMenu() {
     m_yf.first()->setText(names.first());
     m_yf.first()->setEnabled(true);
     for (int i = 1; i < names.size(); ++i) {
-        auto* item = m_yj->addAction(names.at(i));
+        auto* item = m_checkerMenu->addAction(names.at(i));
         item->setObjectName(QStringLiteral("yf"));
         m_yf.append(item);
     }
@@ -260,20 +262,22 @@ void Mz_CKFY::loadAutoPrintOption() {
         ShowErrorMessage(error);
         return;
     }
-    const QSignalBlocker block(m_check1);
-    m_check1->setCheckState(state == 2 ? Qt::PartiallyChecked : state == 1 ? Qt::Checked : Qt::Unchecked);
+    const QSignalBlocker block(m_autoPrintBox);
+    m_autoPrintBox->setCheckState(state == 2   ? Qt::PartiallyChecked
+                                  : state == 1 ? Qt::Checked
+                                               : Qt::Unchecked);
     m_savedAutoPrint = state;
 }
 
 void Mz_CKFY::saveAutoPrintOption() {
     // A click always leaves the box ticked or not; a stored "2" only shows greyed until then.
-    m_check1->setTristate(false);
-    const int state = m_check1->checkState() == Qt::Checked ? 1 : 0;
+    m_autoPrintBox->setTristate(false);
+    const int state = m_autoPrintBox->checkState() == Qt::Checked ? 1 : 0;
     AppError error;
     if (!AutoPrintOption::save(state, &error)) {
         ShowErrorMessage(error);
-        const QSignalBlocker block(m_check1);
-        m_check1->setCheckState(m_savedAutoPrint == 1 ? Qt::Checked : Qt::Unchecked);
+        const QSignalBlocker block(m_autoPrintBox);
+        m_autoPrintBox->setCheckState(m_savedAutoPrint == 1 ? Qt::Checked : Qt::Unchecked);
         return;
     }
     m_savedAutoPrint = state;
@@ -313,7 +317,7 @@ void Mz_CKFY::RefreshDJList() {
 
     // The timer refreshes every few seconds and mostly finds the list as it was: then nothing
     // is read out of the result and nothing is redrawn. The printed marking looks at every row.
-    const bool marking = m_check1->checkState() == Qt::Checked;
+    const bool marking = m_autoPrintBox->checkState() == Qt::Checked;
     if (marking)
         m_pendingReader.forget();
     QVector<PendingDocument> documents;
@@ -360,8 +364,8 @@ void Mz_CKFY::RefreshDJList() {
     if (failed)
         return;
 
-    m_labelMZ->setText(counts.outpatientText());
-    m_labelZY->setText(counts.inpatientText());
+    m_outpatientCount->setText(counts.outpatientText());
+    m_inpatientCount->setText(counts.inpatientText());
 }
 
 void Mz_CKFY::selectListedRow(int row) {
@@ -379,7 +383,7 @@ void Mz_CKFY::lookUpTypedNumber(const QString& text) {
     const QString cleaned = CleanInputText(text);
     if (cleaned != text) {
         // Writing the cleaned text back comes here again with it.
-        m_cfh->setText(cleaned);
+        m_typedNumber->setText(cleaned);
         return;
     }
     if (cleaned.size() != 13)
@@ -401,7 +405,7 @@ void Mz_CKFY::lookUpTypedNumber(const QString& text) {
 
 void Mz_CKFY::LoadDJHead(const QString& dh, const QString& lx) {
     const bool inpatient = IsInpatient(lx);
-    m_frame3->setTitle(inpatient ? QStringLiteral("住院处方信息") : QStringLiteral("门诊处方信息"));
+    m_headerBox->setTitle(inpatient ? QStringLiteral("住院处方信息") : QStringLiteral("门诊处方信息"));
     DocumentHeader header;
     AppError error;
     const HeaderLoad loaded = LoadDocumentHeader(dh, inpatient, &header, &error);
@@ -432,7 +436,7 @@ void Mz_CKFY::LoadDJHead(const QString& dh, const QString& lx) {
 }
 
 void Mz_CKFY::LoadDJMX(const QString& dh, const QString& lx) {
-    m_labelFYDH->setText(proposedNumber());
+    m_executionNumber->setText(proposedNumber());
     m_items->clearAll();
     m_totalsRow = 0;
     // Inpatient items are not listed here: those documents are not executed in this window.
@@ -527,30 +531,32 @@ void Mz_CKFY::ExecuteSelected() {
 }
 
 void Mz_CKFY::ExecDJ(const QString& dh) {
-    Q_UNUSED(dh); // the record takes the number from the header box, as shown
     ExecutionRecord record;
-    record.zxdh = m_labelFYDH->text();
-    record.dh = m_txtDH->text();
+    record.zxdh = m_executionNumber->text();
+    record.dh = dh;
     record.zxr = m_fyr->text();
     record.fhr = m_pyr->text();
     record.dept = gExecDept;
     record.xm = m_xm->text();
     QString stored;
     AppError error;
-    if (!ExecuteDocument(record, &stored, &error)) {
-        // Another workstation may have executed it since the checks; then it has left the list
-        // and the clerk is told so, as when it had left before.
-        RefreshDJList();
-        if (CheckExecution(record.dh, listedNumbers(), {true}) == ExecutionRefusal::NotListed)
-            Messages::warning(RefusalText(ExecutionRefusal::NotListed));
-        else
-            ShowErrorMessage(error);
-        return;
-    }
-    // The number written on the specimens is the one stored.
-    m_labelFYDH->setText(stored);
+    const bool executed = ExecuteDocument(record, &stored, &error);
+    // Either way the list is read again: it drops the executed document, and after a failure
+    // it tells whether another workstation executed the document since the checks.
     RefreshDJList();
-    Messages::success(QStringLiteral("执行成功。"));
+    switch (ExecutionAttempt::Settle(executed, record.dh, listedNumbers())) {
+    case ExecutionAttempt::Outcome::Executed:
+        // The number written on the specimens is the one stored.
+        m_executionNumber->setText(stored);
+        Messages::success(QStringLiteral("执行成功。"));
+        break;
+    case ExecutionAttempt::Outcome::LeftList:
+        Messages::warning(RefusalText(ExecutionRefusal::NotListed));
+        break;
+    case ExecutionAttempt::Outcome::Failed:
+        ShowErrorMessage(error);
+        break;
+    }
 }
 
 bool Mz_CKFY::handleKey(int key) {
@@ -559,9 +565,9 @@ bool Mz_CKFY::handleKey(int key) {
         ExecuteSelected();
         return true;
     case Qt::Key_F3:
-        if (!m_cfh->text().isEmpty())
-            m_cfh->setCursorPosition(int(m_cfh->text().size()));
-        m_cfh->setFocus();
+        if (!m_typedNumber->text().isEmpty())
+            m_typedNumber->setCursorPosition(int(m_typedNumber->text().size()));
+        m_typedNumber->setFocus();
         return true;
     case Qt::Key_F5:
         RefreshDJList();
@@ -591,7 +597,7 @@ void Mz_CKFY::keyPressEvent(QKeyEvent* event) {
 void Mz_CKFY::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The executed-documents query may have joined the program since the window was built.
-    m_command5->setEnabled(WindowRequests::canOpen(kExecutedQuery));
+    m_executedQueryButton->setEnabled(WindowRequests::canOpen(kExecutedQuery));
 }
 
 void Mz_CKFY::resizeEvent(QResizeEvent* event) {
@@ -603,9 +609,9 @@ void Mz_CKFY::arrangeControls() {
     const int w = width();
     const int h = height();
     const int listWidth = qMin(320, qMax(200, w / 3));
-    const int barHeight = m_frame4->height();
+    const int barHeight = m_buttonBar->height();
     // The button bar stays 50 twips above the bottom edge.
-    m_frame4->setGeometry(0, h - twips(50) - barHeight, w, barHeight);
+    m_buttonBar->setGeometry(0, h - twips(50) - barHeight, w, barHeight);
     arrangeButtons(w);
     m_titleFrame->setGeometry(0, 0, listWidth, m_titleFrame->height());
     const int listHeight =
@@ -614,18 +620,18 @@ void Mz_CKFY::arrangeControls() {
     m_strip->setGeometry(0, m_list->geometry().bottom() + 1, listWidth, m_strip->height());
     const int right = listWidth + twips(100);
     const int detailWidth = qMax(0, w - listWidth - twips(100));
-    m_frame3->setGeometry(right, 0, detailWidth, m_frame3->height());
-    m_items->setGeometry(right, m_frame3->height() + twips(50), detailWidth,
-                         qMax(0, m_frame4->y() - m_frame3->height() - twips(100)));
+    m_headerBox->setGeometry(right, 0, detailWidth, m_headerBox->height());
+    m_items->setGeometry(right, m_headerBox->height() + twips(50), detailWidth,
+                         qMax(0, m_buttonBar->y() - m_headerBox->height() - twips(100)));
 }
 
 // One row of buttons when the bar is wide enough, else two, so that "关闭(&Q)" stays reachable.
 void Mz_CKFY::arrangeButtons(int barWidth) {
     constexpr int kLeft = 380;
     constexpr int kGap = 6;
-    const QPushButton* const wide = m_command5;
-    const QList<QPushButton*> buttons{m_command2, m_command3, m_command7, m_command8,
-                                      m_command6, m_command5, m_command4};
+    const QPushButton* const wide = m_executedQueryButton;
+    const QList<QPushButton*> buttons{m_executeButton, m_refreshButton,       m_printButton, m_previewButton,
+                                      m_cardButton,    m_executedQueryButton, m_closeButton};
     int oneRow = 0;
     for (const QPushButton* b : buttons)
         oneRow += (b == wide ? 140 : 96) + kGap;

@@ -75,17 +75,17 @@ private:
 
     // Pending list and its title, counters and number box.
     QFrame* m_titleFrame = nullptr;
-    QLabel* m_label1 = nullptr;
+    QLabel* m_titleLabel = nullptr;
     QDateEdit* m_sD = nullptr;
     QDateEdit* m_eD = nullptr;
     SpreadGrid* m_list = nullptr;
     QFrame* m_strip = nullptr;
-    QLabel* m_labelMZ = nullptr;
-    QLabel* m_labelZY = nullptr;
-    QLineEdit* m_cfh = nullptr;
+    QLabel* m_outpatientCount = nullptr;
+    QLabel* m_inpatientCount = nullptr;
+    QLineEdit* m_typedNumber = nullptr;
 
     // Header of the selected document.
-    QGroupBox* m_frame3 = nullptr;
+    QGroupBox* m_headerBox = nullptr;
     QLineEdit* m_txtDH = nullptr;
     QLineEdit* m_xm = nullptr;
     QLineEdit* m_xb = nullptr;
@@ -94,28 +94,28 @@ private:
     QLineEdit* m_kdsj = nullptr;
     QLineEdit* m_zyh = nullptr;
     QLineEdit* m_cwh = nullptr;
-    QLabel* m_label16 = nullptr;
-    QLabel* m_labelFYDH = nullptr;
+    QLabel* m_numberCaption = nullptr;
+    QLabel* m_executionNumber = nullptr;
     SpreadGrid* m_items = nullptr;
 
     // Button bar.
-    QFrame* m_frame4 = nullptr;
+    QFrame* m_buttonBar = nullptr;
     QLineEdit* m_fyr = nullptr;
     QLineEdit* m_pyr = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QMenu* m_yj = nullptr;
+    QPushButton* m_changeCheckerButton = nullptr;
+    QMenu* m_checkerMenu = nullptr;
     QList<QAction*> m_yf;
-    QCheckBox* m_check1 = nullptr;
-    QCheckBox* m_check2 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QPushButton* m_command3 = nullptr;
-    QPushButton* m_command4 = nullptr;
-    QPushButton* m_command5 = nullptr;
-    QPushButton* m_command6 = nullptr;
-    QPushButton* m_command7 = nullptr;
-    QPushButton* m_command8 = nullptr;
+    QCheckBox* m_autoPrintBox = nullptr;
+    QCheckBox* m_printAllItemsBox = nullptr;
+    QPushButton* m_executeButton = nullptr;
+    QPushButton* m_refreshButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    QPushButton* m_executedQueryButton = nullptr;
+    QPushButton* m_cardButton = nullptr;
+    QPushButton* m_printButton = nullptr;
+    QPushButton* m_previewButton = nullptr;
 
-    QTimer* m_timer1 = nullptr;
+    QTimer* m_refreshTimer = nullptr;
     PendingListReader m_pendingReader;
     int m_totalsRow = 0; // the detail grid's totals row, 0 when there is none
     bool m_refreshing = false;

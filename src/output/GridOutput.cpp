@@ -5,8 +5,8 @@
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "output/PrintService.h"
-#include "output/ReportLayout.h"
 #include "output/core/SheetExport.h"
+#include "output/pages/ReportLayout.h"
 
 #include <QPrinter>
 
@@ -101,29 +101,26 @@ bool PrintReport(const ReportDescription& report, const TableSource& table, bool
     return true;
 }
 
-bool PrintGrid(QWidget* owner, const SpreadGrid* grid, const QString& title, bool printerOption, bool direct,
-               const QString& unitName, const QString& startDate, const QString& endDate,
-               const QString& makerText, const QString& printDateText, const QString& extraHeader,
-               qint16 layoutValue) {
-    Q_UNUSED(owner);
+bool PrintGridReport(const SpreadGrid* grid, const GridReportArgs& args, bool direct) {
     if (!grid || grid->maxRows() == 0) {
         refuseEmpty(QStringLiteral("未发现可以打印的内容。"));
         return false;
     }
-    GridReportArgs args;
-    args.title = title;
-    args.printerOption = printerOption;
-    args.unitName = unitName;
-    args.startDate = startDate;
-    args.endDate = endDate;
-    args.makerText = makerText;
-    args.printDateText = printDateText;
-    args.extraHeader = extraHeader;
-    args.layoutValue = layoutValue;
     const ReportDescription report =
         Report::describeGridReport(args, gHospitalName, gUser ? gUser->GetUserName : QString());
     const SpreadGridTable table(*grid, SpreadGridTable::WithRowNumbers);
     return PrintReport(report, table, direct);
+}
+
+bool PrintGrid(QWidget* owner, const SpreadGrid* grid, const QString& title, bool printerOption, bool direct,
+               const QString& unitName, const QString& startDate, const QString& endDate,
+               const QString& makerText, const QString& printDateText, const QString& extraHeader,
+               qint16 layoutValue) {
+    Q_UNUSED(owner); // the print component's owner window; the print service finds its own
+    return PrintGridReport(grid,
+                           {title, printerOption, unitName, startDate, endDate, makerText, printDateText,
+                            extraHeader, layoutValue},
+                           direct);
 }
 
 void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QString& name) {

@@ -28,8 +28,10 @@ private:
 
 // Prints (`direct`) or previews the grid as a report under the nine header and footer lines.
 // Direct print asks for the printer; where none is installed it asks for a PDF file instead.
-// An empty grid is refused with "{title}  未发现可以打印的内容。". `owner` is the calling
-// window. A failure shows the common error message; false when nothing was printed.
+// An empty grid is refused with "{title}  未发现可以打印的内容。". A failure shows the common
+// error message; false when nothing was printed.
+bool PrintGridReport(const SpreadGrid* grid, const GridReportArgs& args, bool direct);
+// The same with the header values one by one, in the order the windows have always passed them.
 bool PrintGrid(QWidget* owner, const SpreadGrid* grid, const QString& title, bool printerOption, bool direct,
                const QString& unitName, const QString& startDate, const QString& endDate,
                const QString& makerText, const QString& printDateText, const QString& extraHeader = {},

@@ -3,11 +3,9 @@
 #include "common/FileDialogService.h"
 #include "common/core/MessageService.h"
 #include "output/PrintService.h"
-#include "output/SlipLayout.h"
-#include "output/core/SheetExport.h"
+#include "output/pages/SlipLayout.h"
+#include "output/pages/SlipPdf.h"
 
-#include <QFile>
-#include <QPdfWriter>
 #include <QPrinter>
 
 namespace SlipPrinting {
@@ -24,25 +22,6 @@ QString chosenPrinter(IPrintService& service) {
         return configured;
     const QString fallback = service.defaultPrinterName();
     return fallback.isEmpty() ? installed.value(0) : fallback;
-}
-
-bool renderPdf(const SlipDocument& slip, const QString& path, AppError* error) {
-    const QString temporary = AtomicFile::temporaryPathFor(path);
-    bool painted = false;
-    {
-        QPdfWriter pdf(temporary);
-        pdf.setTitle(slip.dh);
-        pdf.setResolution(600);
-        const SlipLayout layout(slip, SlipFontSize());
-        layout.prepare(pdf);
-        painted = layout.paint(pdf);
-    }
-    if (!painted) {
-        QFile::remove(temporary);
-        *error = {75, QStringLiteral("无法写入PDF文件%1").arg(path), QStringLiteral("MZCFPrint")};
-        return false;
-    }
-    return AtomicFile::replace(temporary, path, error);
 }
 
 // Prints on the slip printer; false with `error` when there is none or the job was refused.
@@ -100,7 +79,7 @@ bool MZCFPrint(const SlipRequest& request, Mode mode) {
                                                   true});
         if (path.isEmpty())
             return false;
-        if (!renderPdf(slip, path, &error)) {
+        if (!renderSlipPdf(slip, path, &error)) {
             ShowErrorMessage(error);
             return false;
         }
@@ -130,11 +109,6 @@ bool autoPrint(const SlipRequest& request) {
 
 void resetAutoPrintReport() {
     g_failureReported = false;
-}
-
-bool writeSlipPdf(const SlipRequest& request, const QString& path, AppError* error) {
-    SlipDocument slip;
-    return LoadSlip(request, &slip, error) && renderPdf(slip, path, error);
 }
 
 } // namespace SlipPrinting

@@ -21,7 +21,4 @@ bool MZCFPrint(const SlipRequest& request, Mode mode);
 bool autoPrint(const SlipRequest& request);
 void resetAutoPrintReport(); // for tests
 
-// Writes the slip to a PDF file (reprints, archives), atomically.
-bool writeSlipPdf(const SlipRequest& request, const QString& path, AppError* error);
-
 } // namespace SlipPrinting

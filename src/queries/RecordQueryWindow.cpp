@@ -28,6 +28,8 @@ namespace {
 
 constexpr int kPrintItem = 100;
 constexpr int kExportItem = 101;
+// What a link of the output group does; the ids above are shared by print and preview.
+enum class TaskRole { None, Print, Preview, Export };
 constexpr int kTaskPanelWidth = 3015; // twips
 constexpr int kDhColumn = 2;
 
@@ -94,28 +96,28 @@ void RecordQueryWindow::buildControls() {
     m_icons->add(style()->standardIcon(QStyle::SP_DialogApplyButton));      // 1 print
     m_icons->add(style()->standardIcon(QStyle::SP_DialogSaveButton));       // 2 export
     m_icons->add(style()->standardIcon(QStyle::SP_FileDialogContentsView)); // 3 preview
-    m_picture3 = buildConditions();
+    m_conditionsPanel = buildConditions();
 
     m_tab = new QTabWidget(this);
     m_tab->setObjectName(QStringLiteral("vbalDTabControlX1"));
-    m_picture1 = new QWidget;
-    m_picture1->setObjectName(QStringLiteral("Picture1"));
-    m_picture1->setProperty("kind", QStringLiteral("PictureBox"));
-    m_list = new SpreadGrid(m_picture1);
+    m_resultsPanel = new QWidget;
+    m_resultsPanel->setObjectName(QStringLiteral("Picture1"));
+    m_resultsPanel->setProperty("kind", QStringLiteral("PictureBox"));
+    m_list = new SpreadGrid(m_resultsPanel);
     m_list->setObjectName(QStringLiteral("fpSpread1"));
-    m_items = new SpreadGrid(m_picture1);
+    m_items = new SpreadGrid(m_resultsPanel);
     m_items->setObjectName(QStringLiteral("fpSpread2"));
-    m_picture1->installEventFilter(this);
+    m_resultsPanel->installEventFilter(this);
 
     m_ksPrint = new QWidget(this);
     m_ksPrint->setObjectName(QStringLiteral("KsPrintCtl31"));
     m_ksPrint->hide();
 
-    connect(m_command3, &QPushButton::clicked, this, &RecordQueryWindow::Command3_Click);
-    connect(m_command1, &QPushButton::clicked, this, &RecordQueryWindow::ReprintSelected);
-    if (m_command2)
-        connect(m_command2, &QPushButton::clicked, this, &RecordQueryWindow::ReprintSelected);
-    connect(m_check1, &QCheckBox::clicked, this, &RecordQueryWindow::Form_Resize);
+    connect(m_searchButton, &QPushButton::clicked, this, &RecordQueryWindow::Command3_Click);
+    connect(m_slipPrintButton, &QPushButton::clicked, this, &RecordQueryWindow::ReprintSelected);
+    if (m_itemsPrintButton)
+        connect(m_itemsPrintButton, &QPushButton::clicked, this, &RecordQueryWindow::ReprintSelected);
+    connect(m_mixedModeBox, &QCheckBox::clicked, this, &RecordQueryWindow::Form_Resize);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { listRowClicked(row); });
     connect(m_taskPanel, &TaskPanel::itemClicked, this, &RecordQueryWindow::taskItemClicked);
 }
@@ -128,46 +130,46 @@ QWidget* RecordQueryWindow::buildConditions() {
     auto* layout = new QVBoxLayout(picture3);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    m_frame1 = makeFrame(picture3, QStringLiteral("Frame1"), QStringLiteral("日期"));
-    auto* dates = new QGridLayout(m_frame1);
-    auto* label1 = new QLabel(QStringLiteral("开始日期"), m_frame1);
+    m_dateFrame = makeFrame(picture3, QStringLiteral("Frame1"), QStringLiteral("日期"));
+    auto* dates = new QGridLayout(m_dateFrame);
+    auto* label1 = new QLabel(QStringLiteral("开始日期"), m_dateFrame);
     label1->setObjectName(QStringLiteral("Label1"));
-    auto* label2 = new QLabel(QStringLiteral("结束日期"), m_frame1);
+    auto* label2 = new QLabel(QStringLiteral("结束日期"), m_dateFrame);
     label2->setObjectName(QStringLiteral("Label2"));
-    m_sD = makeDate(m_frame1, QStringLiteral("S_D"));
-    m_eD = makeDate(m_frame1, QStringLiteral("E_D"));
+    m_sD = makeDate(m_dateFrame, QStringLiteral("S_D"));
+    m_eD = makeDate(m_dateFrame, QStringLiteral("E_D"));
     dates->addWidget(label1, 0, 0);
     dates->addWidget(m_sD, 0, 1);
     dates->addWidget(label2, 1, 0);
     dates->addWidget(m_eD, 1, 1);
-    layout->addWidget(m_frame1);
+    layout->addWidget(m_dateFrame);
 
-    m_frame2 = makeFrame(picture3, QStringLiteral("Frame2"), m_spec.userFrameCaption);
-    m_combo1 = makeUserBox(m_frame2, QStringLiteral("Combo1"));
-    layout->addWidget(m_frame2);
+    m_userFrame = makeFrame(picture3, QStringLiteral("Frame2"), m_spec.userFrameCaption);
+    m_userBox = makeUserBox(m_userFrame, QStringLiteral("Combo1"));
+    layout->addWidget(m_userFrame);
     if (m_spec.checkerFilter) {
-        m_frame4 = makeFrame(picture3, QStringLiteral("Frame4"), QStringLiteral("复核人"));
-        m_combo2 = makeUserBox(m_frame4, QStringLiteral("Combo2"));
-        layout->addWidget(m_frame4);
+        m_checkerFrame = makeFrame(picture3, QStringLiteral("Frame4"), QStringLiteral("复核人"));
+        m_checkerBox = makeUserBox(m_checkerFrame, QStringLiteral("Combo2"));
+        layout->addWidget(m_checkerFrame);
     }
     if (m_spec.numberSearch) {
-        m_frame3 = makeFrame(picture3, QStringLiteral("Frame3"), QStringLiteral("处方号码"));
-        m_dh = new QLineEdit(m_frame3);
+        m_numberFrame = makeFrame(picture3, QStringLiteral("Frame3"), QStringLiteral("处方号码"));
+        m_dh = new QLineEdit(m_numberFrame);
         m_dh->setObjectName(QStringLiteral("DH"));
         m_dh->setToolTip(QStringLiteral("如果输入处方号系统会忽略其它查询条件"));
-        (new QVBoxLayout(m_frame3))->addWidget(m_dh);
-        layout->addWidget(m_frame3);
+        (new QVBoxLayout(m_numberFrame))->addWidget(m_dh);
+        layout->addWidget(m_numberFrame);
     }
-    m_check1 = new QCheckBox(QStringLiteral("混合模式"), picture3);
-    m_check1->setObjectName(QStringLiteral("Check1"));
-    layout->addWidget(m_check1);
-    m_command3 = makeButton(picture3, QStringLiteral("Command3"), QStringLiteral("开始查询(&S)"));
-    m_command1 = makeButton(picture3, QStringLiteral("Command1"), QStringLiteral("处方打印"));
-    layout->addWidget(m_command3);
-    layout->addWidget(m_command1);
+    m_mixedModeBox = new QCheckBox(QStringLiteral("混合模式"), picture3);
+    m_mixedModeBox->setObjectName(QStringLiteral("Check1"));
+    layout->addWidget(m_mixedModeBox);
+    m_searchButton = makeButton(picture3, QStringLiteral("Command3"), QStringLiteral("开始查询(&S)"));
+    m_slipPrintButton = makeButton(picture3, QStringLiteral("Command1"), QStringLiteral("处方打印"));
+    layout->addWidget(m_searchButton);
+    layout->addWidget(m_slipPrintButton);
     if (m_spec.detailReprint) {
-        m_command2 = makeButton(picture3, QStringLiteral("Command2"), QStringLiteral("处方明细打印"));
-        layout->addWidget(m_command2);
+        m_itemsPrintButton = makeButton(picture3, QStringLiteral("Command2"), QStringLiteral("处方明细打印"));
+        layout->addWidget(m_itemsPrintButton);
     }
     return picture3;
 }
@@ -204,10 +206,10 @@ void RecordQueryWindow::fillUsers() {
     AppError error;
     if (!LoadQueryUserNames(&users, &error))
         ShowErrorMessage(error);
-    m_combo1->addItems(users);
-    if (m_combo2)
-        m_combo2->addItems(users);
-    for (QComboBox* box : {m_combo1, m_combo2}) {
+    m_userBox->addItems(users);
+    if (m_checkerBox)
+        m_checkerBox->addItems(users);
+    for (QComboBox* box : {m_userBox, m_checkerBox}) {
         if (!box)
             continue;
         box->addItem(QStringLiteral("全部"));
@@ -216,7 +218,7 @@ void RecordQueryWindow::fillUsers() {
 }
 
 void RecordQueryWindow::InitQueryTab() {
-    const int index = m_tab->addTab(m_picture1, m_spec.caption);
+    const int index = m_tab->addTab(m_resultsPanel, m_spec.caption);
     m_tab->tabBar()->setTabData(index, QStringLiteral("FYCX"));
 }
 
@@ -224,16 +226,16 @@ void RecordQueryWindow::InitTaskPanel() {
     m_taskPanel->setIcons(m_icons);
     TaskPanelGroup* query =
         m_taskPanel->addGroup(m_spec.groupCaption, QStringLiteral("根据需要选择统计条件，生成报表。"));
-    query->addControlItem(0, m_picture3);
+    query->addControlItem(0, m_conditionsPanel);
     const QColor back = query->itemBackColor();
-    for (QWidget* w : {m_picture3, static_cast<QWidget*>(m_frame1), static_cast<QWidget*>(m_frame2),
-                       static_cast<QWidget*>(m_frame4)})
+    for (QWidget* w : {m_conditionsPanel, static_cast<QWidget*>(m_dateFrame),
+                       static_cast<QWidget*>(m_userFrame), static_cast<QWidget*>(m_checkerFrame)})
         if (w)
             setBackColor(w, back);
     TaskPanelGroup* actions = m_taskPanel->addGroup(QStringLiteral("处理"), QStringLiteral("常用的操作功能"));
-    actions->addLinkItem(kPrintItem, QStringLiteral("打印"), m_icons->icon(1));
-    actions->addLinkItem(kPrintItem, QStringLiteral("打印浏览"), m_icons->icon(3));
-    actions->addLinkItem(kExportItem, QStringLiteral("导出到Excel"), m_icons->icon(2));
+    actions->addLinkItem(kPrintItem, QStringLiteral("打印"), m_icons->icon(1), int(TaskRole::Print));
+    actions->addLinkItem(kPrintItem, QStringLiteral("打印浏览"), m_icons->icon(3), int(TaskRole::Preview));
+    actions->addLinkItem(kExportItem, QStringLiteral("导出到Excel"), m_icons->icon(2), int(TaskRole::Export));
     m_taskPanel->setMargins(5, 5, 5, 5, 5);
 }
 
@@ -243,7 +245,7 @@ void RecordQueryWindow::resizeEvent(QResizeEvent* event) {
 }
 
 bool RecordQueryWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_picture1 && event->type() == QEvent::Resize)
+    if (watched == m_resultsPanel && event->type() == QEvent::Resize)
         arrangeGrids();
     return QWidget::eventFilter(watched, event);
 }
@@ -256,14 +258,14 @@ void RecordQueryWindow::Form_Resize() {
 }
 
 void RecordQueryWindow::arrangeGrids() {
-    const int w = m_picture1->width();
-    const int h = m_picture1->height();
-    if (m_check1->isChecked()) {
+    const int w = m_resultsPanel->width();
+    const int h = m_resultsPanel->height();
+    if (m_mixedModeBox->isChecked()) {
         m_list->hide();
         m_items->setGeometry(0, 0, w, qMax(0, h - twips(100)));
-        m_command1->hide();
+        m_slipPrintButton->hide();
     } else {
-        m_command1->show();
+        m_slipPrintButton->show();
         m_list->show();
         m_list->setGeometry(0, 0, w, qMax(0, h / 2 - twips(100)));
         m_items->setGeometry(0, h / 2 + twips(100), w, qMax(0, h / 2 - twips(100)));
@@ -272,8 +274,8 @@ void RecordQueryWindow::arrangeGrids() {
 
 void RecordQueryWindow::Command3_Click() {
     QueryConditions conditions;
-    conditions.user = m_combo1->currentText();
-    conditions.checker = m_combo2 ? m_combo2->currentText() : QString();
+    conditions.user = m_userBox->currentText();
+    conditions.checker = m_checkerBox ? m_checkerBox->currentText() : QString();
     conditions.number = m_dh ? m_dh->text() : QString();
     conditions.from = m_sD->date();
     conditions.to = m_eD->date();
@@ -332,26 +334,36 @@ void RecordQueryWindow::ReprintSelected() {
 }
 
 SpreadGrid* RecordQueryWindow::outputSource() const {
-    return m_check1->isChecked() ? m_items : m_list;
+    return m_mixedModeBox->isChecked() ? m_items : m_list;
 }
 
 void RecordQueryWindow::taskItemClicked(TaskPanelItem* item) {
-    const QString caption = item->caption();
-    if (caption == QStringLiteral("打印"))
+    switch (TaskRole(item->role())) {
+    case TaskRole::Print:
         printSource(true);
-    else if (caption == QStringLiteral("打印浏览"))
+        break;
+    case TaskRole::Preview:
         printSource(false);
-    else if (caption == QStringLiteral("导出到Excel"))
+        break;
+    case TaskRole::Export:
         exportSource();
+        break;
+    case TaskRole::None:
+        break;
+    }
 }
 
 void RecordQueryWindow::printSource(bool direct) {
     const QString day = QStringLiteral("yyyy-MM-dd");
     const QString user = gUser ? gUser->GetUserName : QString();
-    PrintGrid(m_ksPrint, outputSource(),
-              QStringLiteral("【") + gExecDept + QStringLiteral("】") + m_spec.caption, false, direct,
-              gHospitalName, m_sD->date().toString(day), m_eD->date().toString(day),
-              QStringLiteral("制单人:") + user, QStringLiteral("打印日期:") + Clock::today().toString(day));
+    GridReportArgs report;
+    report.title = QStringLiteral("【") + gExecDept + QStringLiteral("】") + m_spec.caption;
+    report.unitName = gHospitalName;
+    report.startDate = m_sD->date().toString(day);
+    report.endDate = m_eD->date().toString(day);
+    report.makerText = QStringLiteral("制单人:") + user;
+    report.printDateText = QStringLiteral("打印日期:") + Clock::today().toString(day);
+    PrintGridReport(outputSource(), report, direct);
 }
 
 void RecordQueryWindow::exportSource() {

@@ -9,8 +9,8 @@ const QColor kHeaderBack(74, 122, 201);
 const QColor kItemBack(214, 223, 247);
 } // namespace
 
-TaskPanelItem::TaskPanelItem(int id, const QString& caption, QWidget* control, QObject* parent)
-    : QObject(parent), m_id(id), m_caption(caption), m_control(control) {}
+TaskPanelItem::TaskPanelItem(int id, const QString& caption, QWidget* control, QObject* parent, int role)
+    : QObject(parent), m_id(id), m_role(role), m_caption(caption), m_control(control) {}
 
 TaskPanelGroup::TaskPanelGroup(const QString& caption, const QString& toolTip, QWidget* parent)
     : QFrame(parent) {
@@ -56,7 +56,7 @@ TaskPanelItem* TaskPanelGroup::addControlItem(int id, QWidget* control) {
     return item;
 }
 
-TaskPanelItem* TaskPanelGroup::addLinkItem(int id, const QString& caption, const QIcon& icon) {
+TaskPanelItem* TaskPanelGroup::addLinkItem(int id, const QString& caption, const QIcon& icon, int role) {
     auto* link = new QToolButton(m_body);
     link->setText(caption);
     link->setToolTip(caption);
@@ -65,7 +65,7 @@ TaskPanelItem* TaskPanelGroup::addLinkItem(int id, const QString& caption, const
     link->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     link->setCursor(Qt::PointingHandCursor);
     m_bodyLayout->addWidget(link);
-    auto* item = new TaskPanelItem(id, caption, link, this);
+    auto* item = new TaskPanelItem(id, caption, link, this, role);
     m_items.append(item);
     connect(link, &QToolButton::clicked, this, [this, item] { emit itemClicked(item); });
     return item;

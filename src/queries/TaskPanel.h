@@ -21,17 +21,20 @@ private:
     QList<QIcon> m_icons;
 };
 
-// A link item of a task panel group: an icon, a caption and an id (ids need not be unique).
+// A link item of a task panel group: an icon, a caption and an id (ids need not be unique), and
+// the role its window gives it, which says what a click does (captions are only shown).
 class TaskPanelItem : public QObject {
     Q_OBJECT
 public:
-    TaskPanelItem(int id, const QString& caption, QWidget* control, QObject* parent);
+    TaskPanelItem(int id, const QString& caption, QWidget* control, QObject* parent, int role = 0);
     int id() const { return m_id; }
+    int role() const { return m_role; }
     QString caption() const { return m_caption; }
     QWidget* control() const { return m_control; } // the link button or the hosted control
 
 private:
     int m_id;
+    int m_role;
     QString m_caption;
     QWidget* m_control;
 };
@@ -44,7 +47,7 @@ public:
     QString caption() const;
     // Hosts `control` as an item of control type.
     TaskPanelItem* addControlItem(int id, QWidget* control);
-    TaskPanelItem* addLinkItem(int id, const QString& caption, const QIcon& icon);
+    TaskPanelItem* addLinkItem(int id, const QString& caption, const QIcon& icon, int role = 0);
     QList<TaskPanelItem*> items() const { return m_items; }
     QColor itemBackColor() const;
 

@@ -9,8 +9,8 @@
 #include "common/core/InputText.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
-#include "execution/core/ItemRows.h"
-#include "execution/core/PendingDocuments.h"
+#include "db/documents/DocumentHeader.h"
+#include "db/documents/ItemRows.h"
 #include "voiding/core/VoidingLoads.h"
 #include "voiding/core/VoidingService.h"
 
@@ -56,10 +56,10 @@ void Frm_CKTY::buildControls() {
     buildButtonBar();
 
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
-    connect(m_command1, &QPushButton::clicked, this, &Frm_CKTY::RefreshList);
-    connect(m_command2, &QPushButton::clicked, this, &Frm_CKTY::VoidSelected);
-    connect(m_command4, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_command5, &QPushButton::clicked, this,
+    connect(m_searchButton, &QPushButton::clicked, this, &Frm_CKTY::RefreshList);
+    connect(m_voidButton, &QPushButton::clicked, this, &Frm_CKTY::VoidSelected);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_voidedQueryButton, &QPushButton::clicked, this,
             [] { WindowRequests::open(QStringLiteral("Frm_TYCX")); });
 }
 
@@ -72,48 +72,49 @@ void Frm_CKTY::buildSearchFrame() {
     m_eD = makeDate(m_search, QStringLiteral("E_D"));
     auto* label3 = makeLabel(m_search, QStringLiteral("Label3"), QStringLiteral("姓  名"));
     m_txtSearch = makeBox(m_search, QStringLiteral("Txt_Search"), false);
-    m_command1 = makeButton(m_search, QStringLiteral("Command1"), QStringLiteral("搜索(&S)"));
+    m_searchButton = makeButton(m_search, QStringLiteral("Command1"), QStringLiteral("搜索(&S)"));
     label1->setGeometry(8, 22, 40, 24);
     m_sD->setGeometry(50, 22, 120, 24);
     label2->setGeometry(8, 52, 40, 24);
     m_eD->setGeometry(50, 52, 120, 24);
     label3->setGeometry(8, 82, 40, 24);
     m_txtSearch->setGeometry(50, 82, 120, 24);
-    m_command1->setGeometry(176, 80, 80, 28);
+    m_searchButton->setGeometry(176, 80, 80, 28);
     m_search->setFixedHeight(118);
 }
 
 void Frm_CKTY::buildHeaderFrame() {
-    m_frame3 = new QGroupBox(QStringLiteral("信息"), this);
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
+    m_headerBox = new QGroupBox(QStringLiteral("信息"), this);
+    m_headerBox->setObjectName(QStringLiteral("Frame3"));
     const LabelledBox fields[] = {
         {&m_txtDH, "Txt_DH", "处方号 ", "Label8", 150}, {&m_xm, "XM", "姓名 ", "Label4", 90},
         {&m_xb, "XB", "性别 ", "Label5", 50},           {&m_nl, "NL", "年龄 ", "Label6", 50},
         {&m_kdys, "KDYS", "医生 ", "Label7", 90},       {&m_kdsj, "KDSJ", "时间 ", "Label9", 150},
         {&m_zyh, "ZYH", "住院号", "Label10", 90},       {&m_cwh, "CWH", "床位号", "Label11", 60},
     };
-    const int y = placeLabelledBoxes(m_frame3, fields, 50);
+    const int y = placeLabelledBoxes(m_headerBox, fields, 50);
     // A number may be typed here by hand; the void command checks it against the list.
     m_txtDH->setReadOnly(false);
-    m_frame3->setFixedHeight(y + 34);
+    m_headerBox->setFixedHeight(y + 34);
 }
 
 void Frm_CKTY::buildButtonBar() {
-    m_frame4 = new QFrame(this);
-    m_frame4->setObjectName(QStringLiteral("Frame4"));
-    m_command2 = makeButton(m_frame4, QStringLiteral("Command2"), QStringLiteral("单据作废(F2)"));
-    m_command5 = makeButton(m_frame4, QStringLiteral("Command5"), QStringLiteral("作废单据查询(&S)"));
-    m_command6 = makeButton(m_frame4, QStringLiteral("Command6"), QStringLiteral("刷卡(F8)"));
-    m_command4 = makeButton(m_frame4, QStringLiteral("Command4"), QStringLiteral("关闭(&Q)"));
+    m_buttonBar = new QFrame(this);
+    m_buttonBar->setObjectName(QStringLiteral("Frame4"));
+    m_voidButton = makeButton(m_buttonBar, QStringLiteral("Command2"), QStringLiteral("单据作废(F2)"));
+    m_voidedQueryButton =
+        makeButton(m_buttonBar, QStringLiteral("Command5"), QStringLiteral("作废单据查询(&S)"));
+    m_cardButton = makeButton(m_buttonBar, QStringLiteral("Command6"), QStringLiteral("刷卡(F8)"));
+    m_closeButton = makeButton(m_buttonBar, QStringLiteral("Command4"), QStringLiteral("关闭(&Q)"));
     int x = 8;
-    for (QPushButton* b : {m_command2, m_command5, m_command6, m_command4}) {
-        const int w = b == m_command5 ? 140 : 100;
+    for (QPushButton* b : {m_voidButton, m_voidedQueryButton, m_cardButton, m_closeButton}) {
+        const int w = b == m_voidedQueryButton ? 140 : 100;
         b->setGeometry(x, 8, w, 30);
         x += w + 8;
     }
     // Until the voided-documents query is built into the program the button says so by being off.
-    m_command5->setEnabled(WindowRequests::canOpen(QStringLiteral("Frm_TYCX")));
-    m_frame4->setFixedHeight(46);
+    m_voidedQueryButton->setEnabled(WindowRequests::canOpen(QStringLiteral("Frm_TYCX")));
+    m_buttonBar->setFixedHeight(46);
 }
 
 // Every step of the load goes on after a failing one.
@@ -173,7 +174,7 @@ void Frm_CKTY::selectListedRow(int row) {
 }
 
 void Frm_CKTY::ShowHeader(const QString& dh) {
-    m_frame3->setTitle(QStringLiteral("门诊处方信息"));
+    m_headerBox->setTitle(QStringLiteral("门诊处方信息"));
     DocumentHeader header;
     AppError error;
     const HeaderLoad loaded = LoadDocumentHeader(dh, false, &header, &error);
@@ -298,7 +299,9 @@ void Frm_CKTY::arrangeControls() {
     m_search->setGeometry(0, m_list->y() + listHeight + twips(50), listWidth, m_search->height());
     const int right = listWidth + twips(100);
     const int detailWidth = qMax(0, w - listWidth - twips(100));
-    m_frame3->setGeometry(right, 0, detailWidth, m_frame3->height());
-    m_items->setGeometry(right, m_frame3->height(), detailWidth, qMax(0, listHeight - m_frame3->height()));
-    m_frame4->setGeometry(right, h - m_frame4->height() - twips(50), detailWidth, m_frame4->height());
+    m_headerBox->setGeometry(right, 0, detailWidth, m_headerBox->height());
+    m_items->setGeometry(right, m_headerBox->height(), detailWidth,
+                         qMax(0, listHeight - m_headerBox->height()));
+    m_buttonBar->setGeometry(right, h - m_buttonBar->height() - twips(50), detailWidth,
+                             m_buttonBar->height());
 }

@@ -52,9 +52,9 @@ private:
     QDateEdit* m_sD = nullptr;
     QDateEdit* m_eD = nullptr;
     QLineEdit* m_txtSearch = nullptr;
-    QPushButton* m_command1 = nullptr;
+    QPushButton* m_searchButton = nullptr;
 
-    QGroupBox* m_frame3 = nullptr;
+    QGroupBox* m_headerBox = nullptr;
     QLineEdit* m_txtDH = nullptr;
     QLineEdit* m_xm = nullptr;
     QLineEdit* m_xb = nullptr;
@@ -65,10 +65,10 @@ private:
     QLineEdit* m_cwh = nullptr;
     SpreadGrid* m_items = nullptr;
 
-    QFrame* m_frame4 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QPushButton* m_command4 = nullptr;
-    QPushButton* m_command5 = nullptr;
-    QPushButton* m_command6 = nullptr;
+    QFrame* m_buttonBar = nullptr;
+    QPushButton* m_voidButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    QPushButton* m_voidedQueryButton = nullptr;
+    QPushButton* m_cardButton = nullptr;
     int m_totalsRow = 0; // the item grid's totals row, 0 when there is none
 };

@@ -1,9 +1,9 @@
 #include "voiding/Frm_Option.h"
 
-#include "app/core/OrvaIni.h"
 #include "common/CleanControl.h"
 #include "common/PlacedControls.h"
 #include "common/core/MessageService.h"
+#include "common/core/OrvaIni.h"
 #include "common/core/ProcessLauncher.h"
 
 #include <QComboBox>

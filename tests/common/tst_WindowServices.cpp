@@ -1,9 +1,9 @@
 #include "common/CleanControl.h"
 #include "common/EnterAsTab.h"
-#include "common/Fonts.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
 #include "common/core/Clock.h"
+#include "common/pages/Fonts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

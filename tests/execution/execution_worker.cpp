@@ -1,12 +1,11 @@
 // One workstation executing one document: started twice at once by the concurrency test.
 // Arguments: connection string, document number, department, shown number, start time
 // (milliseconds since the epoch), optionally "past-list" to skip the list check as if both
-// had passed it at the same moment. Prints one line: LISTED-NOT, OK {number} or FAIL {text}.
+// had passed it at the same moment. Prints one line: LISTED-NOT, OK {number}, LEFT-LIST {text}
+// (refused because the other executed it first) or FAIL {text}.
 #include "common/core/Clock.h"
 #include "db/Connection.h"
-#include "execution/core/ExecutionRules.h"
-#include "execution/core/ExecutionService.h"
-#include "execution/core/ExecutionStatements.h"
+#include "execution/core/ExecutionAttempt.h"
 #include "support/WorkerStart.h"
 
 #include <QCoreApplication>
@@ -26,23 +25,30 @@ int main(int argc, char** argv) {
         return 1;
     AppError error;
 
-    // The attempt as the window makes it: refresh, find the document, execute.
+    // The attempt as the window makes it: refresh, check, execute, refresh again.
     const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
-    const std::optional<QStringList> listed =
-        WorkerStart::listedNumbers(ExecutionSql::pendingList(dept, Clock::today(), Clock::today()), out);
-    if (!listed)
+    QStringList listed;
+    if (!ExecutionAttempt::ReadPendingNumbers(dept, Clock::today(), Clock::today(), &listed, &error)) {
+        out << "FAIL " << error.description << Qt::endl;
         return 1;
-    if (!pastList && CheckExecution(dh, *listed, {true}) != ExecutionRefusal::None) {
+    }
+    if (!pastList && CheckExecution(dh, listed, {true}) != ExecutionRefusal::None) {
         out << "LISTED-NOT" << Qt::endl;
         return 0;
     }
     QString stored;
-    if (!ExecuteDocument(
-            {args.at(4), dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")},
-            &stored, &error)) {
+    const ExecutionRecord record{
+        args.at(4), dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")};
+    switch (ExecutionAttempt::Execute(record, Clock::today(), Clock::today(), &stored, &error)) {
+    case ExecutionAttempt::Outcome::Executed:
+        out << "OK " << stored << Qt::endl;
+        break;
+    case ExecutionAttempt::Outcome::LeftList:
+        out << "LEFT-LIST " << error.description << Qt::endl;
+        break;
+    case ExecutionAttempt::Outcome::Failed:
         out << "FAIL " << error.description << Qt::endl;
-        return 0;
+        break;
     }
-    out << "OK " << stored << Qt::endl;
     return 0;
 }

@@ -7,29 +7,12 @@
 // VOIDED {DH}, ALREADY {DH} or VOIDFAIL {DH} {text}.
 #include "common/core/Clock.h"
 #include "db/Connection.h"
-#include "execution/core/DayNumber.h"
-#include "execution/core/ExecutionService.h"
-#include "execution/core/ExecutionStatements.h"
+#include "execution/core/ExecutionAttempt.h"
 #include "support/WorkerStart.h"
 #include "voiding/core/VoidingService.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-
-namespace {
-
-bool isPending(const QString& dh, const QString& dept, AppError* error, bool* pending) {
-    RecordsetPtr rs = gConn->execute(ExecutionSql::pendingList(dept, Clock::today(), Clock::today()), error);
-    if (!rs)
-        return false;
-    *pending = false;
-    const int column = rs->fieldIndex(QStringLiteral("DH"));
-    for (const auto& row : rs->rows())
-        *pending = *pending || Recordset::asText(row.value(column)) == dh;
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -44,11 +27,12 @@ int main(int argc, char** argv) {
         return 1;
     AppError error;
     for (const QString& dh : args.at(4).split(QLatin1Char(','))) {
-        bool pending = false;
+        QStringList listed;
         QString shown;
-        if (!isPending(dh, dept, &error, &pending) ||
-            (pending && !ProposeNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"),
-                                       QStringLiteral("FYRQ"), &shown, &error))) {
+        const bool read =
+            ExecutionAttempt::ReadPendingNumbers(dept, Clock::today(), Clock::today(), &listed, &error);
+        const bool pending = read && CheckExecution(dh, listed, {true}) == ExecutionRefusal::None;
+        if (!read || (pending && !ProposeExecutionNumber(&shown, &error))) {
             out << "FAIL " << dh << ' ' << error.description << Qt::endl;
             continue;
         }
@@ -57,9 +41,10 @@ int main(int argc, char** argv) {
             continue;
         }
         QString stored;
-        if (ExecuteDocument(
-                {shown, dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")},
-                &stored, &error))
+        const ExecutionRecord record{
+            shown, dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")};
+        if (ExecutionAttempt::Execute(record, Clock::today(), Clock::today(), &stored, &error) ==
+            ExecutionAttempt::Outcome::Executed)
             out << "OK " << dh << ' ' << stored << Qt::endl;
         else
             out << "FAIL " << dh << ' ' << error.description << Qt::endl;

@@ -18,10 +18,11 @@ private slots:
 void ExecutionConcurrencyTest::twoWorkstationsOneRecord_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("refusal");
-    QTest::newRow("the whole attempt") << QString() << "^(LISTED-NOT|FAIL )";
-    // Both passed the list check: the database itself must refuse the second.
+    QTest::newRow("the whole attempt") << QString() << "^(LISTED-NOT|LEFT-LIST )";
+    // Both passed the list check: the database itself must refuse the second, which is then
+    // told that the document left the list.
     QTest::newRow("both past the list check") << "past-list"
-                                              << "^FAIL ";
+                                              << "^LEFT-LIST ";
 }
 
 // Two processes on one database file execute the same document at the same moment, five

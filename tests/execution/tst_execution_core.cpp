@@ -1,8 +1,9 @@
 #include "db/Recordset.h"
+#include "db/documents/DocumentStatements.h"
+#include "db/documents/ItemRows.h"
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionStatements.h"
-#include "execution/core/ItemRows.h"
 
 #include <QTest>
 
@@ -47,11 +48,11 @@ void ExecutionCoreTest::statementTexts() {
              QStringLiteral("Update ZY_KFDJ SET Isprint=1 Where DH Like'2026120700001'"));
     QCOMPARE(ExecutionSql::markPrinted(QStringLiteral("2026120700001"), false),
              QStringLiteral("Update Mz_KFDJ SET Isprint=1 Where DH Like'2026120700001'"));
-    QCOMPARE(ExecutionSql::outpatientHead(QStringLiteral("D1")),
+    QCOMPARE(DocumentSql::outpatientHead(QStringLiteral("D1")),
              QStringLiteral("select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like'D1'"));
-    QCOMPARE(ExecutionSql::inpatientHead(QStringLiteral("D1")),
+    QCOMPARE(DocumentSql::inpatientHead(QStringLiteral("D1")),
              QStringLiteral("Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like'D1'"));
-    QCOMPARE(ExecutionSql::items(QStringLiteral("放射科"), QStringLiteral("D1")),
+    QCOMPARE(DocumentSql::items(QStringLiteral("放射科"), QStringLiteral("D1")),
              QStringLiteral("Exec Get_YJMX '放射科','D1'"));
     QCOMPARE(ExecutionSql::prescriptionLookup(QStringLiteral("2026120700001"), QStringLiteral("放射科")),
              QStringLiteral("Exec SP_MZ_CF '2026120700001','放射科'"));

@@ -3,6 +3,7 @@
 #include "common/core/AnsiCodec.h"
 #include "db/Connection.h"
 #include "db/SqlTrace.h"
+#include "db/documents/DocumentStatements.h"
 #include "execution/Mz_CKFY.h"
 #include "execution/core/ExecutionStatements.h"
 #include "output/core/SlipDocument.h"
@@ -92,10 +93,10 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
         // F5
         kList,
         // click
-        ExecutionSql::outpatientHead("2026120700001"),
+        DocumentSql::outpatientHead("2026120700001"),
         kNumber,
         ExecutionSql::executionNumberUsed("202612070001"),
-        ExecutionSql::items(HospitalFixture::dept(), "2026120700001"),
+        DocumentSql::items(HospitalFixture::dept(), "2026120700001"),
         // F2: refresh, then the transaction, then the refresh
         kList,
         ExecutionSql::executionNumberUsed("202612070001"),
@@ -142,23 +143,23 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         ExecutionSql::executionNumberUsed("202612070008"),
         // F5 prints and then marks both, in list order
         kList,
-        SlipSql::outpatientHead("2026120700001"),
+        DocumentSql::outpatientHead("2026120700001"),
         SlipSql::items("2026120700001", HospitalFixture::dept(), false),
         SlipSql::execution("2026120700001", HospitalFixture::dept()),
         ExecutionSql::markPrinted("2026120700001", false),
-        SlipSql::inpatientHead("Z2026120700001"),
+        DocumentSql::inpatientHead("Z2026120700001"),
         SlipSql::items("Z2026120700001", HospitalFixture::dept(), true),
         SlipSql::execution("Z2026120700001", HospitalFixture::dept()),
         ExecutionSql::markPrinted("Z2026120700001", true),
         // typed number
         ExecutionSql::prescriptionLookup("2026120700001", HospitalFixture::dept()),
-        ExecutionSql::outpatientHead("2026120700001"),
+        DocumentSql::outpatientHead("2026120700001"),
         kNumber,
         kNumber,
         ExecutionSql::executionNumberUsed("202612070008"),
-        ExecutionSql::items(HospitalFixture::dept(), "2026120700001"),
+        DocumentSql::items(HospitalFixture::dept(), "2026120700001"),
         // inpatient row: no item statement
-        ExecutionSql::inpatientHead("Z2026120700001"),
+        DocumentSql::inpatientHead("Z2026120700001"),
         kNumber,
         kNumber,
         ExecutionSql::executionNumberUsed("202612070008"),

@@ -1,8 +1,8 @@
 // Profile files are edited by hand and by other programs: any bytes may be in them.
 #include "FuzzSupport.h"
-#include "app/core/CIniFile.h"
-#include "app/core/IniDocument.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/CIniFile.h"
+#include "common/core/IniDocument.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

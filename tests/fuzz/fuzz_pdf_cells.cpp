@@ -3,9 +3,9 @@
 // into a PDF with any text, long, with control characters, lone surrogates or right-to-left
 // runs, under columns of any width.
 #include "FuzzSupport.h"
-#include "common/Fonts.h"
-#include "output/ReportLayout.h"
-#include "output/SlipLayout.h"
+#include "common/pages/Fonts.h"
+#include "output/pages/ReportLayout.h"
+#include "output/pages/SlipLayout.h"
 
 #include <QBuffer>
 #include <QFile>

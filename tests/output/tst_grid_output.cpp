@@ -3,7 +3,7 @@
 #include "common/SpreadGrid.h"
 #include "common/core/Session.h"
 #include "output/GridOutput.h"
-#include "output/ReportLayout.h"
+#include "output/pages/ReportLayout.h"
 #include "support/FakeFileDialogService.h"
 #include "support/FakeMessageService.h"
 #include "support/FakePrintService.h"

@@ -6,6 +6,7 @@
 #include "common/core/Session.h"
 #include "execution/Mz_CKFY.h"
 #include "output/SlipPrinting.h"
+#include "output/pages/SlipPdf.h"
 #include "support/FakeFileDialogService.h"
 #include "support/FakePrintService.h"
 
@@ -84,7 +85,7 @@ private slots:
     void slipShowsTheDocumentAndItsBarcode() {
         const QString pdf = m_bed->folder.file(QStringLiteral("slip.pdf"));
         AppError error;
-        QVERIFY2(SlipPrinting::writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
+        QVERIFY2(writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
                  qPrintable(error.description));
         const QString text =
             flat(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}));
@@ -102,7 +103,7 @@ private slots:
         setOptions(QString(), QStringLiteral("2147483647"));
         const QString pdf = m_bed->folder.file(QStringLiteral("slip.pdf"));
         AppError error;
-        QVERIFY2(SlipPrinting::writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
+        QVERIFY2(writeSlipPdf(request(QStringLiteral("2026120700001")), pdf, &error),
                  qPrintable(error.description));
         QCOMPARE(pdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
         const QString text = flat(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
@@ -119,7 +120,7 @@ private slots:
                                many);
         const QString pdf = m_bed->folder.file(QStringLiteral("zy.pdf"));
         AppError error;
-        QVERIFY(SlipPrinting::writeSlipPdf(request(QStringLiteral("Z2026120700001"), {}), pdf, &error));
+        QVERIFY(writeSlipPdf(request(QStringLiteral("Z2026120700001"), {}), pdf, &error));
         QCOMPARE(pdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("2"));
         const QString text = flat(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
         QVERIFY(text.contains(QStringLiteral("住院处方单")));

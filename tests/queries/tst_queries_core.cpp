@@ -1,4 +1,5 @@
 #include "db/Recordset.h"
+#include "db/documents/DocumentStatements.h"
 #include "queries/core/QueryLoads.h"
 #include "queries/core/QueryStatements.h"
 
@@ -28,7 +29,7 @@ void QueriesCoreTest::statementTexts() {
         QString("Select * FROM MZ_YJZX Where SFZF=1 AND  KSMC Like'检验科' AND ZFR Like'%' AND ZFRQ Between "
                 "'2026-12-01 00:00:00' And '2026-12-07 23:59:59'"));
     QCOMPARE(
-        QuerySql::documentItems("检验科", "D1"),
+        DocumentSql::departmentItems("检验科", "D1"),
         QString("Select A.BM,A.PM,A.GG,A.DW,A.SL,A.DJ,A.SSJE From MZ_KFDJMX A ,YF_YPML B Where A.BM=B.YPBM "
                 "AND B.ZXKS='检验科' AND A.DH='D1'"));
     QCOMPARE(QuerySql::users(), QString("select username from userdb"));

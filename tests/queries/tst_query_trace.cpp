@@ -1,6 +1,7 @@
 #include "HospitalFixture.h"
 #include "common/SpreadGrid.h"
 #include "db/SqlTrace.h"
+#include "db/documents/DocumentStatements.h"
 #include "queries/Frm_FYCX.h"
 #include "queries/Frm_TYCX.h"
 #include "queries/core/QueryStatements.h"
@@ -99,7 +100,7 @@ void QueryTraceTest::executedQuerySendsTheseStatements() {
     const QStringList expected{
         QuerySql::users(),
         QuerySql::executedByDate(kDept, "%", "%", QDate(2026, 12, 1), kToday),
-        QuerySql::documentItems(kDept, "1202612070001"),
+        DocumentSql::departmentItems(kDept, "1202612070001"),
         QuerySql::executedByNumber(kDept, "12"),
     };
     QCOMPARE(statements, expected);
@@ -118,7 +119,7 @@ void QueryTraceTest::voidedQuerySendsTheseStatements() {
     const QStringList expected{
         QuerySql::users(),
         QuerySql::voidedByDate(kDept, "%", kToday, kToday),
-        QuerySql::documentItems(kDept, "1202612070002"),
+        DocumentSql::departmentItems(kDept, "1202612070002"),
         QuerySql::voidedByDate(kDept, "李四", kToday, kToday),
     };
     QCOMPARE(statements, expected);

@@ -6,8 +6,6 @@
 #include <QTextStream>
 #include <QThread>
 
-#include <optional>
-
 namespace WorkerStart {
 
 // Opens the connection and waits for the start time (milliseconds since the epoch). When the
@@ -23,22 +21,6 @@ inline bool connectAndWait(const QString& connection, qint64 startMs, QTextStrea
     while (QDateTime::currentMSecsSinceEpoch() < startMs)
         QThread::usleep(200);
     return true;
-}
-
-// The document numbers (column DH) a list statement shows, as the window would list them. When
-// the statement fails, prints "FAIL {description}" and returns nothing.
-inline std::optional<QStringList> listedNumbers(const QString& listStatement, QTextStream& out) {
-    AppError error;
-    RecordsetPtr rs = gConn->execute(listStatement, &error);
-    if (!rs) {
-        out << "FAIL " << error.description << Qt::endl;
-        return std::nullopt;
-    }
-    QStringList listed;
-    const int dh = rs->fieldIndex(QStringLiteral("DH"));
-    for (const auto& row : rs->rows())
-        listed << Recordset::asText(row.value(dh));
-    return listed;
 }
 
 } // namespace WorkerStart

@@ -1,6 +1,6 @@
 // The print options window on a fresh program folder.
-#include "app/core/OrvaIni.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/OrvaIni.h"
 #include "common/core/ProcessLauncher.h"
 #include "support/FakeMessageService.h"
 #include "support/FakeProcessLauncher.h"

@@ -1,6 +1,7 @@
 #include "VoidingFixture.h"
 #include "common/SpreadGrid.h"
 #include "db/SqlTrace.h"
+#include "db/documents/DocumentStatements.h"
 #include "execution/core/ExecutionStatements.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
@@ -60,7 +61,7 @@ void VoidingTraceTest::voidingRoadSendsTheseStatements() {
         // Enter in the search box: the text cleaned
         searched,
         // click
-        ExecutionSql::outpatientHead("2026120700001"),
+        DocumentSql::outpatientHead("2026120700001"),
         VoidingSql::items(kDept, "2026120700001"),
         // F2
         VoidingSql::voidRecord("张三", "2026120700001", kDept),

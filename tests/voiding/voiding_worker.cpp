@@ -4,8 +4,8 @@
 // the same moment. Prints one line: LISTED-NOT, ALREADY, OK or FAIL {text}.
 #include "db/Connection.h"
 #include "support/WorkerStart.h"
+#include "voiding/core/VoidingLoads.h"
 #include "voiding/core/VoidingService.h"
-#include "voiding/core/VoidingStatements.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -27,11 +27,12 @@ int main(int argc, char** argv) {
     // The attempt as the window makes it: the list, its check, then the void.
     const bool pastList = args.size() > 6 && args.at(6) == QLatin1String("past-list");
     const QDate day(2026, 12, 7);
-    const std::optional<QStringList> listed =
-        WorkerStart::listedNumbers(VoidingSql::documentList(dept, QStringLiteral("%"), day, day), out);
-    if (!listed)
+    QStringList listed;
+    if (!ReadVoidableNumbers(dept, QStringLiteral("%"), day, day, &listed, &error)) {
+        out << "FAIL " << error.description << Qt::endl;
         return 1;
-    if (!pastList && CheckVoid(dh, *listed) != VoidRefusal::None) {
+    }
+    if (!pastList && CheckVoid(dh, listed) != VoidRefusal::None) {
         out << "LISTED-NOT" << Qt::endl;
         return 0;
     }

@@ -1,6 +1,6 @@
 #include "app/core/MainWindowPlacement.h"
 
-#include "app/core/CIniFile.h"
+#include "common/core/CIniFile.h"
 #include "common/core/ProgramFolder.h"
 
 namespace MainWindowPlacement {

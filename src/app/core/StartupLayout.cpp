@@ -1,6 +1,6 @@
 #include "app/core/StartupLayout.h"
 
-#include "app/core/CIniFile.h"
+#include "common/core/CIniFile.h"
 #include "common/core/MessageService.h"
 #include "common/core/ProgramFolder.h"
 

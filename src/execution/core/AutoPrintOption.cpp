@@ -1,7 +1,7 @@
 #include "execution/core/AutoPrintOption.h"
 
-#include "app/core/CIniFile.h"
-#include "app/core/OrvaIni.h"
+#include "common/core/CIniFile.h"
+#include "common/core/OrvaIni.h"
 
 namespace AutoPrintOption {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/documents/DocumentKind.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -7,12 +9,6 @@
 
 // Small decisions of the pending-documents window, kept apart from the window so that
 // they can be checked one by one.
-
-// "住院" marks an inpatient document; any other type (also empty) is outpatient.
-bool IsInpatient(const QString& lx);
-
-// A stored flag that counts as set: true, 1, -1 or their texts ("1", "-1", "true").
-bool IsTrueOrOne(const QVariant& value);
 
 // Automatic refresh is off when ZDFY is set, and also when it cannot be read at all.
 // A row with a null value leaves it on.

@@ -30,18 +30,6 @@ QString markPrinted(const QString& dh, bool inpatient) {
            SqlText(dh);
 }
 
-QString outpatientHead(const QString& dh) {
-    return QStringLiteral("select TS,NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like") + SqlText(dh);
-}
-
-QString inpatientHead(const QString& dh) {
-    return QStringLiteral("Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like") + SqlText(dh);
-}
-
-QString items(const QString& dept, const QString& dh) {
-    return QStringLiteral("Exec Get_YJMX ") + SqlText(dept) + QLatin1Char(',') + SqlText(dh);
-}
-
 QString prescriptionLookup(const QString& number, const QString& dept) {
     return QStringLiteral("Exec SP_MZ_CF ") + SqlText(number) + QLatin1Char(',') + SqlText(dept);
 }

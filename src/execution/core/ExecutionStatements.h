@@ -13,9 +13,6 @@ QString autoRefreshConfig();
 QString pendingList(const QString& dept, const QDate& from, const QDate& to);
 QString markPrinted(const QString& dh, bool inpatient);
 
-QString outpatientHead(const QString& dh);
-QString inpatientHead(const QString& dh);
-QString items(const QString& dept, const QString& dh);
 QString prescriptionLookup(const QString& number, const QString& dept);
 
 QString users();

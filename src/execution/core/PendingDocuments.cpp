@@ -5,10 +5,6 @@
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionStatements.h"
 
-namespace {
-constexpr int kNoCurrentRecord = 3021;
-}
-
 bool LoadDepartmentNames(QStringList* names, AppError* error) {
     names->clear();
     RecordsetPtr rs;
@@ -74,36 +70,6 @@ bool FindPrescription(const QString& number, const QString& dept, bool* found, A
     *found = rs->RecordCount() > 0;
     CloseRs(rs);
     return true;
-}
-
-HeaderLoad LoadDocumentHeader(const QString& dh, bool inpatient, DocumentHeader* header, AppError* error) {
-    RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, inpatient ? ExecutionSql::inpatientHead(dh) : ExecutionSql::outpatientHead(dh),
-                     error) ||
-        !rs)
-        return HeaderLoad::Failed;
-    if (rs->RecordCount() == 0) {
-        CloseRs(rs);
-        *error = {kNoCurrentRecord,
-                  QStringLiteral(
-                      "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所要求的操作要求一个当前的记录。"),
-                  QStringLiteral("LoadDJHead")};
-        return HeaderLoad::NoRow;
-    }
-    rs->MoveFirst();
-    *header = {};
-    if (inpatient) {
-        header->zyh = rs->text(QStringLiteral("ZYH"));
-        header->cwh = rs->text(QStringLiteral("CWH"));
-    } else {
-        header->nl = rs->text(QStringLiteral("NL"));
-    }
-    header->xm = rs->text(QStringLiteral("XM"));
-    header->xb = rs->text(QStringLiteral("XB"));
-    header->kdys = rs->text(QStringLiteral("KDYS"));
-    header->kdsj = rs->text(QStringLiteral("KDRQ"));
-    CloseRs(rs);
-    return HeaderLoad::Loaded;
 }
 
 bool LoadCheckerNames(QStringList* names, AppError* error) {

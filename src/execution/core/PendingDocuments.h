@@ -2,6 +2,7 @@
 
 #include "common/core/AppError.h"
 #include "db/Recordset.h"
+#include "db/documents/DocumentHeader.h"
 
 #include <QDate>
 #include <QString>
@@ -51,16 +52,6 @@ bool MarkPrinted(const QString& dh, const QString& lx);
 
 // Whether the typed outpatient number is known to the department.
 bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error);
-
-// The header fields of a document. `nl` is read for outpatients only, `zyh` and `cwh` for
-// inpatients; `kdsj` is the prescription time.
-struct DocumentHeader {
-    QString xm, xb, nl, kdys, kdsj, zyh, cwh;
-};
-enum class HeaderLoad { Loaded, NoRow, Failed };
-// NoRow and Failed fill `error`; NoRow with the "no current record" error of the
-// hospital's client library.
-HeaderLoad LoadDocumentHeader(const QString& dh, bool inpatient, DocumentHeader* header, AppError* error);
 
 // Every user name, in table order, for the checker menu.
 bool LoadCheckerNames(QStringList* names, AppError* error);

@@ -1,30 +1,21 @@
 #include "output/core/SlipDocument.h"
 
-#include "app/core/OrvaIni.h"
 #include "common/core/Clock.h"
+#include "common/core/OrvaIni.h"
 #include "common/core/Session.h"
 #include "db/StatementHelpers.h"
-#include "execution/core/ItemRows.h"
+#include "db/documents/DocumentHeader.h"
+#include "db/documents/DocumentStatements.h"
+#include "db/documents/ItemRows.h"
 
 namespace SlipSql {
-
-QString outpatientHead(const QString& dh) {
-    return QStringLiteral("select NL,XM,XB,KDYS,KDRQ from mz_kfdj Where DH like") + SqlText(dh);
-}
-
-QString inpatientHead(const QString& dh) {
-    return QStringLiteral("Select XM,XB,KDYS,KDRQ,ZYH,CWH from ZY_KFDJ Where DH Like") + SqlText(dh);
-}
 
 QString items(const QString& dh, const QString& dept, bool inpatient) {
     const QString table = inpatient ? QStringLiteral("ZY_KFDJMX") : QStringLiteral("MZ_KFDJMX");
     if (dept.isEmpty())
         return QStringLiteral("Select BM,PM,GG,DW,SL,DJ,SSJE From %1 Where DH=%2 Order By ID")
             .arg(table, SqlText(dh));
-    return QStringLiteral(
-               "Select A.BM,A.PM,A.GG,A.DW,A.SL,A.DJ,A.SSJE From %1 A ,YF_YPML B Where A.BM=B.YPBM AND "
-               "B.ZXKS=%2 AND A.DH=%3 Order By A.ID")
-        .arg(table, SqlText(dept), SqlText(dh));
+    return DocumentSql::departmentItemsInOrder(table, dept, dh);
 }
 
 QString execution(const QString& dh, const QString& dept) {
@@ -37,27 +28,29 @@ QString execution(const QString& dh, const QString& dept) {
 
 namespace {
 
-// The header from the table of the document's kind; false without a row.
+// The header from the table of the document's kind; false when the statement failed.
 bool loadHead(const QString& dh, bool inpatient, SlipDocument* slip, bool* found, AppError* error) {
-    RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, inpatient ? SlipSql::inpatientHead(dh) : SlipSql::outpatientHead(dh), error) || !rs)
+    DocumentHeader head;
+    AppError missing;
+    switch (LoadDocumentHeader(dh, inpatient, &head, &missing)) {
+    case HeaderLoad::Failed:
+        *error = missing;
         return false;
-    *found = rs->RecordCount() > 0;
-    if (*found) {
-        rs->MoveFirst();
-        slip->inpatient = inpatient;
-        slip->xm = rs->text(QStringLiteral("XM"));
-        slip->xb = rs->text(QStringLiteral("XB"));
-        slip->kdys = rs->text(QStringLiteral("KDYS"));
-        slip->kdsj = rs->text(QStringLiteral("KDRQ"));
-        if (inpatient) {
-            slip->zyh = rs->text(QStringLiteral("ZYH"));
-            slip->cwh = rs->text(QStringLiteral("CWH"));
-        } else {
-            slip->nl = rs->text(QStringLiteral("NL"));
-        }
+    case HeaderLoad::NoRow:
+        *found = false;
+        return true;
+    case HeaderLoad::Loaded:
+        break;
     }
-    CloseRs(rs);
+    *found = true;
+    slip->inpatient = inpatient;
+    slip->xm = head.xm;
+    slip->xb = head.xb;
+    slip->kdys = head.kdys;
+    slip->kdsj = head.kdsj;
+    slip->zyh = head.zyh;
+    slip->cwh = head.cwh;
+    slip->nl = head.nl;
     return true;
 }
 

@@ -32,8 +32,6 @@ struct SlipRequest {
 };
 
 namespace SlipSql {
-QString outpatientHead(const QString& dh);
-QString inpatientHead(const QString& dh);
 QString items(const QString& dh, const QString& dept, bool inpatient);
 QString execution(const QString& dh, const QString& dept);
 } // namespace SlipSql

@@ -1,6 +1,7 @@
 #include "queries/core/QueryLoads.h"
 
 #include "db/StatementHelpers.h"
+#include "db/documents/DocumentStatements.h"
 #include "queries/core/QueryStatements.h"
 
 bool IsNumberQuery(const QueryConditions& c) {
@@ -30,7 +31,7 @@ bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& 
 
 bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, AppError* error) {
     RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, QuerySql::documentItems(dept, dh), error) || !rs)
+    if (!OpenRsQuiet(rs, DocumentSql::departmentItems(dept, dh), error) || !rs)
         return false;
     *rows = QueryRows::ItemGridRows(*rs);
     CloseRs(rs);

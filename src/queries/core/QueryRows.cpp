@@ -1,7 +1,7 @@
 #include "queries/core/QueryRows.h"
 
 #include "db/Recordset.h"
-#include "execution/core/ItemRows.h"
+#include "db/documents/ItemRows.h"
 
 namespace QueryRows {
 

@@ -41,12 +41,6 @@ QString voidedByDate(const QString& dept, const QString& voidedBy, const QDate& 
            SqlText(dayStart(from)) + QStringLiteral(" And ") + SqlText(dayEnd(to));
 }
 
-QString documentItems(const QString& dept, const QString& dh) {
-    return QStringLiteral("Select A.BM,A.PM,A.GG,A.DW,A.SL,A.DJ,A.SSJE From MZ_KFDJMX A ,YF_YPML B Where "
-                          "A.BM=B.YPBM AND B.ZXKS=") +
-           SqlText(dept) + QStringLiteral(" AND A.DH=") + SqlText(dh);
-}
-
 QString users() {
     return QStringLiteral("select username from userdb");
 }

@@ -17,8 +17,6 @@ QString executedByDate(const QString& dept, const QString& executor, const QStri
 QString executedByNumber(const QString& dept, const QString& dh);
 // The department's voided execution records of a date range.
 QString voidedByDate(const QString& dept, const QString& voidedBy, const QDate& from, const QDate& to);
-// The document's items that the department executes.
-QString documentItems(const QString& dept, const QString& dh);
 QString users();
 
 } // namespace QuerySql

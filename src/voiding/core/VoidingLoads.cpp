@@ -1,7 +1,7 @@
 #include "voiding/core/VoidingLoads.h"
 
 #include "db/StatementHelpers.h"
-#include "execution/core/ItemRows.h"
+#include "db/documents/ItemRows.h"
 #include "voiding/core/VoidingStatements.h"
 
 bool LoadVoidableList(const QString& dept, const QString& namePattern, const QDate& from, const QDate& to,
@@ -42,5 +42,16 @@ bool LoadVoidItems(const QString& dept, const QString& dh, QVector<QStringList>*
         *total += Recordset::asNumber(record.value(ssje));
     }
     CloseRs(rs);
+    return true;
+}
+
+bool ReadVoidableNumbers(const QString& dept, const QString& namePattern, const QDate& from, const QDate& to,
+                         QStringList* numbers, AppError* error) {
+    QVector<QStringList> rows;
+    if (!LoadVoidableList(dept, namePattern, from, to, &rows, error))
+        return false;
+    numbers->clear();
+    for (const QStringList& row : rows)
+        numbers->append(row.value(0));
     return true;
 }

@@ -1,9 +1,9 @@
-#include "execution/core/ItemRows.h"
+#include "db/documents/ItemRows.h"
 
 #include "db/Recordset.h"
 #include "db/StatementHelpers.h"
-#include "execution/core/ExecutionRules.h"
-#include "execution/core/ExecutionStatements.h"
+#include "db/documents/DocumentKind.h"
+#include "db/documents/DocumentStatements.h"
 
 #include <algorithm>
 #include <cmath>
@@ -123,7 +123,7 @@ QStringList Headers() {
 bool Load(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total,
           AppError* error) {
     RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, ExecutionSql::items(dept, dh), error) || !rs)
+    if (!OpenRsQuiet(rs, DocumentSql::items(dept, dh), error) || !rs)
         return false;
     const int count = rs->RecordCount();
     rows->clear();

@@ -1,4 +1,4 @@
-#include "app/core/CIniFile.h"
+#include "common/core/CIniFile.h"
 #include "support/HostileFiles.h"
 #include "support/TestFolder.h"
 

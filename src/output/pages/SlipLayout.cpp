@@ -1,6 +1,6 @@
-#include "output/SlipLayout.h"
+#include "output/pages/SlipLayout.h"
 
-#include "common/Fonts.h"
+#include "common/pages/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

@@ -1,4 +1,4 @@
-#include "app/core/IniDocument.h"
+#include "common/core/IniDocument.h"
 
 #include "common/core/AnsiCodec.h"
 #include "common/core/LocalFile.h"

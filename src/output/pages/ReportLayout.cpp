@@ -1,7 +1,7 @@
-#include "output/ReportLayout.h"
+#include "output/pages/ReportLayout.h"
 
-#include "common/Fonts.h"
 #include "common/core/AppError.h"
+#include "common/pages/Fonts.h"
 #include "output/core/SheetExport.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/core/CIniFile.h"
+#include "common/core/CIniFile.h"
 
-#include "app/core/IniDocument.h"
+#include "common/core/IniDocument.h"
 
 #include <climits>
 

@@ -1,5 +1,5 @@
-#include "app/core/OrvaIni.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/OrvaIni.h"
 #include "support/TestFolder.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "common/Fonts.h"
+#include "common/pages/Fonts.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 
 namespace {
 // Installed families that can stand in for the Windows Chinese fonts, best first.
@@ -37,11 +37,11 @@ QString setupChineseFonts() {
         return {};
     for (const QString& name : kWindowsNames)
         QFont::insertSubstitution(name, family);
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QFont f = QApplication::font();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QFont f = QGuiApplication::font();
         f.setFamilies({family});
         f.setPointSize(9);
-        QApplication::setFont(f);
+        QGuiApplication::setFont(f);
     }
     return family;
 }

@@ -1,6 +1,6 @@
-#include "app/core/OrvaIni.h"
+#include "common/core/OrvaIni.h"
 
-#include "app/core/CIniFile.h"
+#include "common/core/CIniFile.h"
 #include "common/core/ProgramFolder.h"
 
 namespace OrvaIni {
