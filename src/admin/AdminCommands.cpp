@@ -6,9 +6,11 @@
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AES.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/ProgramFolder.h"
 #include "db/ConnectionString.h"
 #include "db/SqliteBackup.h"
 #include "db/demo/DemoDatabase.h"
+#include "tools/core/AboutTexts.h"
 
 #include <QDir>
 
@@ -33,8 +35,6 @@ const AdminCommand& commandNamed(const QString& name) {
 }
 
 int initDemo(const QStringList& args, AdminIo& io) {
-    if (args.isEmpty())
-        return usageError(io, commandNamed(QStringLiteral("init-demo")));
     DemoOptions options;
     QString folder;
     QString server; // a "Provider=PostgreSQL;..." string; empty: the embedded database
@@ -54,8 +54,9 @@ int initDemo(const QStringList& args, AdminIo& io) {
             return usageError(io, commandNamed(QStringLiteral("init-demo")));
         }
     }
+    // Without a folder the demo goes where the program looks for its settings.
     if (folder.isEmpty())
-        return usageError(io, commandNamed(QStringLiteral("init-demo")));
+        folder = ProgramFolder::path();
     if (!server.isEmpty() && ConnectionString::parse(server).kind() != ConnectionString::Kind::PostgreSQL) {
         io.err << "--connection 须是 PostgreSQL 的连接字符串（Provider=PostgreSQL;Data Source=...;）: "
                << server << Qt::endl;
@@ -188,9 +189,9 @@ int restore(const QStringList& args, AdminIo& io) {
 const std::vector<AdminCommand>& adminCommands() {
     static const std::vector<AdminCommand> table = {
         {QStringLiteral("init-demo"),
-         QStringLiteral("DIR [--connection \"Provider=PostgreSQL;...\"] [--documents N]"),
-         QStringLiteral(
-             "建立演示数据库DIR/hospital.db（或--connection所指的PostgreSQL数据库）和DIR/DatabaseSet.data"),
+         QStringLiteral("[DIR] [--connection \"Provider=PostgreSQL;...\"] [--documents N]"),
+         QStringLiteral("建立演示数据库DIR/hospital.db（或--connection所指的PostgreSQL数据库）和DIR/"
+                        "DatabaseSet.data；不给DIR时建在程序的共用文件夹"),
          initDemo},
         {QStringLiteral("query"), QStringLiteral("STATEMENT"),
          QStringLiteral("在DatabaseSet.data所指的数据库上执行一条语句，按制表符分列输出"), query},
@@ -214,6 +215,10 @@ const std::vector<AdminCommand>& adminCommands() {
 }
 
 int runAdmin(const QStringList& args, AdminIo& io) {
+    if (args.value(0) == QLatin1String("--version")) {
+        io.out << "yjgl-admin " << AboutTexts::versionNumber() << Qt::endl;
+        return 0;
+    }
     if (!args.isEmpty()) {
         const AdminCommand& command = commandNamed(args.first());
         if (command.run)
@@ -221,6 +226,7 @@ int runAdmin(const QStringList& args, AdminIo& io) {
         io.err << "未知命令: " << args.first() << Qt::endl;
     }
     io.err << "用法:" << Qt::endl;
+    io.err << "  yjgl-admin --version    显示版本号" << Qt::endl;
     for (const AdminCommand& c : adminCommands())
         io.err << "  yjgl-admin " << c.name << ' ' << c.usage << "    " << c.summary << Qt::endl;
     return 2;
