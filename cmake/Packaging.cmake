@@ -32,18 +32,18 @@ install(FILES ${YJGL_PACKAGING_OUT}/changelog.gz ${YJGL_PACKAGING_DIR}/copyright
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME yjgl)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "医技管理 developers <yjgl@localhost.localdomain>")
+set(CPACK_PACKAGE_CONTACT "医技管理 developers <yjgl@hospital.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "medical-technology module of a hospital information system")
+# CPack indents every line by one blank and turns the empty line into the " ." of a new paragraph.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "medical-technology module of a hospital information system
- Staff of laboratory, imaging and treatment-room departments sign in, choose
- the department that executes orders at the workstation, execute the
- prescriptions and orders waiting for it, void executed ones and query,
- print and export them. The database is Microsoft SQL Server (through ODBC
- and FreeTDS), PostgreSQL or an embedded SQLite database.
- .
- The package holds the program yjgl, the IT staff's tool yjgl-admin and the
- user's manual in Chinese.")
+    "Staff of laboratory, imaging and treatment-room departments sign in, choose
+the department that executes orders at the workstation, execute the
+prescriptions and orders waiting for it, void executed ones and query,
+print and export them. The database is Microsoft SQL Server (through ODBC
+and FreeTDS), PostgreSQL or an embedded SQLite database.
+
+The package holds the program yjgl, the IT staff's tool yjgl-admin and the
+user's manual in Chinese.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

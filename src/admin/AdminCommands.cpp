@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <cctype>
 
+#include <sys/stat.h>
+
 namespace {
 
 int usageError(AdminIo& io, const AdminCommand& command) {
@@ -32,6 +34,11 @@ const AdminCommand& commandNamed(const QString& name) {
     }
     static const AdminCommand none{};
     return none;
+}
+
+bool groupSharedFolder(const QString& folder) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 && (info.st_mode & S_ISGID);
 }
 
 int initDemo(const QStringList& args, AdminIo& io) {
@@ -87,6 +94,11 @@ int initDemo(const QStringList& args, AdminIo& io) {
         io.err << "建立演示数据库失败: " << error.description << Qt::endl;
         return 1;
     }
+    // SQLite makes a new database writable by its owner only; in a folder the workstation's
+    // users share through its group (the installed /var/lib/yjgl) that group writes it too.
+    if (server.isEmpty() && groupSharedFolder(folder))
+        QFile::setPermissions(dbFile,
+                              QFile::permissions(dbFile) | QFileDevice::ReadGroup | QFileDevice::WriteGroup);
     const QString settings = QDir(folder).filePath(QStringLiteral("DatabaseSet.data"));
     if (!DatabaseSetFile::writeRecords(settings, {{DatabaseSetFile::ConnectionString, connection}}, &error)) {
         io.err << "写入DatabaseSet.data失败: " << error.description << Qt::endl;

@@ -21,6 +21,10 @@ QString withSeparator(const QString& folder) {
 QString executableFolder() {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
+    // Before the application object exists (the first lines of main) the kernel knows.
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    if (self.isSymLink())
+        return QFileInfo(self.symLinkTarget()).absolutePath();
     return QDir::currentPath();
 }
 
