@@ -12,6 +12,7 @@ packages=(
     fonts-wqy-zenhei
     ibus
     libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools
+    dpkg-dev lintian qt6-qpa-plugins qt6-translations-l10n cups-client
     clang libclang-rt-14-dev
 )
 

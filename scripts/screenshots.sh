@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Remakes docs/screenshots/*.png from the real windows: a fresh demo database, a sign-in
-# offscreen, pictures of the login window, the department chooser and the main window.
+# offscreen, pictures of the login window, the department chooser and the main window. The
+# user's manual (resources/manual/images) shows the same pictures.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,3 +21,5 @@ ln -s "$root/resources/LBReg" "$work/LBReg"
 
 mkdir -p docs/screenshots
 QT_QPA_PLATFORM=offscreen "$build/bin/yjgl-screenshots" --home "$work/YJ" --out "$root/docs/screenshots" "${@:2}"
+mkdir -p resources/manual/images
+cp docs/screenshots/login.png docs/screenshots/selectks.png docs/screenshots/mainfrm.png resources/manual/images/

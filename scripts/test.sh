@@ -3,6 +3,7 @@
 #   bash scripts/test.sh             the normal build in ./build
 #   bash scripts/test.sh --sanitize  the whole suite again, built with AddressSanitizer and
 #                                    UndefinedBehaviorSanitizer (clang) in ./build-sanitize
+# The normal suite also builds the Debian package, installs it and purges it again (as root).
 # The database and window tests run a second time (NAME_pg) on a PostgreSQL server started here
 # for the run, on loopback, and stopped at the end, also when a test fails.
 set -euo pipefail
@@ -29,7 +30,8 @@ case "${1:-}" in
     flags="-O1 -g -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
     CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-        -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF
+        -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF \
+        -DYJGL_PACKAGE_TEST=OFF
     cmake --build build-sanitize -j "$(nproc)"
     export QT_QPA_PLATFORM=offscreen
     # Any report fails its test: leaks (outside the system libraries listed), memory errors and

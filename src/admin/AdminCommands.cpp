@@ -6,15 +6,19 @@
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AES.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/ProgramFolder.h"
 #include "db/ConnectionString.h"
 #include "db/SqliteBackup.h"
 #include "db/demo/DemoDatabase.h"
+#include "tools/core/AboutTexts.h"
 
 #include <QDir>
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <cctype>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,9 +36,12 @@ const AdminCommand& commandNamed(const QString& name) {
     return none;
 }
 
+bool groupSharedFolder(const QString& folder) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 && (info.st_mode & S_ISGID);
+}
+
 int initDemo(const QStringList& args, AdminIo& io) {
-    if (args.isEmpty())
-        return usageError(io, commandNamed(QStringLiteral("init-demo")));
     DemoOptions options;
     QString folder;
     QString server; // a "Provider=PostgreSQL;..." string; empty: the embedded database
@@ -54,8 +61,9 @@ int initDemo(const QStringList& args, AdminIo& io) {
             return usageError(io, commandNamed(QStringLiteral("init-demo")));
         }
     }
+    // Without a folder the demo goes where the program looks for its settings.
     if (folder.isEmpty())
-        return usageError(io, commandNamed(QStringLiteral("init-demo")));
+        folder = ProgramFolder::path();
     if (!server.isEmpty() && ConnectionString::parse(server).kind() != ConnectionString::Kind::PostgreSQL) {
         io.err << "--connection 须是 PostgreSQL 的连接字符串（Provider=PostgreSQL;Data Source=...;）: "
                << server << Qt::endl;
@@ -86,6 +94,11 @@ int initDemo(const QStringList& args, AdminIo& io) {
         io.err << "建立演示数据库失败: " << error.description << Qt::endl;
         return 1;
     }
+    // SQLite makes a new database writable by its owner only; in a folder the workstation's
+    // users share through its group (the installed /var/lib/yjgl) that group writes it too.
+    if (server.isEmpty() && groupSharedFolder(folder))
+        QFile::setPermissions(dbFile,
+                              QFile::permissions(dbFile) | QFileDevice::ReadGroup | QFileDevice::WriteGroup);
     const QString settings = QDir(folder).filePath(QStringLiteral("DatabaseSet.data"));
     if (!DatabaseSetFile::writeRecords(settings, {{DatabaseSetFile::ConnectionString, connection}}, &error)) {
         io.err << "写入DatabaseSet.data失败: " << error.description << Qt::endl;
@@ -188,9 +201,9 @@ int restore(const QStringList& args, AdminIo& io) {
 const std::vector<AdminCommand>& adminCommands() {
     static const std::vector<AdminCommand> table = {
         {QStringLiteral("init-demo"),
-         QStringLiteral("DIR [--connection \"Provider=PostgreSQL;...\"] [--documents N]"),
-         QStringLiteral(
-             "建立演示数据库DIR/hospital.db（或--connection所指的PostgreSQL数据库）和DIR/DatabaseSet.data"),
+         QStringLiteral("[DIR] [--connection \"Provider=PostgreSQL;...\"] [--documents N]"),
+         QStringLiteral("建立演示数据库DIR/hospital.db（或--connection所指的PostgreSQL数据库）和DIR/"
+                        "DatabaseSet.data；不给DIR时建在程序的共用文件夹"),
          initDemo},
         {QStringLiteral("query"), QStringLiteral("STATEMENT"),
          QStringLiteral("在DatabaseSet.data所指的数据库上执行一条语句，按制表符分列输出"), query},
@@ -214,6 +227,10 @@ const std::vector<AdminCommand>& adminCommands() {
 }
 
 int runAdmin(const QStringList& args, AdminIo& io) {
+    if (args.value(0) == QLatin1String("--version")) {
+        io.out << "yjgl-admin " << AboutTexts::versionNumber() << Qt::endl;
+        return 0;
+    }
     if (!args.isEmpty()) {
         const AdminCommand& command = commandNamed(args.first());
         if (command.run)
@@ -221,6 +238,7 @@ int runAdmin(const QStringList& args, AdminIo& io) {
         io.err << "未知命令: " << args.first() << Qt::endl;
     }
     io.err << "用法:" << Qt::endl;
+    io.err << "  yjgl-admin --version    显示版本号" << Qt::endl;
     for (const AdminCommand& c : adminCommands())
         io.err << "  yjgl-admin " << c.name << ' ' << c.usage << "    " << c.summary << Qt::endl;
     return 2;

@@ -1,6 +1,7 @@
 // yjgl-admin: command-line tool for the hospital's IT staff.
 #include "admin/AdminCommands.h"
 #include "admin/ExportCommand.h"
+#include "common/core/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    ProgramFolder::shareNewFilesWithGroup();
     // Pages are drawn without a screen; the other commands need no fonts at all.
     std::unique_ptr<QCoreApplication> app;
     if (argc > 1 && adminCommandDrawsPages(QString::fromLocal8Bit(argv[1]))) {

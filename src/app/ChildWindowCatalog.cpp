@@ -10,6 +10,7 @@
 #include "execution/Mz_CKFY.h"
 #include "queries/Frm_FYCX.h"
 #include "queries/Frm_TYCX.h"
+#include "tools/Frm_Help.h"
 #include "tools/Frm_wnl.h"
 #include "tools/about.h"
 #include "voiding/Frm_CKTY.h"
@@ -33,6 +34,8 @@ void RegisterLinkedWindows(ChildWindowRegistry& registry) {
     registry.add(QStringLiteral("Frm_Option"),
                  [](QWidget* parent) -> QWidget* { return new Frm_Option(parent); });
     registry.add(QStringLiteral("Frm_wnl"), [](QWidget* parent) -> QWidget* { return new Frm_wnl(parent); });
+    registry.add(QStringLiteral("Frm_Help"),
+                 [](QWidget* parent) -> QWidget* { return new Frm_Help(parent); });
     registry.add(QStringLiteral("about"), [](QWidget* parent) -> QWidget* { return new about(parent); });
     registry.add(QStringLiteral("SetIme"), [](QWidget* parent) -> QWidget* { return new SetIme(parent); });
     registry.add(QStringLiteral("sjzd"), [](QWidget* parent) -> QWidget* { return new sjzd(parent); });

@@ -120,6 +120,8 @@ const QHash<int, WindowOfCommand>& windowsOfCommands() {
         {Cmd::ChangePassword, {QStringLiteral("ChangPassword"), false}},
         {Cmd::PrintOptions, {QStringLiteral("Frm_Option"), false}},
         {Cmd::About, {QStringLiteral("about"), false}},
+        {Cmd::HelpContents, {QStringLiteral("Frm_Help"), true}},
+        {Cmd::HelpTopics, {QStringLiteral("Frm_Help"), true}},
     };
     return windows;
 }

@@ -1,5 +1,7 @@
+#include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "common/WidgetMessageService.h"
+#include "common/core/ProgramFolder.h"
 #include "common/pages/Fonts.h"
 #include "db/StatementHelpers.h"
 #include "output/PrintService.h"
@@ -7,9 +9,11 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    ProgramFolder::shareNewFilesWithGroup();
     // The embedded browser of the perpetual calendar shares the program's graphics contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    installQtTranslations();
     installWidgetServices();
     PrintServices::installWidgetService();
     setupChineseFonts();

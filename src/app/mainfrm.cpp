@@ -5,6 +5,7 @@
 #include "app/ChildWindowServices.h"
 #include "app/Themes.h"
 #include "app/core/MainWindowPlacement.h"
+#include "common/HelpPages.h"
 #include "common/WindowRequests.h"
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
@@ -339,6 +340,16 @@ void mainfrm::onCommand(int id) {
     case Cmd::Dictionary:
         openChildWindow(MainCommands::windowForCommand(id));
         break;
+    case Cmd::HelpContents:
+    case Cmd::HelpTopics:
+        // The manual is a child window like the others, turned to the page asked for.
+        if (auto* help = dynamic_cast<HelpPages*>(openChildWindow(MainCommands::windowForCommand(id)))) {
+            if (id == Cmd::HelpContents)
+                help->showContents();
+            else
+                help->showIndex();
+        }
+        break;
     case Cmd::SwitchUser:
     case Cmd::LockSystem:
     case Cmd::InputMethod:
@@ -387,7 +398,7 @@ void mainfrm::onCommand(int id) {
             CloseForms(active->objectName(), {}, active->windowTitle());
         break;
     default:
-        break; // help items, key bindings and library entries have no action here
+        break; // key bindings and library entries have no action here
     }
     updateCommandStates();
 }

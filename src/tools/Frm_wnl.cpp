@@ -32,7 +32,7 @@ Frm_wnl::~Frm_wnl() {
 }
 
 QString Frm_wnl::pagePath() {
-    return CalendarPagePath(ProgramFolder::path());
+    return CalendarPageIn(ProgramFolder::parentPrefix());
 }
 
 void Frm_wnl::resizeEvent(QResizeEvent* event) {

@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "support/TestEngine.h"
 #include "support/TestFolder.h"
+#include "tools/core/AboutTexts.h"
 
 #include <QtTest>
 
@@ -188,6 +189,21 @@ private slots:
         QCOMPARE(r.out, cut.out);
         r = admin({QStringLiteral("decrypt"), r.out.trimmed(), QStringLiteral("0123456789abcdef")});
         QCOMPARE(r.out.trimmed(), QStringLiteral("abc"));
+    }
+
+    void versionIsTheBuildsVersion() {
+        const Result r = admin({QStringLiteral("--version")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed(), QStringLiteral("yjgl-admin ") + AboutTexts::versionNumber());
+    }
+
+    void demoWithoutFolderGoesToTheProgramFolder() {
+        TestFolder home;
+        const Result r = admin(
+            {QStringLiteral("init-demo"), QStringLiteral("--documents"), QStringLiteral("1")}, home.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(home.file(QStringLiteral("hospital.db"))));
+        QVERIFY(QFile::exists(home.file(QStringLiteral("DatabaseSet.data"))));
     }
 
     void wrongCallsFail() {

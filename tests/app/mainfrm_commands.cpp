@@ -3,9 +3,11 @@
 #include "mainfrm_fixture.h"
 
 #include "app/CalculatorLauncher.h"
+#include "app/ChildWindowRegistry.h"
 #include "app/Themes.h"
 #include "app/password.h"
 #include "common/CleanControl.h"
+#include "common/HelpPages.h"
 #include "common/core/Clock.h"
 #include "support/FakeMessageService.h"
 #include "tools/core/GET_NL.h"
@@ -50,7 +52,7 @@ void makeExecutable(const QString& path) {
     file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
-// The state a command could change, to show that help items change none of it.
+// The state a command could change, to show that key bindings and library entries change none of it.
 struct Snapshot {
     QStringList children;
     int theme;
@@ -197,17 +199,34 @@ private slots:
         QCOMPARE(childNames(m), (QStringList{"Mz_CKFY", "Frm_FYCX"}));
     }
 
-    void helpItemsDoNothing() {
+    // 帮助目录 and 帮助主题 open one manual window, turned to its contents and to its index.
+    void helpItemsOpenTheManual() {
+        StandInWindows windows({"Mz_CKFY"});
+        QStringList calls;
+        struct StandInHelp : QWidget, HelpPages {
+            explicit StandInHelp(QStringList* c) : calls(c) {}
+            void showContents() override { calls->append("contents"); }
+            void showIndex() override { calls->append("index"); }
+            QStringList* calls;
+        };
+        ChildWindowRegistry::instance().add(
+            "Frm_Help", [&calls](QWidget*) -> QWidget* { return new StandInHelp(&calls); });
+        mainfrm m;
+        m.show();
+        QVERIFY(m.actionsFor(901).first()->isEnabled() && m.actionsFor(902).first()->isEnabled());
+        m.actionsFor(901).first()->trigger();
+        m.actionsFor(902).first()->trigger();
+        QCOMPARE(calls, (QStringList{"contents", "index"}));
+        QCOMPARE(childNames(m), (QStringList{"Mz_CKFY", "Frm_Help"}));
+    }
+
+    void keyBindingsAndLibraryEntriesDoNothing() {
         StandInWindows windows({"Mz_CKFY"});
         FakeMessageService messages;
         FakeProcessLauncher launcher;
         mainfrm m;
         m.show();
         const Snapshot before = snapshotOf(m);
-        for (QAction* a : m.actionsFor(901) + m.actionsFor(902)) {
-            QVERIFY(a->isEnabled());
-            a->trigger();
-        }
         for (int id : {9107, 9108, 91091, 9110, 9112, 35000, 35002, 0})
             m.onCommand(id);
         QVERIFY(snapshotOf(m) == before);

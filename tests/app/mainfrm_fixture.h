@@ -43,8 +43,8 @@ public:
         });
     }
     static QStringList allNames() {
-        return {"Mz_CKFY", "Frm_FYCX", "Frm_TYCX",      "Frm_CKTY",   "Frm_wnl", "sjzd",    "password",
-                "LockApp", "SetIme",   "ChangPassword", "Frm_Option", "about",   "Frm_FNBJ"};
+        return {"Mz_CKFY", "Frm_FYCX", "Frm_TYCX",      "Frm_CKTY",   "Frm_wnl", "sjzd",     "password",
+                "LockApp", "SetIme",   "ChangPassword", "Frm_Option", "about",   "Frm_FNBJ", "Frm_Help"};
     }
     QHash<QString, int> created;
 };

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <climits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -48,6 +49,7 @@ private slots:
     void emptyFieldsKeepTheEmbeddedDatabase();
     void tooLongTextLosesNothing();
     void missingFileIsCreatedOwnerOnly();
+    void groupSharedFolderKeepsGroupAccess();
     void damagedFilesAreReportedNotCrashed_data();
     void damagedFilesAreReportedNotCrashed();
     void recordNumbersOutsideTheFileReadEmpty();
@@ -223,6 +225,19 @@ void StartupFilesTest::missingFileIsCreatedOwnerOnly() {
     QFile::setPermissions(folder.file("DatabaseSet.data"), ownerOnly | QFileDevice::ReadOther);
     QVERIFY(SaveSettings({"s", "d", "u", "secret"}));
     QCOMPARE(QFile::permissions(folder.file("DatabaseSet.data")) & (ownerOnly | others), ownerOnly);
+}
+
+// In a folder the workstation's users share through its group (set-group-ID, as the installed
+// /var/lib/yjgl) the group reads and writes the settings; others still cannot.
+void StartupFilesTest::groupSharedFolderKeepsGroupAccess() {
+    TestFolder& folder = *m_folder;
+    QVERIFY(::chmod(QFile::encodeName(folder.path()).constData(), 02770) == 0);
+    QVERIFY(SaveSettings({"s", "d", "u", "secret"}));
+    const auto all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                     QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    QCOMPARE(QFile::permissions(folder.file("DatabaseSet.data")) & all,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                 QFileDevice::WriteGroup);
 }
 
 void StartupFilesTest::damagedFilesAreReportedNotCrashed_data() {

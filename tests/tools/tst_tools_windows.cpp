@@ -5,6 +5,7 @@
 #include "support/FakeMessageService.h"
 #include "support/FakeProcessLauncher.h"
 #include "support/TestFolder.h"
+#include "tools/Frm_Help.h"
 #include "tools/Frm_wnl.h"
 #include "tools/about.h"
 #include "tools/core/AboutTexts.h"
@@ -14,9 +15,14 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -75,6 +81,41 @@ private slots:
                                          AboutTexts::versionRevision()));
         QTest::mouseClick(box.findChild<QLabel*>("Label9"), Qt::LeftButton);
         QCOMPARE(launcher.started, QStringList{"xdg-open " + about::makerAddress()});
+    }
+
+    // The manual opens at its contents; its index filters the keywords and opens the place.
+    void helpShowsContentsAndFindsKeywords() {
+        TestFolder folder;
+        QVERIFY(QFile::link(qEnvironmentVariable("YJGL_SOURCE_DIR") + "/resources/manual",
+                            folder.file("manual")));
+        ProgramFolder::setOverride(folder.file("yj"));
+        Frm_Help window;
+        window.show();
+        QCOMPARE(window.currentPage(), QStringLiteral("index.html"));
+        QVERIFY(!window.findChild<QWidget*>("Frame1")->isVisible());
+        window.showIndex();
+        auto* filter = window.findChild<QLineEdit*>("Text1");
+        QVERIFY(filter->isVisible());
+        QCOMPARE(window.focusWidget(), filter);
+        QInputMethodEvent typed; // Chinese arrives from the input method
+        typed.setCommitString(QStringLiteral("备份"));
+        QApplication::sendEvent(filter, &typed);
+        QCOMPARE(window.findChild<QListWidget*>("List1")->count(), 1);
+        QTest::keyClick(filter, Qt::Key_Return);
+        QCOMPARE(window.currentPage(), QStringLiteral("it.html#backup"));
+        QTest::mouseClick(window.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QCOMPARE(window.currentPage(), QStringLiteral("index.html"));
+        QCOMPARE(m_messages->count(), 0);
+    }
+
+    void helpWithoutTheManualSaysSo() {
+        TestFolder folder;
+        ProgramFolder::setOverride(folder.file("yj"));
+        Frm_Help window;
+        QVERIFY(window.findChild<QTextBrowser*>("WebBrowser1")
+                    ->toPlainText()
+                    .contains(QStringLiteral("找不到使用手册")));
+        QCOMPARE(window.findChild<QListWidget*>("List1")->count(), 0);
     }
 
     void pageLiesBesideTheProgramFolder() {

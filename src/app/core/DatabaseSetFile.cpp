@@ -8,9 +8,22 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// The file holds the database password: only its owner reads it, and in a folder that a
+// workstation's users share through its group (set-group-ID, as the installed /var/lib/yjgl)
+// that group too, so that every user can connect and save the settings.
+QFileDevice::Permissions settingsPermissions(const QString& file) {
+    struct stat folder {};
+    const QByteArray name = QFile::encodeName(QFileInfo(file).absolutePath());
+    if (::stat(name.constData(), &folder) == 0 && (folder.st_mode & S_ISGID))
+        return OwnerOnly | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+    return OwnerOnly;
+}
 
 // Error numbers as the Windows version reports them, so support staff recognise them.
 constexpr qint64 BadRecordLength = 59;
@@ -34,7 +47,7 @@ bool ensureExists(const QString& file, AppError* error) {
     if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
         return true;
     QFile f(file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly)) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly, settingsPermissions(file))) {
         fail(error, PathFileAccessError, fileAccessText(f));
         return false;
     }
@@ -137,7 +150,7 @@ bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError
         fail(error, PathFileAccessError, QStringLiteral("无法写入文件 %1：%2").arg(file, out.errorString()));
         return false;
     }
-    QFile::setPermissions(file, OwnerOnly);
+    QFile::setPermissions(file, settingsPermissions(file));
     return true;
 }
 

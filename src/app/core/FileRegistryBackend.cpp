@@ -1,6 +1,7 @@
 #include "app/core/FileRegistryBackend.h"
 
 #include "common/core/LocalFile.h"
+#include "common/core/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,6 +39,9 @@ QString FileRegistryBackend::defaultStorePath() {
     const QString env = qEnvironmentVariable("YJGL_REGISTRY_FILE");
     if (!env.isEmpty())
         return env;
+    // A program folder named for everything holds the store too.
+    if (ProgramFolder::homeSet())
+        return ProgramFolder::userFile(QStringLiteral("registry.dat"));
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty())
         config = QDir::homePath() + QStringLiteral("/.config");

@@ -5,7 +5,8 @@
 #include <QMap>
 
 // The registry of platforms without one: a per-user text file, by default
-// $XDG_CONFIG_HOME/yjgl/registry.dat (YJGL_REGISTRY_FILE names another). Each change
+// $XDG_CONFIG_HOME/yjgl/registry.dat, or registry.dat in the folder YJGL_HOME names
+// (YJGL_REGISTRY_FILE names another). Each change
 // loads the file, applies the change and writes a new file that replaces the old one by
 // a rename, so a crash never leaves a half-written store. Lines that cannot be read are
 // skipped: a damaged store reads as if those values were missing.

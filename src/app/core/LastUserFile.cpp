@@ -11,7 +11,7 @@
 namespace LastUserFile {
 
 QString path() {
-    return ProgramFolder::file(QStringLiteral("User.data"));
+    return ProgramFolder::userFile(QStringLiteral("User.data"));
 }
 
 QString firstLineOf(const QByteArray& bytes) {

@@ -10,7 +10,7 @@ const QString kSection = QStringLiteral("mainfrm");
 }
 
 QString iniPath() {
-    return ProgramFolder::file(QStringLiteral("YJGL.ini"));
+    return ProgramFolder::userFile(QStringLiteral("YJGL.ini"));
 }
 
 bool load(Placement* placement) {

@@ -26,10 +26,16 @@ SkinChoice ChooseSkin(const StartupLayout& layout, const QString& skinName, int 
     return {true, layout.baseFolder + separator + QStringLiteral("SKIN") + separator + skinName};
 }
 
+StartupLayout CurrentStartupLayout() {
+    // Installed, Sys.ini is shared with the other settings and the skins are resources.
+    if (ProgramFolder::installed())
+        return {ProgramFolder::parentPrefix(), ProgramFolder::file(QStringLiteral("Sys.ini"))};
+    return StartupLayoutFor(ProgramFolder::path(), Messages::applicationTitle(), QDir::separator());
+}
+
 SkinChoice ReadSkinChoice() {
     const QChar separator = QDir::separator();
-    const StartupLayout layout =
-        StartupLayoutFor(ProgramFolder::path(), Messages::applicationTitle(), separator);
+    const StartupLayout layout = CurrentStartupLayout();
     CIniFile ini;
     ini.SpecifyIni(layout.sysIni);
     int size = 100;

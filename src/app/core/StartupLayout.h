@@ -17,6 +17,10 @@ QString MainLauncherTitle();
 StartupLayout StartupLayoutFor(const QString& programFolder, const QString& applicationTitle,
                                QChar separator);
 
+// The layout of the running program: the rule above from a build tree; installed, Sys.ini in
+// the shared folder and SKIN among the resources.
+StartupLayout CurrentStartupLayout();
+
 // A skin is a Qt style sheet file in the SKIN folder, applied only when UseSkin is exactly 1.
 struct SkinChoice {
     bool apply = false;

@@ -22,4 +22,8 @@ int versionRevision() {
     return YJGL_VERSION_REVISION;
 }
 
+QString versionNumber() {
+    return QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+}
+
 } // namespace AboutTexts

@@ -12,4 +12,6 @@ QString versionText(int major, int minor, int revision);
 int versionMajor();
 int versionMinor();
 int versionRevision();
+// "major.minor.revision", as the package and `yjgl-admin --version` name it.
+QString versionNumber();
 } // namespace AboutTexts

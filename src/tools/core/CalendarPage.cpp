@@ -2,7 +2,10 @@
 
 #include "common/core/ProgramFolder.h"
 
+QString CalendarPageIn(const QString& resourcePrefix, QChar separator) {
+    return resourcePrefix + QStringLiteral("LBReg") + separator + QStringLiteral("wnl.htm");
+}
+
 QString CalendarPagePath(const QString& programFolder, QChar separator) {
-    return ProgramFolder::parentPrefixOf(programFolder, separator) + QStringLiteral("LBReg") + separator +
-           QStringLiteral("wnl.htm");
+    return CalendarPageIn(ProgramFolder::parentPrefixOf(programFolder, separator), separator);
 }

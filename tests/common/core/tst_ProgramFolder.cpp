@@ -52,6 +52,39 @@ private slots:
         QCOMPARE(ProgramFolder::parentPrefixOf(folder), prefix);
     }
 
+    void buildTreeKeepsEverythingTogether() {
+        const ProgramFolder::Layout layout = ProgramFolder::layoutFor("/src/build/bin", {}, "/x", "/home/u");
+        QVERIFY(!layout.installed);
+        QCOMPARE(layout.shared, QDir::toNativeSeparators("/src/build/bin"));
+        QCOMPARE(layout.user, layout.shared);
+        QCOMPARE(layout.resources, QDir::toNativeSeparators("/src/build/"));
+    }
+
+    void installedSplitsSharedAndUserFiles() {
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("share/yjgl"));
+        const QString bin = prefix.path() + "/bin";
+        ProgramFolder::Layout layout = ProgramFolder::layoutFor(bin, {}, "/cfg", "/home/u");
+        QVERIFY(layout.installed);
+        QCOMPARE(layout.shared, QDir::toNativeSeparators("/var/lib/yjgl"));
+        QCOMPARE(layout.user, QDir::toNativeSeparators("/cfg/yjgl"));
+        QCOMPARE(layout.resources, QDir::toNativeSeparators(prefix.path() + "/share/yjgl/"));
+        // Without XDG_CONFIG_HOME the user's ~/.config.
+        QCOMPARE(ProgramFolder::layoutFor(bin, {}, {}, "/home/u").user,
+                 QDir::toNativeSeparators("/home/u/.config/yjgl"));
+        // YJGL_HOME holds everything but the resources, which stay where the package put them.
+        layout = ProgramFolder::layoutFor(bin, "/portable", "/cfg", "/home/u");
+        QCOMPARE(layout.shared, QDir::toNativeSeparators("/portable"));
+        QCOMPARE(layout.user, layout.shared);
+        QCOMPARE(layout.resources, QDir::toNativeSeparators(prefix.path() + "/share/yjgl/"));
+    }
+
+    void homeNamesTheUserFolderToo() {
+        TestFolder folder;
+        QVERIFY(ProgramFolder::homeSet());
+        QCOMPARE(ProgramFolder::userFile("User.data"), ProgramFolder::file("User.data"));
+    }
+
     void parentPrefixOfProgramFolder() {
         ProgramFolder::setOverride("/opt/yjgl/bin");
         QCOMPARE(ProgramFolder::parentPrefix(), QDir::toNativeSeparators("/opt/yjgl/"));
