@@ -537,11 +537,14 @@ void Mz_CKFY::ExecDJ(const QString& dh) {
     record.xm = m_xm->text();
     QString stored;
     AppError error;
-    if (!ExecuteDocument(record, &stored, &error)) {
+    CommitOutcome inDoubt = CommitOutcome::Committed;
+    if (!ExecuteDocument(record, &stored, &error, &inDoubt)) {
         // Another workstation may have executed it since the checks; then it has left the list
         // and the clerk is told so, as when it had left before.
         RefreshDJList();
-        if (CheckExecution(record.dh, listedNumbers(), {true}) == ExecutionRefusal::NotListed)
+        if (inDoubt == CommitOutcome::NotStored)
+            Messages::warning(InDoubtCommitText(inDoubt, record.dh, record.zxdh));
+        else if (CheckExecution(record.dh, listedNumbers(), {true}) == ExecutionRefusal::NotListed)
             Messages::warning(RefusalText(ExecutionRefusal::NotListed));
         else
             ShowErrorMessage(error);
@@ -550,7 +553,10 @@ void Mz_CKFY::ExecDJ(const QString& dh) {
     // The number written on the specimens is the one stored.
     m_labelFYDH->setText(stored);
     RefreshDJList();
-    Messages::success(QStringLiteral("执行成功。"));
+    if (inDoubt == CommitOutcome::Stored)
+        Messages::notice(InDoubtCommitText(inDoubt, record.dh, stored));
+    else
+        Messages::success(ExecutionSuccessText(record.zxdh, stored));
 }
 
 bool Mz_CKFY::handleKey(int key) {
