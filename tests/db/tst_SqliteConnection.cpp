@@ -439,6 +439,17 @@ void TstSqliteConnection::valuesComeBackExactlyOrAreRefused() {
              qPrintable(m_messages->last().text));
     QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
     QCOMPARE(rs->text(0), withMark);
+
+    // Half of a character would be stored as "?"; a whole one beyond the first plane is kept.
+    for (const QString& half :
+         {QString(QChar(0xD834)) + QStringLiteral("x"), QStringLiteral("x") + QChar(0xDD1E)}) {
+        QVERIFY(!ExecSql("Update CS Set DMMC=" + SqlText(half) + " Where id=1"));
+        QVERIFY2(m_messages->last().text.contains(QStringLiteral("不完整的字符")),
+                 qPrintable(m_messages->last().text));
+    }
+    QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
+    QCOMPARE(rs->text(0), withMark);
+    QVERIFY(ExecSql("Update CS Set DMMC=" + SqlText(QStringLiteral("\U0001D11E")) + " Where id=1"));
 }
 
 void TstSqliteConnection::cellTextReadsEveryKindAsTextDoes() {
