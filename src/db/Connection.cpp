@@ -134,6 +134,7 @@ bool Connection::open(AppError* error) {
         break;
     case ConnectionString::Kind::SqlServer:
         d->odbc = std::make_unique<OdbcDatabase>();
+        d->odbc->setLockWaitMs(cs.busyTimeoutMs());
         if (d->odbc->open(cs.odbcConnectionText(), &failure))
             d->engine = Engine::SqlServer;
         else
