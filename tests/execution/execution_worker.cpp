@@ -41,11 +41,13 @@ int main(int argc, char** argv) {
         args.at(4), dh, QStringLiteral("张三"), QStringLiteral("李四"), dept, QStringLiteral("患者")};
     switch (ExecutionAttempt::Execute(record, Clock::today(), Clock::today(), &stored, &error)) {
     case ExecutionAttempt::Outcome::Executed:
+    case ExecutionAttempt::Outcome::ExecutedInDoubt:
         out << "OK " << stored << Qt::endl;
         break;
     case ExecutionAttempt::Outcome::LeftList:
         out << "LEFT-LIST " << error.description << Qt::endl;
         break;
+    case ExecutionAttempt::Outcome::NotExecutedInDoubt:
     case ExecutionAttempt::Outcome::Failed:
         out << "FAIL " << error.description << Qt::endl;
         break;

@@ -19,22 +19,26 @@ bool ReadPendingNumbers(const QString& dept, const QDate& from, const QDate& to,
     return true;
 }
 
-Outcome Settle(bool executed, const QString& dh, const QStringList& pendingAfter) {
+Outcome Settle(bool executed, CommitOutcome commit, const QString& dh, const QStringList& pendingAfter) {
     if (executed)
-        return Outcome::Executed;
+        return commit == CommitOutcome::Stored ? Outcome::ExecutedInDoubt : Outcome::Executed;
+    if (commit == CommitOutcome::NotStored)
+        return Outcome::NotExecutedInDoubt;
     return CheckExecution(dh, pendingAfter, {true}) == ExecutionRefusal::NotListed ? Outcome::LeftList
                                                                                    : Outcome::Failed;
 }
 
 Outcome Execute(const ExecutionRecord& record, const QDate& from, const QDate& to, QString* storedNumber,
                 AppError* error) {
-    if (ExecuteDocument(record, storedNumber, error))
-        return Outcome::Executed;
+    CommitOutcome commit = CommitOutcome::Committed;
+    const bool executed = ExecuteDocument(record, storedNumber, error, &commit);
+    if (executed || commit == CommitOutcome::NotStored)
+        return Settle(executed, commit, record.dh, {});
     QStringList after;
     AppError listError;
     if (!ReadPendingNumbers(record.dept, from, to, &after, &listError))
         return Outcome::Failed;
-    return Settle(false, record.dh, after);
+    return Settle(false, commit, record.dh, after);
 }
 
 } // namespace ExecutionAttempt

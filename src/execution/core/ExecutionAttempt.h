@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/AppError.h"
+#include "execution/core/ExecutionOutcome.h"
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionService.h"
 #include "execution/core/PendingDocuments.h"
@@ -25,12 +26,14 @@ QStringList NumbersOf(const QVector<PendingDocument>& documents);
 
 enum class Outcome {
     Executed,
-    LeftList, // failed because another workstation executed it meanwhile: it is no longer pending
-    Failed,   // the error stands; nothing was written
+    ExecutedInDoubt,    // the link broke during the commit, and the record was found stored
+    NotExecutedInDoubt, // the link broke during the commit, and the record is not there
+    LeftList,           // failed because another workstation executed it meanwhile: it is no longer pending
+    Failed,             // the error stands; nothing was written
 };
 
-// What an execution that ran means, told by the pending list read again after it.
-Outcome Settle(bool executed, const QString& dh, const QStringList& pendingAfter);
+// What an execution that ran means, told by its commit and the pending list read again after it.
+Outcome Settle(bool executed, CommitOutcome commit, const QString& dh, const QStringList& pendingAfter);
 
 // The whole database part for a caller without a window: executes, and after a failure reads
 // the list again to tell the two failures apart.
