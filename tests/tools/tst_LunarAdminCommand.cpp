@@ -40,18 +40,23 @@ private slots:
 
     void wrongCall_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no date") << QStringList{};
-        QTest::newRow("no date format") << QStringList{QStringLiteral("2020/10/01")};
-        QTest::newRow("impossible day") << QStringList{QStringLiteral("2021-02-29")};
-        QTest::newRow("two dates") << QStringList{QStringLiteral("2020-10-01"), QStringLiteral("2020-10-02")};
+        QTest::addColumn<QString>("told");
+        const QString usage = QStringLiteral("yjgl-admin lunar YYYY-MM-DD");
+        QTest::newRow("no date") << QStringList{} << usage;
+        QTest::newRow("no date format") << QStringList{QStringLiteral("2020/10/01")} << usage;
+        QTest::newRow("impossible day")
+            << QStringList{QStringLiteral("2021-02-29")} << QStringLiteral("没有这一天");
+        QTest::newRow("two dates") << QStringList{QStringLiteral("2020-10-01"), QStringLiteral("2020-10-02")}
+                                   << usage;
     }
 
     void wrongCall() {
         QFETCH(QStringList, args);
+        QFETCH(QString, told);
         const Run run = admin(args);
         QCOMPARE(run.status, 2);
         QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(QStringLiteral("yjgl-admin lunar YYYY-MM-DD")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(told), qPrintable(run.err));
     }
 };
 
