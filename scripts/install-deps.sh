@@ -12,6 +12,7 @@ packages=(
     fonts-wqy-zenhei
     ibus
     libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools
+    libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf ghostscript
     clang libclang-rt-14-dev
 )
 
