@@ -1,6 +1,9 @@
 #include "output/CupsQueue.h"
 
+#include <QByteArray>
 #include <QFile>
+
+#include <algorithm>
 
 #include <cups/cups.h>
 

@@ -12,6 +12,7 @@
 #include "support/FakePrintService.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>

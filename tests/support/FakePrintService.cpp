@@ -1,6 +1,7 @@
 #include "support/FakePrintService.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>

@@ -192,8 +192,12 @@ bool SlipLayout::measureAt(double size, QPagedPaintDevice& device, Metrics* out)
         bool atLeast[kWrappingColumns] = {};
         for (int round = 0; round < kWrappingColumns; ++round) {
             double share = left, shared = 0;
-            for (int c = 0; c < kWrappingColumns; ++c)
-                atLeast[c] ? share -= least[c] : shared += natural[c];
+            for (int c = 0; c < kWrappingColumns; ++c) {
+                if (atLeast[c])
+                    share -= least[c];
+                else
+                    shared += natural[c];
+            }
             bool changed = false;
             for (int c = 0; c < kWrappingColumns; ++c) {
                 if (atLeast[c])
@@ -399,8 +403,7 @@ bool SlipLayout::paint(QPainter& painter, QPagedPaintDevice& device) const {
             painter.save();
             painter.translate(m.width / 2, m.height / 2);
             painter.rotate(-30);
-            QFont mark = slipFont(72, true);
-            painter.setFont(mark);
+            painter.setFont(slipFont(72, true));
             painter.setPen(QColor(200, 0, 0, 110));
             painter.drawText(QRectF(-m.width, -m.height / 4, 2 * m.width, m.height / 2), Qt::AlignCenter,
                              QStringLiteral("作废"));
