@@ -26,10 +26,15 @@ constexpr int kLargestFontSize = 72;
 constexpr double kSmallestFittedSize = 6;
 constexpr double kSizeStep = 0.5;
 constexpr int kColumns = 7;
-// Code, name and specification wrap and share what the other columns leave by these weights;
+// Name and specification wrap and share what the other columns leave by these weights; code,
 // unit, quantity, price and amount are printed on one line at their own width.
-constexpr int kWrappingColumns = 3;
-const double kWrapWeights[kWrappingColumns] = {14, 30, 16};
+constexpr int kWrappingColumns = 2;
+constexpr int kWrapping[kWrappingColumns] = {1, 2};
+const double kWrapWeights[kWrappingColumns] = {30, 16};
+
+bool wraps(int column) {
+    return column == kWrapping[0] || column == kWrapping[1];
+}
 
 int usableFontSize(int size) {
     return size >= 1 && size <= kLargestFontSize ? size : kUsualFontSize;
@@ -175,37 +180,41 @@ bool SlipLayout::measureAt(double size, QPagedPaintDevice& device, Metrics* out)
     }
     double widths[kColumns];
     double left = m.width;
-    for (int c = kWrappingColumns; c < kColumns; ++c) {
-        widths[c] = natural[c];
-        left -= natural[c];
+    for (int c = 0; c < kColumns; ++c) {
+        if (!wraps(c)) {
+            widths[c] = natural[c];
+            left -= natural[c];
+        }
     }
     double wrapNatural = 0;
-    for (int c = 0; c < kWrappingColumns; ++c)
+    for (int c : kWrapping)
         wrapNatural += natural[c];
     if (wrapNatural <= left) {
         double weights = 0;
         for (double w : kWrapWeights)
             weights += w;
-        for (int c = 0; c < kWrappingColumns; ++c)
-            widths[c] = natural[c] + (left - wrapNatural) * kWrapWeights[c] / weights;
+        for (int i = 0; i < kWrappingColumns; ++i)
+            widths[kWrapping[i]] = natural[kWrapping[i]] + (left - wrapNatural) * kWrapWeights[i] / weights;
     } else {
+        // In proportion to their widest cell, none narrower than its least width.
         bool atLeast[kWrappingColumns] = {};
         for (int round = 0; round < kWrappingColumns; ++round) {
             double share = left, shared = 0;
-            for (int c = 0; c < kWrappingColumns; ++c) {
-                if (atLeast[c])
-                    share -= least[c];
+            for (int i = 0; i < kWrappingColumns; ++i) {
+                if (atLeast[i])
+                    share -= least[kWrapping[i]];
                 else
-                    shared += natural[c];
+                    shared += natural[kWrapping[i]];
             }
             bool changed = false;
-            for (int c = 0; c < kWrappingColumns; ++c) {
-                if (atLeast[c])
+            for (int i = 0; i < kWrappingColumns; ++i) {
+                const int c = kWrapping[i];
+                if (atLeast[i])
                     continue;
                 widths[c] = shared > 0 ? natural[c] * share / shared : least[c];
                 if (widths[c] < least[c]) {
                     widths[c] = least[c];
-                    atLeast[c] = changed = true;
+                    atLeast[i] = changed = true;
                 }
             }
             if (!changed)
@@ -222,8 +231,8 @@ bool SlipLayout::measureAt(double size, QPagedPaintDevice& device, Metrics* out)
         QVector<QStringList> row;
         int lines = 1;
         for (int c = 0; c < kColumns; ++c) {
-            row.append(c < kWrappingColumns ? wrapped(cellText(it, c), m.font, widths[c] - 2 * m.pad, &device)
-                                            : QStringList{cellText(it, c)});
+            row.append(wraps(c) ? wrapped(cellText(it, c), m.font, widths[c] - 2 * m.pad, &device)
+                                : QStringList{cellText(it, c)});
             lines = std::max(lines, int(row.last().size()));
         }
         m.cells.append(row);
