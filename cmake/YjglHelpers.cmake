@@ -141,3 +141,16 @@ function(yjgl_test_on_postgresql name)
         SKIP_RETURN_CODE 77
         TIMEOUT 300)
 endfunction()
+
+# A test of printing on the CUPS test server that scripts/test.sh starts (tests/run-on-cups.sh
+# points it there); skipped when no server runs.
+function(yjgl_add_print_system_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test yjgl_testsupport ${ARG_LIBS})
+    add_test(NAME ${name} COMMAND sh ${YJGL_SOURCE_DIR}/tests/run-on-cups.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YJGL_SOURCE_DIR=${YJGL_SOURCE_DIR};LC_ALL=C.UTF-8"
+        SKIP_RETURN_CODE 77
+        TIMEOUT 300)
+endfunction()

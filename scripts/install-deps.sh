@@ -12,7 +12,8 @@ packages=(
     fonts-wqy-zenhei
     ibus
     libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools
-    dpkg-dev lintian qt6-qpa-plugins qt6-translations-l10n cups-client
+    dpkg-dev lintian qt6-qpa-plugins qt6-translations-l10n
+    libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf ghostscript
     clang libclang-rt-14-dev
 )
 

@@ -5,16 +5,35 @@
 #                                    UndefinedBehaviorSanitizer (clang) in ./build-sanitize
 # The normal suite also builds the Debian package, installs it and purges it again (as root).
 # The database and window tests run a second time (NAME_pg) on a PostgreSQL server started here
-# for the run, on loopback, and stopped at the end, also when a test fails.
+# for the run, on loopback, and stopped at the end, also when a test fails. The print-system
+# tests (normal build only) print on a CUPS server started here the same way, in a temporary
+# folder behind a local socket; it needs root, and without it they are skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+pgdir=""
+cupsdir=""
+stop_test_servers() {
+    if [ -n "$pgdir" ]; then bash scripts/pg-test-server.sh stop "$pgdir" || true; fi
+    if [ -n "$cupsdir" ]; then bash scripts/cups-test-server.sh stop "$cupsdir" || true; fi
+}
+trap stop_test_servers EXIT
+trap 'exit 130' INT TERM
+
 start_test_server() {
     pgdir=$(mktemp -d "${TMPDIR:-/tmp}/yjgl-pg.XXXXXX")
-    trap 'bash scripts/pg-test-server.sh stop "$pgdir" || true' EXIT
-    trap 'exit 130' INT TERM
     YJGL_TEST_PG=$(bash scripts/pg-test-server.sh start "$pgdir")
     export YJGL_TEST_PG
+}
+
+start_print_server() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Not root: no CUPS test server, the print-system tests are skipped"
+        return
+    fi
+    cupsdir=$(mktemp -d "${TMPDIR:-/tmp}/yjgl-cups.XXXXXX")
+    bash scripts/cups-test-server.sh start "$cupsdir" >/dev/null
+    export YJGL_TEST_CUPS="$cupsdir"
 }
 
 case "${1:-}" in
@@ -22,6 +41,7 @@ case "${1:-}" in
     bash scripts/build.sh
     export QT_QPA_PLATFORM=offscreen
     start_test_server
+    start_print_server
     ctest --test-dir build --output-on-failure -j "$(nproc)"
     ;;
 --sanitize)
@@ -31,7 +51,8 @@ case "${1:-}" in
     CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
         -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF \
-        -DYJGL_PACKAGE_TEST=OFF
+        -DYJGL_PACKAGE_TEST=OFF \
+        -DYJGL_PRINT_SYSTEM_TESTS=OFF
     cmake --build build-sanitize -j "$(nproc)"
     export QT_QPA_PLATFORM=offscreen
     # Any report fails its test: leaks (outside the system libraries listed), memory errors and

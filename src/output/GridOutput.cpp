@@ -8,6 +8,7 @@
 #include "output/core/SheetExport.h"
 #include "output/pages/ReportLayout.h"
 
+#include <QDir>
 #include <QPrinter>
 
 namespace {
@@ -79,6 +80,8 @@ bool PrintReport(const ReportDescription& report, const TableSource& table, bool
                 ShowErrorMessage(error);
             return false;
         }
+        Messages::notice(
+            QStringLiteral("没有安装打印机，已保存为PDF文件：%1").arg(QDir::toNativeSeparators(path)));
         return true;
     }
 
@@ -92,10 +95,14 @@ bool PrintReport(const ReportDescription& report, const TableSource& table, bool
     }
     if (!service.preparePrinter(printer, true))
         return false;
-    if (!layout.paint(printer, tell)) {
+    const QString name =
+        printer.printerName().isEmpty() ? service.defaultPrinterName() : printer.printerName();
+    const PrintJobResult job = PrintServices::printPages(
+        printer, name, report.title, [&](QPagedPaintDevice& pages) { return layout.paint(pages, tell); });
+    if (!job.queued()) {
         if (!cancelled)
-            ShowErrorMessage({482, QStringLiteral("打印机错误：%1").arg(printer.printerName()),
-                              QStringLiteral("PrintGrid")});
+            ShowErrorMessage({482, QStringLiteral("打印机“%1”未接受%2的打印任务").arg(name, report.title),
+                              QStringLiteral("PrintGrid"), job.ippCode});
         return false;
     }
     return true;

@@ -1,11 +1,17 @@
 #include "output/PrintService.h"
 
+#include "common/core/MessageService.h"
+#include "output/CupsQueue.h"
+
 #include <QApplication>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QSet>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -14,6 +20,9 @@ public:
     QStringList printerNames() override { return {}; }
     QString defaultPrinterName() override { return {}; }
     bool preparePrinter(QPrinter&, bool, const QString&) override { return false; }
+    PrintJobResult submit(const QString&, const QPrinter&, const QString&, const QString&) override {
+        return {};
+    }
     void preview(QPrinter&, const std::function<void(QPrinter*)>&) override {}
     std::unique_ptr<ProgressReporter> progress(const QString&, qint64) override { return nullptr; }
 };
@@ -42,6 +51,7 @@ private:
 NoPrinters g_fallback;
 WidgetPrintService g_widgetService;
 IPrintService* g_service = nullptr;
+QSet<QString> g_pausedTold; // stopped queues the clerk has been told about
 
 } // namespace
 
@@ -63,6 +73,26 @@ bool WidgetPrintService::preparePrinter(QPrinter& printer, bool ask, const QStri
         return printer.isValid();
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     return dialog.exec() == QDialog::Accepted;
+}
+
+PrintJobResult WidgetPrintService::submit(const QString& printerName, const QPrinter& settings,
+                                          const QString& pdf, const QString& title) {
+    CupsQueue::JobOptions options;
+    options.copies = settings.copyCount();
+    switch (settings.duplex()) {
+    case QPrinter::DuplexLongSide:
+        options.sides = QStringLiteral("two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        options.sides = QStringLiteral("two-sided-short-edge");
+        break;
+    case QPrinter::DuplexNone:
+        options.sides = QStringLiteral("one-sided");
+        break;
+    case QPrinter::DuplexAuto:
+        break;
+    }
+    return CupsQueue::submit(printerName, pdf, title, options);
 }
 
 void WidgetPrintService::preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
@@ -89,6 +119,37 @@ void install(IPrintService* s) {
 
 void installWidgetService() {
     install(&g_widgetService);
+}
+
+PrintJobResult printPages(QPrinter& printer, const QString& printerName, const QString& title,
+                          const std::function<bool(QPagedPaintDevice&)>& paint) {
+    // The pages go to the print system as a file of their own, so that its answer to the job
+    // (taken, refused, waiting) is known; a printer engine only hands the job over.
+    const QTemporaryDir folder;
+    const QString pdf = folder.path() + QStringLiteral("/job.pdf");
+    bool painted = false;
+    if (folder.isValid()) {
+        QPdfWriter writer(pdf);
+        writer.setTitle(title);
+        writer.setCreator(printer.creator());
+        writer.setResolution(600);
+        writer.setPageLayout(printer.pageLayout());
+        painted = paint(writer);
+    }
+    if (!painted)
+        return {};
+    PrintJobResult job = service().submit(printerName, printer, pdf, title);
+    if (job.state == PrintJobResult::State::Waiting && !g_pausedTold.contains(printerName)) {
+        g_pausedTold.insert(printerName);
+        Messages::notice(QStringLiteral("打印机“%1”已暂停，打印任务在队列中等待。").arg(printerName));
+    } else if (job.state == PrintJobResult::State::Accepted) {
+        g_pausedTold.remove(printerName);
+    }
+    return job;
+}
+
+void resetPausedReports() {
+    g_pausedTold.clear();
 }
 
 std::unique_ptr<ProgressReporter> progressFor(const QString& label, qint64 rows) {

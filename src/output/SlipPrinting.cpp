@@ -6,6 +6,7 @@
 #include "output/pages/SlipLayout.h"
 #include "output/pages/SlipPdf.h"
 
+#include <QDir>
 #include <QPrinter>
 
 namespace SlipPrinting {
@@ -14,17 +15,27 @@ namespace {
 
 constexpr int kPrinterError = 482;
 bool g_failureReported = false;
+bool g_fallbackReported = false;
 
+// The slip printer of ORVA.ini, else the default printer; a configured printer that is not
+// installed is told once per run.
 QString chosenPrinter(IPrintService& service) {
     const QStringList installed = service.printerNames();
-    const QString configured = SlipPrinterName();
+    const QString configured = SlipPrinterName().trimmed();
     if (!configured.isEmpty() && installed.contains(configured))
         return configured;
-    const QString fallback = service.defaultPrinterName();
-    return fallback.isEmpty() ? installed.value(0) : fallback;
+    const QString fallback =
+        service.defaultPrinterName().isEmpty() ? installed.value(0) : service.defaultPrinterName();
+    if (!configured.isEmpty() && !fallback.isEmpty() && !g_fallbackReported) {
+        g_fallbackReported = true;
+        Messages::warning(
+            QStringLiteral("ORVA.ini 中设置的打印机“%1”没有安装，已改用默认打印机。").arg(configured));
+    }
+    return fallback;
 }
 
-// Prints on the slip printer; false with `error` when there is none or the job was refused.
+// Prints on the slip printer; false with `error` when there is none or the print system did not
+// take the job. A job waiting on a stopped printer counts as printed.
 bool printOnPrinter(const SlipDocument& slip, AppError* error) {
     IPrintService& service = PrintServices::service();
     const QString name = chosenPrinter(service);
@@ -38,9 +49,13 @@ bool printOnPrinter(const SlipDocument& slip, AppError* error) {
     const SlipLayout layout(slip, SlipFontSize());
     const bool ready = service.preparePrinter(printer, false, name);
     layout.prepare(printer); // the page of the chosen printer
-    if (!ready || !layout.paint(printer)) {
+    PrintJobResult job;
+    if (ready)
+        job = PrintServices::printPages(printer, name, slip.dh,
+                                        [&layout](QPagedPaintDevice& pages) { return layout.paint(pages); });
+    if (!job.queued()) {
         *error = {kPrinterError, QStringLiteral("打印机“%1”未接受处方%2的打印任务").arg(name, slip.dh),
-                  QStringLiteral("MZCFPrint")};
+                  QStringLiteral("MZCFPrint"), job.ippCode};
         return false;
     }
     return true;
@@ -83,6 +98,8 @@ bool MZCFPrint(const SlipRequest& request, Mode mode) {
             ShowErrorMessage(error);
             return false;
         }
+        Messages::notice(
+            QStringLiteral("没有安装打印机，已保存为PDF文件：%1").arg(QDir::toNativeSeparators(path)));
         return true;
     }
     if (!printOnPrinter(slip, &error)) {
@@ -109,6 +126,8 @@ bool autoPrint(const SlipRequest& request) {
 
 void resetAutoPrintReport() {
     g_failureReported = false;
+    g_fallbackReported = false;
+    PrintServices::resetPausedReports();
 }
 
 } // namespace SlipPrinting

@@ -126,6 +126,30 @@ private slots:
         QCOMPARE(r.status, 1);
     }
 
+    // A voided execution of the demo data: marked void with who voided it, its execution number,
+    // and no barcode.
+    void slipOfAVoidedDocument() {
+        const Result q =
+            admin({QStringLiteral("query"),
+                   QStringLiteral("select top 1 DH,KSMC,ZXDH,ZFR from MZ_YJZX where SFZF=1 order by id")},
+                  m_folder.path());
+        const QStringList row = q.out.split(QLatin1Char('\n')).value(1).split(QLatin1Char('\t'));
+        QCOMPARE(row.size(), 4);
+        const QString file = m_folder.file(QStringLiteral("void.pdf"));
+        const Result r =
+            admin({QStringLiteral("slip"), row[0], file, QStringLiteral("--dept"), row[1]}, m_folder.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QString text =
+            run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).out.remove(QLatin1Char(' '));
+        QVERIFY2(text.contains(row[2]) && text.contains(QStringLiteral("作废人：") + row[3]),
+                 qPrintable(text));
+        run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                         QStringLiteral("-singlefile"), file, file});
+        QCOMPARE(run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), file + QStringLiteral(".png")})
+                     .out.trimmed(),
+                 QString());
+    }
+
     void badCallsSayWhy() {
         Result r = admin({QStringLiteral("export"), kItems}, m_folder.path());
         QCOMPARE(r.status, 2);

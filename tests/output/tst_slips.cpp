@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -41,6 +42,13 @@ QString barcodesOf(const QString& pdf) {
 
 QString flat(QString text) {
     return text.remove(QLatin1Char(' ')); // pdftotext drops the blanks between Chinese characters
+}
+
+// The text in drawing order with every blank and line break removed: a cell wrapped onto
+// several lines reads as one.
+QString joined(const QString& pdf) {
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")})
+        .remove(QRegularExpression(QStringLiteral("\\s")));
 }
 
 } // namespace
@@ -111,6 +119,62 @@ private slots:
                  qPrintable(text));
     }
 
+    // A voided execution's reprint: marked void with who and when, its execution number and
+    // the executor from the record, and nothing a scanner could read.
+    void voidedDocumentSlipIsMarkedAndHasNoBarcode() {
+        QVERIFY(m_bed->db.exec(
+            QStringLiteral("INSERT INTO MZ_YJZX (ZXDH, DH, ZXR, FHR, KSMC, XM, ZXSJ, SFZF, ZFR, ZFRQ) VALUES "
+                           "('202612070007','2026120700001','赵执行','钱复核','检验科','王小明',"
+                           "'2026-12-07 09:00:00',1,'孙丽','2026-12-07 10:30:00')")));
+        for (const QString& dept : {HospitalFixture::dept(), QString()}) {
+            const QString pdf = m_bed->folder.file(QStringLiteral("void.pdf"));
+            AppError error;
+            QVERIFY2(writeSlipPdf(request(QStringLiteral("2026120700001"), dept), pdf, &error),
+                     qPrintable(error.description));
+            const QString text = flat(pdfText(pdf));
+            for (const QString& expected :
+                 {QStringLiteral("作废人：孙丽"), QStringLiteral("作废时间：2026-12-0710:30"),
+                  QStringLiteral("执行单号：202612070007"), QStringLiteral("执行人：赵执行"),
+                  QStringLiteral("复核人：钱复核")})
+                QVERIFY2(text.contains(expected),
+                         qPrintable(expected + QStringLiteral(" missing in\n") + text));
+            QVERIFY2(text.count(QStringLiteral("作废")) >= 3,
+                     qPrintable(text)); // the mark across the page too
+            QCOMPARE(barcodesOf(pdf), QString());
+        }
+    }
+
+    // At every font size ORVA.ini may hold the cells come out whole on one A5 page, wrapped
+    // where needed; a size too large for the page is reduced.
+    void everyCellIsWholeAtEverySize() {
+        m_bed->db.addCatalogueItem(QStringLiteral("JY0099"),
+                                   QStringLiteral("超长名称的检验项目组合套餐甲乙丙丁"),
+                                   HospitalFixture::dept(), 0, 0, 1);
+        m_bed->db.addOutpatient(
+            QStringLiteral("2026120700002"), QStringLiteral("李大为"), HospitalFixture::at(0, 9),
+            {Item{QStringLiteral("JY0002"), 1, 15, 15}, Item{QStringLiteral("JY0004"), 2, 60, 60},
+             Item{QStringLiteral("JY0099"), 3, 1234.5, 1234.5}});
+        const QString pdf = m_bed->folder.file(QStringLiteral("sizes.pdf"));
+        for (int size = 6; size <= 14; ++size) {
+            setOptions(QString(), QString::number(size));
+            AppError error;
+            QVERIFY2(writeSlipPdf(request(QStringLiteral("2026120700002")), pdf, &error),
+                     qPrintable(error.description));
+            QCOMPARE(pdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+            const QString text = joined(pdf);
+            for (const QString& cell :
+                 {QStringLiteral("编码"), QStringLiteral("品名"), QStringLiteral("规格"),
+                  QStringLiteral("单位"), QStringLiteral("数量"), QStringLiteral("单价"),
+                  QStringLiteral("金额"), QStringLiteral("尿常规"), QStringLiteral("干化学+沉渣"),
+                  QStringLiteral("15.000"), QStringLiteral("60.000"), QStringLiteral("1234.500"),
+                  QStringLiteral("1234.50"), QStringLiteral("超长名称的检验项目组合套餐甲乙丙丁"),
+                  QStringLiteral("合计：1309.50")})
+                QVERIFY2(text.contains(cell),
+                         qPrintable(QStringLiteral("size %1: %2 missing in\n%3").arg(size).arg(cell, text)));
+            QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text)); // nothing shortened
+        }
+    }
+
     void inpatientSlipContinuesOnASecondPage() {
         QList<Item> many;
         for (int i = 0; i < 40; ++i)
@@ -145,13 +209,18 @@ private slots:
         QVERIFY(
             SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Preview));
         QVERIFY(flat(pdfText(m_printer->previews.first())).contains(QStringLiteral("血常规")));
-        QCOMPARE(m_bed->messages.count(), 0);
+        QVERIFY(SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Print));
+        QCOMPARE(m_bed->messages.count(), 1); // once per run
+        QCOMPARE(m_bed->messages.last().text,
+                 QStringLiteral("ORVA.ini 中设置的打印机“已拆除的打印机”没有安装，已改用默认打印机。"));
     }
 
     void withoutPrinterPrintAsksForPdf() {
         m_files->setNextAnswer(m_bed->folder.file(QStringLiteral("out.pdf")));
         QVERIFY(SlipPrinting::MZCFPrint(request(QStringLiteral("2026120700001")), SlipPrinting::Mode::Print));
         QCOMPARE(m_files->requests().first().fileName, QStringLiteral("2026120700001.pdf"));
+        QCOMPARE(m_bed->messages.last().text, QStringLiteral("没有安装打印机，已保存为PDF文件：") +
+                                                  m_bed->folder.file(QStringLiteral("out.pdf")));
         QVERIFY(
             flat(pdfText(m_bed->folder.file(QStringLiteral("out.pdf")))).contains(QStringLiteral("王小明")));
         QVERIFY(!SlipPrinting::MZCFPrint(request(QString()), SlipPrinting::Mode::Print));
@@ -167,7 +236,7 @@ private slots:
                                QStringLiteral("ZY2"), QStringLiteral("2床"), HospitalFixture::at(0, 8),
                                {Item{QStringLiteral("JY0001"), 1, 20, 20}});
         m_printer->printers = {QStringLiteral("检验科打印机")};
-        m_printer->acceptJobs = false;
+        m_printer->outcome = PrintJobResult::State::Refused;
         QPointer<Mz_CKFY> w = new Mz_CKFY;
         w->show();
         w->RefreshDJList();
@@ -177,7 +246,7 @@ private slots:
         QCOMPARE(m_bed->messages.count(), 1);
         QVERIFY(m_bed->messages.last().text.contains(QStringLiteral("检验科打印机")));
 
-        m_printer->acceptJobs = true;
+        m_printer->outcome = PrintJobResult::State::Accepted;
         w->RefreshDJList();
         QCOMPARE(m_bed->db.count(QStringLiteral("from mz_kfdj where IsPrint=1")), 1);
         QCOMPARE(m_bed->db.count(QStringLiteral("from ZY_KFDJ where IsPrint=1")), 1);

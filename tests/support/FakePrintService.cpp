@@ -1,6 +1,7 @@
 #include "support/FakePrintService.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -36,13 +37,23 @@ FakePrintService::~FakePrintService() {
 bool FakePrintService::preparePrinter(QPrinter& printer, bool ask, const QString& printerName) {
     asked.append(ask);
     jobPrinters.append(printerName.isEmpty() ? printer.printerName() : printerName);
-    if (!acceptJobs)
-        return false;
+    Q_UNUSED(printer);
+    return acceptJobs;
+}
+
+PrintJobResult FakePrintService::submit(const QString&, const QPrinter&, const QString& pdf, const QString&) {
+    PrintJobResult result;
+    result.state = outcome;
+    if (outcome == PrintJobResult::State::Refused) {
+        result.reason = QStringLiteral("not accepting jobs");
+        return result;
+    }
     const QString path = QDir(m_folder).filePath(QStringLiteral("job%1.pdf").arg(jobs.size() + 1));
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
+    if (!QFile::copy(pdf, path))
+        return {};
     jobs.append(path);
-    return true;
+    result.jobId = int(jobs.size());
+    return result;
 }
 
 void FakePrintService::preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {

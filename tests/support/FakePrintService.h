@@ -15,8 +15,10 @@ public:
 
     QStringList printers; // installed printers; none by default
     QString defaultPrinter;
-    bool acceptJobs = true; // false: the dialog is cancelled or the printer refuses the job
-    qint64 cancelAt = -1;   // a progress window reaching this row count is cancelled
+    bool acceptJobs = true; // false: the dialog is cancelled or the printer cannot be set up
+    // What the print system does with a submitted job; a refused one is not kept in `jobs`.
+    PrintJobResult::State outcome = PrintJobResult::State::Accepted;
+    qint64 cancelAt = -1; // a progress window reaching this row count is cancelled
 
     QStringList jobs;        // PDF files of the print jobs
     QStringList previews;    // PDF files of the previews
@@ -27,6 +29,8 @@ public:
     QStringList printerNames() override { return printers; }
     QString defaultPrinterName() override { return defaultPrinter; }
     bool preparePrinter(QPrinter& printer, bool ask, const QString& printerName) override;
+    PrintJobResult submit(const QString& printerName, const QPrinter& settings, const QString& pdf,
+                          const QString& title) override;
     void preview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
     std::unique_ptr<ProgressReporter> progress(const QString& label, qint64 total) override;
 

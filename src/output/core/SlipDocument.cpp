@@ -19,9 +19,9 @@ QString items(const QString& dh, const QString& dept, bool inpatient) {
 }
 
 QString execution(const QString& dh, const QString& dept) {
-    return QStringLiteral("Select top 1 ZXDH,ZXR,FHR From MZ_YJZX Where SFZF=0 AND KSMC Like") +
-           SqlText(dept) + QStringLiteral(" AND DH Like") + SqlText(dh) +
-           QStringLiteral(" Order By ZXSJ Desc");
+    return QStringLiteral("Select top 1 ZXDH,ZXR,FHR,SFZF,ZFR,ZFRQ From MZ_YJZX Where KSMC Like") +
+           SqlText(dept.isEmpty() ? QStringLiteral("%") : dept) + QStringLiteral(" AND DH Like") +
+           SqlText(dh) + QStringLiteral(" Order By SFZF, ZXSJ Desc");
 }
 
 } // namespace SlipSql
@@ -90,17 +90,26 @@ bool LoadSlip(const SlipRequest& request, SlipDocument* slip, AppError* error) {
 
     slip->executor = request.executor;
     slip->checker = request.checker;
-    if (!request.dept.isEmpty()) {
-        if (!OpenRsQuiet(rs, SlipSql::execution(request.dh, request.dept), error) || !rs)
-            return false;
-        if (rs->RecordCount() > 0) {
-            rs->MoveFirst();
+    // Without a department the slip lists every item and no execution number, but a document
+    // whose every execution was voided is still marked void.
+    if (!OpenRsQuiet(rs, SlipSql::execution(request.dh, request.dept), error) || !rs)
+        return false;
+    if (rs->RecordCount() > 0) {
+        rs->MoveFirst();
+        slip->voided = rs->value(QStringLiteral("SFZF")).toInt() != 0;
+        if (!request.dept.isEmpty() || slip->voided) {
             slip->execNo = rs->text(QStringLiteral("ZXDH"));
             slip->executor = rs->text(QStringLiteral("ZXR"));
             slip->checker = rs->text(QStringLiteral("FHR"));
         }
-        CloseRs(rs);
+        if (slip->voided) {
+            slip->voidedBy = rs->text(QStringLiteral("ZFR"));
+            const QDateTime at = rs->dateTime(QStringLiteral("ZFRQ"));
+            slip->voidedAt = at.isValid() ? at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                                          : rs->text(QStringLiteral("ZFRQ"));
+        }
     }
+    CloseRs(rs);
     slip->printTime = Clock::now().toString(QStringLiteral("yyyy-MM-dd hh:mm"));
     return true;
 }

@@ -20,6 +20,10 @@ struct SlipDocument {
     QString total; // "0.00"
     QString executor, checker;
     QString printTime;
+    // A voided execution: the slip says so and carries no barcode, so that nobody takes a
+    // reprint for a valid order or scans it.
+    bool voided = false;
+    QString voidedBy, voidedAt; // "yyyy-MM-dd HH:mm"
 };
 
 // Which document, for which department, and who executes it when it is not executed yet.
@@ -33,6 +37,8 @@ struct SlipRequest {
 
 namespace SlipSql {
 QString items(const QString& dh, const QString& dept, bool inpatient);
+// The document's execution record for `dept` (any department when empty): a valid one before a
+// voided one, the latest first.
 QString execution(const QString& dh, const QString& dept);
 } // namespace SlipSql
 
