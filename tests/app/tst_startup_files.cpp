@@ -1,5 +1,5 @@
 // Local files of start-up and sign-in: DatabaseSet.data and User.data.
-#include "app/core/ConnectionSettings.h"
+#include "app/SettingsMessages.h"
 #include "app/core/DatabaseSetFile.h"
 #include "app/core/LastUserFile.h"
 #include "common/core/AnsiCodec.h"

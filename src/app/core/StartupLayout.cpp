@@ -1,7 +1,6 @@
 #include "app/core/StartupLayout.h"
 
 #include "app/core/CIniFile.h"
-#include "common/core/MessageService.h"
 #include "common/core/ProgramFolder.h"
 
 #include <QDir>
@@ -26,10 +25,9 @@ SkinChoice ChooseSkin(const StartupLayout& layout, const QString& skinName, int 
     return {true, layout.baseFolder + separator + QStringLiteral("SKIN") + separator + skinName};
 }
 
-SkinChoice ReadSkinChoice() {
+SkinChoice ReadSkinChoice(const QString& applicationTitle) {
     const QChar separator = QDir::separator();
-    const StartupLayout layout =
-        StartupLayoutFor(ProgramFolder::path(), Messages::applicationTitle(), separator);
+    const StartupLayout layout = StartupLayoutFor(ProgramFolder::path(), applicationTitle, separator);
     CIniFile ini;
     ini.SpecifyIni(layout.sysIni);
     int size = 100;

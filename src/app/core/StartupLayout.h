@@ -24,6 +24,6 @@ struct SkinChoice {
 };
 SkinChoice ChooseSkin(const StartupLayout& layout, const QString& skinName, int useSkin, QChar separator);
 
-// Reads Sys.ini of the running program (its folder and title) and decides. Never fails:
-// a missing or unreadable Sys.ini gives no skin.
-SkinChoice ReadSkinChoice();
+// Reads Sys.ini of the running program (its folder and the title its boxes carry) and
+// decides. Never fails: a missing or unreadable Sys.ini gives no skin.
+SkinChoice ReadSkinChoice(const QString& applicationTitle);
