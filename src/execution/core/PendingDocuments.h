@@ -46,8 +46,8 @@ private:
 // Whether the configuration switches automatic refresh off (also when it cannot be read).
 bool AutoRefreshConfiguredOff();
 
-// Stores a listed document's printed marking; a failure shows the common error message.
-bool MarkPrinted(const QString& dh, const QString& lx);
+// Stores a listed document's printed marking; false with `error` filled after a failure.
+[[nodiscard]] bool MarkPrinted(const QString& dh, const QString& lx, AppError* error);
 
 // Whether the typed outpatient number is known to the department.
 bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error);
