@@ -6,7 +6,7 @@
 #include "bench/BenchSupport.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
-#include "db/StatementHelpers.h"
+#include "common/StatementMessages.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 #include "app/LockApp.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
-#include "db/StatementHelpers.h"
+#include "common/StatementMessages.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
 #include "support/TestEngine.h"

@@ -3,7 +3,7 @@
 // without a message box and does what its window expects.
 #include "common/core/Clock.h"
 #include "db/Connection.h"
-#include "db/StatementHelpers.h"
+#include "common/StatementMessages.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
 #include "support/TestEngine.h"

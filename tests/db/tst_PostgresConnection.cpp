@@ -3,7 +3,7 @@
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
 #include "db/DbErrors.h"
-#include "db/StatementHelpers.h"
+#include "common/StatementMessages.h"
 #include "support/FakeMessageService.h"
 #include "support/TestEngine.h"
 #include "support/TestFolder.h"

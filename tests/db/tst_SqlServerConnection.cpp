@@ -1,6 +1,6 @@
 #include "db/Connection.h"
 #include "db/DbErrors.h"
-#include "db/StatementHelpers.h"
+#include "common/StatementMessages.h"
 #include "support/FakeMessageService.h"
 
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "db/DbErrors.h"
 #include "db/SqlTrace.h"
 #include "db/SqliteDatabase.h"
-#include "db/StatementHelpers.h"
+#include "common/StatementMessages.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
