@@ -27,7 +27,8 @@ using namespace DictionaryRules;
 
 namespace {
 
-constexpr int kNameCol = 1, kCodeCol = 2, kTypeCol = 3, kModuleCol = 4, kRemarkCol = 5;
+// Column 4 shows the module.
+constexpr int kNameCol = 1, kCodeCol = 2, kTypeCol = 3, kRemarkCol = 5;
 constexpr int kEntryTextCol = 1, kEntryIdCol = 2, kEntryMarkCol = 3;
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {

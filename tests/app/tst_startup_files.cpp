@@ -131,7 +131,6 @@ void StartupFilesTest::readsFileWrittenByWindowsVersion() {
 
 void StartupFilesTest::recordsThreeAndFourSurviveSave() {
     TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
     QByteArray old = record("old") + record("srv");
     QByteArray three(128, '\0'), four(128, '\0');
     for (int i = 0; i < 128; ++i) {
@@ -177,7 +176,6 @@ void StartupFilesTest::emptyFieldsKeepTheEmbeddedDatabase() {
 }
 
 void StartupFilesTest::recordLimitIs126Bytes() {
-    TestFolder& folder = *m_folder;
     FakeMessageService& messages = *m_messages;
     // 67 fixed characters leave 59 bytes for the four fields; a Chinese character takes two.
     const ConnectionSettings fits{QString(20, QChar(u'服')), QString(9, 'd'), "sa", "pw"}; // 40+9+2+2=53
@@ -199,7 +197,6 @@ void StartupFilesTest::recordLimitIs126Bytes() {
 
 void StartupFilesTest::tooLongTextLosesNothing() {
     TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
     QVERIFY(SaveSettings({"srv", "db", "sa", "old"}));
     const QByteArray before = folder.readBytes("DatabaseSet.data");
     QVERIFY(!SaveSettings({QString(200, 'x'), "db", "sa", "new"}));
