@@ -5,6 +5,7 @@
 #                                    UndefinedBehaviorSanitizer (clang) in ./build-sanitize
 # The database and window tests run a second time (NAME_pg) on a PostgreSQL server started here
 # for the run, on loopback, and stopped at the end, also when a test fails.
+# YJGL_WERROR=ON in the environment (CI sets it) builds both with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +30,8 @@ case "${1:-}" in
     flags="-O1 -g -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
     CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-        -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF
+        -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF \
+        -DYJGL_WERROR="${YJGL_WERROR:-OFF}"
     cmake --build build-sanitize -j "$(nproc)"
     export QT_QPA_PLATFORM=offscreen
     # Any report fails its test: leaks (outside the system libraries listed), memory errors and
