@@ -102,7 +102,8 @@ void ChangPassword::changePassword() {
         m_old->setFocus();
         break;
     default:
-        Messages::show(QStringLiteral("信息"), QStringLiteral("出错信息：") + error.description, MsgIcon::Critical);
+        Messages::show(QStringLiteral("信息"), QStringLiteral("出错信息：") + error.description,
+                       MsgIcon::Critical);
         break;
     }
 }

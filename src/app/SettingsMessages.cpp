@@ -6,8 +6,8 @@ QString ReadConnectionString() {
     QString connection;
     AppError error;
     if (!ReadConnectionString(&connection, &error))
-        Messages::show(QStringLiteral("读取连接字符串时出错"), QStringLiteral("出错信息：") + error.description,
-                       MsgIcon::Exclamation);
+        Messages::show(QStringLiteral("读取连接字符串时出错"),
+                       QStringLiteral("出错信息：") + error.description, MsgIcon::Exclamation);
     return connection;
 }
 

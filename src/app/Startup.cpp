@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/LinkDatabaseErr.h"
-#include "app/core/CommandLineHandOff.h"
 #include "app/SettingsMessages.h"
+#include "app/core/CommandLineHandOff.h"
 #include "app/core/RegionalFormats.h"
 #include "app/core/StartupLayout.h"
 #include "app/core/UnitName.h"

@@ -182,8 +182,8 @@ bool password::TestUserPassword(const QString& TestUser, const QString& TestPass
         // The common error message of a failing permission query comes first, as it always did.
         if (error.isSet())
             ShowErrorMessage(error);
-        Messages::show(QStringLiteral("系统提示"), QStringLiteral("您没有进入医技管理的权限，请给管理员联系！"),
-                       MsgIcon::Exclamation);
+        Messages::show(QStringLiteral("系统提示"),
+                       QStringLiteral("您没有进入医技管理的权限，请给管理员联系！"), MsgIcon::Exclamation);
         ProcessExit::now(0);
         return false;
     case LoginCheck::Outcome::Failed:

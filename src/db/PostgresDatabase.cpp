@@ -50,7 +50,7 @@ QString serverMessage(const QSqlError& e) {
     if (text.isEmpty())
         text = e.driverText().trimmed();
     for (const QString& prefix : {QStringLiteral("ERROR:"), QStringLiteral("FATAL:"), QStringLiteral("错误:"),
-                                 QStringLiteral("致命错误:")}) {
+                                  QStringLiteral("致命错误:")}) {
         if (text.startsWith(prefix)) {
             text = text.mid(prefix.size()).trimmed();
             break;

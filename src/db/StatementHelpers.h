@@ -37,4 +37,4 @@ QString SqlEscape(const QString& value);
 QString RecordExistsStatement(const QString& table, const QString& field, const QString& value,
                               const QString& extraCondition);
 [[nodiscard]] bool RecordExists(const QString& table, const QString& field, const QString& value,
-                  const QString& extraCondition, AppError* error = nullptr);
+                                const QString& extraCondition, AppError* error = nullptr);

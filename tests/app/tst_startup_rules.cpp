@@ -189,7 +189,7 @@ void StartupRulesTest::skinFromSysIniFile() {
     QVERIFY(!ReadSkinChoice(MainLauncherTitle()).apply);
     folder.writeBytes("HIS/YJ/Sys.ini", "[Skin]\r\nSkinName=own.qss\r\nUseSkin=1\r\n");
     QCOMPARE(ReadSkinChoice(MainLauncherTitle()).styleSheetFile,
-              QDir::toNativeSeparators(program + "/SKIN/own.qss"));
+             QDir::toNativeSeparators(program + "/SKIN/own.qss"));
 }
 
 void StartupRulesTest::regionalFormatsWrittenOnlyWhenDifferent() {

@@ -1,9 +1,9 @@
 // Every statement text the windows send, with realistic values, run through the client layer
 // (OpenRs, ExecSql, gConn transactions) on an embedded demo database: each one is accepted
 // without a message box and does what its window expects.
+#include "common/StatementMessages.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
-#include "common/StatementMessages.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
 #include "support/TestEngine.h"

@@ -1,6 +1,6 @@
+#include "common/StatementMessages.h"
 #include "db/Connection.h"
 #include "db/DbErrors.h"
-#include "common/StatementMessages.h"
 #include "support/FakeMessageService.h"
 
 #include <QtTest>

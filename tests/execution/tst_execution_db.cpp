@@ -16,7 +16,8 @@
 namespace {
 QString next(AppError* error = nullptr) {
     QString number;
-    if (!ProposeNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ"), &number, error))
+    if (!ProposeNextNo(QStringLiteral("FYDH"), QStringLiteral("MZ_FYDJ"), QStringLiteral("FYRQ"), &number,
+                       error))
         return {};
     return number;
 }

@@ -581,7 +581,8 @@ void MzCkfyTest::executionStoresRecordAndRefreshes() {
 
 void MzCkfyTest::brokenStoredNumberShowsTheCommonMessage() {
     Setup& s = *m_setup;
-    QVERIFY(s.db.exec("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('20261207-X-Y','X','2026-12-07 08:00:00')"));
+    QVERIFY(
+        s.db.exec("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('20261207-X-Y','X','2026-12-07 08:00:00')"));
     s.open();
     QCOMPARE(s.text("Label_FYDH"), QString());
     QCOMPARE(s.messages.count(), 1);

@@ -50,7 +50,8 @@ public:
     // Steps up to the module right. On SignedIn gUser is filled (name, quote-free password,
     // group, SZSQ) and `userRow` holds the user's row; on Failed `error` says why, on
     // NoModuleRight it is set when the permission query itself failed.
-    [[nodiscard]] Outcome check(const QString& user, const QString& password, RecordsetPtr* userRow, AppError* error);
+    [[nodiscard]] Outcome check(const QString& user, const QString& password, RecordsetPtr* userRow,
+                                AppError* error);
 
     static constexpr int AttemptLimit = 3;
 

@@ -31,5 +31,6 @@ public:
     [[nodiscard]] static Outcome checkNewPassword(const QString& newPassword, const QString& newPassword2);
     // After a Yes: the old password, then the update. On Changed the new password is the one
     // of gUser from now on.
-    [[nodiscard]] static Outcome apply(const QString& oldPassword, const QString& newPassword, AppError* error);
+    [[nodiscard]] static Outcome apply(const QString& oldPassword, const QString& newPassword,
+                                       AppError* error);
 };

@@ -13,16 +13,18 @@
 struct DictionaryRow {
     QString name, code, type, module, remark;
 };
-[[nodiscard]] bool LoadDictionaryList(const QString& moduleKey, bool all, QVector<DictionaryRow>* rows, AppError* error);
+[[nodiscard]] bool LoadDictionaryList(const QString& moduleKey, bool all, QVector<DictionaryRow>* rows,
+                                      AppError* error);
 
 // The entries of a dictionary (text and id; no change mark).
-[[nodiscard]] bool LoadDictionaryEntries(const QString& code, QVector<DictionaryRules::EntryRow>* rows, AppError* error);
+[[nodiscard]] bool LoadDictionaryEntries(const QString& code, QVector<DictionaryRules::EntryRow>* rows,
+                                         AppError* error);
 [[nodiscard]] bool DeleteDictionaryEntry(const QString& id, AppError* error);
 
 enum class SaveResult { NothingToSave, Saved, Failed };
 // New rows are inserted and changed ones updated, with the code letters of their texts.
-[[nodiscard]] SaveResult SaveDictionaryEntries(const QString& code, const QList<DictionaryRules::EntryRow>& rows,
-                                               AppError* error);
+[[nodiscard]] SaveResult SaveDictionaryEntries(const QString& code,
+                                               const QList<DictionaryRules::EntryRow>& rows, AppError* error);
 
 // The dictionary and all its entries.
 [[nodiscard]] bool DeleteDictionary(const QString& code, AppError* error);

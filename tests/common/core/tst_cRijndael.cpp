@@ -267,7 +267,8 @@ private slots:
         folder.writeBytes("out.bin", "old");
         for (const char* name : {"empty.bin", "odd.bin"}) {
             QCOMPARE(c.FileDecrypt(folder.file("out.bin"), folder.file(name)), 1);
-            QCOMPARE(c.refusal(), QStringLiteral("File Size Error - ciphertext file not a multiple of block size"));
+            QCOMPARE(c.refusal(),
+                     QStringLiteral("File Size Error - ciphertext file not a multiple of block size"));
         }
         QCOMPARE(messages.count(), 0);
 
@@ -277,8 +278,9 @@ private slots:
         cRijndael other;
         QCOMPARE(other.SetCipherKeyString("another key", 128), 0);
         QCOMPARE(other.FileDecrypt(folder.file("out.bin"), folder.file("cipher.bin")), 1);
-        QCOMPARE(other.refusal(),
-                 QStringLiteral("warning - incorrect length field in decrypted file.\r\nWrong key or keysize?"));
+        QCOMPARE(
+            other.refusal(),
+            QStringLiteral("warning - incorrect length field in decrypted file.\r\nWrong key or keysize?"));
         QCOMPARE(folder.readBytes("out.bin"), QByteArray("old"));
 
         // Files that cannot be read or written.
