@@ -10,11 +10,11 @@
 
 // The department's executed, not voided documents whose patient name matches `namePattern`:
 // one row of number and name each, in the order of the result.
-bool LoadVoidableList(const QString& dept, const QString& namePattern, const QDate& from, const QDate& to,
-                      QVector<QStringList>* rows, AppError* error);
+[[nodiscard]] bool LoadVoidableList(const QString& dept, const QString& namePattern, const QDate& from,
+                                    const QDate& to, QVector<QStringList>* rows, AppError* error);
 
 // The document's items that the department executed, as the item grid shows them (group,
 // code, name, strength and pack size, unit, quantity, unit price "0.000", amount "0.00"), and the
 // sum of the amounts.
-bool LoadVoidItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total,
-                   AppError* error);
+[[nodiscard]] bool LoadVoidItems(const QString& dept, const QString& dh, QVector<QStringList>* rows,
+                                 double* total, AppError* error);
