@@ -293,7 +293,7 @@ private slots:
                  qint32(cRijndael::FileAccess));
         QCOMPARE(c.FileEncrypt(folder.path(), folder.file("x.bin")), qint32(cRijndael::FileAccess));
         QVERIFY(!QFile::exists(folder.file("x.bin")));
-        QCOMPARE(messages.count(), 3);
+        QCOMPARE(messages.count(), 0); // refusals and run-time errors alike are the caller's to show
     }
 
 private:
