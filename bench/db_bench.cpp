@@ -4,9 +4,9 @@
 // Figures only mean something from a Release build: a Debug build slows the client layer alone.
 // It measures, it sets no goal: execution_bench holds the goals.
 #include "bench/BenchSupport.h"
+#include "common/StatementMessages.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
-#include "db/StatementHelpers.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

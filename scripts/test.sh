@@ -8,6 +8,7 @@
 # for the run, on loopback, and stopped at the end, also when a test fails. The print-system
 # tests (normal build only) print on a CUPS server started here the same way, in a temporary
 # folder behind a local socket; it needs root, and without it they are skipped.
+# YJGL_WERROR=ON in the environment (CI sets it) builds both with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,7 +53,8 @@ case "${1:-}" in
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
         -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF \
         -DYJGL_PACKAGE_TEST=OFF \
-        -DYJGL_PRINT_SYSTEM_TESTS=OFF
+        -DYJGL_PRINT_SYSTEM_TESTS=OFF \
+        -DYJGL_WERROR="${YJGL_WERROR:-OFF}"
     cmake --build build-sanitize -j "$(nproc)"
     export QT_QPA_PLATFORM=offscreen
     # Any report fails its test: leaks (outside the system libraries listed), memory errors and

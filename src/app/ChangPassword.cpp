@@ -2,6 +2,7 @@
 
 #include "app/core/PasswordChange.h"
 #include "common/EnterAsTab.h"
+#include "common/core/MessageService.h"
 #include "common/core/Session.h"
 
 #include <QGroupBox>
@@ -75,18 +76,34 @@ bool ChangPassword::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ChangPassword::changePassword() {
-    switch (PasswordChange::run(m_old->text(), m_new->text(), m_new2->text())) {
+    switch (PasswordChange::checkNewPassword(m_new->text(), m_new2->text())) {
+    case PasswordChange::Outcome::NewPasswordsDiffer:
+        Messages::show(QStringLiteral("错误"), QStringLiteral("两次输入的密码不一至"), MsgIcon::Information);
+        return;
+    case PasswordChange::Outcome::QuoteInNewPassword:
+        Messages::show(QStringLiteral("错误"), QStringLiteral("新密码中不能有单引号(')，请重新输入"),
+                       MsgIcon::Exclamation);
+        m_new->setFocus();
+        m_new->selectAll();
+        return;
+    default:
+        break;
+    }
+    if (!Messages::confirmYesNo(QStringLiteral("提示"), QStringLiteral("你真的要更改密码吗？"), true))
+        return;
+    AppError error;
+    switch (PasswordChange::apply(m_old->text(), m_new->text(), &error)) {
     case PasswordChange::Outcome::Changed:
+        Messages::show(QStringLiteral("信息"), QStringLiteral("密码更改成功！"), MsgIcon::Information);
         accept();
         break;
     case PasswordChange::Outcome::WrongOldPassword:
+        Messages::show(QStringLiteral("错误"), QStringLiteral("旧密码输入错误"), MsgIcon::Exclamation);
         m_old->setFocus();
         break;
-    case PasswordChange::Outcome::QuoteInNewPassword:
-        m_new->setFocus();
-        m_new->selectAll();
-        break;
     default:
+        Messages::show(QStringLiteral("信息"), QStringLiteral("出错信息：") + error.description,
+                       MsgIcon::Critical);
         break;
     }
 }

@@ -1,5 +1,6 @@
 #include "app/LinkDatabaseErr.h"
 
+#include "app/SettingsMessages.h"
 #include "app/core/ProcessExit.h"
 #include "app/core/ServerList.h"
 #include "common/CleanControl.h"

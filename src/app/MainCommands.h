@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include <QList>
 #include <QString>
 
@@ -50,6 +52,12 @@ enum : int {
 
 // One entry of a menu or toolbar: a command, a separator or a submenu.
 struct CommandItem {
+    CommandItem() = default;
+    CommandItem(QString caption, int id, bool separatorBefore = false, QString icon = {},
+                QList<CommandItem> children = {})
+        : caption(std::move(caption)), id(id), separatorBefore(separatorBefore), icon(std::move(icon)),
+          children(std::move(children)) {}
+
     QString caption;
     int id = 0;
     bool separatorBefore = false;

@@ -100,8 +100,11 @@ void SetIme::save() {
     gIme = m_handles.at(index);
     InputMethods::service().activate(gIme); // a method the platform refuses stays chosen
     gSearchType = m_imeList->currentText();
-    if (!SaveImePreference(gIme, gSearchType, currentUser().GetUserName))
+    AppError error;
+    if (!SaveImePreference(gIme, gSearchType, currentUser().GetUserName, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     Messages::notice(QStringLiteral("输入法设置成功"));
     accept();
 }

@@ -1,14 +1,15 @@
 #include "app/Startup.h"
 
 #include "app/LinkDatabaseErr.h"
+#include "app/SettingsMessages.h"
 #include "app/core/CommandLineHandOff.h"
-#include "app/core/ConnectionSettings.h"
 #include "app/core/RegionalFormats.h"
 #include "app/core/StartupLayout.h"
 #include "app/core/UnitName.h"
 #include "app/password.h"
 #include "common/core/AnsiCodec.h"
 #include "common/core/LocalFile.h"
+#include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 
@@ -65,7 +66,7 @@ password* loginWindow() {
 }
 
 void PrepareStartup() {
-    const SkinChoice skin = ReadSkinChoice();
+    const SkinChoice skin = ReadSkinChoice(Messages::applicationTitle());
     if (!skin.apply)
         return;
     QByteArray styleSheet;

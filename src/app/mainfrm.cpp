@@ -49,7 +49,11 @@ std::function<QString()>& lunarProvider() {
 QString todayLunarText() {
     if (lunarProvider())
         return lunarProvider()();
-    return GET_NL()();
+    AppError error;
+    const QString line = GET_NL()({}, &error);
+    if (error.isSet())
+        ShowErrorMessage(error);
+    return line;
 }
 
 QIcon commandIcon(const QString& file) {

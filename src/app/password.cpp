@@ -166,14 +166,24 @@ bool password::TestUserPassword(const QString& TestUser, const QString& TestPass
         finishSignIn(row);
         return true;
     case LoginCheck::Outcome::UnknownUser:
+        Messages::show(QStringLiteral("出错了"), QStringLiteral("该用户不存在！"), MsgIcon::Exclamation);
         m_user->setFocus();
         return false;
     case LoginCheck::Outcome::WrongPassword:
+        showWrongPassword();
         return false;
     case LoginCheck::Outcome::TooManyFailures:
+        showWrongPassword();
+        Messages::show(Messages::applicationTitle(), QStringLiteral("超过限制次数！本程序即将退出"),
+                       MsgIcon::Information);
         ExitApp();
         return false;
     case LoginCheck::Outcome::NoModuleRight:
+        // The common error message of a failing permission query comes first, as it always did.
+        if (error.isSet())
+            ShowErrorMessage(error);
+        Messages::show(QStringLiteral("系统提示"),
+                       QStringLiteral("您没有进入医技管理的权限，请给管理员联系！"), MsgIcon::Exclamation);
         ProcessExit::now(0);
         return false;
     case LoginCheck::Outcome::Failed:
@@ -181,6 +191,10 @@ bool password::TestUserPassword(const QString& TestUser, const QString& TestPass
         return false;
     }
     return false;
+}
+
+void password::showWrongPassword() {
+    Messages::show(QStringLiteral("出错了"), QStringLiteral("密码错误，请重新输入！"), MsgIcon::Critical);
 }
 
 void password::finishSignIn(const RecordsetPtr& userRow) {

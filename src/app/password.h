@@ -49,6 +49,7 @@ private:
     void signInClicked();
     void exitClicked();
     void finishSignIn(const RecordsetPtr& userRow);
+    static void showWrongPassword();
 
     LoginCheck m_check;
     QLabel* m_image = nullptr;

@@ -51,8 +51,8 @@ QString serverMessage(const QSqlError& e) {
     QString text = e.databaseText().trimmed();
     if (text.isEmpty())
         text = e.driverText().trimmed();
-    for (const QString prefix : {QStringLiteral("ERROR:"), QStringLiteral("FATAL:"), QStringLiteral("错误:"),
-                                 QStringLiteral("致命错误:")}) {
+    for (const QString& prefix : {QStringLiteral("ERROR:"), QStringLiteral("FATAL:"), QStringLiteral("错误:"),
+                                  QStringLiteral("致命错误:")}) {
         if (text.startsWith(prefix)) {
             text = text.mid(prefix.size()).trimmed();
             break;

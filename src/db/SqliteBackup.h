@@ -11,12 +11,12 @@ namespace SqliteBackup {
 
 // Copies `database` into `target` while workstations go on working (one consistent moment of
 // it); the copy is written aside, checked and then renamed, and needs no log file of its own.
-bool backup(const QString& database, const QString& target, AppError* error);
+[[nodiscard]] bool backup(const QString& database, const QString& target, AppError* error);
 
 // Replaces the content of `database` by that of `source`, as one transaction of the database
 // itself. Refused while another program has the database open, and for a source that is no
 // sound database.
-bool restore(const QString& database, const QString& source, AppError* error);
+[[nodiscard]] bool restore(const QString& database, const QString& source, AppError* error);
 
 // True while another connection (a workstation) has `database` open. Leaves the database in
 // rollback-journal mode when nobody has: only for a database about to be replaced.

@@ -1,6 +1,5 @@
 #include "db/StatementHelpers.h"
 
-#include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/DbErrors.h"
@@ -35,53 +34,37 @@ void OpenConn() {
 
 namespace {
 
-// Runs a query; on failure either shows the common error message or hands the error back,
-// then starts again with a fresh connection after a lost link (the statement is not rerun).
-bool runQuery(RecordsetPtr& rs, const QString& sql, AppError* error, bool showError) {
-    rs.reset();
+// Runs a statement; hands a failure back and starts again with a fresh connection after a
+// lost link, so that the next statement does not run into it (the statement is not rerun).
+RecordsetPtr run(const QString& sql, AppError* error) {
     OpenConn();
     AppError failure;
-    rs = connection().execute(sql, &failure);
+    RecordsetPtr rs = connection().execute(sql, &failure);
     if (rs)
-        return true;
-    if (showError)
-        ShowErrorMessage(failure);
+        return rs;
     if (error)
         *error = failure;
     if (DbError::needsReconnect(failure.number)) {
         connection().close();
         OpenConn();
     }
-    return false;
+    return nullptr;
 }
 
 } // namespace
 
 bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error) {
-    return runQuery(rs, sql, error, false);
-}
-
-bool OpenRs(RecordsetPtr& rs, const QString& sql) {
-    return runQuery(rs, sql, nullptr, true);
+    rs.reset();
+    rs = run(sql, error);
+    return rs != nullptr;
 }
 
 void CloseRs(RecordsetPtr& rs) {
     rs.reset();
 }
 
-bool ExecSql(const QString& sql) {
-    OpenConn();
-    AppError failure;
-    if (connection().execute(sql, &failure))
-        return true;
-    ShowErrorMessage(failure);
-    // A lost link is not left open for the next statement to run into: as after a failed query,
-    // the connection starts again (the statement is not rerun).
-    if (DbError::needsReconnect(failure.number)) {
-        connection().close();
-        OpenConn();
-    }
-    return false;
+bool ExecSqlQuiet(const QString& sql, AppError* error) {
+    return run(sql, error) != nullptr;
 }
 
 QString SqlEscape(const QString& value) {

@@ -7,7 +7,9 @@
 
 #include <functional>
 
-// The shared routines through which every window runs its SQL on gConn.
+// The shared routines through which every statement runs on gConn. None of them shows a box:
+// a failure comes back in the result and an AppError, and the caller decides what to show
+// (windows through common/StatementMessages.h, which shows the common error message).
 
 // Opens gConn with its connection string unless it is open. A failure is handed to the
 // connection-failure handler (the program installs the connection-settings dialog).
@@ -15,15 +17,14 @@ void OpenConn();
 // Called with the error description when OpenConn fails; empty handler: nothing shown.
 void setConnectionFailureHandler(std::function<void(const QString& description)> handler);
 
-// Runs a query into a client-side recordset. On failure shows the common error message,
-// leaves `rs` empty and returns false; after a broken link the connection is reopened.
-bool OpenRs(RecordsetPtr& rs, const QString& sql);
-// Like OpenRs but hands the error to the caller instead of showing it.
-bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error);
+// Runs a query into a client-side recordset. On failure leaves `rs` empty, fills `error` and
+// returns false; after a broken link the connection is reopened (the statement is not rerun).
+[[nodiscard]] bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error);
 // Closes and releases; never fails.
 void CloseRs(RecordsetPtr& rs);
-// Runs a statement without rows; false after the common error message.
-bool ExecSql(const QString& sql);
+// Runs a statement without rows; false with `error` filled after a failure, and after a broken
+// link the connection is reopened (the statement is not rerun).
+[[nodiscard]] bool ExecSqlQuiet(const QString& sql, AppError* error);
 
 // Puts a value into a statement between single quotes, doubling quotes inside it.
 // For values without quotes the text is exactly '{value}'.
@@ -35,5 +36,5 @@ QString SqlEscape(const QString& value);
 // A failed statement is not shown here: it comes back in `error` and the result is false.
 QString RecordExistsStatement(const QString& table, const QString& field, const QString& value,
                               const QString& extraCondition);
-bool RecordExists(const QString& table, const QString& field, const QString& value,
-                  const QString& extraCondition, AppError* error = nullptr);
+[[nodiscard]] bool RecordExists(const QString& table, const QString& field, const QString& value,
+                                const QString& extraCondition, AppError* error = nullptr);

@@ -177,7 +177,8 @@ void Frm_LinkZD::SaveLinks() {
     QList<DictionaryRules::LinkRow> rows;
     for (int r = 1; r <= m_grid->maxRows(); ++r)
         rows.append({m_grid->text(r, kMarkCol), m_grid->text(r, kCodeCol), m_grid->text(r, kIdCol)});
-    switch (SaveControlLinks(rows)) {
+    AppError error;
+    switch (SaveControlLinks(rows, &error)) {
     case SaveResult::NothingToSave:
         Messages::show(QStringLiteral("提示"), QStringLiteral("没有可以被保存的数据"), MsgIcon::Exclamation);
         break;
@@ -185,6 +186,7 @@ void Frm_LinkZD::SaveLinks() {
         Messages::success(QStringLiteral("保存成功"));
         break;
     case SaveResult::Failed:
-        break; // the common error message has been shown
+        ShowErrorMessage(error);
+        break;
     }
 }

@@ -125,8 +125,11 @@ void Frm_ZD::confirm() {
         }
         accept();
     } else if (m_mode == QStringLiteral("修改")) {
-        if (!ChangeDictionary(code, name, type, m_bz->text()))
+        AppError error;
+        if (!ChangeDictionary(code, name, type, m_bz->text(), &error)) {
+            ShowErrorMessage(error);
             return;
+        }
         refreshList();
         Messages::success(QStringLiteral("修改成功"));
         accept();
@@ -153,5 +156,8 @@ bool Frm_ZD::createDictionary(const QString& name, const QString& code, const QS
     }
     const QString moduleKey =
         m_list ? m_list->moduleKey() : DictionaryRules::ModuleKey(Messages::applicationTitle());
-    return CreateDictionary(code, name, type, moduleKey, m_bz->text());
+    if (CreateDictionary(code, name, type, moduleKey, m_bz->text(), &error))
+        return true;
+    ShowErrorMessage(error);
+    return false;
 }

@@ -27,7 +27,8 @@ using namespace DictionaryRules;
 
 namespace {
 
-constexpr int kNameCol = 1, kCodeCol = 2, kTypeCol = 3, kModuleCol = 4, kRemarkCol = 5;
+// Column 4 shows the module.
+constexpr int kNameCol = 1, kCodeCol = 2, kTypeCol = 3, kRemarkCol = 5;
 constexpr int kEntryTextCol = 1, kEntryIdCol = 2, kEntryMarkCol = 3;
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
@@ -288,8 +289,11 @@ void sjzd::deleteEntry() {
     if (Messages::show(QStringLiteral("询问"), QStringLiteral("你真的要删除第%1行吗?").arg(row),
                        MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::Yes) != MsgAnswer::Yes)
         return;
-    if (!DeleteDictionaryEntry(id))
+    AppError error;
+    if (!DeleteDictionaryEntry(id, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     if (DeleteGridRow(m_entries, row))
         Messages::success(QStringLiteral("删除成功"));
 }
@@ -302,8 +306,16 @@ void sjzd::SaveEntries() {
     for (int r = 1; r <= m_entries->maxRows(); ++r)
         rows.append({m_entries->text(r, kEntryTextCol), m_entries->text(r, kEntryIdCol),
                      m_entries->text(r, kEntryMarkCol)});
-    if (SaveDictionaryEntries(m_list->text(dictionaryRow, kCodeCol), rows) != SaveResult::Saved)
+    AppError error;
+    switch (SaveDictionaryEntries(m_list->text(dictionaryRow, kCodeCol), rows, &error)) {
+    case SaveResult::Saved:
+        break;
+    case SaveResult::Failed:
+        ShowErrorMessage(error);
         return;
+    case SaveResult::NothingToSave:
+        return;
+    }
     LoadEntries(0);
     Messages::success(QStringLiteral("保存成功"));
 }
@@ -340,8 +352,11 @@ void sjzd::deleteDictionary() {
     if (!Messages::confirmYesNo(QStringLiteral("询问"),
                                 QStringLiteral("你真的要删除字典【%1】吗？").arg(code)))
         return;
-    if (!DeleteDictionary(code))
+    AppError error;
+    if (!DeleteDictionary(code, &error)) {
+        ShowErrorMessage(error);
         return;
+    }
     RefreshData();
     Messages::notice(QStringLiteral("删除成功"));
 }

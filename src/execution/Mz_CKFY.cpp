@@ -300,7 +300,11 @@ bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QV
     // document stays unmarked for the next refresh.
     if (!SlipPrinting::autoPrint({dh, gExecDept, IsInpatient(lx), m_fyr->text(), m_pyr->text()}))
         return true;
-    return MarkPrinted(dh, lx);
+    AppError error;
+    if (MarkPrinted(dh, lx, &error))
+        return true;
+    ShowErrorMessage(error);
+    return false;
 }
 
 void Mz_CKFY::RefreshDJList() {

@@ -2,9 +2,9 @@
 // embedded one, or one on the PostgreSQL test server).
 #include "app/ChangPassword.h"
 #include "app/LockApp.h"
+#include "common/StatementMessages.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
-#include "db/StatementHelpers.h"
 #include "db/demo/DemoDatabase.h"
 #include "support/FakeMessageService.h"
 #include "support/TestEngine.h"

@@ -276,9 +276,14 @@ void LoginWindowTest::wrongPasswordsThenLimitEndsProgram() {
     QCOMPARE(m_exitApp, 0);
     QVERIFY(w.isVisible());
     QCOMPARE(m_messages->texts(), QStringList({"密码错误，请重新输入！", "密码错误，请重新输入！"}));
+    QCOMPARE(m_messages->last().title, QStringLiteral("出错了"));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Critical);
+    m_messages->clear();
     text1->setText("_");
     login->click();
-    QCOMPARE(m_messages->last().text, QStringLiteral("超过限制次数！本程序即将退出"));
+    QCOMPARE(m_messages->texts(), QStringList({"密码错误，请重新输入！", "超过限制次数！本程序即将退出"}));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Information);
+    QCOMPARE(m_messages->last().title, Messages::applicationTitle());
     QCOMPARE(m_exitApp, 1);
     QVERIFY(!gUser);
     QVERIFY(!QFile::exists(programFile("User.data")));
@@ -295,6 +300,8 @@ void LoginWindowTest::unknownUserKeepsWindowOpen() {
     text1->setText(m_pw);
     QVERIFY(!w.TestUserPassword("ADMIN", m_pw));
     QCOMPARE(m_messages->last().text, QStringLiteral("该用户不存在！"));
+    QCOMPARE(m_messages->last().title, QStringLiteral("出错了"));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Exclamation);
     QTRY_VERIFY(w.findChild<QComboBox*>("Combo1")->hasFocus());
     QCOMPARE(w.loginCheck().failures(), 0);
     QVERIFY(w.isVisible());
@@ -338,6 +345,9 @@ void LoginWindowTest::switchUserUpdatesOperatorOnly() {
 void LoginWindowTest::userWithoutRightEndsProcess() {
     password w;
     QVERIFY(!w.TestUserPassword(DemoDatabase::userWithoutRight(), m_pw));
+    QCOMPARE(m_messages->texts(), QStringList({"您没有进入医技管理的权限，请给管理员联系！"}));
+    QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
+    QCOMPARE(m_messages->last().icon, MsgIcon::Exclamation);
     QCOMPARE(m_processExits, QList<int>({0}));
     QCOMPARE(m_mainShown, 0);
     QCOMPARE(gExecDept, QString());

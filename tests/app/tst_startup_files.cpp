@@ -1,5 +1,5 @@
 // Local files of start-up and sign-in: DatabaseSet.data and User.data.
-#include "app/core/ConnectionSettings.h"
+#include "app/SettingsMessages.h"
 #include "app/core/DatabaseSetFile.h"
 #include "app/core/FileRegistryBackend.h"
 #include "app/core/LastUserFile.h"
@@ -141,7 +141,6 @@ void StartupFilesTest::readsFileWrittenByWindowsVersion() {
 
 void StartupFilesTest::recordsThreeAndFourSurviveSave() {
     TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
     QByteArray old = record("old") + record("srv");
     QByteArray three(128, '\0'), four(128, '\0');
     for (int i = 0; i < 128; ++i) {
@@ -187,7 +186,6 @@ void StartupFilesTest::emptyFieldsKeepTheEmbeddedDatabase() {
 }
 
 void StartupFilesTest::recordLimitIs126Bytes() {
-    TestFolder& folder = *m_folder;
     FakeMessageService& messages = *m_messages;
     // 67 fixed characters leave 59 bytes for the four fields; a Chinese character takes two.
     const ConnectionSettings fits{QString(20, QChar(u'服')), QString(9, 'd'), "sa", "pw"}; // 40+9+2+2=53
@@ -209,7 +207,6 @@ void StartupFilesTest::recordLimitIs126Bytes() {
 
 void StartupFilesTest::tooLongTextLosesNothing() {
     TestFolder& folder = *m_folder;
-    FakeMessageService& messages = *m_messages;
     QVERIFY(SaveSettings({"srv", "db", "sa", "old"}));
     const QByteArray before = folder.readBytes("DatabaseSet.data");
     QVERIFY(!SaveSettings({QString(200, 'x'), "db", "sa", "new"}));

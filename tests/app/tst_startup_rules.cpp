@@ -180,17 +180,16 @@ void StartupRulesTest::skinFromSysIniFile() {
     if (!sysIni.isEmpty())
         folder.writeBytes("HIS/Sys.ini", sysIni);
     const QString title = Messages::applicationTitle();
-    const SkinChoice c = ReadSkinChoice();
+    const SkinChoice c = ReadSkinChoice(title);
     QCOMPARE(c.apply, apply);
     if (apply)
         QCOMPARE(c.styleSheetFile, QDir::toNativeSeparators(folder.path() + "/HIS//SKIN/blue.qss"));
 
     // As the main launcher the program reads its own folder's Sys.ini, which is not there.
-    Messages::setApplicationTitle(MainLauncherTitle());
-    QVERIFY(!ReadSkinChoice().apply);
+    QVERIFY(!ReadSkinChoice(MainLauncherTitle()).apply);
     folder.writeBytes("HIS/YJ/Sys.ini", "[Skin]\r\nSkinName=own.qss\r\nUseSkin=1\r\n");
-    QCOMPARE(ReadSkinChoice().styleSheetFile, QDir::toNativeSeparators(program + "/SKIN/own.qss"));
-    Messages::setApplicationTitle(title);
+    QCOMPARE(ReadSkinChoice(MainLauncherTitle()).styleSheetFile,
+             QDir::toNativeSeparators(program + "/SKIN/own.qss"));
 }
 
 void StartupRulesTest::regionalFormatsWrittenOnlyWhenDifferent() {

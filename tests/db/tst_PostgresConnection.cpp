@@ -1,9 +1,9 @@
 // The connection to a PostgreSQL server, on the test server (skipped without one).
+#include "common/StatementMessages.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
 #include "db/DbErrors.h"
-#include "db/StatementHelpers.h"
 #include "support/FakeMessageService.h"
 #include "support/TestEngine.h"
 #include "support/TestFolder.h"

@@ -1,3 +1,4 @@
+#include "common/StatementMessages.h"
 #include "db/Connection.h"
 #include "db/DbErrors.h"
 #include "db/SqlServerWriteTurn.h"

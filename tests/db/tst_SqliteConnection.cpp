@@ -1,10 +1,10 @@
 #include "DbTestDatabase.h"
+#include "common/StatementMessages.h"
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "db/DbErrors.h"
 #include "db/SqlTrace.h"
 #include "db/SqliteDatabase.h"
-#include "db/StatementHelpers.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 

@@ -134,6 +134,7 @@ private slots:
     void executionNumbersDoNotRepeat();
     void numberTakenElsewhereIsNamedWithTheSuccess();
     void linkLostDuringTheCommitIsSettled();
+    void brokenStoredNumberShowsTheCommonMessage();
     void failingProcedureRollsBack();
     void executedElsewhereMeanwhileGivesTheListMessage();
     void aSwitchedUserExecutesAndChecks();
@@ -578,6 +579,17 @@ void MzCkfyTest::executionStoresRecordAndRefreshes() {
     QCOMPARE(s.messages.texts(),
              QStringList{"单据列表中未找到该单号，可能是该单号刚才已经在另一个医技科室中执行了。"});
     QCOMPARE(s.db.count("from MZ_YJZX"), 1);
+}
+
+void MzCkfyTest::brokenStoredNumberShowsTheCommonMessage() {
+    Setup& s = *m_setup;
+    QVERIFY(
+        s.db.exec("INSERT INTO MZ_FYDJ (FYDH, DH, FYRQ) VALUES ('20261207-X-Y','X','2026-12-07 08:00:00')"));
+    s.open();
+    QCOMPARE(s.text("Label_FYDH"), QString());
+    QCOMPARE(s.messages.count(), 1);
+    QCOMPARE(s.messages.last().title, QStringLiteral("系统提示"));
+    QVERIFY(s.messages.last().text.startsWith(QStringLiteral("错误号：  13")));
 }
 
 void MzCkfyTest::executionNumbersDoNotRepeat() {

@@ -40,9 +40,7 @@ void SelectKSTest::cleanup() {
 }
 
 void SelectKSTest::listsTheDepartmentsInOrder() {
-    TestFolder& folder = m_bed->folder;
     FakeMessageService& messages = m_bed->messages;
-    HospitalFixture& db = m_bed->db;
     SelectKS dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("请选择您要进入的科室"));
     QVERIFY(dialog.findChild<QLabel*>()->text() == QStringLiteral("请选择您要进入的医技科室"));
@@ -58,9 +56,7 @@ void SelectKSTest::listsTheDepartmentsInOrder() {
 }
 
 void SelectKSTest::confirmStoresTheDepartment() {
-    TestFolder& folder = m_bed->folder;
     FakeMessageService& messages = m_bed->messages;
-    HospitalFixture& db = m_bed->db;
     gExecDept.clear();
     SelectKS dialog;
     auto* ks = dialog.findChild<QComboBox*>("KS");
@@ -72,7 +68,6 @@ void SelectKSTest::confirmStoresTheDepartment() {
 }
 
 void SelectKSTest::emptyChoiceIsRefused() {
-    TestFolder& folder = m_bed->folder;
     FakeMessageService& messages = m_bed->messages;
     HospitalFixture& db = m_bed->db;
     QVERIFY(db.exec("DELETE FROM CS WHERE ControlID='ZXKS'"));
@@ -89,9 +84,7 @@ void SelectKSTest::emptyChoiceIsRefused() {
 }
 
 void SelectKSTest::cancelEndsTheProgram() {
-    TestFolder& folder = m_bed->folder;
     FakeMessageService& messages = m_bed->messages;
-    HospitalFixture& db = m_bed->db;
     int exits = 0;
     SelectKS::setExitHandler([&] { ++exits; });
     gExecDept.clear();
@@ -105,9 +98,7 @@ void SelectKSTest::cancelEndsTheProgram() {
 }
 
 void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
-    TestFolder& folder = m_bed->folder;
     FakeMessageService& messages = m_bed->messages;
-    HospitalFixture& db = m_bed->db;
     int exits = 0;
     SelectKS::setExitHandler([&] { ++exits; });
     gExecDept.clear();
@@ -129,7 +120,6 @@ void SelectKSTest::escapeAndCloseBoxEndTheProgram() {
 }
 
 void SelectKSTest::failingListKeepsTheChooserOpen() {
-    TestFolder& folder = m_bed->folder;
     FakeMessageService& messages = m_bed->messages;
     HospitalFixture& db = m_bed->db;
     QVERIFY(db.exec("DROP TABLE CS"));

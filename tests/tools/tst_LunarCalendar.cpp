@@ -14,14 +14,19 @@ class LunarCalendarTest : public QObject {
 
 private:
     // GET_NL() with the clock fixed on `day`.
-    static QString lineOn(const QDate& day) {
+    static QString lineOn(const QDate& day, AppError* error = nullptr) {
         Clock::setFixedNow(QDateTime(day, QTime(9, 30)));
-        const QString line = GET_NL()();
+        const QString line = GET_NL()({}, error);
         Clock::setFixedNow({});
         return line;
     }
 
-    static void verifyErrorBox(const FakeMessageService& boxes, int number, const QString& description) {
+    // The calendar shows no box itself; the common error message of its error carries the
+    // number and description.
+    static void verifyErrorBox(const FakeMessageService& boxes, const AppError& error, int number,
+                               const QString& description) {
+        QCOMPARE(boxes.count(), 0);
+        ShowErrorMessage(error);
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.last().title, QStringLiteral("系统提示"));
         QCOMPARE(boxes.last().icon, MsgIcon::Exclamation);
@@ -104,13 +109,15 @@ private slots:
         QFETCH(QDate, day);
         {
             FakeMessageService boxes;
-            QCOMPARE(lineOn(day), QString());
-            verifyErrorBox(boxes, 9, QStringLiteral("下标越界"));
+            AppError error;
+            QCOMPARE(lineOn(day, &error), QString());
+            verifyErrorBox(boxes, error, 9, QStringLiteral("下标越界"));
         }
         {
             FakeMessageService boxes;
-            QCOMPARE(GET_NL()(day.toString(QStringLiteral("yyyy-MM-dd"))), QString());
-            verifyErrorBox(boxes, 9, QStringLiteral("下标越界"));
+            AppError error;
+            QCOMPARE(GET_NL()(day.toString(QStringLiteral("yyyy-MM-dd")), &error), QString());
+            verifyErrorBox(boxes, error, 9, QStringLiteral("下标越界"));
         }
     }
 
@@ -128,8 +135,9 @@ private slots:
     void notADate() {
         QFETCH(QString, dateText);
         FakeMessageService boxes;
-        QCOMPARE(GET_NL()(dateText), QString());
-        verifyErrorBox(boxes, 13, QStringLiteral("类型不匹配"));
+        AppError error;
+        QCOMPARE(GET_NL()(dateText, &error), QString());
+        verifyErrorBox(boxes, error, 13, QStringLiteral("类型不匹配"));
     }
 
     void yearNamesCycle() {

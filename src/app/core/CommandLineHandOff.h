@@ -21,4 +21,4 @@ QString JoinCommandLine(const QStringList& arguments);
 bool IsHandOffCommandLine(const QString& commandLine);
 
 // Cuts the untrimmed command line at its first three "$" signs. Fewer than three fails.
-bool ParseHandOff(const QString& commandLine, CommandLineHandOff* handOff, AppError* error);
+[[nodiscard]] bool ParseHandOff(const QString& commandLine, CommandLineHandOff* handOff, AppError* error);

@@ -2,7 +2,6 @@
 
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AnsiCodec.h"
-#include "common/core/MessageService.h"
 
 QString BuildConnectionString(const ConnectionSettings& s) {
     if (s.engine == ConnectionString::Kind::SQLite)
@@ -16,26 +15,19 @@ QString BuildConnectionString(const ConnectionSettings& s) {
            QStringLiteral(";");
 }
 
-QString ReadConnectionString() {
+bool ReadConnectionString(QString* connection, AppError* error) {
     QStringList texts;
-    AppError error;
-    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {DatabaseSetFile::ConnectionString}, &texts,
-                                      &error)) {
-        Messages::show(QStringLiteral("读取连接字符串时出错"),
-                       QStringLiteral("出错信息：") + error.description, MsgIcon::Exclamation);
-        return {};
-    }
-    return texts.value(0);
+    const bool ok = DatabaseSetFile::readRecords(DatabaseSetFile::path(), {DatabaseSetFile::ConnectionString},
+                                                 &texts, error);
+    if (connection)
+        *connection = ok ? texts.value(0) : QString();
+    return ok;
 }
 
-bool LoadSettings(ConnectionSettings* settings) {
+bool LoadSettings(ConnectionSettings* settings, AppError* error) {
     QStringList t;
-    AppError error;
-    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {2, 3, 4, 5, 6, 7}, &t, &error)) {
-        Messages::show(QStringLiteral("读取连接串时出错!"), QStringLiteral("出错信息:") + error.description,
-                       MsgIcon::Exclamation);
+    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {2, 3, 4, 5, 6, 7}, &t, error))
         return false;
-    }
     // A damaged record 1 has been reported by start-up already: the fields records then count.
     QStringList first;
     if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {DatabaseSetFile::ConnectionString}, &first,
@@ -86,17 +78,11 @@ bool KeepsEmbeddedConnection(const ConnectionSettings& s) {
 
 } // namespace
 
-bool SaveSettings(const ConnectionSettings& s) {
+bool SaveSettings(const ConnectionSettings& s, AppError* error) {
     using namespace DatabaseSetFile;
-    AppError error;
     QMap<int, QString> records{
         {Server, s.server}, {Database, s.database}, {User, s.user}, {Password, s.password}};
     if (!KeepsEmbeddedConnection(s))
         records.insert(DatabaseSetFile::ConnectionString, BuildConnectionString(s));
-    if (!writeRecords(path(), records, &error)) {
-        Messages::show(QStringLiteral("读连接字符串时出错"), QStringLiteral("出错信息：") + error.description,
-                       MsgIcon::Exclamation);
-        return false;
-    }
-    return true;
+    return writeRecords(path(), records, error);
 }

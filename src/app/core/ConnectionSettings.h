@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/AppError.h"
 #include "db/ConnectionString.h"
 
 #include <QString>
@@ -24,19 +25,20 @@ struct ConnectionSettings {
 // fields; the embedded database keeps its provider with the server field as its file.
 QString BuildConnectionString(const ConnectionSettings& settings);
 
-// Record 1 of DatabaseSet.data; empty text after a failure, which is shown as
-// "出错信息：{description}" under "读取连接字符串时出错".
-QString ReadConnectionString();
+// The file routines show nothing; start-up and the settings dialog show a failure
+// (app/SettingsMessages.h).
+
+// Record 1 of DatabaseSet.data; after a failure `connection` is empty and `error` says why.
+[[nodiscard]] bool ReadConnectionString(QString* connection, AppError* error);
 
 // The fields of the connection in record 1, whatever its engine; when record 1 names no known
-// engine, records 2, 5, 6 and 7 (3 and 4 are read and ignored). A failure is shown as
-// "出错信息:{description}" under "读取连接串时出错!" and leaves `settings` as it was.
-bool LoadSettings(ConnectionSettings* settings);
+// engine, records 2, 5, 6 and 7 (3 and 4 are read and ignored). A failure leaves `settings` as
+// it was and fills `error`.
+[[nodiscard]] bool LoadSettings(ConnectionSettings* settings, AppError* error);
 
 // True when the connection string and each field fit into a record of DatabaseSet.data.
 bool FitsSettingsFile(const ConnectionSettings& settings);
 
 // Writes records 1, 2, 5, 6 and 7; records 3 and 4 stay. Record 1 also stays when it names the
-// embedded database and all four fields are empty. A failure is shown as
-// "出错信息：{description}" under "读连接字符串时出错" and nothing is written.
-bool SaveSettings(const ConnectionSettings& settings);
+// embedded database and all four fields are empty. After a failure nothing is written.
+[[nodiscard]] bool SaveSettings(const ConnectionSettings& settings, AppError* error);

@@ -26,11 +26,12 @@ QString path();
 // Reads the numbered records (from 1). A record beyond the end of the file reads empty.
 // A missing file is created empty (owner-only, it will hold a password). A record whose
 // length field exceeds 126 or whose text runs past the end of the file is an error.
-bool readRecords(const QString& file, const QList<int>& numbers, QStringList* texts, AppError* error);
+[[nodiscard]] bool readRecords(const QString& file, const QList<int>& numbers, QStringList* texts,
+                               AppError* error);
 
 // Writes the given records and keeps every other byte of the file. Nothing is written when
 // one of the texts does not fit into a record, or when the path is a link to anything but a
 // regular file. A file that changes is kept as it was under PreviousSuffix (owner-only).
-bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError* error);
+[[nodiscard]] bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError* error);
 
 } // namespace DatabaseSetFile

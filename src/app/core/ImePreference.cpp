@@ -20,8 +20,8 @@ QString ImeText(qint32 ime) {
     return ime >= 0 ? QLatin1Char(' ') + QString::number(ime) : QString::number(ime);
 }
 
-bool SaveImePreference(qint32 ime, const QString& searchType, const QString& user) {
-    return ExecSql(ImeSql::save(ime, searchType, user));
+bool SaveImePreference(qint32 ime, const QString& searchType, const QString& user, AppError* error) {
+    return ExecSqlQuiet(ImeSql::save(ime, searchType, user), error);
 }
 
 QString ImeListText(const InputMethod& method) {

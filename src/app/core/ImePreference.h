@@ -16,8 +16,11 @@ QString characterCode(QChar hz);
 // before a negative one.
 QString ImeText(qint32 ime);
 
-// Stores the preference in the user's userdb row; a failure shows the common error message.
-bool SaveImePreference(qint32 ime, const QString& searchType, const QString& user);
+#include "common/core/AppError.h"
+
+// Stores the preference in the user's userdb row; false with `error` filled after a failure.
+[[nodiscard]] bool SaveImePreference(qint32 ime, const QString& searchType, const QString& user,
+                                     AppError* error);
 
 // The caption a method has in the list: its description, "英语（美国）" for a plain layout.
 QString ImeListText(const InputMethod& method);

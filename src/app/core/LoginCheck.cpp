@@ -1,7 +1,6 @@
 #include "app/core/LoginCheck.h"
 
 #include "common/core/Clock.h"
-#include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
@@ -64,10 +63,10 @@ bool GrantsModuleRight(const QVariant& qx) {
     return ok && (n == 1 || n == -1);
 }
 
-bool HasModuleRight() {
+bool HasModuleRight(AppError* error) {
     const QString group = gUser ? gUser->GetGroup : QString();
     RecordsetPtr rs;
-    if (!OpenRs(rs, LoginStatements::moduleRight(group)) || !rs)
+    if (!OpenRsQuiet(rs, LoginStatements::moduleRight(group), error) || !rs)
         return false;
     bool granted = false;
     if (rs->RecordCount() > 0) {
@@ -150,24 +149,16 @@ void ApplyUserPreferences(const Recordset& userRow) {
 LoginCheck::Outcome LoginCheck::check(const QString& user, const QString& typedPassword,
                                       RecordsetPtr* userRow, AppError* error) {
     const QString password = RemoveQuotes(typedPassword);
-    if (!ContainsUserExactly(m_users, user)) {
-        Messages::show(QStringLiteral("出错了"), QStringLiteral("该用户不存在！"), MsgIcon::Exclamation);
+    if (!ContainsUserExactly(m_users, user))
         return Outcome::UnknownUser;
-    }
     if (!ensureOpen(error))
         return Outcome::Failed;
     RecordsetPtr rs = gConn->execute(LoginStatements::password(user, password), error);
     if (!rs)
         return Outcome::Failed;
     if (rs->RecordCount() < 1) {
-        Messages::show(QStringLiteral("出错了"), QStringLiteral("密码错误，请重新输入！"), MsgIcon::Critical);
         ++m_failures;
-        if (m_failures >= AttemptLimit) {
-            Messages::show(Messages::applicationTitle(), QStringLiteral("超过限制次数！本程序即将退出"),
-                           MsgIcon::Information);
-            return Outcome::TooManyFailures;
-        }
-        return Outcome::WrongPassword;
+        return m_failures >= AttemptLimit ? Outcome::TooManyFailures : Outcome::WrongPassword;
     }
     rs->MoveFirst();
     User_qx& u = currentUser();
@@ -190,11 +181,9 @@ LoginCheck::Outcome LoginCheck::check(const QString& user, const QString& typedP
     }
     CloseRs(szsq);
 
-    if (!HasModuleRight()) {
-        Messages::show(QStringLiteral("系统提示"),
-                       QStringLiteral("您没有进入医技管理的权限，请给管理员联系！"), MsgIcon::Exclamation);
+    // A failing permission query refuses the right as well; `error` then says why.
+    if (!HasModuleRight(error))
         return Outcome::NoModuleRight;
-    }
     if (userRow)
         *userRow = rs;
     return Outcome::SignedIn;

@@ -22,13 +22,14 @@ QString RemoveQuotes(const QString& password);
 bool ContainsUserExactly(const QStringList& users, const QString& user);
 // The right is granted by true (-1 as a number) or the number 1.
 bool GrantsModuleRight(const QVariant& qx);
-// May the group of gUser enter this module ("YJXT_IN")? A failing query gives false.
-bool HasModuleRight();
+// May the group of gUser enter this module ("YJXT_IN")? A failing query gives false and
+// fills `error`.
+[[nodiscard]] bool HasModuleRight(AppError* error = nullptr);
 
 // The user names of userdb in the order returned. Opens gConn when needed.
-bool LoadUserNames(QStringList* names, AppError* error);
+[[nodiscard]] bool LoadUserNames(QStringList* names, AppError* error);
 // Reads the server's clock and lets Clock follow it; the computer's clock is left alone.
-bool FollowServerClock(AppError* error);
+[[nodiscard]] bool FollowServerClock(AppError* error);
 // The keyboard-layout handle stored in userdb.IME as a 32-bit integer; 0 when the stored
 // number cannot be one.
 qint32 ImeHandleFrom(double stored);
@@ -36,7 +37,8 @@ qint32 ImeHandleFrom(double stored);
 void ApplyUserPreferences(const Recordset& userRow);
 
 // One login window's check of typed names and passwords, with its count of wrong
-// passwords (a new window counts from 0). Shows the refusal messages itself.
+// passwords (a new window counts from 0). Shows nothing: the window shows the message that
+// the outcome names.
 class LoginCheck {
 public:
     enum class Outcome { SignedIn, UnknownUser, WrongPassword, TooManyFailures, NoModuleRight, Failed };
@@ -46,8 +48,10 @@ public:
     int failures() const { return m_failures; }
 
     // Steps up to the module right. On SignedIn gUser is filled (name, quote-free password,
-    // group, SZSQ) and `userRow` holds the user's row; on Failed `error` says why.
-    Outcome check(const QString& user, const QString& password, RecordsetPtr* userRow, AppError* error);
+    // group, SZSQ) and `userRow` holds the user's row; on Failed `error` says why, on
+    // NoModuleRight it is set when the permission query itself failed.
+    [[nodiscard]] Outcome check(const QString& user, const QString& password, RecordsetPtr* userRow,
+                                AppError* error);
 
     static constexpr int AttemptLimit = 3;
 

@@ -13,19 +13,24 @@ namespace PasswordStatements {
 QString change(const QString& newPassword, const QString& user);
 } // namespace PasswordStatements
 
-// "更改密码(&C)": the checks in their order, the question, the update, and the messages of
-// each step.
+#include "common/core/AppError.h"
+
+// "更改密码(&C)" in two steps around the window's confirmation question. Nothing here shows a
+// box: the window shows the message that each outcome names.
 class PasswordChange {
 public:
     enum class Outcome {
         Changed,
-        NewPasswordsDiffer, // nothing asked
-        QuoteInNewPassword, // nothing asked
-        Declined,           // the question was answered No
+        NewPasswordsDiffer, // before the question
+        QuoteInNewPassword, // before the question
         WrongOldPassword,   // after the question
-        Failed,             // the update failed; nothing changed
+        Failed,             // the update failed; nothing changed; `error` says why
     };
 
-    // On Changed the new password is the one of gUser from now on.
-    static Outcome run(const QString& oldPassword, const QString& newPassword, const QString& newPassword2);
+    // The checks that run before the question; Changed means "ask".
+    [[nodiscard]] static Outcome checkNewPassword(const QString& newPassword, const QString& newPassword2);
+    // After a Yes: the old password, then the update. On Changed the new password is the one
+    // of gUser from now on.
+    [[nodiscard]] static Outcome apply(const QString& oldPassword, const QString& newPassword,
+                                       AppError* error);
 };

@@ -1,7 +1,6 @@
 #include "app/core/StartupLayout.h"
 
 #include "common/core/CIniFile.h"
-#include "common/core/MessageService.h"
 #include "common/core/ProgramFolder.h"
 
 #include <QDir>
@@ -26,16 +25,16 @@ SkinChoice ChooseSkin(const StartupLayout& layout, const QString& skinName, int 
     return {true, layout.baseFolder + separator + QStringLiteral("SKIN") + separator + skinName};
 }
 
-StartupLayout CurrentStartupLayout() {
+StartupLayout CurrentStartupLayout(const QString& applicationTitle) {
     // Installed, Sys.ini is shared with the other settings and the skins are resources.
     if (ProgramFolder::installed())
         return {ProgramFolder::parentPrefix(), ProgramFolder::file(QStringLiteral("Sys.ini"))};
-    return StartupLayoutFor(ProgramFolder::path(), Messages::applicationTitle(), QDir::separator());
+    return StartupLayoutFor(ProgramFolder::path(), applicationTitle, QDir::separator());
 }
 
-SkinChoice ReadSkinChoice() {
+SkinChoice ReadSkinChoice(const QString& applicationTitle) {
     const QChar separator = QDir::separator();
-    const StartupLayout layout = CurrentStartupLayout();
+    const StartupLayout layout = CurrentStartupLayout(applicationTitle);
     CIniFile ini;
     ini.SpecifyIni(layout.sysIni);
     int size = 100;

@@ -19,7 +19,7 @@ StartupLayout StartupLayoutFor(const QString& programFolder, const QString& appl
 
 // The layout of the running program: the rule above from a build tree; installed, Sys.ini in
 // the shared folder and SKIN among the resources.
-StartupLayout CurrentStartupLayout();
+StartupLayout CurrentStartupLayout(const QString& applicationTitle);
 
 // A skin is a Qt style sheet file in the SKIN folder, applied only when UseSkin is exactly 1.
 struct SkinChoice {
@@ -28,6 +28,6 @@ struct SkinChoice {
 };
 SkinChoice ChooseSkin(const StartupLayout& layout, const QString& skinName, int useSkin, QChar separator);
 
-// Reads Sys.ini of the running program (its folder and title) and decides. Never fails:
-// a missing or unreadable Sys.ini gives no skin.
-SkinChoice ReadSkinChoice();
+// Reads Sys.ini of the running program (its folder and the title its boxes carry) and
+// decides. Never fails: a missing or unreadable Sys.ini gives no skin.
+SkinChoice ReadSkinChoice(const QString& applicationTitle);

@@ -8,7 +8,7 @@
 QString UnitNameStatement();
 
 // Reads and deciphers it; false when there is no table, no row or no value that deciphers.
-bool ReadUnitNameFromDatabase(QString* name, AppError* error);
+[[nodiscard]] bool ReadUnitNameFromDatabase(QString* name, AppError* error);
 
 // Fills gHospitalName; leaves it empty when the name cannot be read. Start-up goes on.
 void ReadUnitName();

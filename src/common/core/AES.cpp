@@ -1,7 +1,6 @@
 #include "common/core/AES.h"
 
 #include "common/core/AnsiCodec.h"
-#include "common/core/MessageService.h"
 
 namespace {
 
@@ -73,9 +72,9 @@ QString AES::AddMiMa(const QString& JMStr, const QString& Ms) {
 QString AES::JMiMa(const QString& JMStr, const QString& Ms) {
     const QByteArray key = cRijndael::keyFromPassPhrase(passPhraseOrDefault(Ms));
     const QByteArray cipher = fromHexDigits(JMStr);
+    m_refusal.clear();
     if (cipher.isEmpty()) {
-        Messages::show(Messages::applicationTitle(), QStringLiteral("Text not Hex data"), MsgIcon::None,
-                       MsgButtons::Ok);
+        m_refusal = QStringLiteral("Text not Hex data");
         return {};
     }
     if (m_cipher.SetCipherKey(key, 128) != 0)

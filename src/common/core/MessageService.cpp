@@ -64,6 +64,10 @@ bool confirmYesNo(const QString& title, const QString& text, bool defaultNo) {
                 defaultNo ? MsgAnswer::No : MsgAnswer::Yes) == MsgAnswer::Yes;
 }
 
+void plain(const QString& text) {
+    show(applicationTitle(), text, MsgIcon::None, MsgButtons::Ok);
+}
+
 } // namespace Messages
 
 QString ErrorMessageText(const AppError& error) {

@@ -37,6 +37,8 @@ void notice(const QString& text);          // "提示", information
 void success(const QString& text);         // "信息", information
 bool confirmOkCancel(const QString& text); // "询问", OK/Cancel; true on OK
 bool confirmYesNo(const QString& title, const QString& text, bool defaultNo = false);
+// The plain box of the cipher's refusals: the program's title, no icon, OK only.
+void plain(const QString& text);
 } // namespace Messages
 
 // The text of the common run-time error box.

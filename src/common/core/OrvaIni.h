@@ -20,10 +20,11 @@ PrintOptions readPrintOptions();
 
 // Writes both keys as given (the font size as typed, also empty). False with `error` when the
 // file cannot be written.
-bool writePrintOptions(const QString& printer, const QString& fontSizeText, AppError* error);
+[[nodiscard]] bool writePrintOptions(const QString& printer, const QString& fontSizeText, AppError* error);
 
 // Writes one key. False with `error` (the file access error, source "ORVA.ini") when the file
 // cannot be written.
-bool writeString(const QString& section, const QString& key, const QString& value, AppError* error);
+[[nodiscard]] bool writeString(const QString& section, const QString& key, const QString& value,
+                               AppError* error);
 
 } // namespace OrvaIni

@@ -2,7 +2,6 @@
 
 #include "common/core/AnsiCodec.h"
 #include "common/core/LocalFile.h"
-#include "common/core/MessageService.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -12,10 +11,6 @@
 namespace {
 
 constexpr int kBlock = 16;
-
-void showPlainBox(const QString& text) {
-    Messages::show(Messages::applicationTitle(), text, MsgIcon::None, MsgButtons::Ok);
-}
 
 } // namespace
 
@@ -137,6 +132,7 @@ qint32 cRijndael::ArrayEncrypt(const QByteArray& plaintext, QByteArray& cipherte
 }
 
 qint32 cRijndael::ArrayDecrypt(QByteArray& plaintext, const QByteArray& ciphertext, qint32 AppendSize) {
+    m_refusal.clear();
     if (!hasKey())
         return fail(NoKey, QStringLiteral("Object variable or With block variable not set"));
     m_lastError.clear();
@@ -149,7 +145,7 @@ qint32 cRijndael::ArrayDecrypt(QByteArray& plaintext, const QByteArray& cipherte
     if (AppendSize != 0) {
         const int length = uchar(out.back());
         if (length >= kBlock) {
-            showPlainBox(QStringLiteral("warning - incorrect length field"));
+            m_refusal = QStringLiteral("warning - incorrect length field");
             return 1;
         }
         // An empty plaintext comes back empty, not as one block of zeros.
@@ -197,6 +193,7 @@ qint32 cRijndael::FileEncrypt(const QString& PlaintextFileName, const QString& C
 }
 
 qint32 cRijndael::FileDecrypt(const QString& PlaintextFileName, const QString& CiphertextFileName) {
+    m_refusal.clear();
     if (!hasKey())
         return fail(NoKey, QStringLiteral("Object variable or With block variable not set"));
     QFile in(CiphertextFileName);
@@ -207,7 +204,7 @@ qint32 cRijndael::FileDecrypt(const QString& PlaintextFileName, const QString& C
     qint64 remaining = in.size();
     if (remaining == 0 || remaining % kBlock != 0) {
         m_lastError.clear();
-        showPlainBox(QStringLiteral("File Size Error - ciphertext file not a multiple of block size"));
+        m_refusal = QStringLiteral("File Size Error - ciphertext file not a multiple of block size");
         return 1;
     }
     QString target;
@@ -230,8 +227,8 @@ qint32 cRijndael::FileDecrypt(const QString& PlaintextFileName, const QString& C
             if (length >= kBlock) {
                 out.cancelWriting();
                 m_lastError.clear();
-                showPlainBox(QStringLiteral("warning - incorrect length field in decrypted file.\r\n"
-                                            "Wrong key or keysize?"));
+                m_refusal = QStringLiteral("warning - incorrect length field in decrypted file.\r\n"
+                                           "Wrong key or keysize?");
                 return 1;
             }
             plain.truncate(plain.size() - kBlock + length);

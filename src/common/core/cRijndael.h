@@ -21,6 +21,10 @@
 //   53 "File not found", 75 "Path/File access error"     (the file routines)
 // A QByteArray always starts at index 0, so the "must be zero based array" errors of the
 // array routines cannot arise.
+//
+// Nothing here shows a box. Where the Visual Basic class showed a plain message box, the
+// routine returns 1 and leaves that box's text in refusal() for the caller to show
+// (Messages::plain); every decipher routine clears it first.
 class cRijndael {
 public:
     enum Error : qint32 {
@@ -53,17 +57,19 @@ public:
     // more byte, the last, which holds the plaintext length mod 16. Returns 0.
     qint32 ArrayEncrypt(const QByteArray& plaintext, QByteArray& ciphertext, qint32 AppendSize);
     // -1 when the cipher text is not a positive multiple of 16 bytes; with AppendSize != 0,
-    // 1 after the box "warning - incorrect length field" for a length byte of 16 or more,
+    // 1 with the refusal "warning - incorrect length field" for a length byte of 16 or more,
     // else the plaintext is cut to its stored length. 0 on success.
     qint32 ArrayDecrypt(QByteArray& plaintext, const QByteArray& ciphertext, qint32 AppendSize);
 
     // Whole files in pieces of at most 4 000 000 bytes, the last piece with the length
     // byte. The output file is replaced only when the whole run succeeds.
     qint32 FileEncrypt(const QString& PlaintextFileName, const QString& CiphertextFileName);
-    // 1 after a message box for a cipher file of a wrong size or a wrong length byte.
+    // 1 with a refusal for a cipher file of a wrong size or a wrong length byte.
     qint32 FileDecrypt(const QString& PlaintextFileName, const QString& CiphertextFileName);
 
     const AppError& lastError() const { return m_lastError; }
+    // The text of the plain box the last decipher routine asks for; empty when none.
+    const QString& refusal() const { return m_refusal; }
 
     static constexpr qint64 kFilePiece = 4000000;
 
@@ -79,4 +85,5 @@ private:
     std::unique_ptr<Contexts> m_ctx;
     int m_rounds = 0;
     AppError m_lastError;
+    QString m_refusal;
 };

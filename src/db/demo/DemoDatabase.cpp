@@ -223,7 +223,7 @@ bool loadReferenceData(LoadConnection& db) {
 class DocumentWriter {
 public:
     DocumentWriter(LoadConnection& db, const DemoOptions& options, const QDate& today)
-        : m_db(db), m_rng(options.seed), m_today(today), m_documents(std::max(0, options.documents)),
+        : m_rng(options.seed), m_today(today), m_documents(std::max(0, options.documents)),
           m_header(
               db, "INSERT INTO mz_kfdj (DH, MZH, XM, XB, NL, TS, KDYS, KDKS, KDRQ, ZJE, SFBZ, SFRQ, IsPrint) "
                   "VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?, ?, ?, ?, ?)"),
@@ -458,7 +458,6 @@ private:
         return true;
     }
 
-    LoadConnection& m_db;
     std::mt19937 m_rng;
     QDate m_today;
     int m_documents;

@@ -41,6 +41,7 @@ QStringList Headers(); // column 0 to 14
 
 // The items of an outpatient document for the department: one formatted row each, and the
 // total of the raw amounts.
-bool Load(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total, AppError* error);
+[[nodiscard]] bool Load(const QString& dept, const QString& dh, QVector<QStringList>* rows, double* total,
+                        AppError* error);
 
 } // namespace ItemRows

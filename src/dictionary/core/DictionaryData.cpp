@@ -7,10 +7,10 @@
 using namespace DictionaryRules;
 
 namespace {
-SaveResult runBatch(const QString& batch) {
+SaveResult runBatch(const QString& batch, AppError* error) {
     if (batch.isEmpty())
         return SaveResult::NothingToSave;
-    return ExecSql(batch) ? SaveResult::Saved : SaveResult::Failed;
+    return ExecSqlQuiet(batch, error) ? SaveResult::Saved : SaveResult::Failed;
 }
 } // namespace
 
@@ -40,16 +40,16 @@ bool LoadDictionaryEntries(const QString& code, QVector<EntryRow>* rows, AppErro
     return true;
 }
 
-bool DeleteDictionaryEntry(const QString& id) {
-    return ExecSql(DictionarySql::deleteEntry(id));
+bool DeleteDictionaryEntry(const QString& id, AppError* error) {
+    return ExecSqlQuiet(DictionarySql::deleteEntry(id), error);
 }
 
-SaveResult SaveDictionaryEntries(const QString& code, const QList<EntryRow>& rows) {
-    return runBatch(EntryBatch(code, rows, &GetPY));
+SaveResult SaveDictionaryEntries(const QString& code, const QList<EntryRow>& rows, AppError* error) {
+    return runBatch(EntryBatch(code, rows, &GetPY), error);
 }
 
-bool DeleteDictionary(const QString& code) {
-    return ExecSql(DictionarySql::deleteDictionary(code));
+bool DeleteDictionary(const QString& code, AppError* error) {
+    return ExecSqlQuiet(DictionarySql::deleteDictionary(code), error);
 }
 
 bool DictionaryCodeExists(const QString& code, bool* exists, AppError* error) {
@@ -64,12 +64,13 @@ bool DictionaryCodeExists(const QString& code, bool* exists, AppError* error) {
 }
 
 bool CreateDictionary(const QString& code, const QString& name, const QString& type, const QString& moduleKey,
-                      const QString& remark) {
-    return ExecSql(DictionarySql::insertDictionary(code, name, type, moduleKey, remark));
+                      const QString& remark, AppError* error) {
+    return ExecSqlQuiet(DictionarySql::insertDictionary(code, name, type, moduleKey, remark), error);
 }
 
-bool ChangeDictionary(const QString& code, const QString& name, const QString& type, const QString& remark) {
-    return ExecSql(DictionarySql::updateDictionary(remark, code, name, type));
+bool ChangeDictionary(const QString& code, const QString& name, const QString& type, const QString& remark,
+                      AppError* error) {
+    return ExecSqlQuiet(DictionarySql::updateDictionary(remark, code, name, type), error);
 }
 
 bool LoadWindowTree(QVector<WindowNode>* nodes, AppError* error) {
@@ -99,6 +100,6 @@ bool LoadControlLinks(const QString& formName, QVector<ControlLink>* links, AppE
     return true;
 }
 
-SaveResult SaveControlLinks(const QList<LinkRow>& rows) {
-    return runBatch(LinkBatch(rows));
+SaveResult SaveControlLinks(const QList<LinkRow>& rows, AppError* error) {
+    return runBatch(LinkBatch(rows), error);
 }

@@ -13,7 +13,7 @@ QString iniPath();
 
 // The stored state; 0 for a missing file, section or key. A value the box cannot take
 // (other than 0, 1 or 2) is refused with `error`.
-bool load(int* state, AppError* error);
-bool save(int state, AppError* error);
+[[nodiscard]] bool load(int* state, AppError* error);
+[[nodiscard]] bool save(int state, AppError* error);
 
 } // namespace AutoPrintOption

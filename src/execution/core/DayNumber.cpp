@@ -1,7 +1,6 @@
 #include "execution/core/DayNumber.h"
 
 #include "common/core/Clock.h"
-#include "common/core/MessageService.h"
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
 #include "execution/core/ExecutionStatements.h"
@@ -70,16 +69,6 @@ bool ProposeNextNo(const QString& field, const QString& table, const QString& da
         }
     }
     return NextDayNumber(newest, today, next, error);
-}
-
-QString GetNextNo(const QString& field, const QString& table, const QString& dateField) {
-    QString next;
-    AppError error;
-    if (!ProposeNextNo(field, table, dateField, &next, &error)) {
-        ShowErrorMessage(error);
-        return {};
-    }
-    return next;
 }
 
 QString NextFreeDayNumber(const QStringList& used, const QDate& today) {

@@ -16,14 +16,14 @@ QString FormatDayNumber(const QDate& today, int counter);
 // The number after `newest` (the newest stored number of the day, empty when there is
 // none): its last four characters are the counter. False with `error` when they are not
 // a whole number.
-bool NextDayNumber(const QString& newest, const QDate& today, QString* next, AppError* error = nullptr);
+[[nodiscard]] bool NextDayNumber(const QString& newest, const QDate& today, QString* next,
+                                 AppError* error = nullptr);
 
 // Proposes the next number of `table` for Clock::today() from the newest row of the day
-// (highest id). Nothing is reserved. An error shows the common error message and gives "".
-QString GetNextNo(const QString& field, const QString& table, const QString& dateField);
-// The same without the message box.
-bool ProposeNextNo(const QString& field, const QString& table, const QString& dateField, QString* next,
-                   AppError* error);
+// (highest id). Nothing is reserved. After an error `next` is empty and `error` says why; the
+// window that shows the number shows the common error message.
+[[nodiscard]] bool ProposeNextNo(const QString& field, const QString& table, const QString& dateField,
+                                 QString* next, AppError* error);
 
 // A number of today's format that none of `used` holds: one more than the highest counter
 // among the used numbers that carry today's date part.

@@ -59,8 +59,8 @@ bool AutoRefreshConfiguredOff() {
     return AutoRefreshSwitchedOff(readOk, zdfy);
 }
 
-bool MarkPrinted(const QString& dh, const QString& lx) {
-    return ExecSql(ExecutionSql::markPrinted(dh, IsInpatient(lx)));
+bool MarkPrinted(const QString& dh, const QString& lx, AppError* error) {
+    return ExecSqlQuiet(ExecutionSql::markPrinted(dh, IsInpatient(lx)), error);
 }
 
 bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error) {

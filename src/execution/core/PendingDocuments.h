@@ -11,7 +11,7 @@
 #include <QVector>
 
 // The executing departments the chooser offers, in table order.
-bool LoadDepartmentNames(QStringList* names, AppError* error);
+[[nodiscard]] bool LoadDepartmentNames(QStringList* names, AppError* error);
 
 // What the pending-documents window reads from the database, without the window: the list,
 // the auto-refresh switch, the printed marking, a typed number's lookup, a document's header
@@ -26,8 +26,8 @@ struct PendingDocument {
 };
 
 // The department's pending documents of the period, in the order of the result.
-bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to, QVector<PendingDocument>* rows,
-                     AppError* error);
+[[nodiscard]] bool LoadPendingList(const QString& dept, const QDate& from, const QDate& to,
+                                   QVector<PendingDocument>* rows, AppError* error);
 
 // Reads the pending list for a window that refreshes it again and again, and tells when the
 // result is the one read last time: such a refresh reads nothing out of it.
@@ -47,11 +47,11 @@ private:
 // Whether the configuration switches automatic refresh off (also when it cannot be read).
 bool AutoRefreshConfiguredOff();
 
-// Stores a listed document's printed marking; a failure shows the common error message.
-bool MarkPrinted(const QString& dh, const QString& lx);
+// Stores a listed document's printed marking; false with `error` filled after a failure.
+[[nodiscard]] bool MarkPrinted(const QString& dh, const QString& lx, AppError* error);
 
 // Whether the typed outpatient number is known to the department.
-bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error);
+[[nodiscard]] bool FindPrescription(const QString& number, const QString& dept, bool* found, AppError* error);
 
 // Every user name, in table order, for the checker menu.
-bool LoadCheckerNames(QStringList* names, AppError* error);
+[[nodiscard]] bool LoadCheckerNames(QStringList* names, AppError* error);

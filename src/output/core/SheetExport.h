@@ -30,5 +30,5 @@ namespace AtomicFile {
 // A name in the target's folder that no other file has.
 QString temporaryPathFor(const QString& target);
 // Moves `temporary` over `target` in one step; the temporary file is removed on failure.
-bool replace(const QString& temporary, const QString& target, AppError* error);
+[[nodiscard]] bool replace(const QString& temporary, const QString& target, AppError* error);
 } // namespace AtomicFile

@@ -44,7 +44,7 @@ QString execution(const QString& dh, const QString& dept);
 
 // Reads the slip from the database. False with `error` when the document does not exist or a
 // statement fails.
-bool LoadSlip(const SlipRequest& request, SlipDocument* slip, AppError* error);
+[[nodiscard]] bool LoadSlip(const SlipRequest& request, SlipDocument* slip, AppError* error);
 
 // "门诊处方单" or "住院处方单".
 QString SlipTitle(bool inpatient);

@@ -21,9 +21,10 @@ QString ExecutedListStatement(const QString& dept, const QueryConditions& c);
 QString VoidedListStatement(const QString& dept, const QueryConditions& c);
 
 // Every record of the list statement as list rows.
-bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& columns,
-                    QVector<TextRow>* rows, AppError* error);
+[[nodiscard]] bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& columns,
+                                  QVector<TextRow>* rows, AppError* error);
 // The document's items that the department executes, as the item grid shows them.
-bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, AppError* error);
+[[nodiscard]] bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringList>* rows,
+                                     AppError* error);
 // Every user name, in table order.
-bool LoadQueryUserNames(QStringList* names, AppError* error);
+[[nodiscard]] bool LoadQueryUserNames(QStringList* names, AppError* error);

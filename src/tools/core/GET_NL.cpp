@@ -1,7 +1,6 @@
 #include "tools/core/GET_NL.h"
 
 #include "common/core/Clock.h"
-#include "common/core/MessageService.h"
 #include "tools/core/LunarTable.h"
 #include "tools/core/LunarTexts.h"
 
@@ -67,24 +66,18 @@ bool LunarShortFormOf(const QString& dateText, QString* text, AppError* error) {
     return true;
 }
 
-QString lunarStatusLine(const QDate& date) {
+QString lunarStatusLine(const QDate& date, AppError* error) {
     QString line;
-    AppError error;
-    if (!LunarLineOf(date, &line, &error)) {
-        ShowErrorMessage(error);
+    if (!LunarLineOf(date, &line, error))
         return {};
-    }
     return line;
 }
 
-QString GET_NL::operator()(const QString& DateSTR) const {
+QString GET_NL::operator()(const QString& DateSTR, AppError* error) const {
     if (DateSTR.isEmpty())
-        return lunarStatusLine(Clock::today());
+        return lunarStatusLine(Clock::today(), error);
     QString text;
-    AppError error;
-    if (!LunarShortFormOf(DateSTR, &text, &error)) {
-        ShowErrorMessage(error);
+    if (!LunarShortFormOf(DateSTR, &text, error))
         return {};
-    }
     return text;
 }

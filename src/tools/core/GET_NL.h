@@ -13,20 +13,21 @@
 // A member cannot carry its class's name in C++, so the call is the function-call operator:
 //   GET_NL nl;  nl()  -> today's line;  nl("2020-05-23")  -> "4-1" (lunar month-day numbers).
 // A date outside the table (before 8 February 1921 or after the end of lunar year 2100) or a
-// text that is no date shows the common error box and gives empty text.
+// text that is no date gives empty text and fills `error`; nothing here shows a box: the
+// window that shows the line shows the common error message.
 class GET_NL {
 public:
-    QString operator()(const QString& DateSTR = {}) const;
+    QString operator()(const QString& DateSTR = {}, AppError* error = nullptr) const;
 };
 
-// The line of GET_NL() for any day; the common error box and empty text outside the table.
-QString lunarStatusLine(const QDate& date);
+// The line of GET_NL() for any day; empty text with `error` filled outside the table.
+QString lunarStatusLine(const QDate& date, AppError* error = nullptr);
 
-// The same without boxes: false with `error` filled outside the table.
-bool LunarLineOf(const QDate& date, QString* line, AppError* error);
+// The same with the outcome as the result: false with `error` filled outside the table.
+[[nodiscard]] bool LunarLineOf(const QDate& date, QString* line, AppError* error);
 // The short form "month-day" of a date text; false with `error` filled for a text that is no
 // date (13) or a date outside the table (9).
-bool LunarShortFormOf(const QString& dateText, QString* text, AppError* error);
+[[nodiscard]] bool LunarShortFormOf(const QString& dateText, QString* text, AppError* error);
 
 // A date text as the calendar reads it: "2020-5-23", "2020/05/23", "2020.5.23", "2020年5月23日",
 // each optionally followed by a time; invalid QDate otherwise.

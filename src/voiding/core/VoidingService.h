@@ -22,4 +22,5 @@ enum class VoidOutcome {
 
 // Voids the department's execution record of the document and marks the department's items
 // returned, in one transaction on gConn.
-VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& user, AppError* error);
+[[nodiscard]] VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& user,
+                                       AppError* error);

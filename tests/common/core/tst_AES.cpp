@@ -63,6 +63,10 @@ private slots:
         FakeMessageService& messages = *m_messages;
         AES aes;
         QCOMPARE(aes.JMiMa(text), QString());
+        // The cipher shows nothing; its caller shows the refusal in the plain box.
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(aes.refusal(), QStringLiteral("Text not Hex data"));
+        Messages::plain(aes.refusal());
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().text, QStringLiteral("Text not Hex data"));
         QCOMPARE(messages.last().title, Messages::applicationTitle());
