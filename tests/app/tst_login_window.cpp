@@ -2,6 +2,7 @@
 // offscreen on a demo database.
 #include "app/ChildWindowServices.h"
 #include "app/LinkDatabaseErr.h"
+#include "app/SettingsMessages.h"
 #include "app/Startup.h"
 #include "app/core/DatabaseSetFile.h"
 #include "app/core/ProcessExit.h"
