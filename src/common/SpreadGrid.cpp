@@ -65,6 +65,18 @@ void SpreadGrid::setMaxCols(int n) {
         m_model->setCheckColumn(0);
 }
 
+void SpreadGrid::setColumnFormat(int col, const CellFormat& format) {
+    if (col < 0)
+        return;
+    if (col >= m_formats.size())
+        m_formats.resize(col + 1);
+    m_formats[col] = format;
+}
+
+CellFormat SpreadGrid::columnFormat(int col) const {
+    return m_formats.value(col);
+}
+
 QString SpreadGrid::text(int row, int col) const {
     if (col == 0 && row >= 1)
         return row <= maxRows() ? QString::number(row) : QString();
