@@ -186,6 +186,7 @@ void RecordQueryWindow::loadWindow() {
     for (int c = 0; c < m_spec.listColumns.size(); ++c) {
         m_list->setColumnHeader(c + 1, m_spec.listColumns.at(c).heading);
         m_list->setColumnWidthChars(c + 1, m_spec.listColumns.at(c).width);
+        m_list->setColumnFormat(c + 1, m_spec.listColumns.at(c).format());
     }
     const QStringList itemHeadings = QueryRows::ItemHeadings();
     m_items->setMaxCols(int(itemHeadings.size()) - 1);
@@ -193,6 +194,9 @@ void RecordQueryWindow::loadWindow() {
         m_items->setColumnHeader(c, itemHeadings.at(c));
         m_items->setColumnWidthChars(c, m_spec.itemWidths.value(c, 8));
     }
+    const QVector<CellFormat> itemFormats = QueryRows::ItemFormats();
+    for (int c = 0; c < itemFormats.size(); ++c)
+        m_items->setColumnFormat(c + 1, itemFormats.at(c));
 
     InitQueryTab();
     m_sD->setDate(Clock::today());

@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -322,6 +323,21 @@ void QueryWindowsTest::exportAndPrintTheShownGrid() {
 
     clickRow(1);
     get<QCheckBox>("Check1")->click();
+    // Amounts go out as numbers a spreadsheet sums to the database's total (as shown, in cents).
+    files.setNextAnswer(m_bed->folder.file("items.xlsx"));
+    task("导出到Excel");
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c",
+                                      "import sys,openpyxl\n"
+                                      "s=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                      "c=[r[6] for r in s.iter_rows(min_row=2)]\n"
+                                      "print(''.join(x.data_type for x in c), round(sum(x.value for x in c),2))",
+                                      m_bed->folder.file("items.xlsx")});
+    QVERIFY(python.waitForFinished(60000));
+    const double total = m_bed->db.scalar("select sum(A.SSJE) from MZ_KFDJMX A, YF_YPML B where A.BM=B.YPBM "
+                                          "and B.ZXKS='检验科' and A.DH='D1'")
+                             .toDouble();
+    QCOMPARE(QString::fromUtf8(python.readAll()).trimmed(), QString("nn %1").arg(qRound(total * 100) / 100.0));
     task("打印浏览");
     QCOMPARE(printer.previews.size(), 1);
     const QString page = pdfText(printer.previews.first()).remove(' ');
