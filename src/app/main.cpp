@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "common/QtTranslations.h"
 #include "common/WidgetMessageService.h"
 #include "common/pages/Fonts.h"
 #include "db/StatementHelpers.h"
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     installWidgetServices();
+    installQtTranslations(); // Qt's own dialogs in Chinese
     PrintServices::installWidgetService();
     setupChineseFonts();
     // A connection that cannot be reopened later in the run leads to the same settings dialog.
