@@ -106,6 +106,7 @@ private:
     void onHeaderClicked(int section);
     void onUserEdit(int row, int col);
     void applyPalette();
+    void fitRowHeader();
     int charWidth() const;
     int cellTextMargin() const;
 
@@ -116,5 +117,6 @@ private:
     QColor m_selBack;
     QColor m_selFore;
     int m_lastActiveRow = 0;
+    int m_rowHeaderPx = -1; // the row-number column's width as set, -1 while not set
     QVector<CellFormat> m_formats; // by column number
 };
