@@ -117,6 +117,6 @@ private:
     QColor m_selBack;
     QColor m_selFore;
     int m_lastActiveRow = 0;
-    int m_rowHeaderPx = -1; // the row-number column's width as set, -1 while not set
+    int m_rowHeaderPx = -1;        // the row-number column's width as set, -1 while not set
     QVector<CellFormat> m_formats; // by column number
 };

@@ -165,8 +165,9 @@ void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QStri
         ShowErrorMessage(error);
     } else if (result == SheetExport::Result::Written) {
         const bool continued = sheets > 1 && sheetFormatOf(path) == SheetFormat::Xls;
-        Messages::success(continued ? QStringLiteral("文件导出成功（数据超过65535行，已分%1个工作表）").arg(sheets)
-                                    : QStringLiteral("文件导出成功"));
+        Messages::success(continued
+                              ? QStringLiteral("文件导出成功（数据超过65535行，已分%1个工作表）").arg(sheets)
+                              : QStringLiteral("文件导出成功"));
     }
 }
 

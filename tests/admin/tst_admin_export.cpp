@@ -73,11 +73,11 @@ private slots:
     // amounts sum to the database's total in both formats.
     void numbersAndDatesAreCellsThatSum() {
         const QString from = QStringLiteral(" from MZ_KFDJMX K join MZ_YJZX Y on Y.DH=K.DH");
-        const QString total = admin({QStringLiteral("query"), QStringLiteral("select sum(K.SSJE)") + from},
-                                    m_folder.path())
-                                  .out.split(QLatin1Char('\n'))
-                                  .value(1)
-                                  .trimmed();
+        const QString total =
+            admin({QStringLiteral("query"), QStringLiteral("select sum(K.SSJE)") + from}, m_folder.path())
+                .out.split(QLatin1Char('\n'))
+                .value(1)
+                .trimmed();
         QVERIFY(total.toDouble() > 0);
         const QString script = QStringLiteral(
             "import sys,xlrd,openpyxl\n"
@@ -89,13 +89,15 @@ private slots:
         QStringList files;
         for (const QString& name : {QStringLiteral("sum.xls"), QStringLiteral("sum.xlsx")}) {
             files << m_folder.file(name);
-            const Result r = admin({QStringLiteral("export"),
-                                    QStringLiteral("select K.DH as 处方单号, K.SSJE as 实收, Y.ZXSJ as 执行时间") + from,
-                                    files.last()},
-                                   m_folder.path());
+            const Result r =
+                admin({QStringLiteral("export"),
+                       QStringLiteral("select K.DH as 处方单号, K.SSJE as 实收, Y.ZXSJ as 执行时间") + from,
+                       files.last()},
+                      m_folder.path());
             QVERIFY2(r.status == 0, qPrintable(r.err));
         }
-        const Result read = run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + files);
+        const Result read =
+            run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + files);
         const QString sum = QString::number(total.toDouble(), 'f', 2);
         QVERIFY2(read.err.isEmpty(), qPrintable(read.err));
         QCOMPARE(read.out.trimmed(), QStringLiteral("[1, 2, 3] %1\n['d', 'n', 's'] %1").arg(sum));

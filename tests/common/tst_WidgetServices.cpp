@@ -220,11 +220,13 @@ void TestWidgetServices::realFileDialogCancelled() {
 
 void TestWidgetServices::qtDialogsSpeakChinese() {
     QVERIFY(installQtTranslations());
-    for (const auto& [context, text] : {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "&Save"},
-                                        std::pair{"QFileDialog", "%1 already exists.\nDo you want to replace it?"},
-                                        std::pair{"QPrintDialog", "Print"}}) {
+    for (const auto& [context, text] :
+         {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "&Save"},
+          std::pair{"QFileDialog", "%1 already exists.\nDo you want to replace it?"},
+          std::pair{"QPrintDialog", "Print"}}) {
         const QString shown = QCoreApplication::translate(context, text);
-        QVERIFY2(shown != QLatin1String(text) && shown.contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+        QVERIFY2(shown != QLatin1String(text) &&
+                     shown.contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
                  qPrintable(shown));
     }
 }

@@ -275,12 +275,14 @@ private slots:
         m_files->setNextAnswer(path(QStringLiteral("t.xlsx")));
         ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
         ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
-        QCOMPARE(readCells(path(QStringLiteral("t.xls"))),
-                 QStringLiteral("1:00123:General|2:8.5:0.000|2:17.13:0.00|3:2026-12-07 08:05:00:yyyy-mm-dd hh:mm\n"
-                                "1:00124:General|6::General|1:待定:General|6::General"));
-        QCOMPARE(readCells(path(QStringLiteral("t.xlsx"))),
-                 QStringLiteral("s:00123:General|n:8.5:0.000|n:17.13:0.00|d:2026-12-07 08:05:00:yyyy-mm-dd hh:mm\n"
-                                "s:00124:General|n:None:General|s:待定:General|n:None:General"));
+        QCOMPARE(
+            readCells(path(QStringLiteral("t.xls"))),
+            QStringLiteral("1:00123:General|2:8.5:0.000|2:17.13:0.00|3:2026-12-07 08:05:00:yyyy-mm-dd hh:mm\n"
+                           "1:00124:General|6::General|1:待定:General|6::General"));
+        QCOMPARE(
+            readCells(path(QStringLiteral("t.xlsx"))),
+            QStringLiteral("s:00123:General|n:8.5:0.000|n:17.13:0.00|d:2026-12-07 08:05:00:yyyy-mm-dd hh:mm\n"
+                           "s:00124:General|n:None:General|s:待定:General|n:None:General"));
     }
 
     // A name typed without extension gets that of the type picked, and the type decides the format.
@@ -314,7 +316,8 @@ private slots:
         ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
         QCOMPARE(m_messages->count(), 1);
         QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
-        QVERIFY2(m_messages->last().text.contains(QStringLiteral("gone")), qPrintable(m_messages->last().text));
+        QVERIFY2(m_messages->last().text.contains(QStringLiteral("gone")),
+                 qPrintable(m_messages->last().text));
     }
 
     void continuedSheetsAreTold() {

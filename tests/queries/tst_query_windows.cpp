@@ -331,17 +331,20 @@ void QueryWindowsTest::exportAndPrintTheShownGrid() {
     files.setNextAnswer(m_bed->folder.file("items.xlsx"));
     task("导出到Excel");
     QProcess python;
-    python.start("/usr/bin/python3", {"-c",
-                                      "import sys,openpyxl\n"
-                                      "s=openpyxl.load_workbook(sys.argv[1]).active\n"
-                                      "c=[r[6] for r in s.iter_rows(min_row=2)]\n"
-                                      "print(''.join(x.data_type for x in c), round(sum(x.value for x in c),2))",
-                                      m_bed->folder.file("items.xlsx")});
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import sys,openpyxl\n"
+                  "s=openpyxl.load_workbook(sys.argv[1]).active\n"
+                  "c=[r[6] for r in s.iter_rows(min_row=2)]\n"
+                  "print(''.join(x.data_type for x in c), round(sum(x.value for x in c),2))",
+                  m_bed->folder.file("items.xlsx")});
     QVERIFY(python.waitForFinished(60000));
-    const double total = m_bed->db.scalar("select sum(A.SSJE) from MZ_KFDJMX A, YF_YPML B where A.BM=B.YPBM "
-                                          "and B.ZXKS='检验科' and A.DH='D1'")
+    const double total = m_bed->db
+                             .scalar("select sum(A.SSJE) from MZ_KFDJMX A, YF_YPML B where A.BM=B.YPBM "
+                                     "and B.ZXKS='检验科' and A.DH='D1'")
                              .toDouble();
-    QCOMPARE(QString::fromUtf8(python.readAll()).trimmed(), QString("nn %1").arg(qRound(total * 100) / 100.0));
+    QCOMPARE(QString::fromUtf8(python.readAll()).trimmed(),
+             QString("nn %1").arg(qRound(total * 100) / 100.0));
     task("打印浏览");
     QCOMPARE(printer.previews.size(), 1);
     const QString page = pdfText(printer.previews.first()).remove(' ');

@@ -36,7 +36,7 @@ public:
 class TextTable : public TableSource {
 public:
     QStringList headings;
-    QVector<double> widths;       // may be shorter than the headings
+    QVector<double> widths;      // may be shorter than the headings
     QVector<CellFormat> formats; // may be shorter too: text
     QVector<QStringList> rows;
 

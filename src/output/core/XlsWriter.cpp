@@ -91,8 +91,8 @@ QByteArray font() {
 
 QByteArray xf(bool style, quint16 numberFormat = 0) {
     QByteArray d;
-    put16(d, 0);            // font
-    put16(d, numberFormat); // 0 is "General"
+    put16(d, 0);                       // font
+    put16(d, numberFormat);            // 0 is "General"
     put16(d, style ? 0xFFF5 : 0x0001); // locked; style records have no parent
     d.append(char(0x20));              // bottom aligned
     d.append(char(0));

@@ -44,8 +44,8 @@ private:
     std::vector<quint64> m_slots;
     QStringList m_strings;
     quint32 m_stringRefs = 0;
-    QStringList m_patterns;     // number formats of the FORMAT records, 164 onwards
-    QVector<quint16> m_colXf;   // cell format of each typed column; 0 for a text column
+    QStringList m_patterns;      // number formats of the FORMAT records, 164 onwards
+    QVector<quint16> m_colXf;    // cell format of each typed column; 0 for a text column
     QVector<quint16> m_xfFormat; // number format of each cell format from 16 on
     bool m_tooWide = false;
     qint64 m_expectedCells = 0;

@@ -90,8 +90,8 @@ void XlsxWriter::addCells(const QStringList& cells, bool typed) {
             continue;
         double number = 0;
         if (typed && SheetCells::numberOf(cells.at(c), formatOf(c), &number)) {
-            const lxw_error e = worksheet_write_number(m_sheet, lxw_row_t(m_row), lxw_col_t(c), number,
-                                                       m_colFormat.value(c));
+            const lxw_error e =
+                worksheet_write_number(m_sheet, lxw_row_t(m_row), lxw_col_t(c), number, m_colFormat.value(c));
             if (e != LXW_NO_ERROR)
                 m_lastError = int(e);
             continue;
