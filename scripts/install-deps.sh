@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when missing.
+#   --office  also LibreOffice (Calc, without its windows), which only the test that opens the
+#             exported workbooks in a spreadsheet program needs
 set -euo pipefail
 
 packages=(
@@ -11,11 +13,14 @@ packages=(
     libqt6sql6-psql libpq-dev postgresql
     fonts-wqy-zenhei
     ibus
-    libxlsxwriter-dev libfreexl-dev python3-xlrd poppler-utils libzint-dev zbar-tools
+    libxlsxwriter-dev libfreexl-dev python3-xlrd python3-openpyxl poppler-utils libzint-dev zbar-tools
     dpkg-dev lintian qt6-qpa-plugins qt6-translations-l10n
     libcups2-dev cups-daemon cups-client cups-filters printer-driver-cups-pdf ghostscript
     clang libclang-rt-14-dev
 )
+if [ "${1:-}" = "--office" ]; then
+    packages+=(libreoffice-calc-nogui)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

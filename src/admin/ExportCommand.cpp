@@ -5,6 +5,7 @@
 #include "common/core/Clock.h"
 #include "common/core/Session.h"
 #include "db/StatementHelpers.h"
+#include "output/core/ResultTable.h"
 #include "output/core/SheetExport.h"
 #include "output/pages/ReportLayout.h"
 #include "output/pages/SlipPdf.h"
@@ -85,15 +86,7 @@ int exportCommand(const QStringList& args, AdminIo& io) {
         io.err << "错误号: " << error.number << "  " << error.description << Qt::endl;
         return 1;
     }
-    TextTable table;
-    table.headings = rs->fieldNames();
-    table.rows.reserve(rs->RecordCount());
-    for (const QVector<QVariant>& row : rs->rows()) {
-        QStringList cells;
-        for (const QVariant& value : row)
-            cells << Recordset::asText(value);
-        table.rows.append(cells);
-    }
+    const TextTable table = ResultTable(*rs);
 
     if (a.file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         ReadUnitName();

@@ -1,5 +1,5 @@
-#include "app/QtTranslations.h"
 #include "app/Startup.h"
+#include "common/QtTranslations.h"
 #include "common/WidgetMessageService.h"
 #include "common/core/ProgramFolder.h"
 #include "common/pages/Fonts.h"
@@ -13,8 +13,8 @@ int main(int argc, char* argv[]) {
     // The embedded browser of the perpetual calendar shares the program's graphics contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    installQtTranslations();
     installWidgetServices();
+    installQtTranslations(); // Qt's own dialogs in Chinese
     PrintServices::installWidgetService();
     setupChineseFonts();
     // A connection that cannot be reopened later in the run leads to the same settings dialog.

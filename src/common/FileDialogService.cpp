@@ -2,8 +2,29 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
+
+#include <memory>
 
 namespace {
+
+// A save dialog whose picked file type puts its extension on the typed name before the
+// dialog checks whether that file exists.
+class TypedSaveDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty()) {
+            const QString typed = files.first();
+            const QString path = FileDialogs::withTypeExtension(typed, selectedNameFilter());
+            if (path != typed)
+                selectFile(path);
+        }
+        QFileDialog::accept();
+    }
+};
 
 class CancelledFileDialog : public IFileDialogService {
 public:
@@ -17,7 +38,10 @@ IFileDialogService* g_service = nullptr;
 
 QString WidgetFileDialogService::choose(const FileDialogRequest& request) {
     // No owner window, as the windows of this program have always opened it.
-    QFileDialog dialog(nullptr, request.title);
+    const std::unique_ptr<QFileDialog> owned = request.saveMode && request.typeDecidesExtension
+                                                   ? std::make_unique<TypedSaveDialog>(nullptr, request.title)
+                                                   : std::make_unique<QFileDialog>(nullptr, request.title);
+    QFileDialog& dialog = *owned;
     dialog.setAcceptMode(request.saveMode ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.saveMode ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.confirmOverwrite)
@@ -34,7 +58,13 @@ QString WidgetFileDialogService::choose(const FileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : QDir::toNativeSeparators(files.first());
+    if (files.isEmpty())
+        return {};
+    // A platform's own dialog passes by accept() above.
+    const QString path = request.saveMode && request.typeDecidesExtension
+                             ? FileDialogs::withTypeExtension(files.first(), dialog.selectedNameFilter())
+                             : files.first();
+    return QDir::toNativeSeparators(path);
 }
 
 namespace FileDialogs {
@@ -49,6 +79,14 @@ void install(IFileDialogService* s) {
 
 QString choose(const FileDialogRequest& request) {
     return service().choose(request);
+}
+
+QString withTypeExtension(const QString& path, const QString& typeFilter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*(\\.[^\\s;)*?]+)"));
+    const QRegularExpressionMatch m = pattern.match(typeFilter);
+    if (path.isEmpty() || !m.hasMatch() || path.endsWith(m.captured(1), Qt::CaseInsensitive))
+        return path;
+    return path + m.captured(1);
 }
 
 QString qtFilter(const QString& pairs) {

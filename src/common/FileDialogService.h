@@ -11,6 +11,9 @@ struct FileDialogRequest {
     QString defaultExt;
     QString initialDir;
     bool confirmOverwrite = true; // save mode: ask before replacing a file
+    // Save mode: the chosen path always ends in the extension of the file type picked (added
+    // to a name that has another or none), so that the type decides the file's format.
+    bool typeDecidesExtension = false;
 };
 
 // Every file dialog goes through this service; tests install a scripted fake.
@@ -35,4 +38,7 @@ QString choose(const FileDialogRequest& request);
 
 // "Excel files|*.xls|All|*.*" -> "Excel files (*.xls);;All (*.*)"; a lone "*.xls" stays.
 QString qtFilter(const QString& pairs);
+// `path` ending in the extension of the first "*.ext" of `typeFilter` ("Excel 工作簿(*.xlsx)"):
+// unchanged when it ends so already (in any case), else with the extension added.
+QString withTypeExtension(const QString& path, const QString& typeFilter);
 } // namespace FileDialogs

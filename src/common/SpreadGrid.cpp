@@ -42,6 +42,16 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableView(parent), m_model(new Spread
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &SpreadGrid::onCurrentChanged);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &SpreadGrid::onHeaderClicked);
     connect(m_model, &SpreadGridModel::userEdited, this, &SpreadGrid::onUserEdit);
+    // Row numbers of more digits than the row-number column was made for widen it.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &SpreadGrid::fitRowHeader);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &SpreadGrid::fitRowHeader);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &SpreadGrid::fitRowHeader);
+}
+
+void SpreadGrid::fitRowHeader() {
+    if (m_rowHeaderPx < 0)
+        return; // the header sizes itself
+    verticalHeader()->setFixedWidth(qMax(m_rowHeaderPx, verticalHeader()->sizeHint().width()));
 }
 
 SpreadGrid::~SpreadGrid() = default;
@@ -63,6 +73,18 @@ void SpreadGrid::setMaxCols(int n) {
     m_model->setCols(n);
     if (m_model->checkColumn() > n)
         m_model->setCheckColumn(0);
+}
+
+void SpreadGrid::setColumnFormat(int col, const CellFormat& format) {
+    if (col < 0)
+        return;
+    if (col >= m_formats.size())
+        m_formats.resize(col + 1);
+    m_formats[col] = format;
+}
+
+CellFormat SpreadGrid::columnFormat(int col) const {
+    return m_formats.value(col);
 }
 
 QString SpreadGrid::text(int row, int col) const {
@@ -183,9 +205,10 @@ void SpreadGrid::setColumnWidthChars(int col, double chars) {
     if (col < 0 || col > maxCols() || chars < 0)
         return;
     const int px = qRound(chars * charWidth()) + cellTextMargin();
-    if (col == 0)
-        verticalHeader()->setFixedWidth(px);
-    else
+    if (col == 0) {
+        m_rowHeaderPx = px;
+        fitRowHeader();
+    } else
         setColumnWidth(col - 1, px);
 }
 

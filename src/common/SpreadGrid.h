@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/CellFormat.h"
 #include "common/core/TextRow.h"
 #include <QColor>
 #include <QStringList>
@@ -67,6 +68,9 @@ public:
     void setColumnEditable(int col, bool editable); // columns start read-only
     bool isColumnEditable(int col) const;
     void setColumnAlignment(int col, Qt::Alignment align);
+    // What a column's texts stand for (numbers, dates); columns start as text.
+    void setColumnFormat(int col, const CellFormat& format);
+    CellFormat columnFormat(int col) const;
 
     void clearAll(); // no rows, no joined cells, no cell colours
 
@@ -102,6 +106,7 @@ private:
     void onHeaderClicked(int section);
     void onUserEdit(int row, int col);
     void applyPalette();
+    void fitRowHeader();
     int charWidth() const;
     int cellTextMargin() const;
 
@@ -112,4 +117,6 @@ private:
     QColor m_selBack;
     QColor m_selFore;
     int m_lastActiveRow = 0;
+    int m_rowHeaderPx = -1;        // the row-number column's width as set, -1 while not set
+    QVector<CellFormat> m_formats; // by column number
 };

@@ -53,6 +53,9 @@ SelectKS::SelectKS(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_label);
     layout->addWidget(m_ks);
     layout->addLayout(buttons);
+    // The chooser keeps exactly the size its controls need, so no window manager or restored
+    // geometry can cut the buttons off or leave an empty strip below them.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_ok, &QPushButton::clicked, this, &SelectKS::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &SelectKS::cancel);

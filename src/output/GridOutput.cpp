@@ -6,6 +6,7 @@
 #include "common/core/Session.h"
 #include "output/PrintService.h"
 #include "output/core/SheetExport.h"
+#include "output/core/SheetWriter.h"
 #include "output/pages/ReportLayout.h"
 
 #include <QDir>
@@ -19,6 +20,16 @@ constexpr int kMaxPathChars = 260;
 void refuseEmpty(const QString& text) {
     const QString title = Messages::applicationTitle();
     Messages::show(title, title + QStringLiteral("  ") + text, MsgIcon::Exclamation);
+}
+
+// The common dialog; a proposed name longer than a path may be is refused.
+QString chooseFile(const FileDialogRequest& request) {
+    if (request.fileName.size() > kMaxPathChars) {
+        Messages::show(Messages::applicationTitle() + QStringLiteral(" - FileDialog Function"),
+                       QStringLiteral("Filename Length Overflow"), MsgIcon::Exclamation);
+        return {};
+    }
+    return FileDialogs::choose(request);
 }
 
 QString pdfPathFor(const QString& title) {
@@ -55,6 +66,10 @@ QString SpreadGridTable::text(int row, int col) const {
 
 double SpreadGridTable::widthChars(int col) const {
     return std::max(0.0, m_grid.columnWidthChars(m_cols.at(col)));
+}
+
+CellFormat SpreadGridTable::format(int col) const {
+    return m_grid.columnFormat(m_cols.at(col));
 }
 
 bool PrintReport(const ReportDescription& report, const TableSource& table, bool direct) {
@@ -135,32 +150,38 @@ void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QStri
         refuseEmpty(QStringLiteral("未发现可以导出的内容。"));
         return;
     }
-    bool save = true;
-    const QString path =
-        FileDialog(ownerWindow, save, QStringLiteral("保存文件为..."),
-                   QStringLiteral("Excel 97-2003 工作簿(*.xls)|*.xls|Excel 工作簿(*.xlsx)|*.xlsx"), name,
-                   QString(), QString(), 0);
+    Q_UNUSED(ownerWindow);
+    FileDialogRequest request;
+    request.saveMode = true;
+    request.title = QStringLiteral("保存文件为...");
+    request.filter = QStringLiteral("Excel 97-2003 工作簿(*.xls)|*.xls|Excel 工作簿(*.xlsx)|*.xlsx");
+    request.fileName = name;
+    // The type picked decides the file: its extension is put on a name that lacks it.
+    request.typeDecidesExtension = true;
+    const QString path = chooseFile(request);
     if (path.isEmpty())
         return;
     const SpreadGridTable table(*grid);
     const auto progress = PrintServices::progressFor(QStringLiteral("正在导出..."), table.rowCount());
     AppError error;
+    int sheets = 1;
     const auto result = SheetExport::write(
         table, path, name, [&progress](qint64 done, qint64) { return !progress || progress->update(done); },
-        &error);
-    if (result == SheetExport::Result::Written)
-        Messages::success(QStringLiteral("文件导出成功"));
+        &error, &sheets);
+    if (result == SheetExport::Result::Failed) {
+        ShowErrorMessage(error);
+    } else if (result == SheetExport::Result::Written) {
+        const bool continued = sheets > 1 && sheetFormatOf(path) == SheetFormat::Xls;
+        Messages::success(continued
+                              ? QStringLiteral("文件导出成功（数据超过65535行，已分%1个工作表）").arg(sheets)
+                              : QStringLiteral("文件导出成功"));
+    }
 }
 
 QString FileDialog(QWidget* ownerWindow, bool& saveMode, const QString& title, const QString& filter,
                    const QString& fileName, const QString& defaultExt, const QString& initialDir,
                    qint16 noFlags) {
     Q_UNUSED(ownerWindow);
-    if (fileName.size() > kMaxPathChars) {
-        Messages::show(Messages::applicationTitle() + QStringLiteral(" - FileDialog Function"),
-                       QStringLiteral("Filename Length Overflow"), MsgIcon::Exclamation);
-        return {};
-    }
     FileDialogRequest request;
     request.saveMode = saveMode;
     request.title = title;
@@ -169,7 +190,7 @@ QString FileDialog(QWidget* ownerWindow, bool& saveMode, const QString& title, c
     request.defaultExt = defaultExt;
     request.initialDir = initialDir;
     request.confirmOverwrite = noFlags == 0;
-    return FileDialogs::choose(request);
+    return chooseFile(request);
 }
 
 bool DeleteGridRow(SpreadGrid* grid, int row) {

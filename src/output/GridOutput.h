@@ -20,6 +20,7 @@ public:
     QString heading(int col) const override;
     QString text(int row, int col) const override;
     double widthChars(int col) const override;
+    CellFormat format(int col) const override;
 
 private:
     const SpreadGrid& m_grid;
@@ -41,8 +42,10 @@ bool PrintGrid(QWidget* owner, const SpreadGrid* grid, const QString& title, boo
 bool PrintReport(const ReportDescription& report, const TableSource& table, bool direct);
 
 // Saves the grid as a workbook: the heading row, then every row as the grid shows it, in one
-// sheet named `name` (continued on "name (2)", ... past 65,536 rows). `name` is also the
-// proposed file name. The grid itself is not changed.
+// sheet named `name` (continued on "name (2)", ... past 65,536 rows, which the success message
+// tells). Number and date columns hold numbers and dates in the grid's format. The file type
+// chosen in the dialog decides the format. `name` is also the proposed file name. A failure
+// shows the common error message. The grid itself is not changed.
 void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QString& name);
 
 // The common open/save dialog. `filter` holds "description|pattern" pairs. A proposed name

@@ -19,9 +19,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -32,6 +34,7 @@ constexpr int kExportItem = 101;
 enum class TaskRole { None, Print, Preview, Export };
 constexpr int kTaskPanelWidth = 3015; // twips
 constexpr int kDhColumn = 2;
+constexpr int kKeyboardRestMs = 200; // the highlight has come to rest
 
 int twips(int t) {
     return CleanControl::twipsToPixels(t);
@@ -89,8 +92,20 @@ RecordQueryWindow::RecordQueryWindow(QuerySpec spec, QWidget* parent)
 RecordQueryWindow::~RecordQueryWindow() = default;
 
 void RecordQueryWindow::buildControls() {
-    m_taskPanel = new TaskPanel(this);
+    // On a low screen the panel scrolls rather than squeezing the date boxes.
+    m_taskScroll = new QScrollArea(this);
+    m_taskScroll->setFrameShape(QFrame::NoFrame);
+    m_taskScroll->setWidgetResizable(true);
+    m_taskScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_taskPanel = new TaskPanel;
     m_taskPanel->setObjectName(QStringLiteral("wndTaskPanel"));
+    m_taskScroll->setWidget(m_taskPanel);
+    // Items of the row the highlight rests on after keyboard moves load as a click loads them.
+    m_itemsTimer = new QTimer(this);
+    m_itemsTimer->setSingleShot(true);
+    m_itemsTimer->setInterval(kKeyboardRestMs);
+    connect(m_itemsTimer, &QTimer::timeout, this, &RecordQueryWindow::loadItemsOfActiveRow);
+
     m_icons = new ImageList(this);
     m_icons->setObjectName(QStringLiteral("imlTaskPanelIcons"));
     m_icons->add(style()->standardIcon(QStyle::SP_DialogApplyButton));      // 1 print
@@ -108,6 +123,7 @@ void RecordQueryWindow::buildControls() {
     m_items = new SpreadGrid(m_resultsPanel);
     m_items->setObjectName(QStringLiteral("fpSpread2"));
     m_resultsPanel->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     m_ksPrint = new QWidget(this);
     m_ksPrint->setObjectName(QStringLiteral("KsPrintCtl31"));
@@ -186,6 +202,7 @@ void RecordQueryWindow::loadWindow() {
     for (int c = 0; c < m_spec.listColumns.size(); ++c) {
         m_list->setColumnHeader(c + 1, m_spec.listColumns.at(c).heading);
         m_list->setColumnWidthChars(c + 1, m_spec.listColumns.at(c).width);
+        m_list->setColumnFormat(c + 1, m_spec.listColumns.at(c).format());
     }
     const QStringList itemHeadings = QueryRows::ItemHeadings();
     m_items->setMaxCols(int(itemHeadings.size()) - 1);
@@ -193,6 +210,9 @@ void RecordQueryWindow::loadWindow() {
         m_items->setColumnHeader(c, itemHeadings.at(c));
         m_items->setColumnWidthChars(c, m_spec.itemWidths.value(c, 8));
     }
+    const QVector<CellFormat> itemFormats = QueryRows::ItemFormats();
+    for (int c = 0; c < itemFormats.size(); ++c)
+        m_items->setColumnFormat(c + 1, itemFormats.at(c));
 
     InitQueryTab();
     m_sD->setDate(Clock::today());
@@ -247,12 +267,14 @@ void RecordQueryWindow::resizeEvent(QResizeEvent* event) {
 bool RecordQueryWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_resultsPanel && event->type() == QEvent::Resize)
         arrangeGrids();
+    if (watched == m_list && event->type() == QEvent::KeyPress)
+        m_itemsTimer->start(); // paging through the list sends no statement per step
     return QWidget::eventFilter(watched, event);
 }
 
 void RecordQueryWindow::Form_Resize() {
     const int panelWidth = twips(kTaskPanelWidth);
-    m_taskPanel->setGeometry(0, 0, panelWidth, height());
+    m_taskScroll->setGeometry(0, 0, panelWidth, height());
     m_tab->setGeometry(panelWidth + twips(10), 0, qMax(0, width() - panelWidth - twips(10)), height());
     arrangeGrids();
 }
@@ -295,14 +317,25 @@ void RecordQueryWindow::Command3_Click() {
 }
 
 void RecordQueryWindow::FillDocumentList(QVector<TextRow> rows) {
+    m_itemsTimer->stop();
+    m_itemsRow = 0;
     m_list->setAllTextRows(std::move(rows));
+    m_list->scrollToTop();
 }
 
 void RecordQueryWindow::listRowClicked(int row) {
     if (row < 1 || row > m_list->maxRows())
         return;
+    m_itemsTimer->stop();
+    m_itemsRow = row;
     m_items->setMaxRows(0);
     LoadDocumentItems(m_list->text(row, kDhColumn).trimmed());
+}
+
+void RecordQueryWindow::loadItemsOfActiveRow() {
+    const int row = m_list->activeRow();
+    if (row != m_itemsRow)
+        listRowClicked(row);
 }
 
 void RecordQueryWindow::LoadDocumentItems(const QString& dh) {

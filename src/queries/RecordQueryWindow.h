@@ -12,6 +12,8 @@ class QDateEdit;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
+class QTimer;
 class QTabWidget;
 class ImageList;
 class SpreadGrid;
@@ -65,13 +67,17 @@ private:
     void arrangeGrids();
     void fillUsers();
     void listRowClicked(int row);
+    void loadItemsOfActiveRow();
     void taskItemClicked(TaskPanelItem* item);
     SpreadGrid* outputSource() const;
     void printSource(bool direct);
     void exportSource();
 
     QuerySpec m_spec;
+    QScrollArea* m_taskScroll = nullptr;
     TaskPanel* m_taskPanel = nullptr;
+    QTimer* m_itemsTimer = nullptr;
+    int m_itemsRow = 0; // list row whose items the item grid shows
     ImageList* m_icons = nullptr;
     QWidget* m_conditionsPanel = nullptr;
     QGroupBox* m_dateFrame = nullptr;

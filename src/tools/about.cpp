@@ -15,8 +15,8 @@
 using PlacedControls::addLabel;
 
 QString about::makerAddress() {
-    // A reserved address until the distributor puts its own here.
-    return QStringLiteral("http://www.example.com");
+    // Unknown until the distributor puts its own here; the address line is hidden till then.
+    return {};
 }
 
 about::about(QWidget* parent) : QDialog(parent) {
@@ -37,8 +37,11 @@ about::about(QWidget* parent) : QDialog(parent) {
     addLabel(QStringLiteral("Label1"), QStringLiteral("社区卫生服务信息系统 医技管理"), this,
              {100, 80, 320, 22});
     addLabel(QStringLiteral("Label2"), QStringLiteral("技术支持：本院信息科"), this, {100, 104, 320, 22});
-    addLabel(QStringLiteral("Label8"), QStringLiteral("网址："), this, {100, 128, 44, 22});
+    QLabel* addressLabel =
+        addLabel(QStringLiteral("Label8"), QStringLiteral("网址："), this, {100, 128, 44, 22});
     m_address = addLabel(QStringLiteral("Label9"), makerAddress(), this, {144, 128, 276, 22});
+    addressLabel->setVisible(!makerAddress().isEmpty());
+    m_address->setVisible(!makerAddress().isEmpty());
     m_address->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
     m_address->setCursor(Qt::PointingHandCursor);
     m_address->installEventFilter(this);
@@ -60,7 +63,7 @@ about::about(QWidget* parent) : QDialog(parent) {
 
 bool about::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_address && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !makerAddress().isEmpty()) {
         ProcessLauncher::openWithAssociatedProgram(makerAddress()); // a failure is not reported
         return true;
     }

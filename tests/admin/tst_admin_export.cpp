@@ -1,5 +1,5 @@
 // "yjgl-admin export" as IT staff run it on the demo database; the files are read back with
-// libfreexl and pdftotext.
+// libfreexl, xlrd, openpyxl and pdftotext.
 #include "db/demo/DemoDatabase.h"
 #include "support/TestFolder.h"
 
@@ -67,6 +67,40 @@ private slots:
         QCOMPARE(sheets[0].rows[0],
                  QStringList({QStringLiteral("处方单号"), QStringLiteral("品名"), QStringLiteral("实收")}));
         QVERIFY(!sheets[0].rows[1][1].isEmpty());
+    }
+
+    // Database numbers and dates become number and date cells; document numbers stay text; the
+    // amounts sum to the database's total in both formats.
+    void numbersAndDatesAreCellsThatSum() {
+        const QString from = QStringLiteral(" from MZ_KFDJMX K join MZ_YJZX Y on Y.DH=K.DH");
+        const QString total =
+            admin({QStringLiteral("query"), QStringLiteral("select sum(K.SSJE)") + from}, m_folder.path())
+                .out.split(QLatin1Char('\n'))
+                .value(1)
+                .trimmed();
+        QVERIFY(total.toDouble() > 0);
+        const QString script = QStringLiteral(
+            "import sys,xlrd,openpyxl\n"
+            "s=xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+            "x=[s.row(r) for r in range(1,s.nrows)]\n"
+            "print(sorted(set(c.ctype for r in x for c in r)),'%.2f'%sum(r[1].value for r in x))\n"
+            "w=list(openpyxl.load_workbook(sys.argv[2]).active.iter_rows(min_row=2))\n"
+            "print(sorted(set(c.data_type for r in w for c in r)),'%.2f'%sum(r[1].value for r in w))");
+        QStringList files;
+        for (const QString& name : {QStringLiteral("sum.xls"), QStringLiteral("sum.xlsx")}) {
+            files << m_folder.file(name);
+            const Result r =
+                admin({QStringLiteral("export"),
+                       QStringLiteral("select K.DH as 处方单号, K.SSJE as 实收, Y.ZXSJ as 执行时间") + from,
+                       files.last()},
+                      m_folder.path());
+            QVERIFY2(r.status == 0, qPrintable(r.err));
+        }
+        const Result read =
+            run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + files);
+        const QString sum = QString::number(total.toDouble(), 'f', 2);
+        QVERIFY2(read.err.isEmpty(), qPrintable(read.err));
+        QCOMPARE(read.out.trimmed(), QStringLiteral("[1, 2, 3] %1\n['d', 'n', 's'] %1").arg(sum));
     }
 
     void pdfReportCarriesTheNineLines() {

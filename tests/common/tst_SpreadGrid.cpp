@@ -396,11 +396,18 @@ void TestSpreadGrid::widthsInCharacterUnits() {
     grid.setColumnWidthChars(0, 6);
     QCOMPARE(grid.verticalHeader()->width(), 6 * digit + margin);
     grid.setMaxRows(200);
-    grid.setColumnWidthChars(0, 1); // narrower than the numbers want
+    grid.setColumnWidthChars(0, 1); // narrower than the numbers want: widened to show them whole
     grid.resize(300, 200);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
-    QCOMPARE(grid.verticalHeader()->width(), digit + margin);
+    QVERIFY(grid.verticalHeader()->width() > fm.horizontalAdvance(QStringLiteral("200")));
+    for (const int rows : {55248, 123456}) {
+        grid.setAllRows(QVector<QStringList>(rows));
+        QVERIFY(grid.verticalHeader()->width() >= grid.verticalHeader()->sizeHint().width());
+        QVERIFY(grid.verticalHeader()->width() > fm.horizontalAdvance(QString::number(rows)));
+    }
+    grid.setMaxRows(3); // fewer rows keep the width as set
+    QCOMPARE(grid.verticalHeader()->width(), qMax(digit + margin, grid.verticalHeader()->sizeHint().width()));
     grid.setColumnWidthChars(9, 5); // no such column
     grid.setColumnWidthChars(3, -1);
     QCOMPARE(grid.columnWidth(2), 10 * digit + margin);

@@ -1,4 +1,5 @@
 #include "common/FileDialogService.h"
+#include "common/QtTranslations.h"
 #include "common/WidgetMessageService.h"
 #include "support/FakeFileDialogService.h"
 
@@ -6,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +65,7 @@ private slots:
     void fakeFileDialogScripts();
     void realFileDialogReturnsChosenPath();
     void realFileDialogCancelled();
+    void qtDialogsSpeakChinese();
 };
 
 void TestWidgetServices::warningBox() {
@@ -213,6 +216,19 @@ void TestWidgetServices::realFileDialogCancelled() {
     FileDialogRequest open;
     open.title = QStringLiteral("打开");
     QCOMPARE(service.choose(open), QString());
+}
+
+void TestWidgetServices::qtDialogsSpeakChinese() {
+    QVERIFY(installQtTranslations());
+    for (const auto& [context, text] :
+         {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "&Save"},
+          std::pair{"QFileDialog", "%1 already exists.\nDo you want to replace it?"},
+          std::pair{"QPrintDialog", "Print"}}) {
+        const QString shown = QCoreApplication::translate(context, text);
+        QVERIFY2(shown != QLatin1String(text) &&
+                     shown.contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+                 qPrintable(shown));
+    }
 }
 
 QTEST_MAIN(TestWidgetServices)

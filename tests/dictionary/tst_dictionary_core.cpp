@@ -86,6 +86,7 @@ void DictionaryCoreTest::saveBatches() {
     QCOMPARE(EntryBatch("XB", rows, letters), DictionarySql::insertEntry("XB", "新", "新") + "\n" +
                                                   DictionarySql::updateEntry("改", "改", 5) + "\n");
     QVERIFY(EntryBatch("XB", {{"留", "6", ""}}, letters).isEmpty());
+    QVERIFY(EntryBatch("XB", {{"", "", ""}, {"  ", "", ""}}, letters).isEmpty()); // blank new rows
     QCOMPARE(LinkBatch({{ChangedMark, "", "9"}, {"", "XB", "10"}}), DictionarySql::updateLink("", 9) + "\n");
 }
 

@@ -6,8 +6,10 @@
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +27,7 @@ private slots:
     void cancelEndsTheProgram();
     void escapeAndCloseBoxEndTheProgram();
     void failingListKeepsTheChooserOpen();
+    void buttonsLieWholeInsideTheDialog();
 
 private:
     std::unique_ptr<HospitalTestBed> m_bed;
@@ -129,6 +132,23 @@ void SelectKSTest::failingListKeepsTheChooserOpen() {
     QVERIFY(messages.last().text.startsWith(QStringLiteral("错误号：")));
     QCOMPARE(dialog.findChild<QComboBox*>("KS")->count(), 0);
     QVERIFY(dialog.isVisible());
+}
+
+void SelectKSTest::buttonsLieWholeInsideTheDialog() {
+    SelectKS dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // The window keeps the size its layout needs: a window manager cannot shorten it.
+    QCOMPARE(dialog.minimumSize(), dialog.sizeHint());
+    QCOMPARE(dialog.maximumSize(), dialog.sizeHint());
+    dialog.resize(dialog.width(), dialog.height() / 2);
+    QApplication::processEvents();
+    const QRect inside = dialog.contentsRect().marginsRemoved(dialog.layout()->contentsMargins());
+    for (const char* name : {"Command1", "Command2"}) {
+        auto* button = dialog.findChild<QPushButton*>(name);
+        QVERIFY2(inside.contains(QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size())), name);
+        QVERIFY2(button->height() >= button->sizeHint().height(), name);
+    }
 }
 
 QTEST_MAIN(SelectKSTest)

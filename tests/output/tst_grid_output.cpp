@@ -1,5 +1,6 @@
 // Grid print, preview and export as the windows call them, with scripted dialogs and printers;
-// the pages are read back with pdftotext, the workbooks with libfreexl.
+// the pages are read back with pdftotext, the workbooks with libfreexl, xlrd and openpyxl.
+#include "common/FileDialogService.h"
 #include "common/SpreadGrid.h"
 #include "common/core/Session.h"
 #include "output/GridOutput.h"
@@ -11,7 +12,10 @@
 #include "XlsReader.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -58,6 +62,29 @@ private:
         QPrinter printer(QPrinter::HighResolution);
         layout.prepare(printer);
         return layout.rowsPerPage(printer) * (pages - 1) + 1;
+    }
+
+    // Each cell of the data rows as "type:value", as the reading library gives it.
+    static QString readCells(const QString& file) {
+        const QString script = file.endsWith(QStringLiteral(".xlsx"))
+                                   ? QStringLiteral("import sys,openpyxl\n"
+                                                    "s=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                                    "for r in s.iter_rows(min_row=2):\n"
+                                                    " print('|'.join('%s:%s:%s'%(c.data_type,c.value,"
+                                                    "c.number_format) for c in r))")
+                                   : QStringLiteral("import sys,xlrd\n"
+                                                    "b=xlrd.open_workbook(sys.argv[1],formatting_info=True)\n"
+                                                    "s=b.sheet_by_index(0)\n"
+                                                    "v=lambda c:xlrd.xldate_as_datetime(c.value,b.datemode)"
+                                                    " if c.ctype==3 else c.value\n"
+                                                    "for r in range(1,s.nrows):\n"
+                                                    " print('|'.join('%d:%s:%s'%(c.ctype,v(c),"
+                                                    "b.format_map[b.xf_list[c.xf_index].format_key]"
+                                                    ".format_str) for c in s.row(r)))");
+        QProcess p;
+        p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, file});
+        p.waitForFinished(120000);
+        return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
     }
 
     QString titled(const QString& text) const {
@@ -233,6 +260,72 @@ private slots:
         m_messages->clear();
         ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999")); // cancelled dialog
         QCOMPARE(m_messages->count(), 0);
+    }
+
+    // Numbers and dates in their display format; a code of digits stays text.
+    void numberAndDateColumnsExportAsSuch() {
+        fill(2, 4);
+        m_grid->setColumnFormat(2, CellFormat::number(QStringLiteral("0.000")));
+        m_grid->setColumnFormat(3, CellFormat::number(QStringLiteral("0.00")));
+        m_grid->setColumnFormat(4, CellFormat::dateTime(QStringLiteral("yyyy-mm-dd hh:mm")));
+        m_grid->setAllRows({{QStringLiteral("00123"), QStringLiteral("8.500"), QStringLiteral("17.13"),
+                             QStringLiteral("2026-12-07 08:05")},
+                            {QStringLiteral("00124"), QString(), QStringLiteral("待定"), QString()}});
+        m_files->setNextAnswer(path(QStringLiteral("t.xls")));
+        m_files->setNextAnswer(path(QStringLiteral("t.xlsx")));
+        ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
+        ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
+        QCOMPARE(
+            readCells(path(QStringLiteral("t.xls"))),
+            QStringLiteral("1:00123:General|2:8.5:0.000|2:17.13:0.00|3:2026-12-07 08:05:00:yyyy-mm-dd hh:mm\n"
+                           "1:00124:General|6::General|1:待定:General|6::General"));
+        QCOMPARE(
+            readCells(path(QStringLiteral("t.xlsx"))),
+            QStringLiteral("s:00123:General|n:8.5:0.000|n:17.13:0.00|d:2026-12-07 08:05:00:yyyy-mm-dd hh:mm\n"
+                           "s:00124:General|n:None:General|s:待定:General|n:None:General"));
+    }
+
+    // A name typed without extension gets that of the type picked, and the type decides the format.
+    void chosenFileTypeDecidesTheFile() {
+        QCOMPARE(FileDialogs::withTypeExtension(QStringLiteral("q2.XLSX"), QStringLiteral("工作簿(*.xlsx)")),
+                 QStringLiteral("q2.XLSX"));
+        QCOMPARE(FileDialogs::withTypeExtension(QStringLiteral("q2.xls"), QStringLiteral("工作簿 (*.xlsx)")),
+                 QStringLiteral("q2.xls.xlsx"));
+        m_files.reset(); // the platform's dialog, answered by a timer
+        WidgetFileDialogService widgets;
+        FileDialogs::install(&widgets);
+        QTimer::singleShot(0, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(m_dir.path());
+            dialog->selectNameFilter(dialog->nameFilters().value(1));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(QStringLiteral("q2"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
+        FileDialogs::install(nullptr);
+        QFile xlsx(path(QStringLiteral("q2.xlsx")));
+        QVERIFY(xlsx.open(QIODevice::ReadOnly));
+        QCOMPARE(xlsx.read(2), QByteArray("PK"));
+        QVERIFY(!QFile::exists(path(QStringLiteral("q2"))));
+    }
+
+    void failedExportShowsTheErrorMessage() {
+        m_files->setNextAnswer(path(QStringLiteral("gone/999.xls")));
+        ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
+        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(m_messages->last().title, QStringLiteral("系统提示"));
+        QVERIFY2(m_messages->last().text.contains(QStringLiteral("gone")),
+                 qPrintable(m_messages->last().text));
+    }
+
+    void continuedSheetsAreTold() {
+        fill(65536, 1);
+        m_files->setNextAnswer(path(QStringLiteral("big.xls")));
+        ExportGridToExcel(m_grid.get(), nullptr, QStringLiteral("999"));
+        QCOMPARE(m_messages->last().text, QStringLiteral("文件导出成功（数据超过65535行，已分2个工作表）"));
+        QCOMPARE(readXls(path(QStringLiteral("big.xls"))).size(), 2);
     }
 
     void emptyGridsAreRefused() {

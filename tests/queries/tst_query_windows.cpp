@@ -12,7 +12,9 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -41,6 +43,9 @@ private slots:
     void reprintAsksAndPrintsTheSlip();
     void listHoldsMoreThan32767Rows();
     void exportAndPrintTheShownGrid();
+    void keyboardRestLoadsItems();
+    void newQueryShowsTheFirstRow();
+    void dateBoxesWholeAtLowScreen();
 
 private:
     template <class T> T* get(const char* name) const {
@@ -322,6 +327,24 @@ void QueryWindowsTest::exportAndPrintTheShownGrid() {
 
     clickRow(1);
     get<QCheckBox>("Check1")->click();
+    // Amounts go out as numbers a spreadsheet sums to the database's total (as shown, in cents).
+    files.setNextAnswer(m_bed->folder.file("items.xlsx"));
+    task("导出到Excel");
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import sys,openpyxl\n"
+                  "s=openpyxl.load_workbook(sys.argv[1]).active\n"
+                  "c=[r[6] for r in s.iter_rows(min_row=2)]\n"
+                  "print(''.join(x.data_type for x in c), round(sum(x.value for x in c),2))",
+                  m_bed->folder.file("items.xlsx")});
+    QVERIFY(python.waitForFinished(60000));
+    const double total = m_bed->db
+                             .scalar("select sum(A.SSJE) from MZ_KFDJMX A, YF_YPML B where A.BM=B.YPBM "
+                                     "and B.ZXKS='检验科' and A.DH='D1'")
+                             .toDouble();
+    QCOMPARE(QString::fromUtf8(python.readAll()).trimmed(),
+             QString("nn %1").arg(qRound(total * 100) / 100.0));
     task("打印浏览");
     QCOMPARE(printer.previews.size(), 1);
     const QString page = pdfText(printer.previews.first()).remove(' ');
@@ -334,6 +357,42 @@ void QueryWindowsTest::exportAndPrintTheShownGrid() {
     files.setNextAnswer(m_bed->folder.file("print.pdf"));
     task("打印");
     QVERIFY(pdfText(m_bed->folder.file("print.pdf")).remove(' ').contains("JY0001"));
+}
+
+// Arrow keys move the highlight without a statement per step; where it rests, the items load.
+void QueryWindowsTest::keyboardRestLoadsItems() {
+    record("202612070001", "D1", "2026-12-07 08:05:31");
+    record("202612070002", "D2", "2026-12-07 08:06:00");
+    open(new Frm_FYCX);
+    query();
+    clickRow(1);
+    QCOMPARE(items()->maxRows(), 2);
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Down);
+    QCOMPARE(items()->maxRows(), 2); // not at once
+    QTRY_COMPARE_WITH_TIMEOUT(items()->maxRows(), 1, 2000);
+    QCOMPARE(items()->text(1, 1), QString("JY0002"));
+}
+
+void QueryWindowsTest::newQueryShowsTheFirstRow() {
+    for (int i = 0; i < 300; ++i)
+        record(QString("2026120700%1").arg(i, 3, 10, QChar('0')), "D1", "2026-12-07 08:05:31");
+    open(new Frm_FYCX);
+    query();
+    list()->scrollToBottom();
+    query();
+    QCOMPARE(list()->verticalScrollBar()->value(), 0);
+}
+
+void QueryWindowsTest::dateBoxesWholeAtLowScreen() {
+    // The child window on a 1024×700 screen, below the main window's menu, tool and status bars.
+    open(new Frm_FYCX)->resize(1000, 520);
+    QApplication::processEvents();
+    for (const char* name : {"S_D", "E_D"}) {
+        auto* box = get<QDateEdit>(name);
+        QVERIFY2(box->height() >= box->sizeHint().height(), name);
+        QVERIFY(box->visibleRegion().boundingRect().height() >= box->sizeHint().height());
+    }
 }
 
 QTEST_MAIN(QueryWindowsTest)

@@ -140,6 +140,32 @@ private slots:
         verifyErrorBox(boxes, error, 13, QStringLiteral("类型不匹配"));
     }
 
+    void festivalsOfTheStatusBar() {
+        QStringList gregorian;
+        for (QDate day(2020, 1, 1); day.year() == 2020; day = day.addDays(1)) {
+            if (const QString name = LunarTexts::gregorianFestival(day); !name.isEmpty())
+                gregorian << day.toString(QStringLiteral("MMdd")) + name;
+        }
+        QCOMPARE(
+            gregorian.join(u' '),
+            QStringLiteral("0101元旦 0214情人节 0308妇女节 0312植树节 0315权益日 0401愚人节 0405清明节 "
+                           "0501劳动节 0504青年节 0512护士节 0601儿童节 0701建党节 0801建军节 0808父亲节 "
+                           "0910教师节 1001国庆节 1006老人节 1024联合国日 1220澳门回归 1225圣诞节"));
+        QStringList lunar;
+        for (const QString month : {"正", "五", "七", "八", "九", "腊", "闰四"}) {
+            for (int day = 1; day <= 30; ++day) {
+                const QString text =
+                    month + QStringLiteral("月") + LunarTexts::monthDayText({2020, 1, day}).mid(2);
+                if (const QString name = LunarTexts::lunarFestival(text); !name.isEmpty())
+                    lunar << text + name;
+            }
+        }
+        QCOMPARE(lunar.join(u' '),
+                 QStringLiteral(
+                     "正月初一春节 正月十五元宵节 五月初五端午节 七月初七七夕节 七月十五中元节 "
+                     "八月十五中秋节 九月初九重阳节 腊月初八腊八节 腊月廿四小年 腊月廿九除夕 腊月三十除夕"));
+    }
+
     void yearNamesCycle() {
         QCOMPARE(LunarTexts::yearText(1984), QStringLiteral("甲子年(鼠)"));
         QCOMPARE(LunarTexts::yearText(2043), QStringLiteral("癸亥年(猪)"));

@@ -11,6 +11,8 @@
 #include "tools/core/AboutTexts.h"
 #include "tools/core/CalendarPage.h"
 #include "tools/core/GET_NL.h"
+#include "tools/core/LunarTable.h"
+#include "tools/core/LunarTexts.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -52,9 +54,23 @@ QString programLunarText(const QDate& date) {
 // The program folder "{base}yj" with the shipped page in "{base}LBReg".
 bool installPage(const TestFolder& folder, const QString& base) {
     const QDir root(folder.path());
+    const QDir shipped(QDir(TestFolder::sourceDir()).filePath("resources/LBReg"));
     return root.mkpath(base + "yj") && root.mkpath(base + "LBReg") &&
-           QFile::copy(QDir(TestFolder::sourceDir()).filePath("resources/LBReg/wnl.htm"),
-                       folder.file(base + "LBReg/wnl.htm"));
+           QFile::copy(shipped.filePath("wnl.htm"), folder.file(base + "LBReg/wnl.htm")) &&
+           QFile::copy(shipped.filePath("festivals.js"), folder.file(base + "LBReg/festivals.js"));
+}
+
+// "2020-08-08 父亲节|" for every day of the lunar table with a festival in the status bar:
+// the Gregorian festival, a bar, the lunar one.
+QStringList statusBarFestivalDays() {
+    QStringList days;
+    for (QDate date = LunarTable::firstDay(); date <= LunarTable::lastDay(); date = date.addDays(1)) {
+        const QString gregorian = LunarTexts::gregorianFestival(date);
+        const QString lunar = LunarTexts::lunarFestival(LunarTexts::monthDayText(*LunarTable::toLunar(date)));
+        if (!gregorian.isEmpty() || !lunar.isEmpty())
+            days << date.toString(Qt::ISODate) + u' ' + gregorian + u'|' + lunar;
+    }
+    return days;
 }
 
 } // namespace
@@ -69,7 +85,7 @@ private slots:
         ProgramFolder::setOverride({});
     }
 
-    void aboutShowsTitleAndBuildVersionAndOpensTheAddress() {
+    void aboutShowsTitleAndBuildVersionAndHidesAnUnknownAddress() {
         QCOMPARE(AboutTexts::versionText(3, 0, 12), QStringLiteral("版本号:3.0.12(网络版)"));
         Messages::setApplicationTitle(QStringLiteral("医技管理"));
         FakeProcessLauncher launcher;
@@ -79,8 +95,11 @@ private slots:
         QCOMPARE(box.findChild<QLabel*>("Label_Ver")->text(),
                  AboutTexts::versionText(AboutTexts::versionMajor(), AboutTexts::versionMinor(),
                                          AboutTexts::versionRevision()));
+        QVERIFY(about::makerAddress().isEmpty());
+        QVERIFY(box.findChild<QLabel*>("Label9")->isHidden());
+        QVERIFY(box.findChild<QLabel*>("Label8")->isHidden());
         QTest::mouseClick(box.findChild<QLabel*>("Label9"), Qt::LeftButton);
-        QCOMPARE(launcher.started, QStringList{"xdg-open " + about::makerAddress()});
+        QVERIFY(launcher.started.isEmpty());
     }
 
     // The manual opens at its contents; its index filters the keywords and opens the place.
@@ -172,6 +191,38 @@ private slots:
                          qPrintable(first.toString(Qt::ISODate) + ": " + shown.at(i)));
             }
         }
+    }
+
+    void pageShowsTheStatusBarsFestivals() {
+        TestFolder folder;
+        QVERIFY(installPage(folder, QString()));
+        ProgramFolder::setOverride(folder.file("yj"));
+        Frm_wnl window;
+        QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
+        window.show();
+        QVERIFY(loaded.wait(30000) || loaded.count() == 1);
+        QWebEnginePage* page = window.browser()->page();
+        const QStringList shown = evaluate(page, QStringLiteral(R"(
+            (function () {
+                var out = [], pad = function (n) { return (n < 10 ? "0" : "") + n; };
+                for (var t = Date.UTC(1921, 1, 8); t <= Date.UTC(2101, 0, 28); t += 86400000) {
+                    var day = new Date(t), y = day.getUTCFullYear(), m = day.getUTCMonth() + 1, d = day.getUTCDate();
+                    var info = Wnl.describe(y, m, d);
+                    if (info.gregorianFestival || info.lunarFestival)
+                        out.push(y + "-" + pad(m) + "-" + pad(d) + " " + info.gregorianFestival + "|" + info.lunarFestival);
+                }
+                return out;
+            })())"))
+                                      .toStringList();
+        const QStringList expected = statusBarFestivalDays();
+        QVERIFY(expected.contains(QStringLiteral("2020-08-08 父亲节|")));
+        QCOMPARE(shown, expected);
+
+        const QString cell = evaluate(page, QStringLiteral(R"(
+            Wnl.show(2020, 8);
+            document.querySelector('td[data-date="2020-08-08"] .l').textContent)"))
+                                 .toString();
+        QCOMPARE(cell, QStringLiteral("父亲节"));
     }
 
     void pageNavigatesWithinItsYearsAndMarksToday() {

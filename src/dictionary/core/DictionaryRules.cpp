@@ -73,6 +73,8 @@ QString EntryBatch(const QString& code, const QList<EntryRow>& rows,
     QString batch;
     for (const EntryRow& row : rows) {
         qint64 id = 0;
+        if (row.id.isEmpty() && row.text.trimmed().isEmpty())
+            continue; // a blank new row is no entry
         if (row.id.isEmpty())
             batch += DictionarySql::insertEntry(code, lettersOf(row.text), row.text) + QLatin1Char('\n');
         else if (row.mark == ChangedMark && numericId(row.id, &id))

@@ -29,8 +29,8 @@ struct EntryRow {
     QString id;
     QString mark;
 };
-// The save batch: an insert for every new row, an update for every changed one, each ended by
-// a line feed; empty when nothing is to be saved.
+// The save batch: an insert for every new row that is not blank, an update for every changed
+// one, each ended by a line feed; empty when nothing is to be saved.
 QString EntryBatch(const QString& code, const QList<EntryRow>& rows,
                    const std::function<QString(const QString&)>& lettersOf);
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -51,7 +52,7 @@ QString sheetName(const QString& name, int sheetNo) {
 }
 
 Result write(const TableSource& table, const QString& path, const QString& name, const Progress& progress,
-             AppError* error) {
+             AppError* error, int* sheets) {
     std::unique_ptr<SheetWriter> writer = makeSheetWriter(sheetFormatOf(path));
     const QString temporary = AtomicFile::temporaryPathFor(path);
     if (!writer->open(temporary, error)) {
@@ -61,8 +62,12 @@ Result write(const TableSource& table, const QString& path, const QString& name,
     const int cols = table.columnCount();
     writer->expect(table.rowCount() + 1, cols);
     QStringList heading;
-    for (int c = 0; c < cols; ++c)
+    QVector<CellFormat> formats;
+    for (int c = 0; c < cols; ++c) {
         heading << table.heading(c);
+        formats << table.format(c);
+    }
+    writer->setColumnFormats(formats);
 
     const qint64 total = table.rowCount();
     const int perSheet =
@@ -79,7 +84,7 @@ Result write(const TableSource& table, const QString& path, const QString& name,
         cells.clear();
         for (int c = 0; c < cols; ++c)
             cells << table.text(r, c);
-        writer->addRow(cells);
+        writer->addDataRow(cells);
         ++onSheet;
         if (progress && (r & 1023) == 1023 && !progress(r + 1, total)) {
             writer.reset(); // closes the half-written file before it is removed
@@ -97,6 +102,8 @@ Result write(const TableSource& table, const QString& path, const QString& name,
     }
     if (progress)
         progress(total, total);
+    if (sheets)
+        *sheets = std::max(sheetNo, 1);
     return AtomicFile::replace(temporary, path, error) ? Result::Written : Result::Failed;
 }
 

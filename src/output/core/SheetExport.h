@@ -18,9 +18,11 @@ enum class Result { Written, Cancelled, Failed };
 // names (.xls unless .xlsx or .csv). A table longer than a sheet continues on further sheets,
 // each starting with the heading row: "999", "999 (2)", ... The file appears only when it is
 // complete: it is written beside the target under a temporary name and then renamed, so a
-// cancelled or failed export leaves any earlier file of that name as it was.
+// cancelled or failed export leaves any earlier file of that name as it was. Numbers and dates
+// of the table's number and date columns are written as such in the column's format. `sheets`
+// is told how many sheets the file holds.
 Result write(const TableSource& table, const QString& path, const QString& sheetName,
-             const Progress& progress, AppError* error);
+             const Progress& progress, AppError* error, int* sheets = nullptr);
 
 QString sheetName(const QString& name, int sheetNo); // sheetNo from 1
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/core/CellFormat.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -18,6 +20,11 @@ public:
         Q_UNUSED(col);
         return 0;
     }
+    // What the column's texts stand for; an export writes numbers and dates as such.
+    virtual CellFormat format(int col) const {
+        Q_UNUSED(col);
+        return {};
+    }
     // A column of numbers is printed right-aligned.
     virtual bool alignRight(int col) const {
         Q_UNUSED(col);
@@ -29,7 +36,8 @@ public:
 class TextTable : public TableSource {
 public:
     QStringList headings;
-    QVector<double> widths; // may be shorter than the headings
+    QVector<double> widths;      // may be shorter than the headings
+    QVector<CellFormat> formats; // may be shorter too: text
     QVector<QStringList> rows;
 
     int columnCount() const override { return int(headings.size()); }
@@ -37,4 +45,5 @@ public:
     QString heading(int col) const override { return headings.value(col); }
     QString text(int row, int col) const override { return rows.at(row).value(col); }
     double widthChars(int col) const override { return widths.value(col); }
+    CellFormat format(int col) const override { return formats.value(col); }
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -10,9 +11,10 @@ namespace {
 constexpr quint16 kBof = 0x0809, kEof = 0x000A, kCodepage = 0x0042, kWindow1 = 0x003D, kFont = 0x0031,
                   kXf = 0x00E0, kStyle = 0x0293, kBoundSheet = 0x0085, kSst = 0x00FC, kExtSst = 0x00FF,
                   kContinue = 0x003C, kDimensions = 0x0200, kWindow2 = 0x023E, kLabelSst = 0x00FD,
-                  kBlank = 0x0201;
+                  kBlank = 0x0201, kNumber = 0x0203, kFormat = 0x041E;
 constexpr int kMaxRecordData = 8224;
 constexpr quint16 kCellXf = 15;
+constexpr quint16 kFirstCustomFormat = 164;
 constexpr int kMaxCellChars = 32767;
 
 void put16(QByteArray& out, quint32 v) {
@@ -87,15 +89,16 @@ QByteArray font() {
     return d;
 }
 
-QByteArray xf(bool style) {
+QByteArray xf(bool style, quint16 numberFormat = 0) {
     QByteArray d;
     put16(d, 0);                       // font
-    put16(d, 0);                       // number format "General"
+    put16(d, numberFormat);            // 0 is "General"
     put16(d, style ? 0xFFF5 : 0x0001); // locked; style records have no parent
     d.append(char(0x20));              // bottom aligned
     d.append(char(0));
     d.append(char(0));
-    d.append(char(style ? 0xF4 : 0x00)); // attributes a style does not set
+    // Attributes a style does not set; a cell format names its number format as its own.
+    d.append(char(style ? 0xF4 : (numberFormat ? 0x04 : 0x00)));
     put32(d, 0);
     put32(d, 0);
     put16(d, 0x20C0); // default pattern colours
@@ -165,6 +168,9 @@ bool XlsWriter::open(const QString& path, AppError* error) {
     m_slots.clear();
     m_strings.clear();
     m_stringRefs = 0;
+    m_patterns.clear();
+    m_colXf.clear();
+    m_xfFormat.clear();
     m_tooWide = false;
     return true;
 }
@@ -177,6 +183,32 @@ void XlsWriter::expect(qint64 rows, int cols) {
         slotCount *= 2;
     if (slotCount > m_slots.size())
         growIndex(slotCount);
+}
+
+// Each distinct number format gets a FORMAT record (unless it is "General") and a cell format.
+void XlsWriter::setColumnFormats(const QVector<CellFormat>& formats) {
+    SheetWriter::setColumnFormats(formats);
+    m_colXf.fill(0, formats.size());
+    for (int c = 0; c < formats.size(); ++c) {
+        const CellFormat& f = formats.at(c);
+        if (f.kind == CellFormat::Text)
+            continue;
+        quint16 numberFormat = 0;
+        if (!f.pattern.isEmpty()) {
+            qsizetype at = m_patterns.indexOf(f.pattern);
+            if (at < 0) {
+                m_patterns.append(f.pattern);
+                at = m_patterns.size() - 1;
+            }
+            numberFormat = quint16(kFirstCustomFormat + at);
+        }
+        qsizetype xf = m_xfFormat.indexOf(numberFormat);
+        if (xf < 0) {
+            m_xfFormat.append(numberFormat);
+            xf = m_xfFormat.size() - 1;
+        }
+        m_colXf[c] = quint16(kCellXf + 1 + xf);
+    }
 }
 
 void XlsWriter::startSheet(const QString& name) {
@@ -223,6 +255,14 @@ quint32 XlsWriter::stringIndex(const QString& text) {
 }
 
 void XlsWriter::addRow(const QStringList& cells) {
+    addCells(cells, false);
+}
+
+void XlsWriter::addDataRow(const QStringList& cells) {
+    addCells(cells, true);
+}
+
+void XlsWriter::addCells(const QStringList& cells, bool typed) {
     if (m_sheets.isEmpty())
         startSheet(QString());
     Sheet& sheet = m_sheets.last();
@@ -234,12 +274,26 @@ void XlsWriter::addRow(const QStringList& cells) {
     QByteArray& out = sheet.cells;
     for (int c = 0; c < cols; ++c) {
         const QString& text = cells.at(c);
-        // LABELSST: row, column, format, string index; BLANK: row, column, format.
-        char r[14];
-        const auto set = [&r](int at, quint32 v, int bytes) {
+        char r[18];
+        const auto set = [&r](int at, quint64 v, int bytes) {
             for (int i = 0; i < bytes; ++i)
                 r[at + i] = char((v >> (8 * i)) & 0xFF);
         };
+        double number = 0;
+        if (typed && m_colXf.value(c) && SheetCells::numberOf(text, formatOf(c), &number)) {
+            // NUMBER: row, column, format, IEEE double.
+            quint64 bits = 0;
+            std::memcpy(&bits, &number, sizeof bits);
+            set(0, kNumber, 2);
+            set(2, 14, 2);
+            set(4, quint32(sheet.rows), 2);
+            set(6, quint32(c), 2);
+            set(8, m_colXf.at(c), 2);
+            set(10, bits, 8);
+            out.append(r, 18);
+            continue;
+        }
+        // LABELSST: row, column, format, string index; BLANK: row, column, format.
         const bool blank = text.isEmpty();
         set(0, blank ? kBlank : kLabelSst, 2);
         set(2, blank ? 6 : 10, 2);
@@ -278,9 +332,19 @@ QList<QByteArray> XlsWriter::workbookStream() const {
     }
     for (int i = 0; i < 5; ++i) // Excel expects the fonts 0-3 and 5
         record(out, kFont, font());
+    for (int i = 0; i < m_patterns.size(); ++i) {
+        QByteArray d;
+        put16(d, quint32(kFirstCustomFormat + i));
+        put16(d, quint32(m_patterns.at(i).size()));
+        d.append(char(1));
+        putChars(d, m_patterns.at(i).constData(), m_patterns.at(i).size(), true);
+        record(out, kFormat, d);
+    }
     for (int i = 0; i < 15; ++i)
         record(out, kXf, xf(true));
     record(out, kXf, xf(false));
+    for (const quint16 numberFormat : m_xfFormat)
+        record(out, kXf, xf(false, numberFormat));
     {
         QByteArray d;
         put16(d, 0x8000); // built-in "Normal" on style XF 0

@@ -1,6 +1,7 @@
 #include "output/core/XlsxWriter.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <cstdio>
 
@@ -42,6 +43,25 @@ bool XlsxWriter::open(const QString& path, AppError* error) {
     return m_book != nullptr;
 }
 
+void XlsxWriter::setColumnFormats(const QVector<CellFormat>& formats) {
+    SheetWriter::setColumnFormats(formats);
+    m_colFormat.fill(nullptr, formats.size());
+    if (!m_book)
+        return;
+    QHash<QString, lxw_format*> made;
+    for (int c = 0; c < formats.size(); ++c) {
+        const QString& pattern = formats.at(c).pattern;
+        if (formats.at(c).kind == CellFormat::Text || pattern.isEmpty())
+            continue;
+        lxw_format*& format = made[pattern];
+        if (!format) {
+            format = workbook_add_format(m_book);
+            format_set_num_format(format, pattern.toUtf8().constData());
+        }
+        m_colFormat[c] = format;
+    }
+}
+
 void XlsxWriter::startSheet(const QString& name) {
     if (!m_book)
         return;
@@ -53,6 +73,14 @@ void XlsxWriter::startSheet(const QString& name) {
 }
 
 void XlsxWriter::addRow(const QStringList& cells) {
+    addCells(cells, false);
+}
+
+void XlsxWriter::addDataRow(const QStringList& cells) {
+    addCells(cells, true);
+}
+
+void XlsxWriter::addCells(const QStringList& cells, bool typed) {
     if (!m_sheet)
         startSheet(QString());
     if (!m_sheet || m_row >= kMaxRows)
@@ -60,6 +88,14 @@ void XlsxWriter::addRow(const QStringList& cells) {
     for (int c = 0; c < cells.size(); ++c) {
         if (cells.at(c).isEmpty())
             continue;
+        double number = 0;
+        if (typed && SheetCells::numberOf(cells.at(c), formatOf(c), &number)) {
+            const lxw_error e =
+                worksheet_write_number(m_sheet, lxw_row_t(m_row), lxw_col_t(c), number, m_colFormat.value(c));
+            if (e != LXW_NO_ERROR)
+                m_lastError = int(e);
+            continue;
+        }
         const lxw_error e = worksheet_write_string(m_sheet, lxw_row_t(m_row), lxw_col_t(c),
                                                    cells.at(c).toUtf8().constData(), nullptr);
         if (e != LXW_NO_ERROR && e != LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)

@@ -8,6 +8,7 @@
 
 struct lxw_workbook;
 struct lxw_worksheet;
+struct lxw_format;
 
 // Excel workbook (.xlsx) through libxlsxwriter, row by row in its constant-memory mode.
 class XlsxWriter : public SheetWriter {
@@ -17,12 +18,17 @@ public:
     ~XlsxWriter() override;
     int maxRowsPerSheet() const override { return kMaxRows; }
     bool open(const QString& path, AppError* error) override;
+    void setColumnFormats(const QVector<CellFormat>& formats) override;
     void startSheet(const QString& name) override;
     void addRow(const QStringList& cells) override;
+    void addDataRow(const QStringList& cells) override;
     bool finish(AppError* error) override;
 
 private:
+    void addCells(const QStringList& cells, bool typed);
+
     lxw_workbook* m_book = nullptr;
+    QVector<lxw_format*> m_colFormat; // number format of each column; none for "General"
     lxw_worksheet* m_sheet = nullptr;
     QString m_path;
     int m_row = 0;

@@ -15,6 +15,20 @@ bool isStoredForm(QStringView text) {
 
 } // namespace
 
+CellFormat Column::format() const {
+    return dateTime ? CellFormat::dateTime(QStringLiteral("yyyy-mm-dd hh:mm")) : CellFormat::text();
+}
+
+QVector<CellFormat> ItemFormats() {
+    return {CellFormat::text(),
+            CellFormat::text(),
+            CellFormat::text(),
+            CellFormat::text(),
+            CellFormat::number(),
+            CellFormat::number(QStringLiteral("0.000")),
+            CellFormat::number(QStringLiteral("0.00"))};
+}
+
 QVector<Column> ExecutedColumns() {
     return {{QStringLiteral("执行日期"), 17.5, QStringLiteral("ZXSJ"), true},
             {QStringLiteral("处方单号"), 18.87, QStringLiteral("DH")},

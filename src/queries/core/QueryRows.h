@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/CellFormat.h"
 #include "common/core/TextRow.h"
 
 #include <QStringList>
@@ -16,6 +17,7 @@ struct Column {
     double width;
     QString field;
     bool dateTime = false; // shown "yyyy-mm-dd hh:mm"
+    CellFormat format() const;
 };
 
 QVector<Column> ExecutedColumns();
@@ -26,6 +28,9 @@ QVector<TextRow> ListRows(const Recordset& rs, const QVector<Column>& columns);
 
 // The item grid: headings of the row-number column and columns 1 to 7.
 QStringList ItemHeadings();
+// What the item grid's columns 1 to 7 hold: texts, then the quantity, the unit price shown
+// "0.000" and the amount "0.00" as numbers.
+QVector<CellFormat> ItemFormats();
 // Code, name, strength and pack size, unit, quantity, unit price "0.000", amount "0.00".
 QVector<QStringList> ItemGridRows(const Recordset& rs);
 

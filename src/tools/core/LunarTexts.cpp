@@ -1,7 +1,15 @@
 #include "tools/core/LunarTexts.h"
 
+#include <QFile>
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
+
+// A resource of a static library is registered by name, outside any namespace.
+static void registerFestivalResource() {
+    Q_INIT_RESOURCE(festivals);
+}
 
 namespace {
 
@@ -34,47 +42,40 @@ const QStringList& dayNames() {
     return names;
 }
 
-const QHash<QString, QString>& gregorianFestivals() {
-    static const QHash<QString, QString> table = {
-        {QStringLiteral("0101"), QStringLiteral("元旦")},
-        {QStringLiteral("0214"), QStringLiteral("情人节")},
-        {QStringLiteral("0308"), QStringLiteral("妇女节")},
-        {QStringLiteral("0312"), QStringLiteral("植树节")},
-        {QStringLiteral("0315"), QStringLiteral("权益日")},
-        {QStringLiteral("0401"), QStringLiteral("愚人节")},
-        {QStringLiteral("0405"), QStringLiteral("清明节")},
-        {QStringLiteral("0501"), QStringLiteral("劳动节")},
-        {QStringLiteral("0504"), QStringLiteral("青年节")},
-        {QStringLiteral("0512"), QStringLiteral("护士节")},
-        {QStringLiteral("0601"), QStringLiteral("儿童节")},
-        {QStringLiteral("0701"), QStringLiteral("建党节")},
-        {QStringLiteral("0801"), QStringLiteral("建军节")},
-        {QStringLiteral("0808"), QStringLiteral("父亲节")},
-        {QStringLiteral("0910"), QStringLiteral("教师节")},
-        {QStringLiteral("1001"), QStringLiteral("国庆节")},
-        {QStringLiteral("1006"), QStringLiteral("老人节")},
-        {QStringLiteral("1024"), QStringLiteral("联合国日")},
-        {QStringLiteral("1220"), QStringLiteral("澳门回归")},
-        {QStringLiteral("1225"), QStringLiteral("圣诞节")},
-    };
-    return table;
+// The festival table that the perpetual-calendar page includes as well, built into the program
+// so that the status bar never depends on the resource folder.
+struct FestivalTable {
+    QHash<QString, QString> gregorian; // by "MMDD"
+    QHash<QString, QString> lunar;     // by lunar month-day text
+};
+
+QHash<QString, QString> textsOf(const QJsonValue& object) {
+    QHash<QString, QString> texts;
+    const QJsonObject entries = object.toObject();
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+        texts.insert(it.key(), it.value().toString());
+    return texts;
 }
 
-const QHash<QString, QString>& lunarFestivals() {
-    // 腊月廿九 is New Year's Eve in every year, also when the twelfth month has 30 days.
-    static const QHash<QString, QString> table = {
-        {QStringLiteral("正月初一"), QStringLiteral("春节")},
-        {QStringLiteral("正月十五"), QStringLiteral("元宵节")},
-        {QStringLiteral("五月初五"), QStringLiteral("端午节")},
-        {QStringLiteral("七月初七"), QStringLiteral("七夕节")},
-        {QStringLiteral("七月十五"), QStringLiteral("中元节")},
-        {QStringLiteral("八月十五"), QStringLiteral("中秋节")},
-        {QStringLiteral("九月初九"), QStringLiteral("重阳节")},
-        {QStringLiteral("腊月初八"), QStringLiteral("腊八节")},
-        {QStringLiteral("腊月廿四"), QStringLiteral("小年")},
-        {QStringLiteral("腊月三十"), QStringLiteral("除夕")},
-        {QStringLiteral("腊月廿九"), QStringLiteral("除夕")},
-    };
+FestivalTable readFestivalTable() {
+    QFile file(QStringLiteral(":/calendar/festivals.js"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The script assigns one object; its braces enclose plain JSON.
+    const QByteArray script = file.readAll();
+    const qsizetype first = script.indexOf('{');
+    const qsizetype last = script.lastIndexOf('}');
+    if (first < 0 || last < first)
+        return {};
+    const QJsonObject table = QJsonDocument::fromJson(script.mid(first, last - first + 1)).object();
+    return {textsOf(table.value(QStringLiteral("gregorian"))), textsOf(table.value(QStringLiteral("lunar")))};
+}
+
+const FestivalTable& festivals() {
+    static const FestivalTable table = [] {
+        registerFestivalResource();
+        return readFestivalTable();
+    }();
     return table;
 }
 
@@ -99,11 +100,11 @@ QString shortText(const LunarDate& date) {
 }
 
 QString gregorianFestival(const QDate& date) {
-    return gregorianFestivals().value(date.toString(QStringLiteral("MMdd")));
+    return festivals().gregorian.value(date.toString(QStringLiteral("MMdd")));
 }
 
 QString lunarFestival(const QString& monthDayText) {
-    return lunarFestivals().value(monthDayText);
+    return festivals().lunar.value(monthDayText);
 }
 
 QString weekdayName(const QDate& date) {
