@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -91,6 +92,15 @@ RecordQueryWindow::~RecordQueryWindow() = default;
 void RecordQueryWindow::buildControls() {
     m_taskPanel = new TaskPanel(this);
     m_taskPanel->setObjectName(QStringLiteral("wndTaskPanel"));
+    // In a low window (four windows tiled) the panel scrolls instead of pressing its lines
+    // into one another.
+    m_taskScroll = new QScrollArea(this);
+    m_taskScroll->setObjectName(QStringLiteral("TaskPanelScroll"));
+    m_taskScroll->setFrameShape(QFrame::NoFrame);
+    m_taskScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_taskScroll->setWidgetResizable(true);
+    m_taskScroll->setWidget(m_taskPanel);
+    m_taskScroll->viewport()->setAutoFillBackground(false); // the window's colour shows through
     m_icons = new ImageList(this);
     m_icons->setObjectName(QStringLiteral("imlTaskPanelIcons"));
     m_icons->add(style()->standardIcon(QStyle::SP_DialogApplyButton));      // 1 print
@@ -252,7 +262,7 @@ bool RecordQueryWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void RecordQueryWindow::Form_Resize() {
     const int panelWidth = twips(kTaskPanelWidth);
-    m_taskPanel->setGeometry(0, 0, panelWidth, height());
+    m_taskScroll->setGeometry(0, 0, panelWidth, height());
     m_tab->setGeometry(panelWidth + twips(10), 0, qMax(0, width() - panelWidth - twips(10)), height());
     arrangeGrids();
 }

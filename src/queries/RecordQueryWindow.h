@@ -12,6 +12,7 @@ class QDateEdit;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class ImageList;
 class SpreadGrid;
@@ -72,6 +73,7 @@ private:
 
     QuerySpec m_spec;
     TaskPanel* m_taskPanel = nullptr;
+    QScrollArea* m_taskScroll = nullptr;
     ImageList* m_icons = nullptr;
     QWidget* m_conditionsPanel = nullptr;
     QGroupBox* m_dateFrame = nullptr;

@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QSysInfo>
@@ -59,8 +60,11 @@ template <typename T> void whenModal(std::function<void(T*)> act, QWidget* notTh
     timer->start();
 }
 
-void chooseDepartment(const QString& name) {
-    whenModal<SelectKS>([name](SelectKS* chooser) {
+// `centre` receives the middle of the chooser's frame as it opened.
+void chooseDepartment(const QString& name, QPoint* centre = nullptr) {
+    whenModal<SelectKS>([name, centre](SelectKS* chooser) {
+        if (centre)
+            *centre = chooser->frameGeometry().center();
         auto* ks = chooser->findChild<QComboBox*>("KS");
         ks->setCurrentIndex(ks->findText(name));
         chooser->findChild<QPushButton*>("Command1")->click();
@@ -86,6 +90,7 @@ private slots:
     void unknownUserKeepsWindowOpen();
     void exitButton();
     void switchUserUpdatesOperatorOnly();
+    void leavingTheChooserCancelsASwitch();
     void userWithoutRightEndsProcess();
     void signInAgainKeepsOneMainWindow();
 
@@ -332,6 +337,35 @@ void LoginWindowTest::switchUserUpdatesOperatorOnly() {
     QCOMPARE(gUser->GetUserName, QStringLiteral("张护士"));
     QCOMPARE(gExecDept, department);
     QTRY_VERIFY(w.isNull());
+}
+
+void LoginWindowTest::leavingTheChooserCancelsASwitch() {
+    int exits = 0;
+    SelectKS::setExitHandler([&exits] { ++exits; });
+    QSignalSpy switched(&SessionEvents::instance(), &SessionEvents::userSwitched);
+    // Esc, then the close box: each time the previous user stays in the previous department.
+    for (const bool byEscape : {true, false}) {
+        currentUser().GetUserName = "admin";
+        currentUser().UserPassword = "old";
+        gExecDept = "old";
+        gReLogin = true;
+        QPointer<password> w = new password;
+        whenModal<SelectKS>([byEscape](SelectKS* chooser) {
+            if (byEscape)
+                QTest::keyClick(chooser, Qt::Key_Escape);
+            else
+                chooser->close();
+        });
+        QVERIFY(!w->TestUserPassword("张护士", m_pw));
+        QCOMPARE(gUser->GetUserName, QStringLiteral("admin"));
+        QCOMPARE(gUser->UserPassword, QStringLiteral("old"));
+        QCOMPARE(gExecDept, QStringLiteral("old"));
+        QTRY_VERIFY(w.isNull());
+    }
+    QCOMPARE(exits, 0);
+    QCOMPARE(switched.count(), 0);
+    QVERIFY(m_operatorTexts.isEmpty());
+    QVERIFY(!QFile::exists(programFile("User.data")));
 }
 
 void LoginWindowTest::userWithoutRightEndsProcess() {
@@ -637,10 +671,15 @@ void LoginWindowTest::mainHandOffSignsIn() {
     writeSettings("not used");
     Startup::setCommandLine(dbString() + "$admin$" + m_pw + "$ignored$too");
     const QString department = DemoDatabase::departments().value(2);
-    chooseDepartment(department);
+    QPoint chooserCentre;
+    chooseDepartment(department, &chooserCentre);
     Startup::Main();
     QCOMPARE(gConnStr, dbString());
     QCOMPARE(gExecDept, department);
+    // No login window was shown: the chooser stands in the middle of the screen.
+    const QPoint offCentre = chooserCentre - QApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 4,
+             qPrintable(QString("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
     QCOMPARE(gUser->GetUserName, QStringLiteral("admin"));
     QCOMPARE(m_mainShown, 1);
     QCOMPARE(gHospitalName, DemoDatabase::hospitalName());

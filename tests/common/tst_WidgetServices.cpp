@@ -15,6 +15,7 @@
 namespace {
 
 struct SeenBox {
+    int width = 0;
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -31,6 +32,7 @@ void whenBoxOpens(SeenBox& seen, const std::function<void(QMessageBox*)>& act) {
     QTimer::singleShot(0, [&seen, act] {
         QTRY_VERIFY(openBox() != nullptr);
         QMessageBox* box = openBox();
+        seen.width = box->width();
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
@@ -57,6 +59,7 @@ private slots:
     void confirmOkCancel();
     void yesNoDefaultNoAndEscape();
     void enterTakesDefault();
+    void shortTextKeepsTheTitleReadable();
     void installPutsWidgetServicesInPlace();
     void filterPairs_data();
     void filterPairs();
@@ -112,6 +115,20 @@ void TestWidgetServices::yesNoDefaultNoAndEscape() {
     QCOMPARE(service.show(QStringLiteral("询问"), QStringLiteral("?"), MsgIcon::Question, MsgButtons::YesNo,
                           MsgAnswer::No),
              MsgAnswer::Yes);
+}
+
+void TestWidgetServices::shortTextKeepsTheTitleReadable() {
+    WidgetMessageService service;
+    SeenBox seen;
+    whenBoxOpens(seen, [](QMessageBox* box) { box->defaultButton()->click(); });
+    service.show(QStringLiteral("提示"), QStringLiteral("密码错误!"), MsgIcon::Information, MsgButtons::Ok,
+                 MsgAnswer::Ok);
+    // The title bar holds the window icon, the close button and the title: about 140 pixels
+    // besides the title's text.
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    QVERIFY2(seen.width >= QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("提示")) + 140,
+             qPrintable(QString::number(seen.width)));
 }
 
 void TestWidgetServices::enterTakesDefault() {
