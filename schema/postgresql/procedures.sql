@@ -126,7 +126,7 @@ BEGIN
     FROM MZ_YJZX A JOIN mz_kfdj B ON B.DH = A.DH
     WHERE A.KSMC = p_ksmc AND A.SFZF = 0
       AND A.ZXSJ BETWEEN p_ksrq::timestamp AND p_jsrq::timestamp
-      AND B.XM LIKE p_xm
+      AND B.XM LIKE p_xm ESCAPE ''
     ORDER BY A.ZXSJ, A.DH;
 END $$;
 

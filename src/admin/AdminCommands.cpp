@@ -8,6 +8,7 @@
 #include "common/core/AnsiCodec.h"
 #include "db/ConnectionString.h"
 #include "db/SqliteBackup.h"
+#include "db/TsqlAdapter.h"
 #include "db/demo/DemoDatabase.h"
 
 #include <QDir>
@@ -38,6 +39,7 @@ int initDemo(const QStringList& args, AdminIo& io) {
     DemoOptions options;
     QString folder;
     QString server; // a "Provider=PostgreSQL;..." string; empty: the embedded database
+    bool replace = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--documents") && i + 1 < args.size()) {
             bool ok = false;
@@ -48,6 +50,8 @@ int initDemo(const QStringList& args, AdminIo& io) {
             }
         } else if (args[i] == QLatin1String("--connection") && i + 1 < args.size() && server.isEmpty()) {
             server = args[++i];
+        } else if (args[i] == QLatin1String("--replace") && !replace) {
+            replace = true;
         } else if (folder.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
             folder = args[i];
         } else {
@@ -61,6 +65,10 @@ int initDemo(const QStringList& args, AdminIo& io) {
                << server << Qt::endl;
         return 2;
     }
+    if (replace && !server.isEmpty()) {
+        io.err << "--replace 只用于嵌入式数据库；PostgreSQL 数据库已有表时不会被改动" << Qt::endl;
+        return 2;
+    }
     if (!QDir().mkpath(folder)) {
         io.err << "无法建立文件夹: " << folder << Qt::endl;
         return 1;
@@ -70,6 +78,21 @@ int initDemo(const QStringList& args, AdminIo& io) {
         server.isEmpty()
             ? QStringLiteral("Provider=SQLite;Data Source=%1;").arg(QDir::toNativeSeparators(dbFile))
             : server;
+    // A database that is there holds a hospital's data: replaced only when asked to, and never
+    // under a workstation that has it open.
+    if (server.isEmpty() && (QFileInfo::exists(dbFile) || QFileInfo(dbFile).isSymLink())) {
+        if (!replace) {
+            io.err << "数据库文件“" << QDir::toNativeSeparators(dbFile)
+                   << "”已经存在，没有改变。要用演示数据替换它（原有数据全部丢失），请加 --replace。"
+                   << Qt::endl;
+            return 1;
+        }
+        if (SqliteBackup::openElsewhere(dbFile)) {
+            io.err << "数据库“" << QDir::toNativeSeparators(dbFile)
+                   << "”正被其他程序使用，没有替换。请先让所有工作站退出医技管理。" << Qt::endl;
+            return 1;
+        }
+    }
     // Check that the connection string fits before spending minutes on the data.
     if (AnsiCodec::encode(connection).size() > DatabaseSetFile::MaxTextBytes) {
         io.err << (server.isEmpty() ? "数据库路径太长" : "连接字符串太长")
@@ -104,6 +127,12 @@ int initDemo(const QStringList& args, AdminIo& io) {
 int query(const QStringList& args, AdminIo& io) {
     if (args.size() != 1)
         return usageError(io, commandNamed(QStringLiteral("query")));
+    // The engine would run every statement of the text; IT asked for one.
+    const QStringList statements = TsqlAdapter::splitStatements(args.first());
+    if (statements.size() != 1) {
+        io.err << "只能执行一条语句，这里有 " << statements.size() << " 条，什么都没有执行。" << Qt::endl;
+        return 2;
+    }
     AppError error;
     if (!AdminDatabase::connect(&error)) {
         io.err << error.description << Qt::endl;
@@ -114,7 +143,38 @@ int query(const QStringList& args, AdminIo& io) {
         io.err << "错误号: " << error.number << "  " << error.description << Qt::endl;
         return 1;
     }
+    if (rs->fieldCount() == 0)
+        io.out << "已写入 " << rs->RecordsAffected() << " 行" << Qt::endl;
     AdminDatabase::print(*rs, io.out);
+    return 0;
+}
+
+// Writes the connection of the workstations of this program folder, as the settings dialog
+// would, for any engine; the settings before stay beside the file.
+int connection(const QStringList& args, AdminIo& io) {
+    if (args.size() != 1)
+        return usageError(io, commandNamed(QStringLiteral("connection")));
+    const ConnectionString cs = ConnectionString::parse(args.first());
+    const ConnectionString::Kind kind = cs.kind();
+    if (kind != ConnectionString::Kind::SqlServer && kind != ConnectionString::Kind::PostgreSQL &&
+        kind != ConnectionString::Kind::SQLite) {
+        io.err << "连接字符串须以 Provider=sqloledb;、Provider=PostgreSQL; 或 Provider=SQLite; 开头: "
+               << args.first() << Qt::endl;
+        return 2;
+    }
+    QMap<int, QString> records{{DatabaseSetFile::ConnectionString, args.first()}};
+    if (kind != ConnectionString::Kind::SQLite) {
+        records.insert(DatabaseSetFile::Server, cs.value(QStringLiteral("data source")));
+        records.insert(DatabaseSetFile::Database, cs.value(QStringLiteral("initial catalog")));
+        records.insert(DatabaseSetFile::User, cs.value(QStringLiteral("user id")));
+        records.insert(DatabaseSetFile::Password, cs.value(QStringLiteral("password")));
+    }
+    AppError error;
+    if (!DatabaseSetFile::writeRecords(DatabaseSetFile::path(), records, &error)) {
+        io.err << "写入DatabaseSet.data失败: " << error.description << Qt::endl;
+        return 1;
+    }
+    io.out << "已写入连接设置: " << QDir::toNativeSeparators(DatabaseSetFile::path()) << Qt::endl;
     return 0;
 }
 
@@ -188,12 +248,15 @@ int restore(const QStringList& args, AdminIo& io) {
 const std::vector<AdminCommand>& adminCommands() {
     static const std::vector<AdminCommand> table = {
         {QStringLiteral("init-demo"),
-         QStringLiteral("DIR [--connection \"Provider=PostgreSQL;...\"] [--documents N]"),
+         QStringLiteral("DIR [--connection \"Provider=PostgreSQL;...\"] [--documents N] [--replace]"),
          QStringLiteral(
              "建立演示数据库DIR/hospital.db（或--connection所指的PostgreSQL数据库）和DIR/DatabaseSet.data"),
          initDemo},
         {QStringLiteral("query"), QStringLiteral("STATEMENT"),
          QStringLiteral("在DatabaseSet.data所指的数据库上执行一条语句，按制表符分列输出"), query},
+        {QStringLiteral("connection"), QStringLiteral("\"Provider=...;\""),
+         QStringLiteral("把连接字符串写入程序文件夹的DatabaseSet.data（原文件留作DatabaseSet.data.bak）"),
+         connection},
         {QStringLiteral("encrypt"), QStringLiteral("TEXT [PASSPHRASE]"), QStringLiteral("加密文字(AddMiMa)"),
          encrypt},
         {QStringLiteral("decrypt"), QStringLiteral("HEX [PASSPHRASE]"), QStringLiteral("解密文字(JMiMa)"),

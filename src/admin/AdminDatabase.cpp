@@ -38,6 +38,12 @@ bool AdminDatabase::sqliteFile(QString* file, AppError* error) {
     if (!connectionString(&text, error))
         return false;
     const ConnectionString cs = ConnectionString::parse(text);
+    if (cs.kind() == ConnectionString::Kind::PostgreSQL) {
+        error->description =
+            QStringLiteral("DatabaseSet.data所指的是PostgreSQL数据库，不是嵌入式数据库；"
+                           "PostgreSQL数据库请用PostgreSQL自己的工具（pg_dump、pg_restore）备份和恢复。");
+        return false;
+    }
     if (cs.kind() != ConnectionString::Kind::SQLite) {
         error->description = QStringLiteral(
             "DatabaseSet.data所指的不是嵌入式数据库；SQL Server数据库请用SQL Server自己的备份和还原。");

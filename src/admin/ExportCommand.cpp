@@ -4,6 +4,7 @@
 #include "app/core/UnitName.h"
 #include "common/core/Clock.h"
 #include "common/core/Session.h"
+#include "db/StatementHelpers.h"
 #include "output/core/SheetExport.h"
 #include "output/pages/ReportLayout.h"
 #include "output/pages/SlipPdf.h"
@@ -137,6 +138,13 @@ int slipCommand(const QStringList& args, AdminIo& io) {
     AppError error;
     if (!AdminDatabase::connect(&error)) {
         io.err << error.description << Qt::endl;
+        return 1;
+    }
+    // A department that executes nothing would give an empty slip that looks like a real one.
+    if (!dept.isEmpty() && !RecordExists(QStringLiteral("CS"), QStringLiteral("DMMC"), dept,
+                                         QStringLiteral("ControlID Like'ZXKS'"), &error)) {
+        io.err << (error.isSet() ? error.description : QStringLiteral("没有这个执行科室: ") + dept)
+               << Qt::endl;
         return 1;
     }
     ReadUnitName();

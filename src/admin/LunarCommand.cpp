@@ -8,11 +8,13 @@
 
 int lunarCommand(const QStringList& args, AdminIo& io) {
     static const QRegularExpression isoDate(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}$)"));
-    const QDate date = args.size() == 1 && isoDate.match(args[0]).hasMatch()
-                           ? QDate::fromString(args[0], Qt::ISODate)
-                           : QDate();
-    if (!date.isValid()) {
+    if (args.size() != 1 || !isoDate.match(args[0]).hasMatch()) {
         io.err << "用法: yjgl-admin lunar YYYY-MM-DD" << Qt::endl;
+        return 2;
+    }
+    const QDate date = QDate::fromString(args[0], Qt::ISODate);
+    if (!date.isValid()) {
+        io.err << "没有这一天: " << args[0] << "（请检查月份和日期）" << Qt::endl;
         return 2;
     }
     QString line;

@@ -131,6 +131,7 @@ void LinkDatabaseErr::loadFields() {
     ConnectionSettings s;
     if (!LoadSettings(&s))
         return;
+    m_loaded = s;
     m_server->setEditText(s.server);
     m_database->setText(s.database);
     m_user->setText(s.user);
@@ -148,7 +149,7 @@ void LinkDatabaseErr::setErrorText(const QString& description) {
 }
 
 ConnectionSettings LinkDatabaseErr::settings() const {
-    return {m_server->currentText(), m_database->text(), m_user->text(), m_password->text()};
+    return {m_server->currentText(), m_database->text(), m_user->text(), m_password->text(), m_loaded.engine};
 }
 
 QString LinkDatabaseErr::GetConectionstr() const {
@@ -167,9 +168,12 @@ void LinkDatabaseErr::showSettings() {
 
 void LinkDatabaseErr::retry() {
     const ConnectionSettings typed = settings();
+    // Unchanged fields retry the stored connection as it is: a connection the fields cannot
+    // hold in full (a port, options) is never rewritten from them.
     // Fields too long for the file would be lost with the dialog and the retry would run on
     // the old settings; after the message the operator shortens them here.
-    if (!SaveSettings(typed) && !FitsSettingsFile(typed))
+    const bool storedAsShown = m_loaded.engine != ConnectionString::Kind::Empty && typed.sameFields(m_loaded);
+    if (!storedAsShown && !SaveSettings(typed) && !FitsSettingsFile(typed))
         return;
     m_state = QStringLiteral("Start");
     accept();

@@ -43,6 +43,7 @@ private:
     void showHelp();
 
     QString m_state;
+    ConnectionSettings m_loaded; // as read from the file: a retry without changes writes nothing
     QLabel* m_showTitle = nullptr;
     QPlainTextEdit* m_errInfo = nullptr;
     QFrame* m_frame = nullptr;

@@ -24,6 +24,22 @@ AppError closedError() {
     return DbError::make(DbError::ClosedObject, QStringLiteral("对象关闭时，不允许操作。"), ConnectionSource);
 }
 
+// The position of a surrogate that is not one of a pair, or -1.
+qsizetype loneSurrogateAt(const QString& text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 struct Connection::Private {
@@ -118,6 +134,7 @@ bool Connection::open(AppError* error) {
         break;
     case ConnectionString::Kind::SqlServer:
         d->odbc = std::make_unique<OdbcDatabase>();
+        d->odbc->setLockWaitMs(cs.busyTimeoutMs());
         if (d->odbc->open(cs.odbcConnectionText(), &failure))
             d->engine = Engine::SqlServer;
         else
@@ -181,6 +198,14 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
             DbError::make(DbError::StatementFailed,
                           QStringLiteral("输入的内容中含有空字符（NUL），无法保存。请删除该字符后重新输入。"),
                           ConnectionSource);
+    else if (const qsizetype at = loneSurrogateAt(sql); at >= 0)
+        // Half of a character: the engines would store "?" in its place.
+        failure = DbError::make(
+            DbError::StatementFailed,
+            QStringLiteral("输入的内容中含有不完整的字符（U+%1），无法保存。请删除该字符后重新输入。")
+                .arg(sql.at(at).unicode(), 4, 16, QLatin1Char('0'))
+                .toUpper(),
+            ConnectionSource);
     else
         rows = d->run(sql, &failure);
     if (tracing)

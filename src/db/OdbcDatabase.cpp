@@ -1,8 +1,12 @@
 #include "db/OdbcDatabase.h"
 
 #include "db/DbErrors.h"
+#include "db/SqlServerWriteTurn.h"
+#include "db/SqlTrace.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -132,7 +136,20 @@ bool OdbcDatabase::begin(AppError* error) {
         return false;
     }
     m_inTransaction = true;
-    return true;
+    // The write turn first, as on the other engines: two workstations never propose and
+    // insert the same execution number at the same moment.
+    const QString turn = SqlServerWriteTurn::statement(m_lockWaitMs);
+    const QDateTime started = SqlTrace::enabled() ? QDateTime::currentDateTime() : QDateTime();
+    QElapsedTimer timer;
+    timer.start();
+    RecordsetPtr answer = execute(turn, error);
+    if (SqlTrace::enabled())
+        SqlTrace::record(turn, started, timer.elapsed());
+    if (answer && SqlServerWriteTurn::granted(answer.get(), error))
+        return true;
+    AppError ignored;
+    rollback(&ignored);
+    return false;
 }
 
 bool OdbcDatabase::commit(AppError* error) {

@@ -20,6 +20,8 @@ public:
     QString source() const;
 
     RecordsetPtr execute(const QString& sql, AppError* error);
+    // Lock waits of a transaction (the connection string's "Busy Timeout").
+    void setLockWaitMs(int ms) { m_lockWaitMs = ms; }
     bool begin(AppError* error);
     bool commit(AppError* error);
     bool rollback(AppError* error);
@@ -28,4 +30,5 @@ public:
 private:
     QString m_name; // the QSqlDatabase connection name
     bool m_inTransaction = false;
+    int m_lockWaitMs = 10000;
 };

@@ -10,6 +10,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
+#include <QStringDecoder>
 #include <QTimeZone>
 
 #include <libpq-fe.h>
@@ -63,6 +65,29 @@ QString serverMessage(const QSqlError& e) {
     if (code > 0 && text.endsWith(u')'))
         text = text.left(code).trimmed();
     return text;
+}
+
+// The driver decodes a text as a document and drops a leading U+FEFF; in a value it is a
+// character like any other. Such a value is decoded again from the server's bytes.
+void keepLeadingMark(const QSqlQuery& query, int column, QVariant* value) {
+    const QVariant handle = query.result() ? query.result()->handle() : QVariant();
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGresult*") != 0 && qstrcmp(handle.typeName(), "pg_result*") != 0))
+        return;
+    const PGresult* result = *static_cast<const PGresult* const*>(handle.constData());
+    if (!result)
+        return;
+    // Row by row (forward only) the result holds the current row alone.
+    const int row = PQntuples(result) == 1 ? 0 : query.at();
+    if (row < 0 || row >= PQntuples(result) || column >= PQnfields(result) ||
+        PQgetisnull(result, row, column))
+        return;
+    const char* bytes = PQgetvalue(result, row, column);
+    const int length = PQgetlength(result, row, column);
+    if (length < 3 || qstrncmp(bytes, "\xEF\xBB\xBF", 3) != 0)
+        return;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    *value = QString(decoder(QByteArrayView(bytes, length)));
 }
 
 } // namespace
@@ -187,6 +212,8 @@ bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows
         row.reserve(columns);
         for (int c = 0; c < columns; ++c) {
             QVariant v = query.value(c);
+            if (v.typeId() == QMetaType::QString)
+                keepLeadingMark(query, c, &v);
             row.append(v.isNull() ? QVariant() : std::move(v));
         }
         data.append(std::move(row));

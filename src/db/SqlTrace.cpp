@@ -1,5 +1,7 @@
 #include "db/SqlTrace.h"
 
+#include "common/core/LocalFile.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -77,7 +79,12 @@ void record(const QString& statement, const QDateTime& started, qint64 elapsedMs
         return;
     // The trace shows what the hospital's data looks like: for the user who traces, nobody else.
     constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    QFile f(name);
+    // Only into a regular file: a FIFO would stop the program, and the permissions set below
+    // must never land on a device.
+    QString target;
+    if (!LocalFile::writeTarget(name, &target))
+        return;
+    QFile f(target);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append, OwnerOnly))
         return; // tracing must never stop the program
     constexpr QFileDevice::Permissions Others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |

@@ -118,11 +118,29 @@ bool backup(const QString& database, const QString& target, AppError* error) {
     return true;
 }
 
+bool openElsewhere(const QString& database) {
+    Handle db;
+    if (!db.open(database, SQLITE_OPEN_READWRITE))
+        return false; // no database at all: nobody has it open
+    // Leaving the log mode needs the database to itself, as in the restore.
+    bool ok = false;
+    db.scalar("PRAGMA locking_mode=EXCLUSIVE", &ok);
+    const QString mode = db.scalar("PRAGMA journal_mode=DELETE", &ok);
+    if (ok)
+        return mode != QStringLiteral("delete");
+    // A file that is no database is nobody's: only a lock says someone is there.
+    const int code = sqlite3_errcode(db.get()) & 0xff;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
 bool restore(const QString& database, const QString& source, AppError* error) {
     if (!regularFile(source))
         return fail(error, QStringLiteral("备份文件“%1”不存在或不是普通文件。").arg(native(source)));
     if (!regularFile(database))
         return fail(error, QStringLiteral("数据库文件“%1”不存在或不是普通文件。").arg(native(database)));
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(database).canonicalFilePath())
+        return fail(error,
+                    QStringLiteral("“%1”就是数据库文件本身，不是备份，没有恢复。").arg(native(source)));
     Handle from;
     if (!from.open(source, SQLITE_OPEN_READONLY) || !from.sound())
         return fail(error, QStringLiteral("“%1”不是完好的数据库文件，没有恢复。").arg(native(source)));

@@ -18,4 +18,8 @@ bool backup(const QString& database, const QString& target, AppError* error);
 // sound database.
 bool restore(const QString& database, const QString& source, AppError* error);
 
+// True while another connection (a workstation) has `database` open. Leaves the database in
+// rollback-journal mode when nobody has: only for a database about to be replaced.
+bool openElsewhere(const QString& database);
+
 } // namespace SqliteBackup

@@ -3,12 +3,14 @@
 #include "common/core/Clock.h"
 #include "db/DbErrors.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -144,8 +146,40 @@ bool isGuard(const QString& statement) {
 
 } // namespace
 
+SqliteDatabase::SqliteDatabase() = default;
+
 SqliteDatabase::~SqliteDatabase() {
     close();
+}
+
+void SqliteDatabase::noteWrite() {
+    if (!m_idleCheckpoint) {
+        if (!QAbstractEventDispatcher::instance())
+            return;
+        m_idleCheckpoint = std::make_unique<QTimer>();
+        m_idleCheckpoint->setSingleShot(true);
+        m_idleCheckpoint->setInterval(IdleCheckpointMs);
+        QObject::connect(m_idleCheckpoint.get(), &QTimer::timeout, [this] { checkpointIdleLog(); });
+    }
+    m_idleCheckpoint->start();
+}
+
+// The log grows with every write until a checkpoint empties it, and a log left beside the file
+// is read into whatever file is put at the path next. Once the workstations are quiet, its
+// pages go into the file and it is cut to nothing.
+void SqliteDatabase::checkpointIdleLog() {
+    if (!m_db || identityOf(m_file) != m_identity)
+        return; // another file lies there now: its log is not ours to touch
+    if (inTransaction()) {
+        m_idleCheckpoint->start();
+        return;
+    }
+    // A workstation writing at this moment is not kept waiting; we try again later.
+    sqlite3_busy_timeout(m_db, 200);
+    const int rc = sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        m_idleCheckpoint->start();
 }
 
 bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* error) {
@@ -190,6 +224,7 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
     }
     m_db = db;
     m_file = file;
+    m_busyTimeoutMs = busyTimeoutMs;
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     // Reading the journal mode reads the file header: a file that is no database fails here,
@@ -215,6 +250,8 @@ bool SqliteDatabase::open(const QString& file, int busyTimeoutMs, AppError* erro
 }
 
 void SqliteDatabase::close() {
+    if (m_idleCheckpoint)
+        m_idleCheckpoint->stop();
     clearCache();
     if (m_db) {
         // Closing normally checkpoints and deletes the log and index found at the path. Once the
@@ -560,6 +597,8 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
     if (!rows)
         rows = std::make_shared<Recordset>();
     rows->setRecordsAffected(int(m_changes));
+    if (m_changes > 0 && !inTransaction())
+        noteWrite();
     return rows;
 }
 
@@ -579,7 +618,10 @@ bool SqliteDatabase::commit(AppError* error) {
         *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), Source);
         return false;
     }
-    return execPlain("COMMIT", error) && filePresent(error);
+    if (!execPlain("COMMIT", error))
+        return false;
+    noteWrite();
+    return filePresent(error);
 }
 
 bool SqliteDatabase::rollback(AppError* error) {

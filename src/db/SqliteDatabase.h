@@ -7,6 +7,9 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
+
+class QTimer;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -29,8 +32,10 @@ struct FileIdentity {
 class SqliteDatabase {
 public:
     static const QString Source;
+    // After this long without a write the log is written into the file and emptied.
+    static constexpr int IdleCheckpointMs = 3000;
 
-    SqliteDatabase() = default;
+    SqliteDatabase();
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
@@ -73,8 +78,15 @@ private:
     // Binds one parameter; a failure is an error, not a NULL in the value's place.
     bool bind(sqlite3_stmt* statement, int index, const QVariant& value, AppError* error);
     void clearCache();
+    // A write happened: the idle checkpoint waits for the next quiet moment.
+    void noteWrite();
+    void checkpointIdleLog();
 
     sqlite3* m_db = nullptr;
+    int m_busyTimeoutMs = 0;
+    // In a thread with an event loop only (the program's): a tool without one empties the log
+    // when it closes the connection.
+    std::unique_ptr<QTimer> m_idleCheckpoint;
     QString m_file;
     FileIdentity m_identity;    // the file opened; a file put in its place is another one
     FileIdentity m_logIdentity; // its write-ahead log

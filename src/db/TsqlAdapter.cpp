@@ -166,6 +166,44 @@ void renameFunctions(Editor& ed, TsqlAdapter::Dialect dialect) {
     }
 }
 
+// PostgreSQL reads a backslash in a LIKE pattern as an escape character; SQL Server and the
+// embedded engine know none. "x LIKE pattern" gets "ESCAPE ''" after its pattern, so that
+// "DOMAIN\user" matches itself and a pattern ending in "\" is no error.
+void likeWithoutEscape(Editor& ed) {
+    static const QSet<QString> ends = {
+        QStringLiteral("AND"),    QStringLiteral("OR"),        QStringLiteral("ORDER"),
+        QStringLiteral("GROUP"),  QStringLiteral("HAVING"),    QStringLiteral("UNION"),
+        QStringLiteral("EXCEPT"), QStringLiteral("INTERSECT"), QStringLiteral("LIMIT"),
+        QStringLiteral("THEN"),   QStringLiteral("WHEN"),      QStringLiteral("ELSE"),
+        QStringLiteral("END"),    QStringLiteral("ESCAPE"),    QStringLiteral("FROM"),
+        QStringLiteral("WHERE"),  QStringLiteral("ON"),        QStringLiteral("JOIN"),
+        QStringLiteral("LEFT"),   QStringLiteral("RIGHT"),     QStringLiteral("INNER"),
+        QStringLiteral("FULL"),   QStringLiteral("CROSS"),     QStringLiteral("IS"),
+        QStringLiteral("NOT"),    QStringLiteral("AS"),        QStringLiteral("ASC"),
+        QStringLiteral("DESC"),   QStringLiteral("INTO"),      QStringLiteral("VALUES"),
+        QStringLiteral("SET"),    QStringLiteral("BETWEEN"),   QStringLiteral("LIKE"),
+        QStringLiteral("ILIKE"),  QStringLiteral("OFFSET"),    QStringLiteral("FOR")};
+    for (int k = 0; k < ed.sigCount(); ++k) {
+        if (!ed.sig(k).isWord(u"LIKE") && !ed.sig(k).isWord(u"ILIKE"))
+            continue;
+        int end = k + 1;
+        int depth = 0;
+        for (; end < ed.sigCount(); ++end) {
+            const SqlToken& t = ed.sig(end);
+            if (t.isPunct(u'('))
+                ++depth;
+            else if (t.isPunct(u')') && depth-- == 0)
+                break;
+            else if (depth == 0 && (t.isPunct(u',') || t.isPunct(u';') ||
+                                    (t.kind == Kind::Word && ends.contains(t.text.toUpper()))))
+                break;
+        }
+        if (end == k + 1 || (end < ed.sigCount() && ed.sig(end).isWord(u"ESCAPE")))
+            continue;
+        ed.append(ed.significant()[end - 1], QStringLiteral(" ESCAPE ''"));
+    }
+}
+
 // "select [distinct] top N ..." becomes "select [distinct] ... LIMIT N" at the end of that select.
 bool rewriteTop(Editor& ed, QString* error) {
     for (int k = 0; k < ed.sigCount(); ++k) {
@@ -596,6 +634,8 @@ bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* err
     if (first.isWord(u"EXEC") || first.isWord(u"EXECUTE"))
         return parseExec(ed, out, error);
     renameFunctions(ed, dialect);
+    if (dialect == TsqlAdapter::Dialect::PostgreSQL)
+        likeWithoutEscape(ed);
     if (!rewriteTop(ed, error))
         return false;
     if (dialect == TsqlAdapter::Dialect::PostgreSQL && first.isWord(u"SELECT"))

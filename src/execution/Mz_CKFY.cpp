@@ -12,6 +12,7 @@
 #include "db/documents/ItemRows.h"
 #include "execution/core/AutoPrintOption.h"
 #include "execution/core/ExecutionAttempt.h"
+#include "execution/core/ExecutionOutcome.h"
 #include "execution/core/ExecutionRules.h"
 #include "execution/core/PendingDocuments.h"
 #include "output/ScannedNumberInput.h"
@@ -558,15 +559,23 @@ void Mz_CKFY::ExecDJ(const QString& dh) {
     record.xm = m_xm->text();
     QString stored;
     AppError error;
-    const bool executed = ExecuteDocument(record, &stored, &error);
+    CommitOutcome inDoubt = CommitOutcome::Committed;
+    const bool executed = ExecuteDocument(record, &stored, &error, &inDoubt);
     // Either way the list is read again: it drops the executed document, and after a failure
     // it tells whether another workstation executed the document since the checks.
     RefreshDJList();
+    if (!executed && inDoubt == CommitOutcome::NotStored) {
+        Messages::warning(InDoubtCommitText(inDoubt, record.dh, record.zxdh));
+        return;
+    }
     switch (ExecutionAttempt::Settle(executed, record.dh, listedNumbers())) {
     case ExecutionAttempt::Outcome::Executed:
         // The number written on the specimens is the one stored.
         m_executionNumber->setText(stored);
-        Messages::success(QStringLiteral("执行成功。"));
+        if (inDoubt == CommitOutcome::Stored)
+            Messages::notice(InDoubtCommitText(inDoubt, record.dh, stored));
+        else
+            Messages::success(ExecutionSuccessText(record.zxdh, stored));
         break;
     case ExecutionAttempt::Outcome::LeftList:
         Messages::warning(RefusalText(ExecutionRefusal::NotListed));

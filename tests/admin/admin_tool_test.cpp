@@ -53,6 +53,93 @@ private slots:
         QCOMPARE(settings.mid(2, expected.size()), expected);
     }
 
+    // An existing database is replaced only when asked, and never under a workstation.
+    void initDemoKeepsAnExistingDatabase() {
+        const QString db = m_folder.file(QStringLiteral("hospital.db"));
+        const auto users = [&] {
+            return admin({QStringLiteral("query"), QStringLiteral("select count(*) AS N from userdb")},
+                         m_folder.path())
+                .out;
+        };
+        QVERIFY(
+            admin({QStringLiteral("query"), QStringLiteral("insert into userdb(username) values('新用户')")},
+                  m_folder.path())
+                .status == 0);
+        const QString before = users();
+        Result r = admin({QStringLiteral("init-demo"), m_folder.path(), QStringLiteral("--documents"),
+                          QStringLiteral("5")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("--replace")), qPrintable(r.err));
+        QCOMPARE(users(), before);
+
+        Connection workstation;
+        workstation.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(db));
+        QVERIFY(workstation.open());
+        r = admin({QStringLiteral("init-demo"), m_folder.path(), QStringLiteral("--replace"),
+                   QStringLiteral("--documents"), QStringLiteral("5")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("正被其他程序使用")), qPrintable(r.err));
+        QVERIFY(workstation.execute(QStringLiteral("select count(*) from userdb")));
+        workstation.close();
+        QCOMPARE(users(), before);
+
+        r = admin({QStringLiteral("init-demo"), m_folder.path(), QStringLiteral("--replace"),
+                   QStringLiteral("--documents"), QStringLiteral("5")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(users() != before);
+    }
+
+    void queryRunsExactlyOneStatement() {
+        const auto count = [&] {
+            return admin({QStringLiteral("query"), QStringLiteral("select count(*) AS N from CS")},
+                         m_folder.path())
+                .out;
+        };
+        const QString before = count();
+        const Result r =
+            admin({QStringLiteral("query"), QStringLiteral("select count(*) from CS; delete from CS")},
+                  m_folder.path());
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(QStringLiteral("只能执行一条语句")), qPrintable(r.err));
+        QCOMPARE(count(), before);
+    }
+
+    void commandsNameWhatIsWrong() {
+        Result r = admin({QStringLiteral("lunar"), QStringLiteral("2026-02-30")});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(QStringLiteral("没有这一天")), qPrintable(r.err));
+
+        const QString slip = m_folder.file(QStringLiteral("slip.pdf"));
+        r = admin({QStringLiteral("slip"), QStringLiteral("X1"), slip, QStringLiteral("--dept"),
+                   QStringLiteral("不存在的科室")},
+                  m_folder.path());
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("不存在的科室")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(slip));
+
+        r = admin({QStringLiteral("restore"), m_folder.file(QStringLiteral("hospital.db"))}, m_folder.path());
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("数据库文件本身")), qPrintable(r.err));
+
+        // IT points a program folder at a server; backups there are the server's business.
+        TestFolder server;
+        r = admin({QStringLiteral("connection"),
+                   QStringLiteral(
+                       "Provider=PostgreSQL;Data Source=db.local;Initial Catalog=yj;User ID=u;Password=p;")},
+                  server.path());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        for (const QString& command : {QStringLiteral("backup"), QStringLiteral("restore")}) {
+            r = admin({command, server.file(QStringLiteral("copy.db"))}, server.path());
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("pg_dump")), qPrintable(r.err));
+        }
+        r = admin({QStringLiteral("connection"), QStringLiteral("Provider=Other;")}, server.path());
+        QCOMPARE(r.status, 2);
+        const QByteArray settings = server.readBytes(QStringLiteral("DatabaseSet.data"));
+        QVERIFY(settings.mid(2).startsWith("Provider=PostgreSQL;Data Source=db.local;"));
+        QVERIFY(settings.mid(128 + 2).startsWith("db.local"));
+    }
+
     // The same on a PostgreSQL server: the settings point at it, and the tool's queries run there.
     void initDemoOnAPostgresServer() {
         if (TestEngine::serverConnection().isEmpty())
@@ -92,7 +179,7 @@ private slots:
                    QStringLiteral("Update QKZL_CONFIG Set BZ='x' Where Item_Name Like'ZDFY'")},
                   m_folder.path());
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QString());
+        QCOMPARE(r.out, QStringLiteral("已写入 1 行\n"));
         r = admin({QStringLiteral("query"), QStringLiteral("select count(*) AS N from mz_kfdj where 1=0")},
                   m_folder.path());
         QCOMPARE(r.out, QStringLiteral("N\n0\n"));

@@ -123,6 +123,23 @@ private slots:
                             .arg(SqlText(DemoDatabase::defaultPassword()), SqlText(m_user))));
     }
 
+    void changeTouchesOnlyTheSignedInUser() {
+        // A name with a wildcard must not reach the users it would match as a pattern.
+        const QString wildcard = QStringLiteral("张_");
+        QVERIFY(ExecSql(QStringLiteral("insert into userdb(username, password) values(%1, %2)")
+                            .arg(SqlText(wildcard), SqlText(DemoDatabase::defaultPassword()))));
+        QVERIFY(ExecSql(QStringLiteral("insert into userdb(username, password) values('张四', 'other')")));
+        currentUser().GetUserName = wildcard;
+        ChangPassword window;
+        m_messages->setNextAnswer(MsgAnswer::Yes);
+        type(window, DemoDatabase::defaultPassword(), "neu", "neu");
+        QCOMPARE(m_messages->last().text, QStringLiteral("密码更改成功！"));
+        RecordsetPtr rs;
+        QVERIFY(OpenRs(rs, QStringLiteral("select password from userdb where username='张四'")));
+        QCOMPARE(rs->text(QStringLiteral("password")), QStringLiteral("other"));
+        QVERIFY(ExecSql(QStringLiteral("delete from userdb where username in ('张_', '张四')")));
+    }
+
     void failedUpdateIsReportedAndChangesNothing() {
         gConn->close();
         ChangPassword window;

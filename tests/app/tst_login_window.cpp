@@ -97,6 +97,7 @@ private slots:
     void settingsDialogLooks();
     void settingsDialogButtons();
     void settingsTooLongStayInDialog();
+    void retryKeepsTheStoredEngineAndWritesOnlyChanges();
     void settingsDialogClosingEndsProgram();
     void connectionErrorDialogsDoNotStack();
 
@@ -470,7 +471,9 @@ void LoginWindowTest::settingsDialogButtons() {
 
 void LoginWindowTest::settingsTooLongStayInDialog() {
     AppError error;
-    QVERIFY(DatabaseSetFile::writeRecords(DatabaseSetFile::path(), {{1, dbString()}, {2, "old"}}, &error));
+    QVERIFY(DatabaseSetFile::writeRecords(
+        DatabaseSetFile::path(),
+        {{1, "Provider=sqloledb;Data Source=old;Initial Catalog=;User ID=;Password=;"}, {2, "old"}}, &error));
     const QByteArray before = m_folder->readBytes("YJ/DatabaseSet.data");
     LinkDatabaseErr d;
     d.show();
@@ -500,6 +503,38 @@ void LoginWindowTest::settingsTooLongStayInDialog() {
     QVERIFY(FitsSettingsFile({QString(24, 's'), QString(30, 'd'), "sa", "pwd"}));
     QVERIFY(!FitsSettingsFile({QString(24, 's'), QString(30, 'd'), "sa", "pwd4"}));
     QVERIFY(!FitsSettingsFile({"", "", "", QString(127, 'p')}));
+}
+
+void LoginWindowTest::retryKeepsTheStoredEngineAndWritesOnlyChanges() {
+    const QString postgres = QStringLiteral(
+        "Provider=PostgreSQL;Data Source=db.local:5433;Initial Catalog=yj;User ID=u;Password=p;");
+    AppError error;
+    QVERIFY(DatabaseSetFile::writeRecords(DatabaseSetFile::path(), {{1, postgres}}, &error));
+    const QByteArray before = m_folder->readBytes("YJ/DatabaseSet.data");
+    {
+        // The stored connection is shown; retrying it unchanged leaves the file alone.
+        LinkDatabaseErr d;
+        QCOMPARE(d.findChild<QComboBox*>("TxtServerName")->currentText(), QStringLiteral("db.local:5433"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtDatabaseName")->text(), QStringLiteral("yj"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtUser")->text(), QStringLiteral("u"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtPassword")->text(), QStringLiteral("p"));
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(d.state(), QStringLiteral("Start"));
+        QCOMPARE(m_folder->readBytes("YJ/DatabaseSet.data"), before);
+    }
+    // A corrected field is written back on the same engine; the old file stays beside it.
+    LinkDatabaseErr d;
+    d.findChild<QLineEdit*>("TxtPassword")->setText("q");
+    d.findChild<QPushButton*>("ButRec")->click();
+    QCOMPARE(d.state(), QStringLiteral("Start"));
+    QCOMPARE(ReadConnectionString(),
+             QStringLiteral(
+                 "Provider=PostgreSQL;Data Source=db.local:5433;Initial Catalog=yj;User ID=u;Password=q;"));
+    QCOMPARE(m_folder->readBytes("YJ/DatabaseSet.data.bak"), before);
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(m_folder->file("YJ/DatabaseSet.data.bak")) & others, QFile::Permissions());
+    QCOMPARE(m_messages->count(), 0);
 }
 
 void LoginWindowTest::settingsDialogClosingEndsProgram() {

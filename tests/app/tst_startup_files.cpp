@@ -1,12 +1,14 @@
 // Local files of start-up and sign-in: DatabaseSet.data and User.data.
 #include "app/core/ConnectionSettings.h"
 #include "app/core/DatabaseSetFile.h"
+#include "app/core/FileRegistryBackend.h"
 #include "app/core/LastUserFile.h"
 #include "common/core/AnsiCodec.h"
 #include "support/FakeMessageService.h"
 #include "support/HostileFiles.h"
 #include "support/TestFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -35,6 +37,10 @@ QByteArray recordText(const QByteArray& file, int n) {
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 class StartupFilesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -53,6 +59,8 @@ private slots:
     void recordNumbersOutsideTheFileReadEmpty();
     void saveMendsDamagedFile();
     void lastUserFile();
+    void writesFollowLinksOnlyToRegularFiles_data();
+    void writesFollowLinksOnlyToRegularFiles();
     void filesThatAreNoFilesAreDamagedNotWaitedFor_data();
     void filesThatAreNoFilesAreDamagedNotWaitedFor();
     void lastUserFileInOtherEncodings_data();
@@ -311,6 +319,57 @@ void StartupFilesTest::filesThatAreNoFilesAreDamagedNotWaitedFor() {
     QVERIFY(!SaveSettings({"s", "d", "u", "p"}));
     QCOMPARE(messages.count(), 3);
     QCOMPARE(LastUserFile::read(), QString());
+}
+
+void StartupFilesTest::writesFollowLinksOnlyToRegularFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("nothing") << "nothing";
+    // A device node of our own (the null device's numbers) where we may make one.
+    if (::geteuid() == 0)
+        QTest::newRow("device") << "device";
+}
+
+void StartupFilesTest::writesFollowLinksOnlyToRegularFiles() {
+    QFETCH(QString, kind);
+    TestFolder folder;
+    FakeMessageService messages;
+    const QString target = folder.file("target");
+    const QByteArray name = QFile::encodeName(target);
+    if (kind == u"fifo")
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkpath(target));
+    else if (kind == u"device")
+        QCOMPARE(::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    struct stat before {};
+    ::lstat(name.constData(), &before);
+    const QString registry = folder.file("registry.store");
+    for (const char* file : {"User.data", "DatabaseSet.data", "registry.store"})
+        QVERIFY(QFile::link(target, folder.file(file)));
+    const HostileFiles::Watchdog watchdog(20);
+
+    QVERIFY(!LastUserFile::save("张三"));
+    QVERIFY(!SaveSettings({"s", "d", "u", "p"}));
+    QVERIFY2(messages.last().text.contains(QStringLiteral("不是普通文件")), qPrintable(messages.last().text));
+    QVERIFY(!FileRegistryBackend(registry).setValue(0x80000001, "Control Panel\\International", "sDate",
+                                                    {1, QByteArray("-")}));
+    // What the links point at is as it was, and the links are still links.
+    struct stat after {};
+    ::lstat(name.constData(), &after);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    for (const char* file : {"User.data", "DatabaseSet.data", "registry.store"})
+        QVERIFY(QFileInfo(folder.file(file)).isSymLink());
+
+    // A link to a regular file: the file is written, the link stays.
+    QFile::remove(target);
+    QDir(target).removeRecursively();
+    folder.writeBytes("target", "old\r\n");
+    QVERIFY(LastUserFile::save("张三"));
+    QCOMPARE(folder.readBytes("target"), AnsiCodec::encode("张三") + "\r\n");
+    QVERIFY(QFileInfo(folder.file("User.data")).isSymLink());
 }
 
 void StartupFilesTest::lastUserFile() {

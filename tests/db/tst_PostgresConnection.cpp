@@ -26,6 +26,7 @@ private slots:
     void wrongPasswordIsABrokenLink();
     void textComparesWithoutCaseAndFieldsAreFoundByAnyCase();
     void backslashStaysPartOfTheValue();
+    void valuesComeBackAsStored();
     void batchIsOneUnit();
     void failedStatementMakesTheCommitFail();
     void transactionTakesTheWriteTurn();
@@ -126,6 +127,21 @@ void TstPostgresConnection::backslashStaysPartOfTheValue() {
     QVERIFY(run("Update QKZL_CONFIG Set BZ=" + SqlText(value) + " Where Item_Name='ZDFY'"));
     QCOMPARE(scalar("select BZ from QKZL_CONFIG where Item_Name='ZDFY'"), value);
     QCOMPARE(scalar("Select count(*) FROM CS WHERE ControlID Like'zxks'"), QStringLiteral("5"));
+}
+
+void TstPostgresConnection::valuesComeBackAsStored() {
+    // A backslash in a pattern is a character like any other, as on the other engines.
+    for (const QString& name : {QStringLiteral("DOMAIN\\user"), QStringLiteral("ends\\")})
+        QVERIFY(run("Insert Into MZ_YJZX (ZXDH, DH, ZXR, KSMC) Values (" + SqlText(name) + ",'D','" +
+                    SqlEscape(name) + "','检验科')"));
+    QCOMPARE(scalar("Select count(*) FROM MZ_YJZX WHERE ZXR Like'DOMAIN\\user'"), QStringLiteral("1"));
+    QCOMPARE(scalar("Select count(*) FROM MZ_YJZX WHERE ZXR Like'ends\\'"), QStringLiteral("1"));
+    QCOMPARE(scalar("Select count(*) FROM MZ_YJZX WHERE ZXR Like'%\\%' AND KSMC Like'检验科'"),
+             QStringLiteral("2"));
+    // A leading byte-order mark is a character of the value.
+    const QString marked = QChar(0xFEFF) + QStringLiteral("患者");
+    QVERIFY(run("Update QKZL_CONFIG Set BZ=" + SqlText(marked) + " Where Item_Name='ZDFY'"));
+    QCOMPARE(scalar("select BZ from QKZL_CONFIG where Item_Name='ZDFY'"), marked);
 }
 
 void TstPostgresConnection::batchIsOneUnit() {

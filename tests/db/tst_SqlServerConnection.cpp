@@ -1,5 +1,7 @@
 #include "db/Connection.h"
 #include "db/DbErrors.h"
+#include "db/SqlServerWriteTurn.h"
+#include "db/SqlTrace.h"
 #include "db/StatementHelpers.h"
 #include "support/FakeMessageService.h"
 
@@ -15,6 +17,7 @@ private slots:
     void serverTimeAndRows();
     void batchTransactionsAndQuotes();
     void rejectedStatement();
+    void transactionTakesTheWriteTurn();
 
 private:
     std::unique_ptr<FakeMessageService> m_messages;
@@ -69,6 +72,17 @@ void TstSqlServerConnection::rejectedStatement() {
     QCOMPARE(m_messages->count(), 1);
     QVERIFY(m_messages->last().text.startsWith(QStringLiteral("错误号：  -2147217900\r\n")));
     QVERIFY(gConn->isOpen());
+}
+
+void TstSqlServerConnection::transactionTakesTheWriteTurn() {
+    QTemporaryDir dir;
+    const QString trace = dir.filePath(QStringLiteral("trace.log"));
+    qputenv("YJGL_SQL_TRACE", QFile::encodeName(trace));
+    AppError error;
+    QVERIFY2(gConn->beginTrans(&error), qPrintable(error.description));
+    QVERIFY(gConn->rollbackTrans(&error));
+    qunsetenv("YJGL_SQL_TRACE");
+    QCOMPARE(SqlTrace::readStatements(trace), QStringList{SqlServerWriteTurn::statement(10000)});
 }
 
 QTEST_GUILESS_MAIN(TstSqlServerConnection)

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 class TstSqliteConnection : public QObject {
@@ -27,6 +28,7 @@ class TstSqliteConnection : public QObject {
 
 private slots:
     void init();
+    void idleLogIsEmptiedForTheNextFile();
     void cleanup();
 
     void openingMissingFileFailsAndCreatesNothing();
@@ -439,6 +441,17 @@ void TstSqliteConnection::valuesComeBackExactlyOrAreRefused() {
              qPrintable(m_messages->last().text));
     QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
     QCOMPARE(rs->text(0), withMark);
+
+    // Half of a character would be stored as "?"; a whole one beyond the first plane is kept.
+    for (const QString& half :
+         {QString(QChar(0xD834)) + QStringLiteral("x"), QStringLiteral("x") + QChar(0xDD1E)}) {
+        QVERIFY(!ExecSql("Update CS Set DMMC=" + SqlText(half) + " Where id=1"));
+        QVERIFY2(m_messages->last().text.contains(QStringLiteral("不完整的字符")),
+                 qPrintable(m_messages->last().text));
+    }
+    QVERIFY(OpenRs(rs, "select DMMC from CS where id=1"));
+    QCOMPARE(rs->text(0), withMark);
+    QVERIFY(ExecSql("Update CS Set DMMC=" + SqlText(QStringLiteral("\U0001D11E")) + " Where id=1"));
 }
 
 void TstSqliteConnection::cellTextReadsEveryKindAsTextDoes() {
@@ -669,6 +682,29 @@ void TstSqliteConnection::traceIsOwnerOnlyAndHidesPasswords() {
     // Half of a character pair (typed text cut at a length limit) must not unmask the value.
     const QString cut = QStringLiteral("password like 'a") + QChar(0xD83D) + QStringLiteral("b'");
     QCOMPARE(SqlTrace::maskPasswords(cut), QStringLiteral("password like '***'"));
+}
+
+void TstSqliteConnection::idleLogIsEmptiedForTheNextFile() {
+    const QString wal = m_file + QStringLiteral("-wal");
+    // A burst of executions, each a transaction of its own.
+    for (int i = 0; i < 49; ++i) {
+        QVERIFY(gConn->beginTrans());
+        QVERIFY(gConn->execute(
+            QStringLiteral("Insert Into MZ_YJZX(ZXDH,DH,ZXR,KSMC) Values('%1','D%1','张三','检验科')")
+                .arg(i)));
+        QVERIFY(gConn->commitTrans());
+    }
+    QVERIFY(QFileInfo(wal).size() > 0);
+    // Some seconds after the last write, with the workstation idle, the log is empty.
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(wal).size(), qint64(0), 10000);
+    QCOMPARE(count("select count(*) from MZ_YJZX"), QStringLiteral("49"));
+
+    // A restored file moved in meanwhile is what another program then opens, nothing else.
+    const QString restored = m_folder->file("restored.db");
+    QVERIFY(DbTestDatabase::run(restored, {"CREATE TABLE restored(x)", "INSERT INTO restored VALUES(7)"}));
+    QCOMPARE(std::rename(QFile::encodeName(restored).constData(), QFile::encodeName(m_file).constData()), 0);
+    QCOMPARE(count("select x from restored"), QStringLiteral("7"));
+    QCOMPARE(count("select count(*) from sqlite_master where name='MZ_YJZX'"), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TstSqliteConnection)

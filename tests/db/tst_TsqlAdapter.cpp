@@ -60,6 +60,7 @@ private slots:
     void postgresUnchangedStatements();
     void postgresKeepsTheSpellingOfPlainColumns();
     void postgresSpellingsAndNames();
+    void postgresLikeKnowsNoEscapeCharacter();
     void postgresUpdateFromLeavesTheTargetOutOfTheList();
     void postgresUpdateFromWithJoinPicksRowsByAddress();
     void postgresDelete();
@@ -397,8 +398,8 @@ void TstTsqlAdapter::createTriggerIsOneStatement() {
 // names are taken care of.
 void TstTsqlAdapter::postgresUnchangedStatements() {
     for (const QString& sql :
-         {QStringLiteral("select * from userdb where username like 'admin' and password like '1'"),
-          QStringLiteral("Update Mz_KFDJ SET Isprint=1 Where DH Like'1202612070001'")})
+         {QStringLiteral("select * from userdb where username = 'admin' and password='1'"),
+          QStringLiteral("Update Mz_KFDJ SET Isprint=1 Where DH='1202612070001'")})
         QCOMPARE(adaptForPostgres(sql), sql);
     QCOMPARE(adaptForPostgres("SELECT top 1 GETDATE() FROM sysobjects"),
              QStringLiteral("SELECT getdate() FROM sysobjects LIMIT 1"));
@@ -406,8 +407,8 @@ void TstTsqlAdapter::postgresUnchangedStatements() {
 
 // The server would name the columns in lower case: plain columns keep their spelling.
 void TstTsqlAdapter::postgresKeepsTheSpellingOfPlainColumns() {
-    QCOMPARE(adaptForPostgres("Select DMMC FROM CS WHERE ControlID Like'ZXKS'"),
-             QStringLiteral("Select DMMC AS \"DMMC\" FROM CS WHERE ControlID Like'ZXKS'"));
+    QCOMPARE(adaptForPostgres("Select DMMC FROM CS WHERE ControlID='ZXKS'"),
+             QStringLiteral("Select DMMC AS \"DMMC\" FROM CS WHERE ControlID='ZXKS'"));
     QCOMPARE(adaptForPostgres(
                  "select top 1 A.BM,count(*),B.PM x, C.DW as Unit, 'k' from T A where A.id=(select ID "
                  "from U)"),
@@ -415,6 +416,24 @@ void TstTsqlAdapter::postgresKeepsTheSpellingOfPlainColumns() {
                             "A.id=(select ID from U) LIMIT 1"));
     QCOMPARE(adaptForPostgres("select distinct ZXDH From MZ_YJZX"),
              QStringLiteral("select distinct ZXDH AS \"ZXDH\" From MZ_YJZX"));
+}
+
+void TstTsqlAdapter::postgresLikeKnowsNoEscapeCharacter() {
+    QCOMPARE(adaptForPostgres("Update Mz_KFDJ SET Isprint=1 Where DH Like'D\\1' and ZXBZ=0"),
+             QStringLiteral("Update Mz_KFDJ SET Isprint=1 Where DH Like'D\\1' ESCAPE '' and ZXBZ=0"));
+    QCOMPARE(adaptForPostgres("select top 1 DH From T Where (DH like '%'+@a+'%') order by id"),
+             QStringLiteral(
+                 "select DH AS \"DH\" From T Where (DH like '%'+@a+'%' ESCAPE '') order by id LIMIT 1"));
+    QCOMPARE(adaptForPostgres("delete from T where A not like N'x\\'"),
+             QStringLiteral("delete from T where A not like 'x\\' ESCAPE ''"));
+    // A pattern with an escape of its own keeps it.
+    const QString own = QStringLiteral("select * from T where A like 'a!%' escape '!'");
+    QCOMPARE(adaptForPostgres(own), own);
+    // The embedded engine knows no escape character: nothing to add there.
+    QVector<AdaptedStatement> out;
+    QString error;
+    QVERIFY(TsqlAdapter::adapt("select * from T where A like 'x\\'", &out, &error));
+    QCOMPARE(out.first().sql, QStringLiteral("select * from T where A like 'x\\'"));
 }
 
 void TstTsqlAdapter::postgresSpellingsAndNames() {
@@ -450,7 +469,7 @@ void TstTsqlAdapter::postgresUpdateFromWithJoinPicksRowsByAddress() {
 
 void TstTsqlAdapter::postgresDelete() {
     QCOMPARE(adaptForPostgres("Delete CS Where id Like'12'"),
-             QStringLiteral("Delete FROM CS Where id Like'12'"));
+             QStringLiteral("Delete FROM CS Where id Like'12' ESCAPE ''"));
     QCOMPARE(adaptForPostgres("Delete CS From CS, DAGL_ZD Where CS.ControlID=DAGL_ZD.DM"),
              QStringLiteral("DELETE FROM \"cs\" WHERE ctid IN (SELECT \"cs\".ctid FROM CS, DAGL_ZD WHERE "
                             "CS.ControlID=DAGL_ZD.DM)"));

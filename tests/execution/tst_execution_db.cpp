@@ -40,6 +40,7 @@ private slots:
     void quoteInANameIsStoredAsTyped();
     void uniqueIndexCollisionRollsBackEverything();
     void secondExecutionOfADocumentIsRefused();
+    void commitInDoubtIsSettledByTheStoredRecord();
 
     void pendingListKeepsTheResultOrderAndFields();
     void headerOfBothKindsAndOfAMissingDocument();
@@ -142,6 +143,32 @@ void ExecutionDbTest::executionReplacesAUsedOrEmptyNumber() {
     QCOMPARE(stored, QStringLiteral("2026120710001"));
     QCOMPARE(db.count("from MZ_YJZX"), 6);
     QCOMPARE(db.count("from (select distinct ZXDH from MZ_YJZX) T"), 6);
+}
+
+void ExecutionDbTest::commitInDoubtIsSettledByTheStoredRecord() {
+    HospitalFixture& db = m_bed->db;
+    QVERIFY(db.exec("INSERT INTO MZ_YJZX (ZXDH, DH, KSMC) VALUES ('202612070004','D1','检验科')"));
+    AppError error;
+    QCOMPARE(SettleInDoubtCommit(record("", "D1"), "202612070004", &error), CommitOutcome::Stored);
+    QVERIFY(gConn->isOpen());
+    // Another number, another department or another document: not this execution.
+    QCOMPARE(SettleInDoubtCommit(record("", "D1"), "202612070005", &error), CommitOutcome::NotStored);
+    QCOMPARE(SettleInDoubtCommit(record("", "D2"), "202612070004", &error), CommitOutcome::NotStored);
+    ExecutionRecord elsewhere = record("", "D1");
+    elsewhere.dept = QStringLiteral("放射科");
+    QCOMPARE(SettleInDoubtCommit(elsewhere, "202612070004", &error), CommitOutcome::NotStored);
+    QCOMPARE(InDoubtCommitText(CommitOutcome::Stored, "D1", "202612070004"),
+             QStringLiteral("与数据库的连接在提交时中断，单据D1已经执行，执行单号202612070004。"));
+    QCOMPARE(InDoubtCommitText(CommitOutcome::NotStored, "D1", "202612070004"),
+             QStringLiteral("与数据库的连接在提交时中断，单据D1没有执行，请重新执行。"));
+    // No link to be had: nobody can tell.
+    const QString connection = gConn->connectionString();
+    gConn->setConnectionString(
+        QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_bed->folder.file("gone.db")));
+    QCOMPARE(SettleInDoubtCommit(record("", "D1"), "202612070004", &error), CommitOutcome::Unknown);
+    QVERIFY(error.isSet());
+    gConn->setConnectionString(connection);
+    QVERIFY(gConn->open());
 }
 
 void ExecutionDbTest::quoteInANameIsStoredAsTyped() {

@@ -132,6 +132,8 @@ private slots:
     void inpatientIsRefusedBeforeTheQuestion();
     void executionStoresRecordAndRefreshes();
     void executionNumbersDoNotRepeat();
+    void numberTakenElsewhereIsNamedWithTheSuccess();
+    void linkLostDuringTheCommitIsSettled();
     void failingProcedureRollsBack();
     void executedElsewhereMeanwhileGivesTheListMessage();
     void aSwitchedUserExecutesAndChecks();
@@ -609,6 +611,41 @@ void MzCkfyTest::executionNumbersDoNotRepeat() {
     s.messages.setOnShow({});
     QCOMPARE(s.db.count("from MZ_YJZX"), 3);
     QCOMPARE(s.db.count("from (select distinct ZXDH from MZ_YJZX) T"), 3);
+}
+
+void MzCkfyTest::numberTakenElsewhereIsNamedWithTheSuccess() {
+    Setup& s = *m_setup;
+    s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
+    s.open();
+    s.clickRow(1);
+    QCOMPARE(s.text("Label_FYDH"), QStringLiteral("202612070001"));
+    // Another workstation stores the number this one shows.
+    QVERIFY(s.db.exec("INSERT INTO MZ_YJZX (ZXDH, DH, KSMC) VALUES ('202612070001','OTHER','检验科')"));
+    s.key(Qt::Key_F2);
+    QCOMPARE(s.messages.last().text,
+             QStringLiteral("执行成功。执行单号为202612070002（202612070001已被其他工作站使用）。"));
+    QCOMPARE(s.text("Label_FYDH"), QStringLiteral("202612070002"));
+}
+
+void MzCkfyTest::linkLostDuringTheCommitIsSettled() {
+    if (!TestEngine::onPostgres())
+        QSKIP("the server ends the session during the commit; run as tst_mz_ckfy_pg");
+    Setup& s = *m_setup;
+    s.db.addOutpatient("2026120700001", "患者甲", HospitalFixture::at(0, 7), twoItems());
+    Mz_CKFY* w = s.open();
+    s.clickRow(1);
+    // A check deferred to the commit ends the workstation's session there, as a server stopped
+    // at that moment does.
+    QVERIFY(s.db.exec("CREATE FUNCTION yj_end_session() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                      "PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END $$"));
+    QVERIFY(s.db.exec("CREATE CONSTRAINT TRIGGER yj_end_session AFTER INSERT ON MZ_YJZX "
+                      "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION yj_end_session()"));
+    w->ExecDJ("2026120700001");
+    QCOMPARE(s.messages.texts(),
+             QStringList{"与数据库的连接在提交时中断，单据2026120700001没有执行，请重新执行。"});
+    QVERIFY(gConn->isOpen());
+    QCOMPARE(s.db.count("from MZ_YJZX"), 0);
+    QCOMPARE(s.list()->maxRows(), 1); // still pending, listed again on the new link
 }
 
 void MzCkfyTest::failingProcedureRollsBack() {

@@ -5,6 +5,12 @@
 #include "common/core/MessageService.h"
 
 QString BuildConnectionString(const ConnectionSettings& s) {
+    if (s.engine == ConnectionString::Kind::SQLite)
+        return QStringLiteral("Provider=SQLite;Data Source=") + s.server + QStringLiteral(";");
+    if (s.engine == ConnectionString::Kind::PostgreSQL)
+        return QStringLiteral("Provider=PostgreSQL;Data Source=") + s.server +
+               QStringLiteral(";Initial Catalog=") + s.database + QStringLiteral(";User ID=") + s.user +
+               QStringLiteral(";Password=") + s.password + QStringLiteral(";");
     return QStringLiteral("Provider=sqloledb;Data Source=") + s.server + QStringLiteral(";Initial Catalog=") +
            s.database + QStringLiteral(";User ID=") + s.user + QStringLiteral(";Password=") + s.password +
            QStringLiteral(";");
@@ -30,11 +36,28 @@ bool LoadSettings(ConnectionSettings* settings) {
                        MsgIcon::Exclamation);
         return false;
     }
+    // A damaged record 1 has been reported by start-up already: the fields records then count.
+    QStringList first;
+    if (!DatabaseSetFile::readRecords(DatabaseSetFile::path(), {DatabaseSetFile::ConnectionString}, &first,
+                                      nullptr))
+        first.clear();
+    const ConnectionString stored = ConnectionString::parse(first.value(0));
+    const ConnectionString::Kind engine = stored.kind();
+    if (engine == ConnectionString::Kind::SqlServer || engine == ConnectionString::Kind::PostgreSQL ||
+        engine == ConnectionString::Kind::SQLite) {
+        // The connection in use is what the user sees and corrects, whatever its engine.
+        if (settings)
+            *settings = {
+                stored.value(QStringLiteral("data source")), stored.value(QStringLiteral("initial catalog")),
+                stored.value(QStringLiteral("user id")), stored.value(QStringLiteral("password")), engine};
+        return true;
+    }
     if (settings) {
         settings->server = t.value(0);
         settings->database = t.value(3);
         settings->user = t.value(4);
         settings->password = t.value(5);
+        settings->engine = ConnectionString::Kind::Empty;
     }
     return true;
 }
@@ -69,7 +92,7 @@ bool SaveSettings(const ConnectionSettings& s) {
     QMap<int, QString> records{
         {Server, s.server}, {Database, s.database}, {User, s.user}, {Password, s.password}};
     if (!KeepsEmbeddedConnection(s))
-        records.insert(ConnectionString, BuildConnectionString(s));
+        records.insert(DatabaseSetFile::ConnectionString, BuildConnectionString(s));
     if (!writeRecords(path(), records, &error)) {
         Messages::show(QStringLiteral("读连接字符串时出错"), QStringLiteral("出错信息：") + error.description,
                        MsgIcon::Exclamation);

@@ -1,24 +1,35 @@
 #pragma once
 
+#include "db/ConnectionString.h"
+
 #include <QString>
 
-// The four fields of the connection-settings dialog.
+// The four fields of the connection-settings dialog, and the engine of the stored connection
+// they came from (Empty: none, a SQL Server connection is built).
 struct ConnectionSettings {
     QString server;
     QString database;
     QString user;
     QString password;
+    ConnectionString::Kind engine = ConnectionString::Kind::Empty;
+
+    bool sameFields(const ConnectionSettings& other) const {
+        return server == other.server && database == other.database && user == other.user &&
+               password == other.password;
+    }
 };
 
 // "Provider=sqloledb;Data Source={server};Initial Catalog={database};User ID={user};Password={password};"
-// with the fields inserted as typed.
+// with the fields inserted as typed. A PostgreSQL connection keeps its provider and the same
+// fields; the embedded database keeps its provider with the server field as its file.
 QString BuildConnectionString(const ConnectionSettings& settings);
 
 // Record 1 of DatabaseSet.data; empty text after a failure, which is shown as
 // "出错信息：{description}" under "读取连接字符串时出错".
 QString ReadConnectionString();
 
-// Records 2, 5, 6 and 7 (3 and 4 are read and ignored). A failure is shown as
+// The fields of the connection in record 1, whatever its engine; when record 1 names no known
+// engine, records 2, 5, 6 and 7 (3 and 4 are read and ignored). A failure is shown as
 // "出错信息:{description}" under "读取连接串时出错!" and leaves `settings` as it was.
 bool LoadSettings(ConnectionSettings* settings);
 

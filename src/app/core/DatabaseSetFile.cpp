@@ -51,6 +51,23 @@ bool readAll(const QString& file, QByteArray* content, AppError* error) {
     return false;
 }
 
+// Written aside and renamed, so a failed write leaves the old file whole; owner-only, as it
+// holds a password.
+bool writeWhole(const QString& file, const QByteArray& content, AppError* error) {
+    QString target;
+    if (!LocalFile::writeTarget(file, &target)) {
+        fail(error, PathFileAccessError, LocalFile::describe(LocalFile::Status::NotRegular, file));
+        return false;
+    }
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
+        fail(error, PathFileAccessError, QStringLiteral("无法写入文件 %1：%2").arg(file, out.errorString()));
+        return false;
+    }
+    QFile::setPermissions(target, OwnerOnly);
+    return true;
+}
+
 } // namespace
 
 namespace DatabaseSetFile {
@@ -119,6 +136,7 @@ bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError
     QByteArray content;
     if (!readAll(file, &content, error))
         return false;
+    const QByteArray previous = content;
     for (auto it = encoded.begin(); it != encoded.end(); ++it) {
         const qsizetype start = qsizetype(it.key() - 1) * RecordLength;
         if (content.size() < start + RecordLength)
@@ -131,14 +149,12 @@ bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError
         content.replace(start, RecordLength, record);
     }
 
-    // Written aside and renamed, so a failed write leaves the old settings whole.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
-        fail(error, PathFileAccessError, QStringLiteral("无法写入文件 %1：%2").arg(file, out.errorString()));
+    // The settings before this change stay beside the file, so that a wrong retry or command
+    // can be undone by hand.
+    if (!previous.isEmpty() && previous != content &&
+        !writeWhole(file + QLatin1String(PreviousSuffix), previous, error))
         return false;
-    }
-    QFile::setPermissions(file, OwnerOnly);
-    return true;
+    return writeWhole(file, content, error);
 }
 
 } // namespace DatabaseSetFile

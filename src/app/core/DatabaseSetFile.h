@@ -15,6 +15,9 @@ namespace DatabaseSetFile {
 constexpr int RecordLength = 128;
 constexpr int MaxTextBytes = RecordLength - 2;
 
+// The file as it was before the last change that altered it, beside it ("DatabaseSet.data.bak").
+inline constexpr char PreviousSuffix[] = ".bak";
+
 enum Record { ConnectionString = 1, Server = 2, Database = 5, User = 6, Password = 7 };
 
 // "{program folder}/DatabaseSet.data".
@@ -26,7 +29,8 @@ QString path();
 bool readRecords(const QString& file, const QList<int>& numbers, QStringList* texts, AppError* error);
 
 // Writes the given records and keeps every other byte of the file. Nothing is written when
-// one of the texts does not fit into a record.
+// one of the texts does not fit into a record, or when the path is a link to anything but a
+// regular file. A file that changes is kept as it was under PreviousSuffix (owner-only).
 bool writeRecords(const QString& file, const QMap<int, QString>& texts, AppError* error);
 
 } // namespace DatabaseSetFile

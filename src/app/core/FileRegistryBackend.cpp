@@ -116,7 +116,10 @@ bool FileRegistryBackend::save(const Store& store) const {
     }
     const QString path = storePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
+    QString target;
+    if (!LocalFile::writeTarget(path, &target))
+        return false;
+    QSaveFile f(target);
     if (!f.open(QIODevice::WriteOnly))
         return false;
     if (f.write(out) != out.size()) {

@@ -46,7 +46,10 @@ QString read() {
 }
 
 bool save(const QString& userName) {
-    QSaveFile f(path());
+    QString target;
+    if (!LocalFile::writeTarget(path(), &target))
+        return false;
+    QSaveFile f(target);
     if (!f.open(QIODevice::WriteOnly))
         return false;
     f.write(AnsiCodec::encode(userName) + "\r\n");

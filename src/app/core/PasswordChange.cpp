@@ -27,7 +27,7 @@ bool UnlocksWorkstation(const QString& typed) {
 
 QString PasswordStatements::change(const QString& newPassword, const QString& user) {
     return QStringLiteral("update  userdb set password=") + SqlText(newPassword) +
-           QStringLiteral("where username like") + SqlText(user);
+           QStringLiteral("where username=") + SqlText(user);
 }
 
 PasswordChange::Outcome PasswordChange::run(const QString& oldPassword, const QString& newPassword,

@@ -87,7 +87,10 @@ bool IniDocument::save(const QString& path) const {
     constexpr auto kAnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (info.exists() && (!info.isWritable() || !(info.permissions() & kAnyWrite)))
         return false;
-    QSaveFile f(path);
+    QString target;
+    if (!LocalFile::writeTarget(path, &target))
+        return false;
+    QSaveFile f(target);
     if (!f.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = toBytes();

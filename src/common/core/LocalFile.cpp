@@ -79,6 +79,22 @@ Status read(const QString& path, qint64 maxBytes, QByteArray* bytes) {
 }
 #endif
 
+bool writeTarget(const QString& path, QString* target) {
+    const QFileInfo info(path);
+    if (!info.isSymLink()) {
+        if (info.exists() && !info.isFile())
+            return false;
+        *target = path;
+        return true;
+    }
+    // Every link of a chain resolved; a dangling link has no canonical path.
+    const QString resolved = info.canonicalFilePath();
+    if (resolved.isEmpty() || !QFileInfo(resolved).isFile())
+        return false;
+    *target = resolved;
+    return true;
+}
+
 QString describe(Status status, const QString& path) {
     const QString name = QDir::toNativeSeparators(path);
     switch (status) {

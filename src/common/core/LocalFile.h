@@ -16,6 +16,12 @@ constexpr qint64 SettingsLimit = 1 << 20;
 
 Status read(const QString& path, qint64 maxBytes, QByteArray* bytes);
 
+// Where a write to `path` may go: the path itself when nothing or a regular file lies there, or
+// the final target of a link when that is a regular file. A link to anything else (a device, a
+// FIFO, a folder, nothing at all) and any other kind of file is refused (false): writing aside
+// and renaming would put a regular file in place of a device.
+bool writeTarget(const QString& path, QString* target);
+
 // For the "missing or damaged" messages: why the file could not be used.
 QString describe(Status status, const QString& path);
 

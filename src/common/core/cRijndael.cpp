@@ -1,6 +1,7 @@
 #include "common/core/cRijndael.h"
 
 #include "common/core/AnsiCodec.h"
+#include "common/core/LocalFile.h"
 #include "common/core/MessageService.h"
 
 #include <QFile>
@@ -166,7 +167,10 @@ qint32 cRijndael::FileEncrypt(const QString& PlaintextFileName, const QString& C
         return fail(FileNotFound, QStringLiteral("File not found"));
     if (!in.open(QIODevice::ReadOnly))
         return fail(FileAccess, QStringLiteral("Path/File access error"));
-    QSaveFile out(CiphertextFileName);
+    QString target;
+    if (!LocalFile::writeTarget(CiphertextFileName, &target))
+        return fail(FileAccess, QStringLiteral("Path/File access error"));
+    QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
         return fail(FileAccess, QStringLiteral("Path/File access error"));
     qint64 remaining = in.size();
@@ -206,7 +210,10 @@ qint32 cRijndael::FileDecrypt(const QString& PlaintextFileName, const QString& C
         showPlainBox(QStringLiteral("File Size Error - ciphertext file not a multiple of block size"));
         return 1;
     }
-    QSaveFile out(PlaintextFileName);
+    QString target;
+    if (!LocalFile::writeTarget(PlaintextFileName, &target))
+        return fail(FileAccess, QStringLiteral("Path/File access error"));
+    QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
         return fail(FileAccess, QStringLiteral("Path/File access error"));
     while (remaining > 0) {

@@ -3,6 +3,7 @@
 #include "common/core/Clock.h"
 #include "common/core/CrashPoint.h"
 #include "db/Connection.h"
+#include "db/DbErrors.h"
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionStatements.h"
 
@@ -68,8 +69,11 @@ bool ProposeExecutionNumber(QString* number, AppError* error) {
     return true;
 }
 
-bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error) {
+bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error,
+                     CommitOutcome* inDoubt) {
     AppError err;
+    if (inDoubt)
+        *inDoubt = CommitOutcome::Committed;
     if (!gConn) {
         if (error)
             *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("ExecDJ")};
@@ -89,8 +93,16 @@ bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppEr
     if (!gConn->execute(ExecutionSql::finishExecution(record.dh, record.dept), &err))
         return fail(error, err);
     YJGL_CRASH_POINT("execution:finished");
-    if (!gConn->commitTrans(&err))
-        return fail(error, err);
+    if (!gConn->commitTrans(&err)) {
+        if (err.number != DbError::BrokenLink)
+            return fail(error, err);
+        AppError settleError;
+        const CommitOutcome outcome = SettleInDoubtCommit(record, number, &settleError);
+        if (inDoubt)
+            *inDoubt = outcome;
+        if (outcome != CommitOutcome::Stored)
+            return fail(error, err);
+    }
     YJGL_CRASH_POINT("execution:committed");
     if (storedNumber)
         *storedNumber = number;

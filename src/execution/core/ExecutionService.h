@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/AppError.h"
+#include "execution/core/ExecutionOutcome.h"
 
 #include <QString>
 
@@ -23,4 +24,7 @@ bool ProposeExecutionNumber(QString* number, AppError* error);
 // The shown number is kept unless it is empty or already stored; then the next free number
 // of the day (after the highest in MZ_YJZX and MZ_FYDJ) is taken. `storedNumber` receives
 // the number written. On any failure the transaction is rolled back and `error` is filled.
-bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error);
+// When the link breaks during the commit, the connection is made again and the record looked
+// for: `inDoubt` then tells what was found (a record found counts as success).
+bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error,
+                     CommitOutcome* inDoubt = nullptr);

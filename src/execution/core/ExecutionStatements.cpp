@@ -76,4 +76,9 @@ QString dispensingNumbersOfDay(const QDate& today) {
            QStringLiteral(" 00:00:00' and '") + d + QStringLiteral(" 23:59:59'");
 }
 
+QString storedExecution(const QString& dh, const QString& dept, const QString& zxdh) {
+    return QStringLiteral("select ZXDH From MZ_YJZX Where DH=") + SqlText(dh) + QStringLiteral(" And KSMC=") +
+           SqlText(dept) + QStringLiteral(" And ZXDH=") + SqlText(zxdh);
+}
+
 } // namespace ExecutionSql

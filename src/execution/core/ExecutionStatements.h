@@ -29,4 +29,7 @@ QString executionNumberUsed(const QString& zxdh);
 QString executionNumbersOfDay(const QDate& today);
 QString dispensingNumbersOfDay(const QDate& today);
 
+// The execution record of a document by a department under one number (after a lost link).
+QString storedExecution(const QString& dh, const QString& dept, const QString& zxdh);
+
 } // namespace ExecutionSql
