@@ -32,7 +32,7 @@ QAbstractButton* ChildWindowMnemonics::buttonFor(const QObject* receiver, const 
     }
     if (!frame || !frame->widget())
         return nullptr;
-    const QKeySequence pressed(key->modifiers() | Qt::Key(key->key()));
+    const QKeySequence pressed(Qt::AltModifier | Qt::Key(key->key()));
     const QList<QAbstractButton*> buttons = frame->widget()->findChildren<QAbstractButton*>();
     for (QAbstractButton* button : buttons) {
         if (button->isVisible() && button->isEnabled() &&

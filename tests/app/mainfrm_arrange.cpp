@@ -98,7 +98,6 @@ void MainfrmArrangeTest::tilingKeepsTheTaskPanelReadable() {
 }
 
 void MainfrmArrangeTest::restoringDownKeepsTheTitleBarOnScreen() {
-    StandInWindows windows({"Mz_CKFY"});
     // Left maximised the last time, with a normal place partly above the screen.
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
     QVERIFY(MainWindowPlacement::save({QRect(screen.left() + 30, screen.top() - 100, 800, 500), true}));
@@ -113,7 +112,6 @@ void MainfrmArrangeTest::restoringDownKeepsTheTitleBarOnScreen() {
 }
 
 void MainfrmArrangeTest::childWindowsCarryTheProgramIcon() {
-    StandInWindows windows({"Mz_CKFY"});
     mainfrm m;
     m.show();
     QMdiSubWindow* sub = FrameOf(m.activeChild());

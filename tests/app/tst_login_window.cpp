@@ -97,6 +97,7 @@ private slots:
     void settingsDialogLooks();
     void settingsDialogButtons();
     void settingsTooLongStayInDialog();
+    void settingsDialogOffersEveryEngine();
     void retryKeepsTheStoredEngineAndWritesOnlyChanges();
     void settingsDialogClosingEndsProgram();
     void connectionErrorDialogsDoNotStack();
@@ -535,6 +536,59 @@ void LoginWindowTest::retryKeepsTheStoredEngineAndWritesOnlyChanges() {
                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     QCOMPARE(QFile::permissions(m_folder->file("YJ/DatabaseSet.data.bak")) & others, QFile::Permissions());
     QCOMPARE(m_messages->count(), 0);
+}
+
+void LoginWindowTest::settingsDialogOffersEveryEngine() {
+    QVERIFY(!QFile::exists(programFile("DatabaseSet.data")));
+    const auto choose = [](LinkDatabaseErr& d, const QString& engine) {
+        auto* box = d.findChild<QComboBox*>("CboEngine");
+        box->setCurrentIndex(box->findText(engine));
+    };
+    {
+        LinkDatabaseErr d;
+        d.show();
+        d.findChild<QPushButton*>("ButSet")->click();
+        auto* engines = d.findChild<QComboBox*>("CboEngine");
+        QStringList names;
+        for (int i = 0; i < engines->count(); ++i)
+            names << engines->itemText(i);
+        QCOMPARE(names, QStringList({"SQL Server", "PostgreSQL", "本机数据库文件"}));
+        QCOMPARE(engines->currentText(), QStringLiteral("SQL Server"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtPassword")->echoMode(), QLineEdit::Password);
+
+        // The embedded database needs only its file.
+        choose(d, "本机数据库文件");
+        QVERIFY(d.findChild<QLineEdit*>("TxtDatabaseFile")->isVisible());
+        for (const char* name : {"TxtServerName", "TxtDatabaseName", "TxtUser", "TxtPassword"})
+            QVERIFY2(!d.findChild<QWidget*>(name)->isVisible(), name);
+        // A path too long for its record is refused with the file's message, as server fields are.
+        d.findChild<QLineEdit*>("TxtDatabaseFile")->setText("/" + QString(120, 'p') + "/hospital.db");
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(m_messages->texts().size(), 1);
+        QCOMPARE(m_messages->last().title, QStringLiteral("读连接字符串时出错"));
+        QCOMPARE(d.state(), QString());
+        d.findChild<QLineEdit*>("TxtDatabaseFile")->setText("/data/hospital.db");
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(d.state(), QStringLiteral("Start"));
+        QCOMPARE(ReadConnectionString(), QStringLiteral("Provider=SQLite;Data Source=/data/hospital.db;"));
+    }
+    {
+        // The file's engine comes back with the dialog; another engine takes the server's fields.
+        LinkDatabaseErr d;
+        QCOMPARE(d.findChild<QComboBox*>("CboEngine")->currentText(), QStringLiteral("本机数据库文件"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtDatabaseFile")->text(), QStringLiteral("/data/hospital.db"));
+        choose(d, "PostgreSQL");
+        d.findChild<QComboBox*>("TxtServerName")->setEditText("db.local:5433");
+        d.findChild<QLineEdit*>("TxtDatabaseName")->setText("yj");
+        d.findChild<QLineEdit*>("TxtUser")->setText("u");
+        d.findChild<QLineEdit*>("TxtPassword")->setText("p");
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(d.state(), QStringLiteral("Start"));
+    }
+    QCOMPARE(ReadConnectionString(),
+             QStringLiteral(
+                 "Provider=PostgreSQL;Data Source=db.local:5433;Initial Catalog=yj;User ID=u;Password=p;"));
+    QCOMPARE(m_messages->texts().size(), 1);
 }
 
 void LoginWindowTest::settingsDialogClosingEndsProgram() {
