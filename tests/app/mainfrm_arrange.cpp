@@ -100,7 +100,7 @@ void MainfrmArrangeTest::tilingKeepsTheTaskPanelReadable() {
 void MainfrmArrangeTest::restoringDownKeepsTheTitleBarOnScreen() {
     // Left maximised the last time, with a normal place partly above the screen.
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    QVERIFY(MainWindowPlacement::save({QRect(screen.left() + 30, screen.top() - 100, 800, 500), true}));
+    QVERIFY(MainWindowPlacement::save({QRect(screen.left() + 30, screen.top() - 100, 600, 400), true}));
     mainfrm m;
     m.showPlaced();
     QVERIFY(m.isMaximized());
@@ -108,7 +108,7 @@ void MainfrmArrangeTest::restoringDownKeepsTheTitleBarOnScreen() {
     QTRY_VERIFY(!m.isMaximized());
     QVERIFY(screen.contains(m.frameGeometry().topLeft()));
     QCOMPARE(m.frameGeometry().left(), screen.left() + 30);
-    QCOMPARE(m.size(), QSize(800, 500));
+    QCOMPARE(m.size(), QSize(600, 400));
 }
 
 void MainfrmArrangeTest::childWindowsCarryTheProgramIcon() {

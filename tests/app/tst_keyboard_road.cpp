@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -143,10 +144,14 @@ void KeyboardRoadTest::signInByKeys() {
     bool chose = false;
     QTimer::singleShot(0, [&chose] {
         QTRY_VERIFY(qobject_cast<SelectKS*>(QApplication::activeModalWidget()));
-        auto* ks = QApplication::activeModalWidget()->findChild<QComboBox*>("KS");
-        QVERIFY(QApplication::focusWidget() == ks);
+        QDialog* chooser = qobject_cast<SelectKS*>(QApplication::activeModalWidget());
+        // A failed check must not leave the chooser waiting for ever.
+        auto giveUp = qScopeGuard([chooser] { chooser->done(QDialog::Rejected); });
+        auto* ks = chooser->findChild<QComboBox*>("KS");
+        QTRY_VERIFY(QApplication::focusWidget() == ks);
         for (int i = 0; i < 20 && ks->currentText() != HospitalFixture::dept(); ++i)
             press(Qt::Key_Down);
+        giveUp.dismiss();
         press(Qt::Key_Return);
         chose = true;
     });
