@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QIcon>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 
@@ -89,10 +90,16 @@ void MainfrmArrangeTest::tilingKeepsTheTaskPanelReadable() {
                 links << b;
         QCOMPARE(links.size(), 3);
         for (int i = 0; i < links.size(); ++i) {
-            // Each line keeps the height its text needs and none lies over another.
-            QVERIFY2(links.at(i)->height() >= links.at(i)->minimumSizeHint().height(), name);
+            // Each line keeps the height its text needs, none lies over another, and each can
+            // be brought into the window (the panel scrolls where the window is too low).
+            QToolButton* link = links.at(i);
+            QVERIFY2(link->height() >= link->minimumSizeHint().height(), name);
             for (int j = i + 1; j < links.size(); ++j)
-                QVERIFY2(!links.at(i)->geometry().intersects(links.at(j)->geometry()), name);
+                QVERIFY2(!link->geometry().intersects(links.at(j)->geometry()), name);
+            for (QWidget* w = link->parentWidget(); w && w != window; w = w->parentWidget())
+                if (auto* scroll = qobject_cast<QScrollArea*>(w))
+                    scroll->ensureWidgetVisible(link);
+            QVERIFY2(window->rect().contains(QRect(link->mapTo(window, QPoint()), link->size())), name);
         }
     }
 }
