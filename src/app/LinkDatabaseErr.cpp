@@ -104,18 +104,33 @@ void LinkDatabaseErr::buildControls() {
     m_frame->setFrameShape(QFrame::StyledPanel);
     m_frame->setGeometry(px(120), px(3060), px(6600), px(1905));
 
-    makeLabel(m_frame, "Label1", QStringLiteral("服务器名："), {240, 180, 1215, 300});
+    // The engine first; the rows below are those it needs. Five rows of 360 twips fill the frame.
+    makeLabel(m_frame, "Label5", QStringLiteral("数据库类型："), {240, 90, 1215, 300});
+    m_engine = new QComboBox(m_frame);
+    m_engine->setObjectName(QStringLiteral("CboEngine"));
+    m_engine->addItem(QStringLiteral("SQL Server"), int(ConnectionString::Kind::SqlServer));
+    m_engine->addItem(QStringLiteral("PostgreSQL"), int(ConnectionString::Kind::PostgreSQL));
+    m_engine->addItem(QStringLiteral("本机数据库文件"), int(ConnectionString::Kind::SQLite));
+    m_engine->setGeometry(px(1560), px(60), px(4800), px(330));
+
+    m_serverLabel = makeLabel(m_frame, "Label1", QStringLiteral("服务器名："), {240, 450, 1215, 300});
     m_server = new QComboBox(m_frame);
     m_server->setObjectName(QStringLiteral("TxtServerName"));
     m_server->setEditable(true);
-    m_server->setGeometry(px(1560), px(150), px(4800), px(330));
-    makeLabel(m_frame, "Label2", QStringLiteral("数据库名称"), {240, 600, 1215, 300});
-    m_database = makeEdit(m_frame, "TxtDatabaseName", {1560, 570, 4800, 330});
-    makeLabel(m_frame, "Label3", QStringLiteral("用户名："), {240, 1020, 1215, 300});
-    m_user = makeEdit(m_frame, "TxtUser", {1560, 990, 4800, 330});
-    makeLabel(m_frame, "Label4", QStringLiteral("登陆密码："), {240, 1440, 1215, 300});
-    m_password = makeEdit(m_frame, "TxtPassword", {1560, 1410, 4800, 330});
+    m_server->setGeometry(px(1560), px(420), px(4800), px(330));
+    m_fileLabel = makeLabel(m_frame, "Label6", QStringLiteral("数据库文件："), {240, 450, 1215, 300});
+    m_file = makeEdit(m_frame, "TxtDatabaseFile", {1560, 420, 4800, 330});
+    m_serverRows << makeLabel(m_frame, "Label2", QStringLiteral("数据库名称"), {240, 810, 1215, 300});
+    m_database = makeEdit(m_frame, "TxtDatabaseName", {1560, 780, 4800, 330});
+    m_serverRows << makeLabel(m_frame, "Label3", QStringLiteral("用户名："), {240, 1170, 1215, 300});
+    m_user = makeEdit(m_frame, "TxtUser", {1560, 1140, 4800, 330});
+    m_serverRows << makeLabel(m_frame, "Label4", QStringLiteral("登陆密码："), {240, 1530, 1215, 300});
+    m_password = makeEdit(m_frame, "TxtPassword", {1560, 1500, 4800, 330});
+    m_password->setEchoMode(QLineEdit::Password);
+    m_serverRows << m_serverLabel << m_server << m_database << m_user << m_password;
+    showEngineFields();
 
+    connect(m_engine, &QComboBox::currentIndexChanged, this, &LinkDatabaseErr::showEngineFields);
     connect(findChild<QPushButton*>(QStringLiteral("Command4")), &QPushButton::clicked, this,
             &LinkDatabaseErr::restoreDefaults);
     connect(findChild<QPushButton*>(QStringLiteral("ButSet")), &QPushButton::clicked, this,
@@ -133,10 +148,29 @@ void LinkDatabaseErr::loadFields() {
     if (!LoadSettings(&s))
         return;
     m_loaded = s;
+    // Settings of no known engine are those of a SQL Server, as the file always held them.
+    const int engine = m_engine->findData(int(s.engine));
+    m_engine->setCurrentIndex(engine >= 0 ? engine : 0);
+    if (s.engine == ConnectionString::Kind::SQLite) {
+        m_file->setText(s.server);
+        return;
+    }
     m_server->setEditText(s.server);
     m_database->setText(s.database);
     m_user->setText(s.user);
     m_password->setText(s.password);
+}
+
+ConnectionString::Kind LinkDatabaseErr::chosenEngine() const {
+    return ConnectionString::Kind(m_engine->currentData().toInt());
+}
+
+void LinkDatabaseErr::showEngineFields() {
+    const bool file = chosenEngine() == ConnectionString::Kind::SQLite;
+    for (QWidget* w : std::as_const(m_serverRows))
+        w->setVisible(!file);
+    m_fileLabel->setVisible(file);
+    m_file->setVisible(file);
 }
 
 void LinkDatabaseErr::listServers() {
@@ -150,7 +184,10 @@ void LinkDatabaseErr::setErrorText(const QString& description) {
 }
 
 ConnectionSettings LinkDatabaseErr::settings() const {
-    return {m_server->currentText(), m_database->text(), m_user->text(), m_password->text(), m_loaded.engine};
+    // The embedded database needs its file only.
+    if (chosenEngine() == ConnectionString::Kind::SQLite)
+        return {m_file->text(), {}, {}, {}, ConnectionString::Kind::SQLite};
+    return {m_server->currentText(), m_database->text(), m_user->text(), m_password->text(), chosenEngine()};
 }
 
 QString LinkDatabaseErr::GetConectionstr() const {
@@ -173,7 +210,8 @@ void LinkDatabaseErr::retry() {
     // hold in full (a port, options) is never rewritten from them.
     // Fields too long for the file would be lost with the dialog and the retry would run on
     // the old settings; after the message the operator shortens them here.
-    const bool storedAsShown = m_loaded.engine != ConnectionString::Kind::Empty && typed.sameFields(m_loaded);
+    const bool storedAsShown = m_loaded.engine != ConnectionString::Kind::Empty &&
+                               typed.engine == m_loaded.engine && typed.sameFields(m_loaded);
     if (!storedAsShown && !SaveSettings(typed) && !FitsSettingsFile(typed))
         return;
     m_state = QStringLiteral("Start");

@@ -3,6 +3,7 @@
 #include "app/core/ConnectionSettings.h"
 
 #include <QDialog>
+#include <QList>
 
 class QComboBox;
 class QFrame;
@@ -11,8 +12,9 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-// Shown whenever the connection cannot be opened: the error, the four connection settings,
-// and the choice to retry with changed settings or to end the program.
+// Shown whenever the connection cannot be opened: the error, the connection settings (the
+// engine, and a server's four fields or the embedded database's file), and the choice to
+// retry with changed settings or to end the program.
 class LinkDatabaseErr : public QDialog {
     Q_OBJECT
 public:
@@ -41,13 +43,21 @@ private:
     void retry();
     void exitProgram();
     void showHelp();
+    // The engine chosen in CboEngine, and the rows it needs: a server's four, or the file.
+    ConnectionString::Kind chosenEngine() const;
+    void showEngineFields();
 
     QString m_state;
     ConnectionSettings m_loaded; // as read from the file: a retry without changes writes nothing
     QLabel* m_showTitle = nullptr;
     QPlainTextEdit* m_errInfo = nullptr;
     QFrame* m_frame = nullptr;
+    QComboBox* m_engine = nullptr;
+    QLabel* m_serverLabel = nullptr;
     QComboBox* m_server = nullptr;
+    QLabel* m_fileLabel = nullptr;
+    QLineEdit* m_file = nullptr;
+    QList<QWidget*> m_serverRows;
     QLineEdit* m_database = nullptr;
     QLineEdit* m_user = nullptr;
     QLineEdit* m_password = nullptr;

@@ -21,8 +21,10 @@ mainfrm* runningMainWindow() {
 password::Flow password::defaultFlow() {
     Flow f;
     f.chooseDepartment = [](QWidget* loginWindow) {
-        SelectKS chooser(loginWindow);
-        chooser.exec();
+        // After a hand-off the login window was never shown: the chooser then centres on the
+        // screen instead of over that window's unused place in the corner.
+        SelectKS chooser(loginWindow && loginWindow->isVisible() ? loginWindow : nullptr);
+        return chooser.exec() == QDialog::Accepted;
     };
     f.showMainWindow = [] {
         // A start-up run again from the settings dialog's retry finds the main window still

@@ -1,6 +1,7 @@
 #include "app/mainfrm.h"
 
 #include "app/CalculatorLauncher.h"
+#include "app/ChildWindowMnemonics.h"
 #include "app/ChildWindowRegistry.h"
 #include "app/ChildWindowServices.h"
 #include "app/Themes.h"
@@ -13,6 +14,7 @@
 #include "tools/core/GET_NL.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDialog>
@@ -26,6 +28,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
@@ -39,6 +42,7 @@ namespace {
 
 const QString kMainName = QStringLiteral("mainfrm");
 const QString kMainTask = QStringLiteral("Main_Task");
+const QString kProgramIcon = QStringLiteral("applications-science.png");
 constexpr int kPanelCount = 5;
 
 std::function<QString()>& lunarProvider() {
@@ -60,11 +64,22 @@ QIcon commandIcon(const QString& file) {
     return file.isEmpty() ? QIcon() : QIcon(QStringLiteral(":/icons/") + file);
 }
 
+// The smallest size at which a cascaded child window still shows its list, header and
+// buttons: what its layout asks for, and at least 640 x 420, within the workspace.
+QSize usableSize(const QMdiSubWindow* sub, const QSize& area) {
+    QSize size = sub->widget() ? sub->widget()->minimumSizeHint() : QSize();
+    size = size.expandedTo(QSize(640, 420));
+    return size.boundedTo(area);
+}
+
 } // namespace
 
 mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     initIconResources();
     setObjectName(kMainName);
+    // The program's icon, also in the corner of every child window instead of Qt's.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + kProgramIcon));
     if (Themes::current() < 0)
         Themes::apply(Themes::OfficeXP);
 
@@ -86,6 +101,7 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     buildKeyBindings();
     connectTabBar();
     buildStatusBar();
+    new ChildWindowMnemonics(m_workspace);
 
     setPanelText(2, gHospitalName);
     setPanelText(3, todayLunarText());
@@ -110,22 +126,35 @@ void mainfrm::showDepartment() {
 
 void mainfrm::showPlaced() {
     MainWindowPlacement::Placement placement;
-    if (!MainWindowPlacement::load(&placement)) {
-        showMaximized(); // the first start
-        return;
+    const bool stored = MainWindowPlacement::load(&placement);
+    // The remembered place is the frame's top left corner with the window's inner size. A
+    // first start, or a place (partly) off the screen of today, gets one on the screen, so
+    // that restoring down never puts the title bar out of reach.
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect();
+    QRect normal = stored ? placement.normal : QRect();
+    if (!normal.isValid() && screenArea.isValid()) {
+        normal = QRect(QPoint(), QSize(1024, 700).boundedTo(screenArea.size()));
+        normal.moveCenter(screenArea.center());
     }
-    // A place on a screen that is no longer there is not restored.
-    if (placement.normal.isValid() && screen() && screen()->virtualGeometry().intersects(placement.normal))
-        setGeometry(placement.normal);
-    if (placement.maximized)
+    if (normal.isValid()) {
+        if (screenArea.isValid())
+            normal = MainWindowPlacement::onScreen(normal, screenArea);
+        resize(normal.size());
+        move(normal.topLeft()); // move() places the frame
+    }
+    if (!stored || placement.maximized)
         showMaximized();
     else
         showNormal();
 }
 
 void mainfrm::savePlacement() {
-    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    MainWindowPlacement::save({normal, isMaximized()});
+    const bool notNormal = isMaximized() || isMinimized();
+    const QRect inner = notNormal ? normalGeometry() : geometry();
+    // The frame's corner: the inner rectangle's less the frame's width and title bar.
+    const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+    const QPoint corner = notNormal ? inner.topLeft() - frameOffset : frameGeometry().topLeft();
+    MainWindowPlacement::save({QRect(corner, inner.size()), isMaximized()});
 }
 
 mainfrm::~mainfrm() {
@@ -445,16 +474,29 @@ void mainfrm::runWindow(int id) {
 
 void mainfrm::arrange(int id) {
     switch (id) {
-    case Cmd::Cascade:
-        m_workspace->cascadeSubWindows();
+    case Cmd::Cascade: {
+        // Each window a title bar lower and to the right of the one before, all of one size
+        // that leaves the last one inside the workspace, but never smaller than usable.
+        const QList<QMdiSubWindow*> windows = arrangeableWindows();
+        if (windows.isEmpty())
+            break;
+        const QSize area = m_workspace->viewport()->size();
+        const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.first()) + 4;
+        const int n = int(windows.size());
+        for (int i = 0; i < n; ++i) {
+            QMdiSubWindow* sub = windows.at(i);
+            sub->showNormal();
+            const QSize size = QSize(area.width() - step * (n - 1), area.height() - step * (n - 1))
+                                   .expandedTo(usableSize(sub, area));
+            sub->setGeometry(QRect(QPoint(step * i, step * i), size));
+            sub->raise();
+        }
+        m_workspace->setActiveSubWindow(windows.last());
         break;
+    }
     case Cmd::TileHorizontal:
     case Cmd::TileVertical: {
-        QList<QMdiSubWindow*> windows;
-        for (QMdiSubWindow* sub : m_workspace->subWindowList(QMdiArea::StackingOrder)) {
-            if (!sub->isHidden() && !sub->isMinimized())
-                windows.append(sub);
-        }
+        const QList<QMdiSubWindow*> windows = arrangeableWindows();
         if (windows.isEmpty())
             break;
         const QRect area = m_workspace->viewport()->rect();
@@ -488,6 +530,15 @@ void mainfrm::arrange(int id) {
     default:
         break;
     }
+}
+
+QList<QMdiSubWindow*> mainfrm::arrangeableWindows() const {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : m_workspace->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isHidden() && !sub->isMinimized())
+            windows.append(sub);
+    }
+    return windows;
 }
 
 void mainfrm::fillWindowList(QMenu* menu) {

@@ -79,6 +79,8 @@ private:
     void fillWindowList(QMenu* menu);
     void runWindow(int id);
     void arrange(int id);
+    // The child windows that cascading and tiling place: shown and not minimised.
+    QList<QMdiSubWindow*> arrangeableWindows() const;
     void refreshClock();
     void showDepartment();
     void savePlacement();

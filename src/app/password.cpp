@@ -161,10 +161,11 @@ void password::exitClicked() {
 bool password::TestUserPassword(const QString& TestUser, const QString& TestPassword) {
     RecordsetPtr row;
     AppError error;
+    // The check fills gUser; a switch cancelled in the department chooser puts this back.
+    const User_qx previousUser = gUser ? *gUser : User_qx();
     switch (m_check.check(TestUser, TestPassword, &row, &error)) {
     case LoginCheck::Outcome::SignedIn:
-        finishSignIn(row);
-        return true;
+        return finishSignIn(row, previousUser);
     case LoginCheck::Outcome::UnknownUser:
         Messages::show(QStringLiteral("出错了"), QStringLiteral("该用户不存在！"), MsgIcon::Exclamation);
         m_user->setFocus();
@@ -197,8 +198,16 @@ void password::showWrongPassword() {
     Messages::show(QStringLiteral("出错了"), QStringLiteral("密码错误，请重新输入！"), MsgIcon::Critical);
 }
 
-void password::finishSignIn(const RecordsetPtr& userRow) {
-    flow().chooseDepartment(this);
+bool password::finishSignIn(const RecordsetPtr& userRow, const User_qx& previousUser) {
+    if (!flow().chooseDepartment(this)) {
+        // Only a switch comes back here: the previous user and department stay signed in.
+        if (gReLogin && gUser)
+            *gUser = previousUser;
+        RecordsetPtr rs = userRow;
+        CloseRs(rs);
+        close();
+        return false;
+    }
     if (userRow) {
         ApplyUserPreferences(*userRow);
         RecordsetPtr rs = userRow;
@@ -213,4 +222,5 @@ void password::finishSignIn(const RecordsetPtr& userRow) {
     } else
         flow().showMainWindow();
     close();
+    return true;
 }

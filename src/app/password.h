@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/LoginCheck.h"
+#include "common/core/Session.h"
 
 #include <QWidget>
 
@@ -27,8 +28,9 @@ public:
 
     // What follows a successful check. The defaults show SelectKS modally, open mainfrm and
     // write the operator panel of the running main window; tests replace them.
+    // chooseDepartment is false when the chooser closed without a department.
     struct Flow {
-        std::function<void(QWidget* loginWindow)> chooseDepartment;
+        std::function<bool(QWidget* loginWindow)> chooseDepartment;
         std::function<void()> showMainWindow;
         std::function<void(const QString& panelText)> showOperator;
     };
@@ -48,7 +50,7 @@ private:
     void loadFromDatabase();
     void signInClicked();
     void exitClicked();
-    void finishSignIn(const RecordsetPtr& userRow);
+    bool finishSignIn(const RecordsetPtr& userRow, const User_qx& previousUser);
     static void showWrongPassword();
 
     LoginCheck m_check;

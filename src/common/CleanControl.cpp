@@ -48,6 +48,9 @@ void colour(QWidget* w, const QColor& c) {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, c);
     w->setPalette(p);
+    // Check and option boxes fill with the button colour by default, which some themes make
+    // grey: they take the window colour behind their caption as labels do.
+    w->setBackgroundRole(QPalette::Window);
     w->setAutoFillBackground(true);
 }
 

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionHeader>
@@ -16,6 +17,8 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QTableView(parent), m_model(new Spread
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     setWordWrap(false);
+    // Tab leaves the grid for the next control; the arrow keys move within it.
+    setTabKeyNavigation(false);
 
     // Fixed row heights: a grid of tens of thousands of rows must not measure every row.
     const int rowHeight = fontMetrics().height() + 6;
@@ -332,6 +335,15 @@ void SpreadGrid::keyPressEvent(QKeyEvent* event) {
         const int row = i.row() + 1;
         const QModelIndex box = m_model->index(i.row(), checkColumn() - 1);
         m_model->setData(box, isChecked(row) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && i.isValid() &&
+        state() != QAbstractItemView::EditingState &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        isSignalConnected(QMetaMethod::fromSignal(&SpreadGrid::rowEntered))) {
+        // Only a window that opens rows takes Enter; elsewhere it still reaches the dialog.
+        emit rowEntered(i.row() + 1);
         event->accept();
         return;
     }

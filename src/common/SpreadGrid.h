@@ -95,6 +95,8 @@ signals:
     void cellClicked(int row, int col); // row 0 for a heading click
     void cellChanged(int row, int col); // edited or toggled by the user
     void activeRowChanged(int row);
+    // Enter on the active row: the keyboard's way of opening it, as a click does.
+    void rowEntered(int row);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

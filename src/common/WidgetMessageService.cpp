@@ -3,6 +3,8 @@
 #include "common/FileDialogService.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -44,6 +46,22 @@ QList<ButtonSpec> buttonSpecs(MsgButtons buttons) {
     return {{MsgAnswer::Ok, QStringLiteral("确定"), QMessageBox::AcceptRole}};
 }
 
+// Room the title bar needs beside its text: the window icon, the close button and margins.
+constexpr int kTitleBarRoom = 140;
+
+// A box as narrow as a short text ("密码错误!") would cut its own title; the box is made at
+// least as wide as the title bar needs.
+void fitTitle(QMessageBox& box, const QString& title) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    const int needed = QFontMetrics(titleFont).horizontalAdvance(title) + kTitleBarRoom;
+    grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
+                  1, grid->columnCount());
+}
+
 WidgetMessageService g_messages;
 WidgetFileDialogService g_fileDialogs;
 
@@ -67,6 +85,7 @@ MsgAnswer WidgetMessageService::show(const QString& title, const QString& text, 
         box.setDefaultButton(pushed.first());
     // Esc (and closing the box) answers the last button: Cancel, No, or the lone OK.
     box.setEscapeButton(pushed.last());
+    fitTitle(box, title);
     box.exec();
     const int at = int(pushed.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
     return at >= 0 ? specs.at(at).answer : specs.last().answer;

@@ -19,6 +19,7 @@
 #include "output/SlipPrinting.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
 #include <QDateEdit>
@@ -40,6 +41,18 @@ const QString kExecutedQuery = QStringLiteral("Frm_FYCX");
 int twips(int t) {
     return CleanControl::twipsToPixels(t);
 }
+
+// Puts the focus back on the list (or on the items) when an execution attempt ends.
+struct FocusAfterAttempt {
+    QWidget* list;
+    QWidget* items;
+    bool itemsWanted = false;
+    ~FocusAfterAttempt() {
+        QWidget* target = itemsWanted ? items : list;
+        if (target && target->isEnabled())
+            target->setFocus(Qt::OtherFocusReason);
+    }
+};
 
 } // namespace
 
@@ -153,6 +166,7 @@ void Mz_CKFY::buildControls() {
     connect(m_refreshTimer, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
     connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &Mz_CKFY::takeSignedInUser);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
+    connect(m_list, &SpreadGrid::rowEntered, this, &Mz_CKFY::selectListedRow);
     connect(m_typedNumber, &QLineEdit::textChanged, this, &Mz_CKFY::lookUpTypedNumber);
     connect(m_changeCheckerButton, &QPushButton::clicked, this,
             [this] { m_checkerMenu->popup(QCursor::pos()); });
@@ -517,11 +531,15 @@ bool Mz_CKFY::isListedAsInpatient(const QString& dh) const {
 }
 
 void Mz_CKFY::ExecuteSelected() {
+    // After every box of the attempt the keyboard is back where the next step starts: the
+    // item grid when no item is ticked, else the pending list.
+    FocusAfterAttempt focus{m_list, m_items};
     RefreshDJList();
     // Inpatient documents would land in the outpatient execution table; refuse them openly.
     const bool inpatient = !m_zyh->text().isEmpty() || isListedAsInpatient(m_txtDH->text());
     const ExecutionRefusal refusal = CheckExecution(m_txtDH->text(), listedNumbers(), itemTicks(), inpatient);
     if (refusal != ExecutionRefusal::None) {
+        focus.itemsWanted = refusal == ExecutionRefusal::NoItemTicked;
         Messages::warning(RefusalText(refusal));
         return;
     }
@@ -611,6 +629,10 @@ void Mz_CKFY::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The executed-documents query may have joined the program since the window was built.
     m_executedQueryButton->setEnabled(WindowRequests::canOpen(kExecutedQuery));
+    // The clerk starts in the list: the arrow keys pick a document, Enter opens it.
+    if (!m_shownBefore && !isAncestorOf(QApplication::focusWidget()))
+        m_list->setFocus(Qt::OtherFocusReason);
+    m_shownBefore = true;
 }
 
 void Mz_CKFY::resizeEvent(QResizeEvent* event) {

@@ -119,5 +119,6 @@ private:
     PendingListReader m_pendingReader;
     int m_totalsRow = 0; // the detail grid's totals row, 0 when there is none
     bool m_refreshing = false;
+    bool m_shownBefore = false;
     int m_savedAutoPrint = 0;
 };

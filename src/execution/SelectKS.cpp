@@ -101,7 +101,11 @@ void SelectKS::cancel() {
 }
 
 void SelectKS::reject() {
-    // Esc and the close box leave without a department too: they end the program as
-    // "取消(&C)" does, so nobody reaches the pending list without one.
+    // While a user is switched the program already has a department: Esc and the close box
+    // step back to it. At start-up there is none, and they end the program as "取消(&C)" does.
+    if (gReLogin) {
+        QDialog::reject();
+        return;
+    }
     cancel();
 }

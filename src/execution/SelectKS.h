@@ -10,6 +10,8 @@ class QPushButton;
 
 // Asks which medical-technology department this workstation executes for and stores the
 // choice in gExecDept. Cancelling ends the program: nobody may work without a department.
+// During a switch of user (gReLogin) Esc and the close box only cancel the switch: the
+// previous user keeps working in the previous department.
 class SelectKS : public QDialog {
     Q_OBJECT
 public:

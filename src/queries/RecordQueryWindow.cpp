@@ -92,11 +92,14 @@ RecordQueryWindow::RecordQueryWindow(QuerySpec spec, QWidget* parent)
 RecordQueryWindow::~RecordQueryWindow() = default;
 
 void RecordQueryWindow::buildControls() {
-    // On a low screen the panel scrolls rather than squeezing the date boxes.
+    // On a low screen or in a low window (four windows tiled) the panel scrolls rather than
+    // squeezing the date boxes or pressing its lines into one another.
     m_taskScroll = new QScrollArea(this);
+    m_taskScroll->setObjectName(QStringLiteral("TaskPanelScroll"));
     m_taskScroll->setFrameShape(QFrame::NoFrame);
     m_taskScroll->setWidgetResizable(true);
     m_taskScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_taskScroll->viewport()->setAutoFillBackground(false); // the window's colour shows through
     m_taskPanel = new TaskPanel;
     m_taskPanel->setObjectName(QStringLiteral("wndTaskPanel"));
     m_taskScroll->setWidget(m_taskPanel);

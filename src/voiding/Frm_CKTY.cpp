@@ -14,12 +14,14 @@
 #include "voiding/core/VoidingLoads.h"
 #include "voiding/core/VoidingService.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 namespace {
 
@@ -56,6 +58,7 @@ void Frm_CKTY::buildControls() {
     buildButtonBar();
 
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
+    connect(m_list, &SpreadGrid::rowEntered, this, &Frm_CKTY::selectListedRow);
     connect(m_searchButton, &QPushButton::clicked, this, &Frm_CKTY::RefreshList);
     connect(m_voidButton, &QPushButton::clicked, this, &Frm_CKTY::VoidSelected);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
@@ -148,6 +151,14 @@ void Frm_CKTY::loadWindow() {
     RefreshList();
 }
 
+void Frm_CKTY::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The clerk starts in the list: the arrow keys pick a document, Enter opens it.
+    if (!m_shownBefore && !isAncestorOf(QApplication::focusWidget()))
+        m_list->setFocus(Qt::OtherFocusReason);
+    m_shownBefore = true;
+}
+
 void Frm_CKTY::RefreshList() {
     const QString cleaned = CleanInputText(m_txtSearch->text());
     FillList(cleaned + QLatin1Char('%'), m_sD->date(), m_eD->date());
@@ -233,6 +244,8 @@ QStringList Frm_CKTY::listedNumbers() const {
 }
 
 void Frm_CKTY::VoidSelected() {
+    // Whatever the boxes said, the keyboard is back in the list for the next document.
+    const auto backToList = qScopeGuard([this] { m_list->setFocus(Qt::OtherFocusReason); });
     const VoidRefusal refusal = CheckVoid(m_txtDH->text(), listedNumbers());
     if (refusal != VoidRefusal::None) {
         Messages::warning(VoidRefusalText(refusal));

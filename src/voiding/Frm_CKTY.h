@@ -33,6 +33,7 @@ public:
     void VoidDocument(const QString& dh);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -71,4 +72,5 @@ private:
     QPushButton* m_voidedQueryButton = nullptr;
     QPushButton* m_cardButton = nullptr;
     int m_totalsRow = 0; // the item grid's totals row, 0 when there is none
+    bool m_shownBefore = false;
 };

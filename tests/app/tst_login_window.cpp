@@ -28,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QSysInfo>
@@ -60,8 +61,11 @@ template <typename T> void whenModal(std::function<void(T*)> act, QWidget* notTh
     timer->start();
 }
 
-void chooseDepartment(const QString& name) {
-    whenModal<SelectKS>([name](SelectKS* chooser) {
+// `centre` receives the middle of the chooser's frame as it opened.
+void chooseDepartment(const QString& name, QPoint* centre = nullptr) {
+    whenModal<SelectKS>([name, centre](SelectKS* chooser) {
+        if (centre)
+            *centre = chooser->frameGeometry().center();
         auto* ks = chooser->findChild<QComboBox*>("KS");
         ks->setCurrentIndex(ks->findText(name));
         chooser->findChild<QPushButton*>("Command1")->click();
@@ -87,12 +91,14 @@ private slots:
     void unknownUserKeepsWindowOpen();
     void exitButton();
     void switchUserUpdatesOperatorOnly();
+    void leavingTheChooserCancelsASwitch();
     void userWithoutRightEndsProcess();
     void signInAgainKeepsOneMainWindow();
 
     void settingsDialogLooks();
     void settingsDialogButtons();
     void settingsTooLongStayInDialog();
+    void settingsDialogOffersEveryEngine();
     void retryKeepsTheStoredEngineAndWritesOnlyChanges();
     void settingsDialogClosingEndsProgram();
     void connectionErrorDialogsDoNotStack();
@@ -343,6 +349,35 @@ void LoginWindowTest::switchUserUpdatesOperatorOnly() {
     QTRY_VERIFY(w.isNull());
 }
 
+void LoginWindowTest::leavingTheChooserCancelsASwitch() {
+    int exits = 0;
+    SelectKS::setExitHandler([&exits] { ++exits; });
+    QSignalSpy switched(&SessionEvents::instance(), &SessionEvents::userSwitched);
+    // Esc, then the close box: each time the previous user stays in the previous department.
+    for (const bool byEscape : {true, false}) {
+        currentUser().GetUserName = "admin";
+        currentUser().UserPassword = "old";
+        gExecDept = "old";
+        gReLogin = true;
+        QPointer<password> w = new password;
+        whenModal<SelectKS>([byEscape](SelectKS* chooser) {
+            if (byEscape)
+                QTest::keyClick(chooser, Qt::Key_Escape);
+            else
+                chooser->close();
+        });
+        QVERIFY(!w->TestUserPassword("张护士", m_pw));
+        QCOMPARE(gUser->GetUserName, QStringLiteral("admin"));
+        QCOMPARE(gUser->UserPassword, QStringLiteral("old"));
+        QCOMPARE(gExecDept, QStringLiteral("old"));
+        QTRY_VERIFY(w.isNull());
+    }
+    QCOMPARE(exits, 0);
+    QCOMPARE(switched.count(), 0);
+    QVERIFY(m_operatorTexts.isEmpty());
+    QVERIFY(!QFile::exists(programFile("User.data")));
+}
+
 void LoginWindowTest::userWithoutRightEndsProcess() {
     password w;
     QVERIFY(!w.TestUserPassword(DemoDatabase::userWithoutRight(), m_pw));
@@ -514,6 +549,59 @@ void LoginWindowTest::retryKeepsTheStoredEngineAndWritesOnlyChanges() {
     QCOMPARE(m_messages->count(), 0);
 }
 
+void LoginWindowTest::settingsDialogOffersEveryEngine() {
+    QVERIFY(!QFile::exists(programFile("DatabaseSet.data")));
+    const auto choose = [](LinkDatabaseErr& d, const QString& engine) {
+        auto* box = d.findChild<QComboBox*>("CboEngine");
+        box->setCurrentIndex(box->findText(engine));
+    };
+    {
+        LinkDatabaseErr d;
+        d.show();
+        d.findChild<QPushButton*>("ButSet")->click();
+        auto* engines = d.findChild<QComboBox*>("CboEngine");
+        QStringList names;
+        for (int i = 0; i < engines->count(); ++i)
+            names << engines->itemText(i);
+        QCOMPARE(names, QStringList({"SQL Server", "PostgreSQL", "本机数据库文件"}));
+        QCOMPARE(engines->currentText(), QStringLiteral("SQL Server"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtPassword")->echoMode(), QLineEdit::Password);
+
+        // The embedded database needs only its file.
+        choose(d, "本机数据库文件");
+        QVERIFY(d.findChild<QLineEdit*>("TxtDatabaseFile")->isVisible());
+        for (const char* name : {"TxtServerName", "TxtDatabaseName", "TxtUser", "TxtPassword"})
+            QVERIFY2(!d.findChild<QWidget*>(name)->isVisible(), name);
+        // A path too long for its record is refused with the file's message, as server fields are.
+        d.findChild<QLineEdit*>("TxtDatabaseFile")->setText("/" + QString(120, 'p') + "/hospital.db");
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(m_messages->texts().size(), 1);
+        QCOMPARE(m_messages->last().title, QStringLiteral("读连接字符串时出错"));
+        QCOMPARE(d.state(), QString());
+        d.findChild<QLineEdit*>("TxtDatabaseFile")->setText("/data/hospital.db");
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(d.state(), QStringLiteral("Start"));
+        QCOMPARE(ReadConnectionString(), QStringLiteral("Provider=SQLite;Data Source=/data/hospital.db;"));
+    }
+    {
+        // The file's engine comes back with the dialog; another engine takes the server's fields.
+        LinkDatabaseErr d;
+        QCOMPARE(d.findChild<QComboBox*>("CboEngine")->currentText(), QStringLiteral("本机数据库文件"));
+        QCOMPARE(d.findChild<QLineEdit*>("TxtDatabaseFile")->text(), QStringLiteral("/data/hospital.db"));
+        choose(d, "PostgreSQL");
+        d.findChild<QComboBox*>("TxtServerName")->setEditText("db.local:5433");
+        d.findChild<QLineEdit*>("TxtDatabaseName")->setText("yj");
+        d.findChild<QLineEdit*>("TxtUser")->setText("u");
+        d.findChild<QLineEdit*>("TxtPassword")->setText("p");
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(d.state(), QStringLiteral("Start"));
+    }
+    QCOMPARE(ReadConnectionString(),
+             QStringLiteral(
+                 "Provider=PostgreSQL;Data Source=db.local:5433;Initial Catalog=yj;User ID=u;Password=p;"));
+    QCOMPARE(m_messages->texts().size(), 1);
+}
+
 void LoginWindowTest::settingsDialogClosingEndsProgram() {
     {
         LinkDatabaseErr d;
@@ -683,10 +771,15 @@ void LoginWindowTest::mainHandOffSignsIn() {
     writeSettings("not used");
     Startup::setCommandLine(dbString() + "$admin$" + m_pw + "$ignored$too");
     const QString department = DemoDatabase::departments().value(2);
-    chooseDepartment(department);
+    QPoint chooserCentre;
+    chooseDepartment(department, &chooserCentre);
     Startup::Main();
     QCOMPARE(gConnStr, dbString());
     QCOMPARE(gExecDept, department);
+    // No login window was shown: the chooser stands in the middle of the screen.
+    const QPoint offCentre = chooserCentre - QApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 4,
+             qPrintable(QString("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
     QCOMPARE(gUser->GetUserName, QStringLiteral("admin"));
     QCOMPARE(m_mainShown, 1);
     QCOMPARE(gHospitalName, DemoDatabase::hospitalName());

@@ -17,6 +17,7 @@
 namespace {
 
 struct SeenBox {
+    int width = 0;
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -33,6 +34,7 @@ void whenBoxOpens(SeenBox& seen, const std::function<void(QMessageBox*)>& act) {
     QTimer::singleShot(0, [&seen, act] {
         QTRY_VERIFY(openBox() != nullptr);
         QMessageBox* box = openBox();
+        seen.width = box->width();
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
@@ -59,6 +61,7 @@ private slots:
     void confirmOkCancel();
     void yesNoDefaultNoAndEscape();
     void enterTakesDefault();
+    void shortTextKeepsTheTitleReadable();
     void installPutsWidgetServicesInPlace();
     void filterPairs_data();
     void filterPairs();
@@ -115,6 +118,20 @@ void TestWidgetServices::yesNoDefaultNoAndEscape() {
     QCOMPARE(service.show(QStringLiteral("询问"), QStringLiteral("?"), MsgIcon::Question, MsgButtons::YesNo,
                           MsgAnswer::No),
              MsgAnswer::Yes);
+}
+
+void TestWidgetServices::shortTextKeepsTheTitleReadable() {
+    WidgetMessageService service;
+    SeenBox seen;
+    whenBoxOpens(seen, [](QMessageBox* box) { box->defaultButton()->click(); });
+    service.show(QStringLiteral("提示"), QStringLiteral("密码错误!"), MsgIcon::Information, MsgButtons::Ok,
+                 MsgAnswer::Ok);
+    // The title bar holds the window icon, the close button and the title: about 140 pixels
+    // besides the title's text.
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    QVERIFY2(seen.width >= QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("提示")) + 140,
+             qPrintable(QString::number(seen.width)));
 }
 
 void TestWidgetServices::enterTakesDefault() {

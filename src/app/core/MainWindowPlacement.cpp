@@ -40,4 +40,11 @@ bool save(const Placement& placement) {
                            placement.maximized ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+QRect onScreen(const QRect& normal, const QRect& screen) {
+    QRect r(normal.topLeft(), normal.size().boundedTo(screen.size()));
+    r.moveLeft(qBound(screen.left(), r.left(), screen.right() - r.width() + 1));
+    r.moveTop(qBound(screen.top(), r.top(), screen.bottom() - r.height() + 1));
+    return r;
+}
+
 } // namespace MainWindowPlacement

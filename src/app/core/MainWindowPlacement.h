@@ -9,7 +9,7 @@
 namespace MainWindowPlacement {
 
 struct Placement {
-    QRect normal; // null when the window was never shown as a normal window
+    QRect normal; // as a normal window: the frame's top left and the inner size; null when unknown
     bool maximized = true;
 };
 
@@ -17,5 +17,8 @@ QString iniPath();
 // False when nothing is stored yet.
 bool load(Placement* placement);
 bool save(const Placement& placement);
+// `normal` moved (and shrunk where it is larger) so that it lies wholly inside `screen`: a
+// title bar above the top edge, or a window left on a screen that is gone, comes back.
+QRect onScreen(const QRect& normal, const QRect& screen);
 
 } // namespace MainWindowPlacement
