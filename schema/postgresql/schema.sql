@@ -232,3 +232,28 @@ CREATE INDEX MZ_YJZX_DH ON MZ_YJZX (DH);
 CREATE INDEX MZ_YJZX_ZXSJ ON MZ_YJZX (KSMC, SFZF, ZXSJ);
 CREATE INDEX MZ_YJZX_ZFRQ ON MZ_YJZX (KSMC, SFZF, ZFRQ);
 CREATE INDEX MZ_FYDJ_FYRQ ON MZ_FYDJ (FYRQ);
+
+-- @audit (yjgl-admin audit install adds what follows to an existing database)
+-- The audit trail: one row per action, appended in the action's own transaction. XH numbers
+-- the rows without gaps; ZY is the SHA-256 of the row's content and of QZY, the ZY of the row
+-- before. Rows are never changed or removed: the trigger refuses UPDATE, DELETE and TRUNCATE.
+CREATE TABLE YJGL_LOG (
+    XH bigint NOT NULL PRIMARY KEY,
+    CZSJ timestamp(0) NOT NULL,
+    CZY citext,
+    KSMC citext,
+    GZZ citext,
+    CZ citext NOT NULL,
+    DH citext,
+    XQ citext,
+    QZY text NOT NULL,
+    ZY text NOT NULL
+);
+CREATE INDEX YJGL_LOG_CZSJ ON YJGL_LOG (CZSJ);
+CREATE OR REPLACE FUNCTION yjgl_log_append_only() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION '操作日志只能追加，不能修改或删除';
+END
+$$;
+CREATE TRIGGER yjgl_log_append_only BEFORE UPDATE OR DELETE OR TRUNCATE ON YJGL_LOG
+    FOR EACH STATEMENT EXECUTE FUNCTION yjgl_log_append_only();

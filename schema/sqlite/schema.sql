@@ -237,3 +237,29 @@ CREATE INDEX MZ_YJZX_DH ON MZ_YJZX (DH);
 CREATE INDEX MZ_YJZX_ZXSJ ON MZ_YJZX (KSMC, SFZF, ZXSJ);
 CREATE INDEX MZ_YJZX_ZFRQ ON MZ_YJZX (KSMC, SFZF, ZFRQ);
 CREATE INDEX MZ_FYDJ_FYRQ ON MZ_FYDJ (FYRQ);
+
+-- @audit (yjgl-admin audit install adds what follows to an existing database)
+-- The audit trail: one row per action, appended in the action's own transaction. XH numbers
+-- the rows without gaps; ZY is the SHA-256 of the row's content and of QZY, the ZY of the row
+-- before. Rows are never changed or removed: the triggers refuse it.
+CREATE TABLE YJGL_LOG (
+    XH INTEGER PRIMARY KEY,
+    CZSJ TEXT COLLATE NOCASE NOT NULL,
+    CZY TEXT COLLATE NOCASE,
+    KSMC TEXT COLLATE NOCASE,
+    GZZ TEXT COLLATE NOCASE,
+    CZ TEXT COLLATE NOCASE NOT NULL,
+    DH TEXT COLLATE NOCASE,
+    XQ TEXT COLLATE NOCASE,
+    QZY TEXT NOT NULL,
+    ZY TEXT NOT NULL
+);
+CREATE INDEX YJGL_LOG_CZSJ ON YJGL_LOG (CZSJ);
+CREATE TRIGGER YJGL_LOG_NO_UPDATE BEFORE UPDATE ON YJGL_LOG
+BEGIN
+    SELECT RAISE(ABORT, '操作日志只能追加，不能修改或删除');
+END;
+CREATE TRIGGER YJGL_LOG_NO_DELETE BEFORE DELETE ON YJGL_LOG
+BEGIN
+    SELECT RAISE(ABORT, '操作日志只能追加，不能修改或删除');
+END;

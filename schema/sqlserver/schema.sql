@@ -202,3 +202,29 @@ CREATE TABLE MZ_FYDJ (
     FYRQ datetime NULL DEFAULT GETDATE()
 );
 CREATE INDEX MZ_FYDJ_FYRQ ON MZ_FYDJ (FYRQ);
+
+-- @audit (yjgl-admin audit install adds what follows to an existing database)
+-- The audit trail: one row per action, appended in the action's own transaction. XH numbers
+-- the rows without gaps; ZY is the SHA-256 of the row's content and of QZY, the ZY of the row
+-- before. Rows are never changed or removed: the trigger answers UPDATE and DELETE with an
+-- error and does nothing in their place. (TRUNCATE TABLE fires no trigger: grant it to nobody.)
+GO
+CREATE TABLE YJGL_LOG (
+    XH bigint NOT NULL PRIMARY KEY,
+    CZSJ datetime NOT NULL,
+    CZY nvarchar(50) NULL,
+    KSMC nvarchar(50) NULL,
+    GZZ nvarchar(100) NULL,
+    CZ nvarchar(20) NOT NULL,
+    DH nvarchar(20) NULL,
+    XQ nvarchar(400) NULL,
+    QZY char(64) NOT NULL,
+    ZY char(64) NOT NULL
+);
+CREATE INDEX YJGL_LOG_CZSJ ON YJGL_LOG (CZSJ);
+GO
+CREATE TRIGGER YJGL_LOG_APPEND_ONLY ON YJGL_LOG INSTEAD OF UPDATE, DELETE AS
+BEGIN
+    RAISERROR(N'操作日志只能追加，不能修改或删除', 16, 1);
+END
+GO

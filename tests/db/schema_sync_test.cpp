@@ -87,6 +87,27 @@ private slots:
         QCOMPARE(procedures, m_sqlite.procedures);
     }
 
+    // The audit trail is the part after the marker on every engine (what "audit install" runs),
+    // and the table refuses changes and removals there by a trigger.
+    void auditTrailIsAppendOnlyEverywhere_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("refuses");
+        QTest::newRow("SQLite") << "sqlite"
+                                << R"(BEFORE UPDATE ON YJGL_LOG.*BEFORE DELETE ON YJGL_LOG)";
+        QTest::newRow("SQL Server") << "sqlserver"
+                                    << R"(INSTEAD OF UPDATE, DELETE)";
+        QTest::newRow("PostgreSQL") << "postgresql"
+                                    << R"(BEFORE UPDATE OR DELETE OR TRUNCATE ON YJGL_LOG)";
+    }
+    void auditTrailIsAppendOnlyEverywhere() {
+        QFETCH(QString, engine);
+        QFETCH(QString, refuses);
+        const QString audit = DemoDatabase::auditSql(engine);
+        QVERIFY(audit.contains(QStringLiteral("CREATE TABLE YJGL_LOG (")));
+        QVERIFY(audit.contains(QRegularExpression(refuses, QRegularExpression::DotMatchesEverythingOption)));
+        QCOMPARE(m_sqlite.tables.value("yjgl_log").size(), 10);
+    }
+
 private:
     Schema m_sqlite;
     Schema m_sqlServer;

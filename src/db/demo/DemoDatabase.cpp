@@ -2,6 +2,7 @@
 
 #include "common/core/AES.h"
 #include "common/core/Clock.h"
+#include "db/ConnectionString.h"
 #include "db/demo/DemoCatalogue.h"
 #include "db/demo/PinyinTable.h"
 
@@ -546,4 +547,59 @@ QString DemoDatabase::defaultPassword() {
 }
 QString DemoDatabase::userWithoutRight() {
     return QString::fromUtf8(DemoCatalogue::kUserWithoutRight);
+}
+
+bool installAuditOnServer(const QString& connectionString, bool* added, AppError* error);
+
+QString DemoDatabase::auditSql(const QString& engine) {
+    const QString schema = resourceText(engine + QStringLiteral("/schema.sql"));
+    const qsizetype marker = schema.indexOf(QStringLiteral("-- @audit"));
+    return marker < 0 ? QString() : schema.mid(marker);
+}
+
+bool DemoDatabase::installAuditTrail(const QString& connectionString, bool* added, AppError* error) {
+    *added = false;
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    if (cs.kind() == ConnectionString::Kind::PostgreSQL)
+        return installAuditOnServer(connectionString, added, error);
+    if (cs.kind() != ConnectionString::Kind::SQLite) {
+        if (error)
+            *error = {1,
+                      QStringLiteral(
+                          "SQL Server 数据库请在 SQL Server 的查询工具中运行 schema/sqlserver/schema.sql 中 "
+                          "“-- @audit”以后的部分（各批以 GO 分开）。"),
+                      QStringLiteral("DemoDatabase")};
+        return false;
+    }
+    sqlite3* db = nullptr;
+    const auto fail = [&](const QString& what) {
+        if (error)
+            *error = {db ? sqlite3_errcode(db) : 1,
+                      what + QStringLiteral("：") + QString::fromUtf8(db ? sqlite3_errmsg(db) : ""),
+                      QStringLiteral("DemoDatabase")};
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+        return false;
+    };
+    // An existing database only: a wrong file name must not make an empty one.
+    if (sqlite3_open_v2(cs.sqliteFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        return fail(QStringLiteral("打开数据库文件"));
+    sqlite3_busy_timeout(db, 10000);
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("开始事务"));
+    sqlite3_stmt* there = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'YJGL_LOG'", -1,
+                           &there, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("查看数据表"));
+    const bool exists = sqlite3_step(there) == SQLITE_ROW;
+    sqlite3_finalize(there);
+    if (!exists && sqlite3_exec(db, auditSql(QStringLiteral("sqlite")).toUtf8().constData(), nullptr, nullptr,
+                                nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("建立操作日志表"));
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("提交"));
+    sqlite3_close_v2(db);
+    *added = !exists;
+    return true;
 }

@@ -25,6 +25,13 @@ public:
     // is created when missing; one that already holds the hospital tables is left alone (false).
     static bool createOnServer(const QString& connectionString, const DemoOptions& options, AppError* error);
 
+    // Adds the audit trail (the part of the schema after the audit marker: YJGL_LOG, its index
+    // and the triggers that keep it append-only) to the existing database that the connection
+    // string names. A database that has the table already is left alone (true, `added` false).
+    static bool installAuditTrail(const QString& connectionString, bool* added, AppError* error);
+    // That part of an engine's schema ("sqlite", "sqlserver", "postgresql").
+    static QString auditSql(const QString& engine);
+
     // The texts embedded in the program.
     static QString schemaSql();     // tables first, then the indexes after the marker line
     static QString proceduresSql(); // inserts into sys_procedures

@@ -294,3 +294,33 @@ bool DemoDatabase::createOnServer(const QString& connectionString, const DemoOpt
         *error = load.error();
     return false;
 }
+
+bool installAuditOnServer(const QString& connectionString, bool* added, AppError* error) {
+    const auto report = [&](const QString& text) {
+        if (error)
+            *error = {1, text, Source};
+        return false;
+    };
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    QString message;
+    PgConn conn = connectTo(cs, cs.value(QStringLiteral("initial catalog")).trimmed(), &message);
+    if (!conn)
+        return report(QStringLiteral("无法连接 PostgreSQL 服务器：") + message);
+    PgResult there(PQexec(conn.get(), "SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                                      "current_schema() AND table_name = 'yjgl_log'"));
+    if (PQresultStatus(there.get()) != PGRES_TUPLES_OK)
+        return report(QString::fromUtf8(PQerrorMessage(conn.get())));
+    *added = PQntuples(there.get()) == 0;
+    if (!*added)
+        return true;
+    const QString script = QStringLiteral("SET client_min_messages = warning; BEGIN;\n") +
+                           DemoDatabase::auditSql(QStringLiteral("postgresql")) + QStringLiteral("\nCOMMIT;");
+    PgResult done(PQexec(conn.get(), script.toUtf8().constData()));
+    if (PQresultStatus(done.get()) != PGRES_COMMAND_OK) {
+        const QString failure = QString::fromUtf8(PQerrorMessage(conn.get()));
+        PgResult rollback(PQexec(conn.get(), "ROLLBACK"));
+        *added = false;
+        return report(failure);
+    }
+    return true;
+}

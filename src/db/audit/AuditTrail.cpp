@@ -1,0 +1,193 @@
+#include "db/audit/AuditTrail.h"
+
+#include "common/core/Clock.h"
+#include "common/core/ProgramFolder.h"
+#include "db/Connection.h"
+#include "db/audit/AuditStatements.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QSysInfo>
+
+namespace {
+
+struct State {
+    const Connection* connection = nullptr;
+    QString connectionString;
+    bool on = false;
+    bool noticeDue = false;
+    bool noticeGiven = false;
+    AuditChain::Mark written; // appended, waiting for the caller's commit
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+} // namespace
+
+namespace AuditTrail {
+
+AuditRow rowAt(const Recordset& rs) {
+    AuditRow row;
+    row.xh = rs.value(0).toLongLong();
+    row.czsj = AuditTrail::timeText(rs.value(1));
+    row.czy = Recordset::asText(rs.value(2));
+    row.ksmc = Recordset::asText(rs.value(3));
+    row.gzz = Recordset::asText(rs.value(4));
+    row.cz = Recordset::asText(rs.value(5));
+    row.dh = Recordset::asText(rs.value(6));
+    row.xq = Recordset::asText(rs.value(7));
+    row.qzy = Recordset::asText(rs.value(8)).trimmed();
+    row.zy = Recordset::asText(rs.value(9)).trimmed();
+    return row;
+}
+
+bool walk(AuditChain::Walker* walker, AppError* error) {
+    constexpr int Page = 2000;
+    qint64 after = 0;
+    for (;;) {
+        const RecordsetPtr rs = gConn->execute(AuditSql::rowsAfter(after, Page), error);
+        if (!rs)
+            return false;
+        for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext()) {
+            const AuditRow row = rowAt(*rs);
+            if (!walker->next(row))
+                return true;
+            after = row.xh;
+        }
+        if (rs->RecordCount() < Page)
+            return true;
+    }
+}
+
+bool isOn() {
+    State& s = state();
+    if (!gConn)
+        return false;
+    if (s.connection == gConn && s.connectionString == gConn->connectionString())
+        return s.on;
+    AppError error;
+    const RecordsetPtr rs = gConn->execute(AuditSql::tableExists(gConn->engine()), &error);
+    if (!rs)
+        return false; // asked again next time
+    s.connection = gConn;
+    s.connectionString = gConn->connectionString();
+    s.on = rs->RecordCount() > 0 && rs->value(0).toInt() > 0;
+    if (!s.on && !s.noticeGiven)
+        s.noticeDue = true;
+    return s.on;
+}
+
+bool takeOffNotice() {
+    isOn();
+    State& s = state();
+    if (!s.noticeDue)
+        return false;
+    s.noticeDue = false;
+    s.noticeGiven = true;
+    return true;
+}
+
+QString offNotice() {
+    return QStringLiteral("数据库中没有操作日志表(YJGL_LOG)，本次运行不记录操作日志。\r\n"
+                          "请信息科用 yjgl-admin audit install 建立。");
+}
+
+bool append(const AuditEntry& entry, AppError* error) {
+    if (!isOn())
+        return true;
+    AppError err;
+    const RecordsetPtr head = gConn->execute(AuditSql::head(), &err);
+    if (!head) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    AuditRow row;
+    if (head->RecordCount() > 0) {
+        row.xh = head->value(0).toLongLong() + 1;
+        row.qzy = Recordset::asText(head->value(1)).trimmed();
+    } else {
+        row.xh = 1;
+    }
+    row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    row.czy = entry.user;
+    row.ksmc = entry.dept;
+    row.gzz = workstation();
+    row.cz = entry.action;
+    row.dh = entry.dh;
+    row.xq = entry.detail.left(400);
+    row.zy = AuditChain::digest(row);
+    if (!gConn->execute(AuditSql::insert(row), &err)) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    state().written = {row.xh, row.zy};
+    return true;
+}
+
+bool appendAlone(const AuditEntry& entry, AppError* error) {
+    if (!gConn || gConn->inTransaction() || !isOn())
+        return true;
+    AppError err;
+    if (!gConn->beginTrans(&err) || !append(entry, &err) || !gConn->commitTrans(&err)) {
+        AppError ignored;
+        if (gConn->inTransaction())
+            gConn->rollbackTrans(&ignored);
+        if (error)
+            *error = err;
+        return false;
+    }
+    committed();
+    return true;
+}
+
+void committed() {
+    State& s = state();
+    if (!s.written.isValid())
+        return;
+    QString ignored; // the workstation's copy is a help for checking, never a reason to fail
+    (void)AuditChain::writeMark(localMarkPath(), s.written, &ignored);
+    s.written = {};
+}
+
+QString localMarkPath() {
+    return QDir(ProgramFolder::path()).filePath(QStringLiteral("YJGL_LOG.dat"));
+}
+
+bool checkLocalMark(QString* problem, AppError* error) {
+    AuditChain::Mark mark;
+    QString unreadable;
+    if (!isOn() || !QFile::exists(localMarkPath()) ||
+        !AuditChain::readMark(localMarkPath(), &mark, &unreadable))
+        return true;
+    const RecordsetPtr rs = gConn->execute(AuditSql::row(mark.xh), error);
+    if (!rs)
+        return false;
+    if (rs->RecordCount() == 0) {
+        *problem = QStringLiteral("操作日志中已没有本机写入的第 %1 条记录，日志可能被截去。请通知信息科。")
+                       .arg(mark.xh);
+        return false;
+    }
+    const AuditRow row = rowAt(*rs);
+    if (row.zy != mark.zy || AuditChain::digest(row) != row.zy) {
+        *problem = QStringLiteral("本机写入的第 %1 条操作日志已被改动。请通知信息科。").arg(mark.xh);
+        return false;
+    }
+    return true;
+}
+
+QString workstation() {
+    return QSysInfo::machineHostName();
+}
+
+QString timeText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return Recordset::asText(value).replace(QLatin1Char('T'), QLatin1Char(' ')).left(19);
+}
+
+} // namespace AuditTrail
