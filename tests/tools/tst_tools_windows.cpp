@@ -60,6 +60,13 @@ bool installPage(const TestFolder& folder, const QString& base) {
            QFile::copy(shipped.filePath("festivals.js"), folder.file(base + "LBReg/festivals.js"));
 }
 
+// Shows the calendar window; true once its page has loaded without an error.
+bool showLoaded(Frm_wnl& window) {
+    QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
+    window.show();
+    return (loaded.wait(30000) || loaded.count() == 1) && loaded.first().first().toBool();
+}
+
 // "2020-08-08 父亲节|" for every day of the lunar table with a festival in the status bar:
 // the Gregorian festival, a bar, the lunar one.
 QStringList statusBarFestivalDays() {
@@ -162,11 +169,8 @@ private slots:
         QVERIFY(installPage(folder, "his/"));
         ProgramFolder::setOverride(folder.file("his/yj")); // two levels below the root
         Frm_wnl window;
-        QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
         window.resize(900, 600);
-        window.show();
-        QVERIFY(loaded.wait(30000) || loaded.count() == 1);
-        QCOMPARE(loaded.first().first().toBool(), true);
+        QVERIFY(showLoaded(window));
         QCOMPARE(m_messages->count(), 0);
 
         const QStringList shown = evaluate(window.browser()->page(), QStringLiteral(R"(
@@ -198,9 +202,7 @@ private slots:
         QVERIFY(installPage(folder, QString()));
         ProgramFolder::setOverride(folder.file("yj"));
         Frm_wnl window;
-        QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
-        window.show();
-        QVERIFY(loaded.wait(30000) || loaded.count() == 1);
+        QVERIFY(showLoaded(window));
         QWebEnginePage* page = window.browser()->page();
         const QStringList shown = evaluate(page, QStringLiteral(R"(
             (function () {
@@ -230,9 +232,7 @@ private slots:
         QVERIFY(installPage(folder, QString()));
         ProgramFolder::setOverride(folder.file("yj"));
         Frm_wnl window;
-        QSignalSpy loaded(window.browser(), &QWebEngineView::loadFinished);
-        window.show();
-        QVERIFY(loaded.wait(30000) || loaded.count() == 1);
+        QVERIFY(showLoaded(window));
         const QString result = evaluate(window.browser()->page(), QStringLiteral(R"(
             (function () {
                 var today = document.querySelector("td.today");
