@@ -15,4 +15,19 @@ inline QStringList literals(const QString& sql) {
     return values;
 }
 
+// The literals of a statement adapted for PostgreSQL, without the empty escape the adapter gives
+// every LIKE ("ESCAPE ''"): it carries no typed value.
+inline QStringList valuesWithoutNoEscape(const QString& sql) {
+    QStringList values;
+    bool afterEscape = false;
+    for (const SqlToken& t : SqlTokenizer::tokenize(sql)) {
+        if (!t.isSignificant())
+            continue;
+        if (t.kind == SqlToken::Kind::String && !(afterEscape && t.stringValue().isEmpty()))
+            values << t.stringValue();
+        afterEscape = t.kind == SqlToken::Kind::Word && t.text == QLatin1String("ESCAPE");
+    }
+    return values;
+}
+
 } // namespace Fuzz

@@ -15,28 +15,13 @@ namespace {
 
 using Dialect = TsqlAdapter::Dialect;
 
-// The literals of an adapted statement, without the empty escape the adapter gives every LIKE
-// ("ESCAPE ''"): it carries no typed value.
-QStringList valuesWithoutNoEscape(const QString& sql) {
-    QStringList values;
-    bool afterEscape = false;
-    for (const SqlToken& t : SqlTokenizer::tokenize(sql)) {
-        if (!t.isSignificant())
-            continue;
-        if (t.kind == SqlToken::Kind::String && !(afterEscape && t.stringValue().isEmpty()))
-            values << t.stringValue();
-        afterEscape = t.kind == SqlToken::Kind::Word && t.text == QLatin1String("ESCAPE");
-    }
-    return values;
-}
-
 // What the server gets as values: the literals of each statement, the text arguments of a
 // call (a bare word is a text argument too, so calls only count where every value is typed).
 QStringList adaptedValues(const QVector<AdaptedStatement>& statements, bool withCalls) {
     QStringList values;
     for (const AdaptedStatement& s : statements) {
         if (s.kind == AdaptedStatement::Kind::Sql) {
-            values << valuesWithoutNoEscape(s.sql);
+            values << Fuzz::valuesWithoutNoEscape(s.sql);
         } else if (withCalls) {
             for (const QVariant& a : s.arguments)
                 if (a.typeId() == QMetaType::QString)
