@@ -26,7 +26,7 @@ constexpr int kLargestFontSize = 72;
 constexpr double kSmallestFittedSize = 6;
 constexpr double kSizeStep = 0.5;
 constexpr int kColumns = 7;
-// Name and specification wrap and share what the other columns leave by these weights; code,
+// Item name and strength (品名, 规格) wrap and share what the other columns leave by these weights; code,
 // unit, quantity, price and amount are printed on one line at their own width.
 constexpr int kWrappingColumns = 2;
 constexpr int kWrapping[kWrappingColumns] = {1, 2};
