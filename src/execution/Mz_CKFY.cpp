@@ -42,18 +42,6 @@ int twips(int t) {
     return CleanControl::twipsToPixels(t);
 }
 
-// Puts the focus back on the list (or on the items) when an execution attempt ends.
-struct FocusAfterAttempt {
-    QWidget* list;
-    QWidget* items;
-    bool itemsWanted = false;
-    ~FocusAfterAttempt() {
-        QWidget* target = itemsWanted ? items : list;
-        if (target && target->isEnabled())
-            target->setFocus(Qt::OtherFocusReason);
-    }
-};
-
 } // namespace
 
 using namespace NamedControls;
@@ -533,13 +521,18 @@ bool Mz_CKFY::isListedAsInpatient(const QString& dh) const {
 void Mz_CKFY::ExecuteSelected() {
     // After every box of the attempt the keyboard is back where the next step starts: the
     // item grid when no item is ticked, else the pending list.
-    FocusAfterAttempt focus{m_list, m_items};
+    bool itemsWanted = false;
+    const auto focus = qScopeGuard([this, &itemsWanted] {
+        QWidget* target = itemsWanted ? m_items : m_list;
+        if (target->isEnabled())
+            target->setFocus(Qt::OtherFocusReason);
+    });
     RefreshDJList();
     // Inpatient documents would land in the outpatient execution table; refuse them openly.
     const bool inpatient = !m_zyh->text().isEmpty() || isListedAsInpatient(m_txtDH->text());
     const ExecutionRefusal refusal = CheckExecution(m_txtDH->text(), listedNumbers(), itemTicks(), inpatient);
     if (refusal != ExecutionRefusal::None) {
-        focus.itemsWanted = refusal == ExecutionRefusal::NoItemTicked;
+        itemsWanted = refusal == ExecutionRefusal::NoItemTicked;
         Messages::warning(RefusalText(refusal));
         return;
     }

@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -68,17 +67,19 @@ bool readAll(const QString& file, QByteArray* content, AppError* error) {
 // settings are, as it holds a password.
 bool writeWhole(const QString& file, const QByteArray& content, AppError* error) {
     QString target;
-    if (!LocalFile::writeTarget(file, &target)) {
+    QString reason;
+    switch (LocalFile::writeWhole(file, content, &target, &reason)) {
+    case LocalFile::WriteStatus::Written:
+        QFile::setPermissions(target, settingsPermissions(target));
+        return true;
+    case LocalFile::WriteStatus::NotRegular:
         fail(error, PathFileAccessError, LocalFile::describe(LocalFile::Status::NotRegular, file));
         return false;
-    }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
-        fail(error, PathFileAccessError, QStringLiteral("无法写入文件 %1：%2").arg(file, out.errorString()));
+    case LocalFile::WriteStatus::Failed:
+        fail(error, PathFileAccessError, QStringLiteral("无法写入文件 %1：%2").arg(file, reason));
         return false;
     }
-    QFile::setPermissions(target, settingsPermissions(target));
-    return true;
+    return false;
 }
 
 } // namespace

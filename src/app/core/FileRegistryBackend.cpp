@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -120,17 +119,7 @@ bool FileRegistryBackend::save(const Store& store) const {
     }
     const QString path = storePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QString target;
-    if (!LocalFile::writeTarget(path, &target))
-        return false;
-    QSaveFile f(target);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return LocalFile::writeWhole(path, out) == LocalFile::WriteStatus::Written;
 }
 
 bool FileRegistryBackend::createKey(quint32 root, const QString& keyPath) {

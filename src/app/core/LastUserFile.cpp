@@ -5,7 +5,6 @@
 #include "common/core/ProgramFolder.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace LastUserFile {
@@ -46,14 +45,8 @@ QString read() {
 }
 
 bool save(const QString& userName) {
-    QString target;
-    if (!LocalFile::writeTarget(path(), &target))
-        return false;
-    QSaveFile f(target);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(AnsiCodec::encode(userName) + "\r\n");
-    return f.commit();
+    return LocalFile::writeWhole(path(), AnsiCodec::encode(userName) + "\r\n") ==
+           LocalFile::WriteStatus::Written;
 }
 
 } // namespace LastUserFile

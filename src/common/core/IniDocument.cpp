@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -87,18 +86,7 @@ bool IniDocument::save(const QString& path) const {
     constexpr auto kAnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (info.exists() && (!info.isWritable() || !(info.permissions() & kAnyWrite)))
         return false;
-    QString target;
-    if (!LocalFile::writeTarget(path, &target))
-        return false;
-    QSaveFile f(target);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return LocalFile::writeWhole(path, toBytes()) == LocalFile::WriteStatus::Written;
 }
 
 QString IniDocument::decode(const QByteArray& bytes) const {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -93,6 +94,20 @@ bool writeTarget(const QString& path, QString* target) {
         return false;
     *target = resolved;
     return true;
+}
+
+WriteStatus writeWhole(const QString& path, const QByteArray& bytes, QString* target, QString* errorText) {
+    QString written;
+    if (!writeTarget(path, &written))
+        return WriteStatus::NotRegular;
+    if (target)
+        *target = written;
+    QSaveFile file(written);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return WriteStatus::Written;
+    if (errorText)
+        *errorText = file.errorString();
+    return WriteStatus::Failed;
 }
 
 QString describe(Status status, const QString& path) {

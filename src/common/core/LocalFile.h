@@ -22,6 +22,14 @@ Status read(const QString& path, qint64 maxBytes, QByteArray* bytes);
 // and renaming would put a regular file in place of a device.
 bool writeTarget(const QString& path, QString* target);
 
+enum class WriteStatus { Written, NotRegular, Failed };
+
+// Writes `bytes` as the whole file at writeTarget(path): aside and renamed, so that a failed
+// write leaves the old file whole. `target` receives the file written, `errorText` why a write
+// failed.
+WriteStatus writeWhole(const QString& path, const QByteArray& bytes, QString* target = nullptr,
+                       QString* errorText = nullptr);
+
 // For the "missing or damaged" messages: why the file could not be used.
 QString describe(Status status, const QString& path);
 

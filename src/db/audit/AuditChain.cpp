@@ -5,7 +5,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
 
 namespace AuditChain {
 
@@ -90,19 +89,20 @@ bool readMark(const QString& path, Mark* mark, QString* error) {
 }
 
 bool writeMark(const QString& path, const Mark& mark, QString* error) {
-    QString target;
-    if (!LocalFile::writeTarget(path, &target)) {
+    QString reason;
+    switch (LocalFile::writeWhole(
+        path, AnsiCodec::encode(QString::number(mark.xh) + QLatin1Char(' ') + mark.zy + "\r\n"), nullptr,
+        &reason)) {
+    case LocalFile::WriteStatus::Written:
+        return true;
+    case LocalFile::WriteStatus::NotRegular:
         *error = QStringLiteral("不能写入文件: %1").arg(path);
         return false;
-    }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(AnsiCodec::encode(QString::number(mark.xh) + QLatin1Char(' ') + mark.zy + "\r\n")) < 0 ||
-        !file.commit()) {
-        *error = QStringLiteral("不能写入文件: %1（%2）").arg(path, file.errorString());
+    case LocalFile::WriteStatus::Failed:
+        *error = QStringLiteral("不能写入文件: %1（%2）").arg(path, reason);
         return false;
     }
-    return true;
+    return false;
 }
 
 } // namespace AuditChain
