@@ -32,9 +32,19 @@ QString home() {
     return g_override.isEmpty() ? qEnvironmentVariable("YJGL_HOME") : g_override;
 }
 
+// Every file name the program uses goes through the layout; it changes only with its inputs, so
+// the installed folder is looked for on disk once and not again for each file.
 ProgramFolder::Layout currentLayout() {
-    return ProgramFolder::layoutFor(executableFolder(), home(), qEnvironmentVariable("XDG_CONFIG_HOME"),
-                                    QDir::homePath());
+    struct Cached {
+        QStringList inputs;
+        ProgramFolder::Layout layout;
+    };
+    thread_local Cached cached;
+    const QStringList inputs{executableFolder(), home(), qEnvironmentVariable("XDG_CONFIG_HOME"),
+                             QDir::homePath()};
+    if (cached.inputs != inputs)
+        cached = {inputs, ProgramFolder::layoutFor(inputs.at(0), inputs.at(1), inputs.at(2), inputs.at(3))};
+    return cached.layout;
 }
 
 } // namespace
