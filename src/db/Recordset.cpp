@@ -170,21 +170,24 @@ QString Recordset::asText(const QVariant& v) {
     }
 }
 
-namespace {
-
-bool isNumberType(int typeId) {
-    switch (typeId) {
+bool Recordset::holdsNumber(const QVariant& v) {
+    switch (v.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Double:
     case QMetaType::Float:
-    case QMetaType::Bool:
         return true;
     default:
         return false;
     }
+}
+
+namespace {
+
+bool isNumberType(const QVariant& v) {
+    return Recordset::holdsNumber(v) || v.typeId() == QMetaType::Bool;
 }
 
 // Text (and anything else) counts as a number when it reads as one.
@@ -200,7 +203,7 @@ bool Recordset::isNumeric(const QVariant& v) {
     if (isNullValue(v))
         return false;
     double ignored;
-    return isNumberType(v.typeId()) || parseNumber(v, &ignored);
+    return isNumberType(v) || parseNumber(v, &ignored);
 }
 
 // Grids read every price and amount through here: a text is parsed once, not checked and parsed again.
@@ -209,7 +212,7 @@ double Recordset::asNumber(const QVariant& v) {
         return 0;
     if (v.typeId() == QMetaType::Bool)
         return v.toBool() ? -1 : 0;
-    if (isNumberType(v.typeId()))
+    if (isNumberType(v))
         return v.toDouble();
     double number = 0;
     return parseNumber(v, &number) ? number : 0;

@@ -100,6 +100,8 @@ public:
     static QString asText(const QVariant& v);
     static double asNumber(const QVariant& v);
     static bool isNumeric(const QVariant& v);
+    // A value the database handed over as a number (integer or floating point, not a flag).
+    static bool holdsNumber(const QVariant& v);
     static QDateTime asDateTime(const QVariant& v);
     static bool asBoolean(const QVariant& v);
 

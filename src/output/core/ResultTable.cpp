@@ -6,20 +6,6 @@ namespace {
 
 enum class Seen { Nothing, Number, Date, DateTime, Text };
 
-bool isNumberValue(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A date alone, or a date with its time, as the database hands it over.
 Seen dateKind(const QVariant& v) {
     if (v.typeId() == QMetaType::QDate)
@@ -59,7 +45,7 @@ TextTable ResultTable(const Recordset& rs) {
             cells << Recordset::asText(value);
             if (Recordset::isNullValue(value) || seen[c] == Seen::Text)
                 continue;
-            seen[c] = join(seen[c], isNumberValue(value) ? Seen::Number : dateKind(value));
+            seen[c] = join(seen[c], Recordset::holdsNumber(value) ? Seen::Number : dateKind(value));
         }
         table.rows.append(cells);
     }
