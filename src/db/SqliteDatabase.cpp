@@ -2,6 +2,7 @@
 
 #include "common/core/Clock.h"
 #include "db/DbErrors.h"
+#include "db/SqlTokenizer.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDateTime>
@@ -142,6 +143,41 @@ bool isGuard(const QString& statement) {
         .remove(QLatin1Char('\r'))
         .remove(QLatin1Char('\n'));
     return head.startsWith(QStringLiteral("selectyj_raise("), Qt::CaseInsensitive);
+}
+
+// A literal closed by its quote: an odd count of quotes means the text ran out inside it.
+bool closedLiteral(const SqlToken& t) {
+    return t.text.size() >= 2 && t.text.startsWith(QLatin1Char('\'')) &&
+           t.text.count(QLatin1Char('\'')) % 2 == 0;
+}
+
+// The windows write their values into the text, so the same statement comes again and again
+// with other values (a number, a document, a name). Its literals after WHERE, VALUES or SET
+// become parameters, so that it is prepared once for all its values; literals elsewhere (a
+// column of the select list) stay, as they name the result's columns. Empty when the text has
+// none to take.
+QString parameterShape(const QString& sql, QStringList* values) {
+    const SqlTokens tokens = SqlTokenizer::tokenize(sql);
+    const auto first =
+        std::find_if(tokens.begin(), tokens.end(), [](const SqlToken& t) { return t.isSignificant(); });
+    if (first == tokens.end() || !(first->isWord(u"select") || first->isWord(u"insert") ||
+                                   first->isWord(u"update") || first->isWord(u"delete")))
+        return {};
+    QString shape;
+    shape.reserve(sql.size());
+    bool inClause = false;
+    values->clear();
+    for (const SqlToken& t : tokens) {
+        if (t.isWord(u"where") || t.isWord(u"values") || t.isWord(u"set"))
+            inClause = true;
+        if (inClause && t.kind == SqlToken::Kind::String && closedLiteral(t)) {
+            shape += QLatin1Char('?');
+            values->append(t.stringValue());
+        } else {
+            shape += t.text;
+        }
+    }
+    return values->isEmpty() ? QString() : shape;
 }
 
 } // namespace
@@ -422,9 +458,22 @@ bool SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& va
     return false;
 }
 
+sqlite3_stmt* SqliteDatabase::prepareWithValues(const QString& sql, QStringList* values, AppError* error) {
+    const QString shape = parameterShape(sql, values);
+    if (!shape.isEmpty()) {
+        AppError shapeError;
+        if (sqlite3_stmt* statement = prepare(shape, &shapeError))
+            return statement;
+    }
+    // Whatever the shape cannot be, the text as written is (and fails as written).
+    values->clear();
+    return prepare(sql, error);
+}
+
 bool SqliteDatabase::runSql(const QString& sql, RecordsetPtr* rows, AppError* error) {
     AppError prepareError;
-    sqlite3_stmt* statement = prepare(sql, &prepareError);
+    QStringList values;
+    sqlite3_stmt* statement = prepareWithValues(sql, &values, &prepareError);
     if (!statement) {
         if (prepareError.isSet()) {
             *error = prepareError;
@@ -432,6 +481,9 @@ bool SqliteDatabase::runSql(const QString& sql, RecordsetPtr* rows, AppError* er
         }
         return true;
     }
+    for (int i = 0; i < values.size(); ++i)
+        if (!bind(statement, i + 1, values.at(i), error))
+            return false;
     return step(statement, true, rows, error);
 }
 
@@ -518,10 +570,12 @@ bool SqliteDatabase::runProcedure(const AdaptedStatement& call, const Procedure*
     return true;
 }
 
-bool SqliteDatabase::onlyReads(const QStringList& texts) {
+bool SqliteDatabase::onlyReads(const QStringList& texts, bool literalsAsValues) {
     for (const QString& text : texts) {
         AppError prepareError;
-        sqlite3_stmt* statement = prepare(text, &prepareError);
+        QStringList values;
+        sqlite3_stmt* statement =
+            literalsAsValues ? prepareWithValues(text, &values, &prepareError) : prepare(text, &prepareError);
         if (prepareError.isSet() || (statement && !sqlite3_stmt_readonly(statement)))
             return false;
     }
@@ -529,7 +583,9 @@ bool SqliteDatabase::onlyReads(const QStringList& texts) {
 }
 
 RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
-    if (!filePresent(error))
+    // Inside a transaction the file was checked when it began and is checked again at its commit:
+    // a file replaced in between fails the commit, so each statement need not look again.
+    if (!inTransaction() && !filePresent(error))
         return nullptr;
     m_changes = 0;
     bool asUnit = statements.size() > 1;
@@ -548,7 +604,7 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
     for (qsizetype i = 0; reads && i < statements.size(); ++i) {
         const AdaptedStatement& s = statements.at(i);
         if (s.kind != AdaptedStatement::Kind::Exec) {
-            reads = onlyReads({s.sql});
+            reads = onlyReads({s.sql}, true);
             continue;
         }
         Procedure procedure;

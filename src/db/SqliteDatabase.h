@@ -58,6 +58,8 @@ public:
 
 private:
     sqlite3_stmt* prepare(const QString& sql, AppError* error);
+    // The statement with its literal values as parameters (`values`), prepared once for them all.
+    sqlite3_stmt* prepareWithValues(const QString& sql, QStringList* values, AppError* error);
     bool step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error);
     bool runSql(const QString& sql, RecordsetPtr* rows, AppError* error);
     struct Procedure {
@@ -69,7 +71,8 @@ private:
     bool runProcedure(const AdaptedStatement& call, const Procedure* found, RecordsetPtr* rows,
                       AppError* error);
     // True when none of the statements writes (a statement that does not prepare counts as writing).
-    bool onlyReads(const QStringList& texts);
+    // `literalsAsValues`: plain statements, prepared as runSql prepares them.
+    bool onlyReads(const QStringList& texts, bool literalsAsValues = false);
     bool execPlain(const char* sql, AppError* error);
     bool filePresent(AppError* error) const;
     // The error of an engine result code, with the code kept as the native code.

@@ -53,6 +53,7 @@ private slots:
     void recordsAffectedCountsWrittenRows();
     void rejectedStatementShowsCommonMessageAndKeepsConnection();
     void valuesWithQuotesStayValues();
+    void statementsAgainWithOtherValues();
     void engineCodeReachesTheMessage();
     void valueThatCannotBeBoundIsAnError();
     void valuesComeBackExactlyOrAreRefused();
@@ -426,6 +427,24 @@ void TstSqliteConnection::valuesWithQuotesStayValues() {
     QVERIFY(!RecordExists("NoSuchTable", "DM", "x", "", &error));
     QCOMPARE(error.number, DbError::StatementFailed);
     QCOMPARE(m_messages->count(), 0); // RecordExists hands errors to its caller
+}
+
+// A statement sent again with other values gives their rows; a literal of the select list still
+// names its column, a "?" inside a value stays text, and a literal without its end still fails.
+void TstSqliteConnection::statementsAgainWithOtherValues() {
+    QVERIFY(ExecSql("Insert into CS(Controlid,DM,DMMC) Values ('XB','Q','a?b')"));
+    QVERIFY(ExecSql("Insert into CS(Controlid,DM,DMMC) Values ('XB','R','c')"));
+    RecordsetPtr rs;
+    for (const char* dm : {"Q", "R"}) {
+        QVERIFY(OpenRs(rs, QStringLiteral("select 'x' as k, DM, '?' from CS where DM='%1'").arg(dm)));
+        QCOMPARE(rs->RecordCount(), 1);
+        QCOMPARE(rs->text(QStringLiteral("DM")), QString::fromLatin1(dm));
+        QCOMPARE(rs->fieldNames().value(2), QStringLiteral("'?'"));
+    }
+    QVERIFY(OpenRs(rs, "select DMMC from CS where DMMC='a?b'"));
+    QCOMPARE(rs->text(0), QStringLiteral("a?b"));
+    QVERIFY(!ExecSql("Update CS Set DMMC='open Where id=1"));
+    QCOMPARE(count("select count(*) from CS where DMMC like 'open%'"), QStringLiteral("0"));
 }
 
 void TstSqliteConnection::valuesComeBackExactlyOrAreRefused() {
