@@ -1,6 +1,7 @@
 #include "common/WidgetMessageService.h"
 
 #include "common/FileDialogService.h"
+#include "common/core/BusyState.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -69,6 +70,8 @@ WidgetFileDialogService g_fileDialogs;
 
 MsgAnswer WidgetMessageService::show(const QString& title, const QString& text, MsgIcon icon,
                                      MsgButtons buttons, MsgAnswer defaultAnswer) {
+    // A timer's refresh or the lost-link road waits until the box is answered.
+    const BusyState::Guard busy;
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(text);

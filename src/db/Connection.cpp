@@ -8,8 +8,17 @@
 #include "db/SqliteDatabase.h"
 #include "db/TsqlAdapter.h"
 
+#include "db/DatabaseWorker.h"
+#include "db/StatementHelpers.h"
+#include "db/StatementTimeout.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
+
+#include <sqlite3.h>
+#include <sys/socket.h>
+
+#include <atomic>
 
 namespace {
 
@@ -42,22 +51,121 @@ qsizetype loneSurrogateAt(const QString& text) {
 
 } // namespace
 
-struct Connection::Private {
-    QString connectionString;
-    Engine engine = Engine::None;
+// The engines of one session, used only on the connection's thread. A session that gave no
+// answer is given up whole and a fresh one takes its place.
+struct EngineSession {
+    Connection::Engine engine = Connection::Engine::None;
     SqliteDatabase sqlite;
     std::unique_ptr<OdbcDatabase> odbc;
     std::unique_ptr<PostgresDatabase> postgres;
+    // What another thread may touch to cut a statement short.
+    std::atomic<sqlite3*> sqliteHandle{nullptr};
+    std::atomic<int> postgresSocket{-1};
     // The last text adapted and its statements: the pending list's timer sends the same text
     // every few seconds all day.
     QString adaptedSql;
     TsqlAdapter::Dialect adaptedDialect = TsqlAdapter::Dialect::SQLite;
     QVector<AdaptedStatement> adapted;
 
+    bool open(const ConnectionString& cs, int timeoutMs, AppError* failure) {
+        close();
+        switch (cs.kind()) {
+        case ConnectionString::Kind::Empty:
+            *failure = DbError::make(DbError::BrokenLink, QStringLiteral("未设置数据库连接字符串。"),
+                                     ConnectionSource);
+            break;
+        case ConnectionString::Kind::Unknown:
+            *failure = DbError::make(
+                DbError::NoProvider,
+                QStringLiteral("找不到提供程序“%1”。连接字符串应以 Provider=sqloledb; 或 Provider=SQLite; 开头。")
+                    .arg(cs.provider()),
+                ConnectionSource);
+            break;
+        case ConnectionString::Kind::SQLite:
+            if (sqlite.open(cs.sqliteFile(), lockWaitMs(cs, timeoutMs), failure)) {
+                engine = Connection::Engine::SQLite;
+                sqliteHandle = sqlite.handle();
+            }
+            break;
+        case ConnectionString::Kind::SqlServer:
+            odbc = std::make_unique<OdbcDatabase>();
+            odbc->setLockWaitMs(lockWaitMs(cs, timeoutMs));
+            odbc->setStatementTimeoutMs(timeoutMs);
+            if (odbc->open(cs.odbcConnectionText(), failure))
+                engine = Connection::Engine::SqlServer;
+            else
+                odbc.reset();
+            break;
+        case ConnectionString::Kind::PostgreSQL:
+            postgres = std::make_unique<PostgresDatabase>();
+            postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
+            if (postgres->open(cs, failure)) {
+                engine = Connection::Engine::PostgreSQL;
+                postgresSocket = postgres->socketDescriptor();
+            } else {
+                postgres.reset();
+            }
+            break;
+        }
+        return engine != Connection::Engine::None;
+    }
+
+    // The connection string's own lock wait, but never longer than the program's timeout.
+    static int lockWaitMs(const ConnectionString& cs, int timeoutMs) {
+        if (cs.value(QStringLiteral("busy timeout")).trimmed().isEmpty())
+            return timeoutMs;
+        return qMin(cs.busyTimeoutMs(), timeoutMs);
+    }
+
+    bool isOpen() const {
+        switch (engine) {
+        case Connection::Engine::SQLite:
+            return sqlite.isOpen();
+        case Connection::Engine::SqlServer:
+            return odbc && odbc->isOpen();
+        case Connection::Engine::PostgreSQL:
+            return postgres && postgres->isOpen();
+        case Connection::Engine::None:
+            break;
+        }
+        return false;
+    }
+
+    bool inTransaction() const {
+        if (engine == Connection::Engine::SQLite)
+            return sqlite.inTransaction();
+        if (engine == Connection::Engine::SqlServer)
+            return odbc->inTransaction();
+        if (engine == Connection::Engine::PostgreSQL)
+            return postgres->inTransaction();
+        return false;
+    }
+
+    void close() {
+        // An open transaction is rolled back by closing, as on the server.
+        sqliteHandle = nullptr;
+        postgresSocket = -1;
+        sqlite.close();
+        odbc.reset();
+        postgres.reset();
+        engine = Connection::Engine::None;
+    }
+
+    // Called from the waiting thread when a statement has had no answer in time: the engine's
+    // own wait ends. A server that does not answer has its link cut; the statement then fails
+    // as on a broken link.
+    void interrupt() {
+        if (sqlite3* db = sqliteHandle.load())
+            sqlite3_interrupt(db);
+        const int socket = postgresSocket.load();
+        if (socket >= 0)
+            ::shutdown(socket, SHUT_RDWR);
+    }
+
     RecordsetPtr run(const QString& sql, AppError* error) {
-        if (engine == Engine::SqlServer)
+        if (engine == Connection::Engine::SqlServer)
             return odbc->execute(sql, error);
-        const bool onPostgres = engine == Engine::PostgreSQL;
+        const bool onPostgres = engine == Connection::Engine::PostgreSQL;
         const TsqlAdapter::Dialect dialect =
             onPostgres ? TsqlAdapter::Dialect::PostgreSQL : TsqlAdapter::Dialect::SQLite;
         if (adapted.isEmpty() || sql != adaptedSql || dialect != adaptedDialect) {
@@ -79,20 +187,97 @@ struct Connection::Private {
 
     // One transaction step on the engine in use; a closed connection fails with 3704.
     template <typename SqliteStep, typename OdbcStep, typename PostgresStep>
-    bool transactionStep(AppError* error, SqliteStep onSqlite, OdbcStep onOdbc, PostgresStep onPostgres) {
-        AppError failure;
-        bool ok = false;
-        if (engine == Engine::SQLite)
-            ok = (sqlite.*onSqlite)(&failure);
-        else if (engine == Engine::SqlServer)
-            ok = ((*odbc).*onOdbc)(&failure);
-        else if (engine == Engine::PostgreSQL)
-            ok = ((*postgres).*onPostgres)(&failure);
-        else
-            failure = closedError();
-        if (!ok)
-            fill(error, failure);
-        return ok;
+    bool transactionStep(AppError* failure, SqliteStep onSqlite, OdbcStep onOdbc, PostgresStep onPostgres) {
+        if (engine == Connection::Engine::SQLite)
+            return (sqlite.*onSqlite)(failure);
+        if (engine == Connection::Engine::SqlServer)
+            return ((*odbc).*onOdbc)(failure);
+        if (engine == Connection::Engine::PostgreSQL)
+            return ((*postgres).*onPostgres)(failure);
+        *failure = closedError();
+        return false;
+    }
+};
+
+struct Connection::Private {
+    QString connectionString;
+    int timeoutMs = StatementTimeout::DefaultSeconds * 1000;
+    std::shared_ptr<EngineSession> session = std::make_shared<EngineSession>();
+    // Null without an application object (a plain tool): then statements run on the caller's thread.
+    std::shared_ptr<DatabaseWorker> worker;
+    // The session's state as the last job left it, read without asking its thread.
+    Engine engine = Engine::None;
+    bool open = false;
+    bool inTransaction = false;
+
+    // The statement's answer may come a moment after the server's own timeout has ended it.
+    int deadlineMs() const { return timeoutMs + 1000; }
+
+    AppError noAnswer() const {
+        return DbError::make(DbError::BrokenLink,
+                             QStringLiteral("数据库在 %1 秒内没有应答，已放弃这条语句并断开连接。")
+                                 .arg(QString::number(timeoutMs / 1000.0)),
+                             ConnectionSource);
+    }
+
+    // Runs `job` on the session's thread. False when it gave no answer in time; `interrupted`
+    // tells whether it was cut short. A session that never answered is given up: it is closed
+    // on its own thread whenever the job returns, and a fresh, closed one takes its place.
+    bool call(const std::function<void(EngineSession&)>& job, bool* interrupted = nullptr) {
+        const std::shared_ptr<EngineSession> s = session;
+        if (!worker && QCoreApplication::instance())
+            worker = std::make_shared<DatabaseWorker>();
+        if (!worker) {
+            job(*s);
+            note(*s);
+            return true;
+        }
+        struct State {
+            Engine engine = Engine::None;
+            bool open = false;
+            bool inTransaction = false;
+        };
+        auto state = std::make_shared<State>();
+        auto cut = std::make_shared<std::atomic<bool>>(false);
+        const std::shared_ptr<DatabaseWorker> w = worker; // a call made meanwhile may replace it
+        const bool answered = w->run(
+            [s, job, state] {
+                job(*s);
+                state->engine = s->engine;
+                state->open = s->isOpen();
+                state->inTransaction = s->inTransaction();
+            },
+            deadlineMs(),
+            [s, cut] {
+                *cut = true;
+                s->interrupt();
+            });
+        if (interrupted)
+            *interrupted = *cut;
+        if (!answered) {
+            // A call made while another waited may find the session given up already.
+            if (session == s) {
+                DatabaseWorker::abandon(w, [s] { s->close(); });
+                worker.reset();
+                session = std::make_shared<EngineSession>();
+                engine = Engine::None;
+                open = false;
+                inTransaction = false;
+            }
+            return false;
+        }
+        if (session != s)
+            return true;
+        engine = state->engine;
+        open = state->open;
+        inTransaction = state->inTransaction;
+        return true;
+    }
+
+    void note(const EngineSession& s) {
+        engine = s.engine;
+        open = s.isOpen();
+        inTransaction = s.inTransaction();
     }
 };
 
@@ -100,6 +285,12 @@ Connection::Connection() : d(std::make_unique<Private>()) {}
 
 Connection::~Connection() {
     close();
+    if (!d->worker)
+        return;
+    // The engines were made on the connection's thread and go there (their timers live there).
+    auto last = std::make_shared<std::shared_ptr<EngineSession>>(std::move(d->session));
+    if (!d->worker->run([last] { last->reset(); }, d->deadlineMs(), {}))
+        DatabaseWorker::abandon(d->worker, {});
 }
 
 void Connection::setConnectionString(const QString& connectionString) {
@@ -113,72 +304,56 @@ QString Connection::connectionString() const {
 bool Connection::open(AppError* error) {
     if (isOpen())
         return true;
-    close();
+    d->timeoutMs = StatementTimeout::milliseconds();
     const ConnectionString cs = ConnectionString::parse(d->connectionString);
-    AppError failure;
-    switch (cs.kind()) {
-    case ConnectionString::Kind::Empty:
-        failure =
-            DbError::make(DbError::BrokenLink, QStringLiteral("未设置数据库连接字符串。"), ConnectionSource);
-        break;
-    case ConnectionString::Kind::Unknown:
-        failure = DbError::make(
-            DbError::NoProvider,
-            QStringLiteral("找不到提供程序“%1”。连接字符串应以 Provider=sqloledb; 或 Provider=SQLite; 开头。")
-                .arg(cs.provider()),
-            ConnectionSource);
-        break;
-    case ConnectionString::Kind::SQLite:
-        if (d->sqlite.open(cs.sqliteFile(), cs.busyTimeoutMs(), &failure))
-            d->engine = Engine::SQLite;
-        break;
-    case ConnectionString::Kind::SqlServer:
-        d->odbc = std::make_unique<OdbcDatabase>();
-        d->odbc->setLockWaitMs(cs.busyTimeoutMs());
-        if (d->odbc->open(cs.odbcConnectionText(), &failure))
-            d->engine = Engine::SqlServer;
-        else
-            d->odbc.reset();
-        break;
-    case ConnectionString::Kind::PostgreSQL:
-        d->postgres = std::make_unique<PostgresDatabase>();
-        if (d->postgres->open(cs, &failure))
-            d->engine = Engine::PostgreSQL;
-        else
-            d->postgres.reset();
-        break;
-    }
-    if (d->engine == Engine::None) {
-        fill(error, failure);
+    auto failure = std::make_shared<AppError>();
+    auto opened = std::make_shared<bool>(false);
+    const int timeoutMs = d->timeoutMs;
+    if (!d->call([cs, timeoutMs, failure, opened](EngineSession& s) { *opened = s.open(cs, timeoutMs, failure.get()); }))
+        *failure = d->noAnswer();
+    if (!*opened) {
+        fill(error, *failure);
         return false;
     }
     return true;
 }
 
 bool Connection::isOpen() const {
-    switch (d->engine) {
-    case Engine::SQLite:
-        return d->sqlite.isOpen();
-    case Engine::SqlServer:
-        return d->odbc && d->odbc->isOpen();
-    case Engine::PostgreSQL:
-        return d->postgres && d->postgres->isOpen();
-    case Engine::None:
-        break;
-    }
-    return false;
+    return d->open;
 }
 
 void Connection::close() {
-    // An open transaction is rolled back by closing, as on the server.
-    d->sqlite.close();
-    d->odbc.reset();
-    d->postgres.reset();
-    d->engine = Engine::None;
+    if (d->engine == Engine::None)
+        return;
+    if (!d->call([](EngineSession& s) { s.close(); })) {
+        d->engine = Engine::None;
+        d->open = false;
+    }
 }
 
 Connection::Engine Connection::engine() const {
     return d->engine;
+}
+
+int Connection::timeoutMs() const {
+    return d->timeoutMs;
+}
+
+bool Connection::lostLink(const AppError& failure, bool interrupted) {
+    if (this != gConn) {
+        // A connection of its own (a tool's, a test's) is dropped only when it did not answer.
+        if (interrupted)
+            close();
+        return interrupted;
+    }
+    if (failure.number != DbError::BrokenLink && !interrupted)
+        return false;
+    // A link that broke or a server that does not answer: this session is done with. On the
+    // program's connection the reopen comes from the event loop, not from the routine that
+    // ran the statement.
+    close();
+    ReportLostLink();
+    return true;
 }
 
 RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
@@ -207,7 +382,8 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
                 .toUpper(),
             ConnectionSource);
     else
-        rows = d->run(sql, &failure);
+        rows = runJob(
+            [sql](EngineSession& s, AppError* e) { return s.run(sql, e); }, &failure);
     if (tracing)
         SqlTrace::record(sql, started, timer.elapsed());
     if (!rows)
@@ -215,28 +391,70 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
     return rows;
 }
 
+RecordsetPtr Connection::runJob(const std::function<RecordsetPtr(EngineSession&, AppError*)>& job, AppError* failure) {
+    auto answer = std::make_shared<std::pair<RecordsetPtr, AppError>>();
+    bool interrupted = false;
+    if (!d->call([job, answer](EngineSession& s) { answer->first = job(s, &answer->second); }, &interrupted)) {
+        *failure = d->noAnswer();
+        lostLink(*failure, true);
+        return nullptr;
+    }
+    if (answer->first)
+        return answer->first;
+    *failure = answer->second;
+    if (interrupted)
+        failure->description = d->noAnswer().description;
+    // Only a server that did not answer is cut off; the embedded engine's lock wait just ends.
+    lostLink(*failure, interrupted && d->engine != Engine::SQLite);
+    return nullptr;
+}
+
+bool Connection::transactionStep(int step, AppError* error) {
+    auto answer = std::make_shared<std::pair<bool, AppError>>(false, AppError());
+    auto job = [step, answer](EngineSession& s) {
+        AppError* e = &answer->second;
+        if (step == 0)
+            answer->first =
+                s.transactionStep(e, &SqliteDatabase::begin, &OdbcDatabase::begin, &PostgresDatabase::begin);
+        else if (step == 1)
+            answer->first =
+                s.transactionStep(e, &SqliteDatabase::commit, &OdbcDatabase::commit, &PostgresDatabase::commit);
+        else
+            answer->first = s.transactionStep(e, &SqliteDatabase::rollback, &OdbcDatabase::rollback,
+                                              &PostgresDatabase::rollback);
+    };
+    bool interrupted = false;
+    AppError failure;
+    if (!d->call(job, &interrupted)) {
+        failure = d->noAnswer();
+        lostLink(failure, true);
+        fill(error, failure);
+        return false;
+    }
+    if (answer->first)
+        return true;
+    failure = answer->second;
+    if (interrupted)
+        failure.description = d->noAnswer().description;
+    lostLink(failure, interrupted && d->engine != Engine::SQLite);
+    fill(error, failure);
+    return false;
+}
+
 bool Connection::beginTrans(AppError* error) {
-    return d->transactionStep(error, &SqliteDatabase::begin, &OdbcDatabase::begin, &PostgresDatabase::begin);
+    return transactionStep(0, error);
 }
 
 bool Connection::commitTrans(AppError* error) {
-    return d->transactionStep(error, &SqliteDatabase::commit, &OdbcDatabase::commit,
-                              &PostgresDatabase::commit);
+    return transactionStep(1, error);
 }
 
 bool Connection::rollbackTrans(AppError* error) {
-    return d->transactionStep(error, &SqliteDatabase::rollback, &OdbcDatabase::rollback,
-                              &PostgresDatabase::rollback);
+    return transactionStep(2, error);
 }
 
 bool Connection::inTransaction() const {
-    if (d->engine == Engine::SQLite)
-        return d->sqlite.inTransaction();
-    if (d->engine == Engine::SqlServer)
-        return d->odbc->inTransaction();
-    if (d->engine == Engine::PostgreSQL)
-        return d->postgres->inTransaction();
-    return false;
+    return d->inTransaction;
 }
 
 Connection* gConn = nullptr;

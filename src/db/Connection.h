@@ -8,12 +8,16 @@
 #include <functional>
 #include <memory>
 
+struct EngineSession;
+
 // The program's one connection to the hospital database.
 // "Provider=sqloledb;..." reaches Microsoft SQL Server through ODBC (FreeTDS);
 // "Provider=SQLite;Data Source={file};" opens the embedded database;
 // "Provider=PostgreSQL;Data Source={host}[:{port}];..." reaches a PostgreSQL server.
 // Statement texts are T-SQL as the windows build them; the connection adapts them to the
-// engine in use.
+// engine in use. The statements run on a thread of the connection's own (DatabaseWorker): the
+// caller waits, and on the program's thread its windows keep painting and answering meanwhile.
+// A statement without an answer after StatementTimeout is given up and the session dropped.
 class Connection {
 public:
     enum class Engine { None, SQLite, SqlServer, PostgreSQL };
@@ -41,7 +45,16 @@ public:
     bool rollbackTrans(AppError* error = nullptr);
     bool inTransaction() const;
 
+    // How long a statement may go without an answer (StatementTimeout, read when it opens).
+    int timeoutMs() const;
+
 private:
+    // A lost link or a statement without an answer in time: the session is closed, and for
+    // gConn the lost-link road (ReportLostLink) is posted. True when that happened.
+    bool lostLink(const AppError& failure, bool interrupted);
+    RecordsetPtr runJob(const std::function<RecordsetPtr(EngineSession&, AppError*)>& job, AppError* failure);
+    bool transactionStep(int step, AppError* error);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -10,7 +10,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QSqlRecord>
+
+#include <sql.h>
+#include <sqlext.h>
 
 namespace {
 
@@ -67,6 +71,15 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
         return false;
+    }
+    // Qt has no option for the statements' timeout: it is set through the driver's handle, as
+    // the default of every statement the connection makes. A driver that refuses it still has
+    // the connection's own deadline behind it.
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "SQLHANDLE") == 0) {
+        const SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
+        const SQLULEN seconds = SQLULEN(qMax(1, (m_statementMs + 999) / 1000));
+        SQLSetConnectAttr(hdbc, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), SQL_IS_UINTEGER);
     }
     return true;
 }

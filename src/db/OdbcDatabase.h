@@ -22,6 +22,8 @@ public:
     RecordsetPtr execute(const QString& sql, AppError* error);
     // Lock waits of a transaction (the connection string's "Busy Timeout").
     void setLockWaitMs(int ms) { m_lockWaitMs = ms; }
+    // Every statement is given up by the driver after this long (SQL_ATTR_QUERY_TIMEOUT).
+    void setStatementTimeoutMs(int ms) { m_statementMs = ms; }
     bool begin(AppError* error);
     bool commit(AppError* error);
     bool rollback(AppError* error);
@@ -31,4 +33,5 @@ private:
     QString m_name; // the QSqlDatabase connection name
     bool m_inTransaction = false;
     int m_lockWaitMs = 10000;
+    int m_statementMs = 10000;
 };

@@ -113,7 +113,9 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     db.setDatabaseName(cs.value(QStringLiteral("initial catalog")));
     db.setUserName(cs.value(QStringLiteral("user id")));
     db.setPassword(cs.value(QStringLiteral("password")));
-    db.setConnectOptions(QStringLiteral("connect_timeout=15;application_name=yjgl"));
+    // The client itself gives up a server that does not answer (whole seconds, at least 2).
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=yjgl")
+                             .arg(qMax(2, (m_statementMs + 999) / 1000)));
     if (!db.open()) {
         *error = DbError::make(DbError::BrokenLink, serverMessage(db.lastError()), Source);
         db = QSqlDatabase();
@@ -143,10 +145,22 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
         QSqlQuery setZone(db);
         setZone.exec(QStringLiteral("SET TIME ZONE ") + literal(QString::fromUtf8(zone)));
     }
+    // A statement or a lock wait that the server can still end ends after the program's timeout.
+    QSqlQuery timeouts(db);
+    timeouts.exec(QStringLiteral("SET statement_timeout = %1; SET lock_timeout = %1").arg(m_statementMs));
     m_shiftKnown = true;
     m_shiftMs = 0;
-    m_lockWaitMs = cs.busyTimeoutMs();
     return true;
+}
+
+void PostgresDatabase::setTimeoutMs(int statementMs, int lockWaitMs) {
+    m_statementMs = qMax(1, statementMs);
+    m_lockWaitMs = qMax(1, lockWaitMs);
+}
+
+int PostgresDatabase::socketDescriptor() const {
+    const PGconn* conn = QSqlDatabase::contains(m_name) ? nativeHandle(QSqlDatabase::database(m_name, false)) : nullptr;
+    return conn ? PQsocket(conn) : -1;
 }
 
 void PostgresDatabase::close() {

@@ -23,7 +23,13 @@ public:
     PostgresDatabase(const PostgresDatabase&) = delete;
     PostgresDatabase& operator=(const PostgresDatabase&) = delete;
 
+    // The program's statement timeout (the server ends a statement or a lock wait after it; a
+    // connection attempt gives up after it) and the lock wait of a transaction. Before open.
+    void setTimeoutMs(int statementMs, int lockWaitMs);
     bool open(const ConnectionString& cs, AppError* error);
+    // The socket of the open session, -1 when closed; cutting it ends a statement that waits
+    // for a server that does not answer.
+    int socketDescriptor() const;
     void close();
     bool isOpen() const;
 
@@ -44,7 +50,8 @@ private:
     bool m_transactionFailed = false; // the server refuses everything until the rollback
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs
     qint64 m_shiftMs = 0;
-    int m_lockWaitMs = 10000;           // "Busy Timeout" of the connection string
+    int m_lockWaitMs = 10000;           // lock waits of a transaction
+    int m_statementMs = 10000;          // the program's statement timeout
     int m_affected = 0;                 // rows written by the statements of one execute
     QHash<QString, bool> m_returnsRows; // procedure (lower case) -> gives rows
 };

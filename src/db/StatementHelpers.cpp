@@ -1,8 +1,12 @@
 #include "db/StatementHelpers.h"
 
+#include "common/core/BusyState.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/DbErrors.h"
+
+#include <QCoreApplication>
+#include <QThread>
 
 namespace {
 
@@ -23,7 +27,11 @@ void setConnectionFailureHandler(std::function<void(const QString& description)>
     failureHandler() = std::move(handler);
 }
 
-void OpenConn() {
+namespace {
+
+bool g_lostLinkPending = false;
+
+void reopen() {
     Connection& conn = connection();
     if (conn.isOpen())
         return;
@@ -32,19 +40,57 @@ void OpenConn() {
         failureHandler()(error.description);
 }
 
+bool hasEventLoop() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread() && !QCoreApplication::closingDown();
+}
+
+// The road itself: waits while anything is under way, then reopens once.
+void takeLostLinkRoad() {
+    if (!g_lostLinkPending)
+        return;
+    if (BusyState::instance().underWay()) {
+        QObject::connect(&BusyState::instance(), &BusyState::idle, QCoreApplication::instance(), &takeLostLinkRoad,
+                         Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        return;
+    }
+    g_lostLinkPending = false;
+    reopen();
+}
+
+} // namespace
+
+void ReportLostLink() {
+    if (g_lostLinkPending || !hasEventLoop())
+        return;
+    g_lostLinkPending = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &takeLostLinkRoad, Qt::QueuedConnection);
+}
+
+bool LostLinkPending() {
+    return g_lostLinkPending;
+}
+
+void OpenConn() {
+    reopen();
+}
+
 namespace {
 
-// Runs a statement; hands a failure back and starts again with a fresh connection after a
-// lost link, so that the next statement does not run into it (the statement is not rerun).
+// Runs a statement and hands a failure back. After a lost link the connection has closed itself
+// and the lost-link road reopens it from the event loop (the statement is not rerun). Without
+// an event loop the connection is reopened here, so that the next statement does not run into it.
 RecordsetPtr run(const QString& sql, AppError* error) {
-    OpenConn();
+    // While the lost-link road is on its way, the reopen is its own.
+    if (!g_lostLinkPending)
+        OpenConn();
     AppError failure;
     RecordsetPtr rs = connection().execute(sql, &failure);
     if (rs)
         return rs;
     if (error)
         *error = failure;
-    if (DbError::needsReconnect(failure.number)) {
+    if (DbError::needsReconnect(failure.number) && !g_lostLinkPending) {
         connection().close();
         OpenConn();
     }

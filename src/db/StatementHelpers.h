@@ -17,13 +17,24 @@ void OpenConn();
 // Called with the error description when OpenConn fails; empty handler: nothing shown.
 void setConnectionFailureHandler(std::function<void(const QString& description)> handler);
 
+// The lost-link road. gConn lost its link, or a statement had no answer in time, and the session
+// has been closed: OpenConn is posted to the event loop, once, and runs when nothing is under way
+// (BusyState), so that the routine that lost the link ends first and its window shows its message;
+// then the connection is reopened, or the connection-failure handler is called. Until then
+// OpenRsQuiet and ExecSqlQuiet fail at once with "closed object" instead of reopening from
+// inside a routine.
+// Without an event loop on the calling thread, the next statement reopens as before.
+void ReportLostLink();
+bool LostLinkPending();
+
 // Runs a query into a client-side recordset. On failure leaves `rs` empty, fills `error` and
-// returns false; after a broken link the connection is reopened (the statement is not rerun).
+// returns false; after a broken link the lost-link road reopens the connection (the statement is
+// not rerun).
 [[nodiscard]] bool OpenRsQuiet(RecordsetPtr& rs, const QString& sql, AppError* error);
 // Closes and releases; never fails.
 void CloseRs(RecordsetPtr& rs);
 // Runs a statement without rows; false with `error` filled after a failure, and after a broken
-// link the connection is reopened (the statement is not rerun).
+// link the lost-link road reopens the connection (the statement is not rerun).
 [[nodiscard]] bool ExecSqlQuiet(const QString& sql, AppError* error);
 
 // Puts a value into a statement between single quotes, doubling quotes inside it.

@@ -5,6 +5,7 @@
 #include "common/NamedControls.h"
 #include "common/SpreadGrid.h"
 #include "common/WindowRequests.h"
+#include "common/core/BusyState.h"
 #include "common/core/Clock.h"
 #include "common/core/InputText.h"
 #include "common/core/MessageService.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -89,6 +91,10 @@ void Mz_CKFY::buildControls() {
     m_inpatientCount->setGeometry(110, 2, 100, 22);
     cfhLabel->setGeometry(4, 28, 100, 24);
     m_typedNumber->setGeometry(104, 28, 186, 24);
+    m_waitLabel = makeLabel(m_titleFrame, QStringLiteral("Label_Wait"), QStringLiteral("正在等待数据库应答..."));
+    m_waitLabel->setGeometry(124, 4, 166, 22);
+    m_waitLabel->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0);"));
+    m_waitLabel->hide();
     m_strip->setFixedHeight(56);
 
     // Header of the selected document.
@@ -151,7 +157,8 @@ void Mz_CKFY::buildControls() {
     m_refreshTimer->setObjectName(QStringLiteral("Timer1"));
     m_refreshTimer->setInterval(kRefreshIntervalMs);
 
-    connect(m_refreshTimer, &QTimer::timeout, this, &Mz_CKFY::RefreshDJList);
+    connect(m_refreshTimer, &QTimer::timeout, this, &Mz_CKFY::refreshTick);
+    connect(&BusyState::instance(), &BusyState::waitingChanged, this, &Mz_CKFY::showWaiting);
     connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &Mz_CKFY::takeSignedInUser);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
     connect(m_list, &SpreadGrid::rowEntered, this, &Mz_CKFY::selectListedRow);
@@ -309,12 +316,35 @@ bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QV
     return false;
 }
 
+void Mz_CKFY::refreshTick() {
+    // Never in the middle of a statement, an execution, a print or an export (whatever their
+    // progress windows let through): the next tick comes soon enough.
+    if (BusyState::instance().underWay())
+        return;
+    RefreshDJList();
+}
+
+void Mz_CKFY::showWaiting(bool waiting) {
+    // While a statement waits for the database nothing new is written or printed from here.
+    for (QWidget* command : {static_cast<QWidget*>(m_executeButton), static_cast<QWidget*>(m_refreshButton),
+                             static_cast<QWidget*>(m_printButton), static_cast<QWidget*>(m_previewButton),
+                             static_cast<QWidget*>(m_autoPrintBox)})
+        command->setEnabled(!waiting);
+    m_waitLabel->setVisible(waiting);
+    if (waiting)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
 void Mz_CKFY::RefreshDJList() {
     // A message box of one refresh must not let the timer start another underneath it.
     if (m_refreshing)
         return;
     m_refreshing = true;
     const auto done = qScopeGuard([this] { m_refreshing = false; });
+    const BusyState::Guard busy;
+    const WorkUnderWay working(m_working);
 
     if (m_sD->date() > m_eD->date()) {
         Messages::warning(QStringLiteral("日期不能倒置"));
@@ -378,6 +408,7 @@ void Mz_CKFY::RefreshDJList() {
 void Mz_CKFY::selectListedRow(int row) {
     if (m_list->maxRows() == 0 || row < 1)
         return;
+    const WorkUnderWay working(m_working);
     const int active = m_list->activeRow() > 0 ? m_list->activeRow() : row;
     const QString dh = m_list->text(active, 1);
     const QString lx = m_list->text(active, 3);
@@ -395,6 +426,7 @@ void Mz_CKFY::lookUpTypedNumber(const QString& text) {
     }
     if (cleaned.size() != 13)
         return;
+    const WorkUnderWay working(m_working);
     bool found = false;
     AppError error;
     if (!FindPrescription(cleaned, gExecDept, &found, &error)) {
@@ -519,6 +551,11 @@ bool Mz_CKFY::isListedAsInpatient(const QString& dh) const {
 }
 
 void Mz_CKFY::ExecuteSelected() {
+    // One attempt at a time: a command given while a statement is still waiting is not taken.
+    if (BusyState::instance().underWay())
+        return;
+    const BusyState::Guard busy;
+    const WorkUnderWay working(m_working);
     // After every box of the attempt the keyboard is back where the next step starts: the
     // item grid when no item is ticked, else the pending list.
     bool itemsWanted = false;
@@ -616,6 +653,15 @@ void Mz_CKFY::keyPressEvent(QKeyEvent* event) {
     if (handleKey(event->key()))
         return;
     QWidget::keyPressEvent(event);
+}
+
+void Mz_CKFY::closeEvent(QCloseEvent* event) {
+    // A routine of the window waiting for the database still needs the window when it resumes.
+    if (m_working > 0) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void Mz_CKFY::showEvent(QShowEvent* event) {

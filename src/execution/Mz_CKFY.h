@@ -49,8 +49,23 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Counts the window's own routines under way (they may wait for the database while the
+    // window's events go on).
+    struct WorkUnderWay {
+        explicit WorkUnderWay(int& depth) : m_depth(depth) { ++m_depth; }
+        ~WorkUnderWay() { --m_depth; }
+        WorkUnderWay(const WorkUnderWay&) = delete;
+        WorkUnderWay& operator=(const WorkUnderWay&) = delete;
+        int& m_depth;
+    };
+
+    // Timer1: the refresh, unless something is under way.
+    void refreshTick();
+    // The program waits for the database: the writing commands wait too.
+    void showWaiting(bool waiting);
     void buildControls();
     void arrangeControls();
     void arrangeButtons(int barWidth);
@@ -83,6 +98,7 @@ private:
     QLabel* m_outpatientCount = nullptr;
     QLabel* m_inpatientCount = nullptr;
     QLineEdit* m_typedNumber = nullptr;
+    QLabel* m_waitLabel = nullptr;
 
     // Header of the selected document.
     QGroupBox* m_headerBox = nullptr;
@@ -119,6 +135,7 @@ private:
     PendingListReader m_pendingReader;
     int m_totalsRow = 0; // the detail grid's totals row, 0 when there is none
     bool m_refreshing = false;
+    int m_working = 0; // routines of this window under way
     bool m_shownBefore = false;
     int m_savedAutoPrint = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "common/FileDialogService.h"
 #include "common/SpreadGrid.h"
+#include "common/core/BusyState.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "output/PrintService.h"
@@ -73,6 +74,8 @@ CellFormat SpreadGridTable::format(int col) const {
 }
 
 bool PrintReport(const ReportDescription& report, const TableSource& table, bool direct) {
+    // Its dialogs and progress window let events through: nothing timer-driven runs meanwhile.
+    const BusyState::Guard busy;
     IPrintService& service = PrintServices::service();
     const ReportLayout layout(report, table);
     // The progress window comes up with the first drawn page, after every dialog is answered.
@@ -151,6 +154,8 @@ void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QStri
         return;
     }
     Q_UNUSED(ownerWindow);
+    // Its dialog and progress window let events through: nothing timer-driven runs meanwhile.
+    const BusyState::Guard busy;
     FileDialogRequest request;
     request.saveMode = true;
     request.title = QStringLiteral("保存文件为...");

@@ -1,6 +1,7 @@
 #include "output/SlipPrinting.h"
 
 #include "common/FileDialogService.h"
+#include "common/core/BusyState.h"
 #include "common/core/MessageService.h"
 #include "output/PrintService.h"
 #include "output/pages/SlipLayout.h"
@@ -64,6 +65,8 @@ bool printOnPrinter(const SlipDocument& slip, AppError* error) {
 } // namespace
 
 bool MZCFPrint(const SlipRequest& request, Mode mode) {
+    // Its dialogs let events through: nothing timer-driven runs meanwhile.
+    const BusyState::Guard busy;
     if (request.dh.trimmed().isEmpty()) {
         if (mode != Mode::AutoPrint)
             Messages::warning(QStringLiteral("请选择您要打印的处方单据"));

@@ -1,0 +1,107 @@
+#include "db/DatabaseWorker.h"
+
+#include "common/core/BusyState.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// A statement answered within this time never lets the window's events in between: most do.
+constexpr std::chrono::milliseconds QuickAnswer(20);
+
+struct Answer {
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    QEventLoop* loop = nullptr; // the waiting loop, while there is one
+};
+
+bool waitsWithEvents() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread() && !QCoreApplication::closingDown();
+}
+
+// Waits up to `ms` for the answer; true when it came.
+bool waitFor(const std::shared_ptr<Answer>& answer, int ms) {
+    std::unique_lock lock(answer->mutex);
+    const auto quick = std::min(QuickAnswer, std::chrono::milliseconds(ms));
+    if (answer->answered.wait_for(lock, quick, [&] { return answer->done; }))
+        return true;
+    if (!waitsWithEvents())
+        return answer->answered.wait_for(lock, std::chrono::milliseconds(ms) - quick,
+                                         [&] { return answer->done; });
+    QEventLoop loop;
+    answer->loop = &loop;
+    lock.unlock();
+    {
+        const BusyState::Guard waiting(BusyState::Kind::DatabaseWait);
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        deadline.start(int(ms - quick.count()));
+        loop.exec();
+    }
+    lock.lock();
+    answer->loop = nullptr;
+    return answer->done;
+}
+
+} // namespace
+
+DatabaseWorker::DatabaseWorker() : m_thread(new QThread), m_context(new QObject) {
+    m_thread->setObjectName(QStringLiteral("yjgl database"));
+    m_context->moveToThread(m_thread);
+    QObject::connect(m_thread, &QThread::finished, m_context, &QObject::deleteLater);
+    m_thread->start();
+}
+
+DatabaseWorker::~DatabaseWorker() {
+    if (m_abandoned)
+        return; // the thread ends by itself
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+}
+
+bool DatabaseWorker::run(std::function<void()> job, int deadlineMs, const std::function<void()>& interrupt) {
+    auto answer = std::make_shared<Answer>();
+    QMetaObject::invokeMethod(
+        m_context,
+        [job = std::move(job), answer] {
+            job();
+            const std::lock_guard lock(answer->mutex);
+            answer->done = true;
+            if (answer->loop)
+                QMetaObject::invokeMethod(answer->loop, &QEventLoop::quit, Qt::QueuedConnection);
+            answer->answered.notify_all();
+        },
+        Qt::QueuedConnection);
+    if (waitFor(answer, qMax(1, deadlineMs)))
+        return true;
+    if (interrupt)
+        interrupt();
+    return waitFor(answer, InterruptGraceMs);
+}
+
+void DatabaseWorker::abandon(const std::shared_ptr<DatabaseWorker>& worker, std::function<void()> last) {
+    QThread* thread = worker->m_thread;
+    QMetaObject::invokeMethod(
+        worker->m_context,
+        [last = std::move(last), thread] {
+            if (last)
+                last();
+            thread->quit();
+        },
+        Qt::QueuedConnection);
+    // Deleted by its owner's event loop once it has ended; a thread still stuck when the program
+    // ends is left to the end of the process.
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    worker->m_abandoned = true;
+}

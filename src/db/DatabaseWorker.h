@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class QObject;
+class QThread;
+
+// The thread on which one connection's statements run. The caller waits for each job; on the
+// program's thread the events go on meanwhile (painting, input, timers), so that a server that
+// does not answer never freezes a window. Jobs run one after the other in the order sent.
+class DatabaseWorker {
+public:
+    DatabaseWorker();
+    ~DatabaseWorker();
+    DatabaseWorker(const DatabaseWorker&) = delete;
+    DatabaseWorker& operator=(const DatabaseWorker&) = delete;
+
+    // Runs `job` on the worker's thread and waits for it. After `deadlineMs` without an answer
+    // `interrupt` is called from the waiting thread, and the job has a short while more to
+    // return. False when it still has not: the job goes on alone and the worker must be given
+    // up (`abandon`). The job may outlive this call: it must own what it touches.
+    [[nodiscard]] bool run(std::function<void()> job, int deadlineMs, const std::function<void()>& interrupt);
+
+    // Gives up a worker whose job did not answer: `last` runs on its thread once the job
+    // returns, and then the thread ends and goes away by itself.
+    static void abandon(const std::shared_ptr<DatabaseWorker>& worker, std::function<void()> last);
+
+    // How long an interrupted job may take to return.
+    static constexpr int InterruptGraceMs = 2000;
+
+private:
+    QThread* m_thread = nullptr;
+    QObject* m_context = nullptr; // lives on m_thread; jobs are posted to it
+    bool m_abandoned = false;
+};
