@@ -8,6 +8,7 @@
 #include "app/core/UnitName.h"
 #include "app/password.h"
 #include "common/core/AnsiCodec.h"
+#include "common/core/BusyState.h"
 #include "common/core/LocalFile.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
@@ -88,6 +89,8 @@ bool askRetry(const QString& description) {
     if (showing)
         return false;
     const QScopedValueRollback<bool> guard(showing, true);
+    // The pending list's timer does not run into the closed connection beneath the dialog.
+    const BusyState::Guard busy;
     LinkDatabaseErr dialog;
     dialog.setErrorText(description);
     dialog.exec();

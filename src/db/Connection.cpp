@@ -77,7 +77,8 @@ struct EngineSession {
         case ConnectionString::Kind::Unknown:
             *failure = DbError::make(
                 DbError::NoProvider,
-                QStringLiteral("找不到提供程序“%1”。连接字符串应以 Provider=sqloledb; 或 Provider=SQLite; 开头。")
+                QStringLiteral(
+                    "找不到提供程序“%1”。连接字符串应以 Provider=sqloledb; 或 Provider=SQLite; 开头。")
                     .arg(cs.provider()),
                 ConnectionSource);
             break;
@@ -210,6 +211,15 @@ struct Connection::Private {
     bool open = false;
     bool inTransaction = false;
 
+    // Calls waiting for their answer: a window's events go on meanwhile, and what they start
+    // must not slip its statements in between (into another's transaction, say).
+    int waiting = 0;
+
+    AppError busyError() const {
+        return DbError::make(DbError::StatementFailed, QStringLiteral("数据库正忙于上一条语句，请稍候再试。"),
+                             ConnectionSource);
+    }
+
     // The statement's answer may come a moment after the server's own timeout has ended it.
     int deadlineMs() const { return timeoutMs + 1000; }
 
@@ -240,6 +250,7 @@ struct Connection::Private {
         auto state = std::make_shared<State>();
         auto cut = std::make_shared<std::atomic<bool>>(false);
         const std::shared_ptr<DatabaseWorker> w = worker; // a call made meanwhile may replace it
+        ++waiting;
         const bool answered = w->run(
             [s, job, state] {
                 job(*s);
@@ -252,6 +263,7 @@ struct Connection::Private {
                 *cut = true;
                 s->interrupt();
             });
+        --waiting;
         if (interrupted)
             *interrupted = *cut;
         if (!answered) {
@@ -304,12 +316,18 @@ QString Connection::connectionString() const {
 bool Connection::open(AppError* error) {
     if (isOpen())
         return true;
+    if (d->waiting > 0) {
+        fill(error, d->busyError());
+        return false;
+    }
     d->timeoutMs = StatementTimeout::milliseconds();
     const ConnectionString cs = ConnectionString::parse(d->connectionString);
     auto failure = std::make_shared<AppError>();
     auto opened = std::make_shared<bool>(false);
     const int timeoutMs = d->timeoutMs;
-    if (!d->call([cs, timeoutMs, failure, opened](EngineSession& s) { *opened = s.open(cs, timeoutMs, failure.get()); }))
+    if (!d->call([cs, timeoutMs, failure, opened](EngineSession& s) {
+            *opened = s.open(cs, timeoutMs, failure.get());
+        }))
         *failure = d->noAnswer();
     if (!*opened) {
         fill(error, *failure);
@@ -367,6 +385,8 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
     RecordsetPtr rows;
     if (!isOpen())
         failure = closedError();
+    else if (d->waiting > 0)
+        failure = d->busyError();
     else if (sql.contains(QChar(0)))
         // The engines end a statement at a NUL: the text after it would be lost or misread.
         failure =
@@ -382,8 +402,7 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
                 .toUpper(),
             ConnectionSource);
     else
-        rows = runJob(
-            [sql](EngineSession& s, AppError* e) { return s.run(sql, e); }, &failure);
+        rows = runJob([sql](EngineSession& s, AppError* e) { return s.run(sql, e); }, &failure);
     if (tracing)
         SqlTrace::record(sql, started, timer.elapsed());
     if (!rows)
@@ -391,10 +410,12 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
     return rows;
 }
 
-RecordsetPtr Connection::runJob(const std::function<RecordsetPtr(EngineSession&, AppError*)>& job, AppError* failure) {
+RecordsetPtr Connection::runJob(const std::function<RecordsetPtr(EngineSession&, AppError*)>& job,
+                                AppError* failure) {
     auto answer = std::make_shared<std::pair<RecordsetPtr, AppError>>();
     bool interrupted = false;
-    if (!d->call([job, answer](EngineSession& s) { answer->first = job(s, &answer->second); }, &interrupted)) {
+    if (!d->call([job, answer](EngineSession& s) { answer->first = job(s, &answer->second); },
+                 &interrupted)) {
         *failure = d->noAnswer();
         lostLink(*failure, true);
         return nullptr;
@@ -417,14 +438,18 @@ bool Connection::transactionStep(int step, AppError* error) {
             answer->first =
                 s.transactionStep(e, &SqliteDatabase::begin, &OdbcDatabase::begin, &PostgresDatabase::begin);
         else if (step == 1)
-            answer->first =
-                s.transactionStep(e, &SqliteDatabase::commit, &OdbcDatabase::commit, &PostgresDatabase::commit);
+            answer->first = s.transactionStep(e, &SqliteDatabase::commit, &OdbcDatabase::commit,
+                                              &PostgresDatabase::commit);
         else
             answer->first = s.transactionStep(e, &SqliteDatabase::rollback, &OdbcDatabase::rollback,
                                               &PostgresDatabase::rollback);
     };
     bool interrupted = false;
     AppError failure;
+    if (d->waiting > 0) {
+        fill(error, d->busyError());
+        return false;
+    }
     if (!d->call(job, &interrupted)) {
         failure = d->noAnswer();
         lostLink(failure, true);

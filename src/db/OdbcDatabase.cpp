@@ -8,9 +8,9 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlDriver>
 #include <QSqlRecord>
 
 #include <sql.h>
@@ -76,10 +76,12 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
     // the default of every statement the connection makes. A driver that refuses it still has
     // the connection's own deadline behind it.
     const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "SQLHANDLE") == 0) {
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "SQLHANDLE") == 0 || handle.typeId() == QMetaType::VoidStar)) {
         const SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
         const SQLULEN seconds = SQLULEN(qMax(1, (m_statementMs + 999) / 1000));
-        SQLSetConnectAttr(hdbc, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), SQL_IS_UINTEGER);
+        SQLSetConnectAttr(hdbc, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds),
+                          SQL_IS_UINTEGER);
     }
     return true;
 }

@@ -159,7 +159,8 @@ void PostgresDatabase::setTimeoutMs(int statementMs, int lockWaitMs) {
 }
 
 int PostgresDatabase::socketDescriptor() const {
-    const PGconn* conn = QSqlDatabase::contains(m_name) ? nativeHandle(QSqlDatabase::database(m_name, false)) : nullptr;
+    const PGconn* conn =
+        QSqlDatabase::contains(m_name) ? nativeHandle(QSqlDatabase::database(m_name, false)) : nullptr;
     return conn ? PQsocket(conn) : -1;
 }
 

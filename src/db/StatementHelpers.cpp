@@ -50,7 +50,8 @@ void takeLostLinkRoad() {
     if (!g_lostLinkPending)
         return;
     if (BusyState::instance().underWay()) {
-        QObject::connect(&BusyState::instance(), &BusyState::idle, QCoreApplication::instance(), &takeLostLinkRoad,
+        QObject::connect(&BusyState::instance(), &BusyState::idle, QCoreApplication::instance(),
+                         &takeLostLinkRoad,
                          Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         return;
     }

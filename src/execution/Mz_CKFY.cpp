@@ -91,7 +91,8 @@ void Mz_CKFY::buildControls() {
     m_inpatientCount->setGeometry(110, 2, 100, 22);
     cfhLabel->setGeometry(4, 28, 100, 24);
     m_typedNumber->setGeometry(104, 28, 186, 24);
-    m_waitLabel = makeLabel(m_titleFrame, QStringLiteral("Label_Wait"), QStringLiteral("正在等待数据库应答..."));
+    m_waitLabel =
+        makeLabel(m_titleFrame, QStringLiteral("Label_Wait"), QStringLiteral("正在等待数据库应答..."));
     m_waitLabel->setGeometry(124, 4, 166, 22);
     m_waitLabel->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0);"));
     m_waitLabel->hide();

@@ -585,7 +585,7 @@ void TstSqliteConnection::lostDatabaseIsReopenedOnceItIsBack() {
     QVERIFY(!gConn->isOpen()); // closed; the reopen comes from the event loop and fails:
     QCOMPARE(m_failures.size(), 0);
     QTRY_COMPARE(m_failures.size(), 1); // the settings dialog's place
-    QVERIFY(!QFile::exists(m_file)); // and no empty database was made
+    QVERIFY(!QFile::exists(m_file));    // and no empty database was made
 
     QVERIFY(!ExecSql("Update CS Set DMMC='x'"));
 
