@@ -3,6 +3,7 @@
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
+#include "common/core/BusyState.h"
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
@@ -336,6 +337,11 @@ void RecordQueryWindow::listRowClicked(int row) {
 }
 
 void RecordQueryWindow::loadItemsOfActiveRow() {
+    // Not in the middle of a statement, a print or an export: the highlight is taken up afterwards.
+    if (BusyState::instance().underWay()) {
+        m_itemsTimer->start();
+        return;
+    }
     const int row = m_list->activeRow();
     if (row != m_itemsRow)
         listRowClicked(row);

@@ -12,6 +12,7 @@
 #include "db/StatementHelpers.h"
 #include "db/StatementTimeout.h"
 #include "execution/Mz_CKFY.h"
+#include "execution/core/ExecutionRules.h"
 #include "execution/core/ExecutionStatements.h"
 #include "output/GridOutput.h"
 #include "support/FakeFileDialogService.h"
@@ -58,6 +59,11 @@ public:
         m_thread.wait();
     }
     quint16 port() const { return m_port; }
+    // Stalls at the client's next COMMIT: the server gets it (its answer is what is lost) or not.
+    void stallAtCommit(bool commitReaches) {
+        m_commitReaches = commitReaches;
+        m_stallAtCommit = true;
+    }
     void setStalled(bool stalled) {
         m_stalled = stalled;
         if (!stalled)
@@ -79,21 +85,31 @@ private:
         client->setParent(this);
         auto* target = new QTcpSocket(this);
         m_pairs.append(std::make_pair(QPointer<QTcpSocket>(client), QPointer<QTcpSocket>(target)));
-        connect(client, &QTcpSocket::readyRead, this, [this, client, target] { pump(client, target); });
+        connect(client, &QTcpSocket::readyRead, this, [this, client, target] { pump(client, target, true); });
         connect(target, &QTcpSocket::readyRead, this, [this, client, target] { pump(target, client); });
-        connect(target, &QTcpSocket::connected, this, [this, client, target] { pump(client, target); });
+        connect(target, &QTcpSocket::connected, this, [this, client, target] { pump(client, target, true); });
         connect(client, &QTcpSocket::disconnected, target, &QTcpSocket::disconnectFromHost);
         connect(target, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
         target->connectToHost(m_host, m_targetPort);
     }
-    void pump(QTcpSocket* from, QTcpSocket* to) {
-        if (!m_stalled && to->state() == QAbstractSocket::ConnectedState)
-            to->write(from->readAll());
+    void pump(QTcpSocket* from, QTcpSocket* to, bool toServer = false) {
+        if (m_stalled || to->state() != QAbstractSocket::ConnectedState)
+            return;
+        const QByteArray data = from->readAll();
+        if (toServer && m_stallAtCommit && data.contains("COMMIT")) {
+            m_stallAtCommit = false;
+            m_stalled = true;
+            if (!m_commitReaches)
+                return;
+        }
+        to->write(data);
     }
     void pumpAll() {
         for (const auto& [client, target] : std::as_const(m_pairs)) {
-            pump(client, target);
-            pump(target, client);
+            if (client && target) {
+                pump(client, target, true);
+                pump(target, client);
+            }
         }
     }
 
@@ -102,6 +118,8 @@ private:
     quint16 m_targetPort = 0;
     quint16 m_port = 0;
     std::atomic<bool> m_stalled{false};
+    std::atomic<bool> m_stallAtCommit{false};
+    std::atomic<bool> m_commitReaches{false};
     QList<std::pair<QPointer<QTcpSocket>, QPointer<QTcpSocket>>> m_pairs;
 };
 
@@ -235,10 +253,13 @@ private slots:
 
     void serverThatStopsAnsweringTakesTheLostLinkRoad_data();
     void serverThatStopsAnsweringTakesTheLostLinkRoad();
+    void commitWithoutAnswerIsNeitherDoubledNorLost_data();
+    void commitWithoutAnswerIsNeitherDoubledNorLost();
     void writeLockHeldElsewhereKeepsTheWindowAlive();
     void refreshWaitsForALongExport();
 
 private:
+    std::unique_ptr<StallingProxy> proxyToServer();
     std::unique_ptr<Setup> m_setup;
 };
 
@@ -248,18 +269,27 @@ void MzCkfyStallTest::serverThatStopsAnsweringTakesTheLostLinkRoad_data() {
     QTest::newRow("back before the reopen") << true;
 }
 
+// The test server behind a proxy; gConn goes through the proxy.
+std::unique_ptr<StallingProxy> MzCkfyStallTest::proxyToServer() {
+    Setup& s = *m_setup;
+    const QRegularExpression source(QStringLiteral("Data Source=([^;:]*):(\\d+)"));
+    const QRegularExpressionMatch server = source.match(s.db.connectionString());
+    if (!server.hasMatch())
+        return nullptr;
+    auto proxy = std::make_unique<StallingProxy>(server.captured(1), quint16(server.captured(2).toUInt()));
+    s.reconnect(QString(s.db.connectionString())
+                    .replace(source, QStringLiteral("Data Source=127.0.0.1:%1").arg(proxy->port())));
+    return proxy;
+}
+
 void MzCkfyStallTest::serverThatStopsAnsweringTakesTheLostLinkRoad() {
     if (!TestEngine::onPostgres())
         QSKIP("a server connection; run as tst_mz_ckfy_stall_pg");
     QFETCH(bool, backBeforeReopen);
     Setup& s = *m_setup;
-    const QRegularExpression source(QStringLiteral("Data Source=([^;:]*):(\\d+)"));
-    const QRegularExpressionMatch server = source.match(s.db.connectionString());
-    QVERIFY(server.hasMatch());
-    StallingProxy proxy(server.captured(1), quint16(server.captured(2).toUInt()));
-    s.reconnect(QString(s.db.connectionString())
-                    .replace(source, QStringLiteral("Data Source=127.0.0.1:%1").arg(proxy.port())));
-    QVERIFY(gConn->isOpen());
+    const std::unique_ptr<StallingProxy> through = proxyToServer();
+    QVERIFY(through && gConn->isOpen());
+    StallingProxy& proxy = *through;
     QCOMPARE(gConn->timeoutMs(), kTimeoutMs);
     Mz_CKFY* w = s.open();
 
@@ -309,6 +339,38 @@ void MzCkfyStallTest::serverThatStopsAnsweringTakesTheLostLinkRoad() {
     s.messages.setOnShow({});
     w->ExecuteSelected();
     QCOMPARE(s.messages.last().text, QStringLiteral("执行成功。"));
+    QCOMPARE(s.executions(), 1);
+}
+
+void MzCkfyStallTest::commitWithoutAnswerIsNeitherDoubledNorLost_data() {
+    QTest::addColumn<bool>("commitReaches");
+    QTest::newRow("commit lost on the way") << false;
+    QTest::newRow("answer lost on the way") << true;
+}
+
+void MzCkfyStallTest::commitWithoutAnswerIsNeitherDoubledNorLost() {
+    if (!TestEngine::onPostgres())
+        QSKIP("a server connection; run as tst_mz_ckfy_stall_pg");
+    QFETCH(bool, commitReaches);
+    Setup& s = *m_setup;
+    const std::unique_ptr<StallingProxy> proxy = proxyToServer();
+    QVERIFY(proxy && gConn->isOpen());
+    Mz_CKFY* w = s.open();
+    s.inConnectionWindow = [&] {
+        proxy->setStalled(false);
+        OpenConn(); // 重试
+    };
+    proxy->stallAtCommit(commitReaches);
+    w->ExecuteSelected();
+    QVERIFY2(s.commonMessageOf(DbError::BrokenLink), qPrintable(s.messages.last().text));
+    QTRY_COMPARE_WITH_TIMEOUT(s.failures.size(), 1, 10000);
+    QTRY_VERIFY(gConn->isOpen());
+
+    // What the server kept stands; the clerk's second attempt neither doubles nor loses it.
+    QCOMPARE(s.executions(), commitReaches ? 1 : 0);
+    w->ExecuteSelected();
+    QCOMPARE(s.messages.last().text,
+             commitReaches ? RefusalText(ExecutionRefusal::NotListed) : QStringLiteral("执行成功。"));
     QCOMPARE(s.executions(), 1);
 }
 
