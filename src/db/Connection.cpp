@@ -235,6 +235,10 @@ struct Connection::Private {
     // on its own thread whenever the job returns, and a fresh, closed one takes its place.
     bool call(const std::function<void(EngineSession&)>& job, bool* interrupted = nullptr) {
         const std::shared_ptr<EngineSession> s = session;
+        // Once the application object is gone nothing posted reaches the thread: it ends, and
+        // the rest (closing at the very end) runs here.
+        if (worker && !QCoreApplication::instance())
+            worker.reset();
         if (!worker && QCoreApplication::instance())
             worker = std::make_shared<DatabaseWorker>();
         if (!worker) {
@@ -297,12 +301,8 @@ Connection::Connection() : d(std::make_unique<Private>()) {}
 
 Connection::~Connection() {
     close();
-    if (!d->worker)
-        return;
-    // The engines were made on the connection's thread and go there (their timers live there).
-    auto last = std::make_shared<std::shared_ptr<EngineSession>>(std::move(d->session));
-    if (!d->worker->run([last] { last->reset(); }, d->deadlineMs(), {}))
-        DatabaseWorker::abandon(d->worker, {});
+    // The thread ends first; what the closed engines leave (a stopped timer) goes with them here.
+    d->worker.reset();
 }
 
 void Connection::setConnectionString(const QString& connectionString) {
