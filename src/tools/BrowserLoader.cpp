@@ -26,18 +26,15 @@ void dropShareContext() {
 
 // Chromium draws into OpenGL contexts that share their textures with the windows'. A program
 // that links Qt WebEngine has the shared context made when the application starts (and pays for
-// the OpenGL driver at every start); here it is made just before the engine loads. Without
-// OpenGL (no driver, the offscreen platform) the engine draws in software.
+// the OpenGL driver at every start); here it is made just before the engine loads, the way the
+// engine makes it itself. The engine expects the context even where OpenGL cannot be had (the
+// offscreen platform): it then finds it invalid and draws in software.
 void shareOpenGLContexts() {
     if (QOpenGLContext::globalShareContext() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    auto* context = new QOpenGLContext;
-    if (!context->create()) {
-        delete context;
-        return;
-    }
-    g_shareContext = context;
-    qt_gl_set_global_share_context(context);
+    g_shareContext = new QOpenGLContext;
+    g_shareContext->create();
+    qt_gl_set_global_share_context(g_shareContext);
     qAddPostRoutine(dropShareContext);
     // Widgets that draw with OpenGL (the engine's view) look at the attribute as well.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
