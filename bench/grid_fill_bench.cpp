@@ -127,8 +127,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QVector<QStringList> data = sampleRows();
-    const int warmup = 1;
-    const int runs = 7;
+    const int warmup = 2;
+    const int runs = 11;
     const auto side = [&](double (*fill)(const QVector<QStringList>&)) {
         return [&data, fill](int) { return fill(data) > 0; };
     };
