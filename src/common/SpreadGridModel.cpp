@@ -224,11 +224,21 @@ template <typename MakeRow> void SpreadGridModel::replaceRows(int n, MakeRow&& m
     }
     if (n > old) {
         flushChanges();
-        beginInsertRows({}, old, n - 1);
+        // An empty grid takes its rows as a new model: the view sets up the row heading once
+        // instead of making room for tens of thousands of inserted rows. Nothing is selected in
+        // an empty grid and the columns keep their widths, so the two ways show the same.
+        const bool fresh = old == 0;
+        if (fresh)
+            beginResetModel();
+        else
+            beginInsertRows({}, old, n - 1);
         m_rows.reserve(n);
         for (int i = old; i < n; ++i)
             m_rows.append(Row{fitted(i), {}});
-        endInsertRows();
+        if (fresh)
+            endResetModel();
+        else
+            endInsertRows();
     }
     if (firstChanged >= 0 && m_cols > 0)
         emit dataChanged(index(firstChanged, 0), index(lastChanged, m_cols - 1));
