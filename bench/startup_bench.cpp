@@ -18,15 +18,15 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// The few entries of libXdamage this bench needs (its header is not installed here).
-extern "C" {
+// The two entries of libXdamage this bench needs, loaded at run time (its header need not be
+// installed).
 using Damage = XID;
-Bool XDamageQueryExtension(Display* display, int* eventBase, int* errorBase);
-Damage XDamageCreate(Display* display, Drawable drawable, int level);
-}
+using DamageQueryExtension = Bool (*)(Display*, int*, int*);
+using DamageCreate = Damage (*)(Display*, Drawable, int);
 
 namespace {
 
@@ -104,7 +104,8 @@ struct Start {
 
 // Starts the program, waits for its first painted top-level window, lets it settle, reads its
 // peak memory and ends it.
-Start measure(Display* display, int damageBase, const QString& program, const QStringList& env) {
+Start measure(Display* display, int damageBase, DamageCreate damageCreate, const QString& program,
+              const QStringList& env) {
     Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
     XSync(display, True);
@@ -133,7 +134,7 @@ Start measure(Display* display, int damageBase, const QString& program, const QS
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == CreateNotify) {
-            XDamageCreate(display, event.xcreatewindow.window, kDamageReportNonEmpty);
+            damageCreate(display, event.xcreatewindow.window, kDamageReportNonEmpty);
         } else if (event.type == MapNotify) {
             mapped.append(event.xmap.window);
         } else if (event.type == damageBase + kDamageNotify && mapped.contains(event.xany.window)) {
@@ -170,10 +171,15 @@ int main(int argc, char* argv[]) {
         bench::out() << "Xvfb could not be started" << Qt::endl;
         return 1;
     }
+    void* damage = dlopen("libXdamage.so.1", RTLD_NOW);
+    const auto damageQuery =
+        damage ? reinterpret_cast<DamageQueryExtension>(dlsym(damage, "XDamageQueryExtension")) : nullptr;
+    const auto damageCreate =
+        damage ? reinterpret_cast<DamageCreate>(dlsym(damage, "XDamageCreate")) : nullptr;
     Display* display = XOpenDisplay(x.display.toLocal8Bit().constData());
     int damageBase = 0;
     int errorBase = 0;
-    if (!display || !XDamageQueryExtension(display, &damageBase, &errorBase)) {
+    if (!display || !damageQuery || !damageCreate || !damageQuery(display, &damageBase, &errorBase)) {
         bench::out() << "no X display with the DAMAGE extension at " << x.display << Qt::endl;
         kill(x.pid, SIGTERM);
         return 1;
@@ -187,7 +193,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> programMs, bareMs, programPeak, barePeak;
     const auto side = [&](const QString& path, std::vector<double>& ms, std::vector<double>& peaks) {
         return [&, path](int count) {
-            const Start s = measure(display, damageBase, path, env);
+            const Start s = measure(display, damageBase, damageCreate, path, env);
             if (s.ms < 0)
                 return false;
             if (count == 0)
