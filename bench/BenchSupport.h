@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <QVector>
 
 #include <sqlite3.h>
 
@@ -254,6 +255,37 @@ public:
         if (cells)
             *cells = std::move(read);
         return count;
+    }
+
+    // Runs the unit as run() does and reads the first `columns` cells of every row of its last
+    // result into strings (null as ""), as a window reads the cells it shows; -1 on failure.
+    long runInto(const Unit& unit, const QStringList& values, int columns, QVector<QStringList>* rows) {
+        if (unit.statements.empty())
+            return -1;
+        for (sqlite3_stmt* s : unit.statements) {
+            for (int i = 1; i <= sqlite3_bind_parameter_count(s); ++i) {
+                const int p = unit.params.indexOf(QString::fromUtf8(sqlite3_bind_parameter_name(s, i)));
+                const QByteArray v = values.value(p).toUtf8();
+                sqlite3_bind_text(s, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+            }
+            const int shown = std::min(columns, sqlite3_column_count(s));
+            if (shown > 0)
+                rows->clear();
+            int rc;
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+                QStringList cells;
+                cells.reserve(shown);
+                for (int c = 0; c < shown; ++c)
+                    cells.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
+                                                   sqlite3_column_bytes(s, c)));
+                rows->append(std::move(cells));
+            }
+            sqlite3_reset(s);
+            sqlite3_clear_bindings(s);
+            if (rc != SQLITE_DONE)
+                return -1;
+        }
+        return long(rows->size());
     }
 
     bool exec(const QString& sql) {

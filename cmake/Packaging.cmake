@@ -53,7 +53,7 @@ set(CPACK_STRIP_FILES ON)
 # dpkg-shlibdeps; these are the parts they load at run time or call by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-odbc, libqt6sql6-psql, unixodbc, tdsodbc, fonts-wqy-zenhei, cups-client, qt6-translations-l10n")
+    "adduser, qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-odbc, libqt6sql6-psql, unixodbc, tdsodbc, fonts-wqy-zenhei, libcups2, cups-client, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${YJGL_PACKAGING_DIR}/postinst ${YJGL_PACKAGING_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)

@@ -12,8 +12,10 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 build=${YJGL_BUILD_DIR:-build}
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)" --target yjgl-admin grid_fill_bench local_files_bench output_bench db_bench execution_bench \
-    pg_bench query_bench soak_bench
+cmake --build "$build" -j "$(nproc)" --target yjgl yjgl-admin grid_fill_bench local_files_bench output_bench db_bench \
+    execution_bench pg_bench query_bench soak_bench
+# The start-up bench is built where Xlib's headers are installed.
+cmake --build "$build" -j "$(nproc)" --target startup_bench startup_bare >/dev/null 2>&1 || true
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,6 +36,19 @@ for run in "grid_fill_bench" "local_files_bench" "output_bench" "db_bench $dir/h
     # shellcheck disable=SC2086 # the words are the program and its arguments
     "$build/bin/"$run | tee -a "$work/output" || status=1
 done
+
+# Start-up runs under a real X server (Xvfb) with a small demo database of its own: the login
+# window reads only the users and the unit name.
+if command -v Xvfb >/dev/null && [ -x "$build/bin/startup_bench" ]; then
+    echo "== startup_bench"
+    mkdir -p "$work/start"
+    "$build/bin/yjgl-admin" init-demo "$work/start/yj" --documents 1000 >/dev/null
+    cp -r resources/LBReg "$work/start/LBReg"
+    "$build/bin/startup_bench" "$build/bin/yjgl" "$build/bin/startup_bare" "$work/start/yj" | tee -a "$work/output" ||
+        status=1
+else
+    echo "== startup_bench skipped: no Xvfb or no Xlib headers to build it"
+fi
 
 # The PostgreSQL goals run on the server named by YJGL_TEST_PG or on a throw-away server of the
 # bench's own (loopback only, removed afterwards); without PostgreSQL's server programs they are

@@ -10,8 +10,8 @@
 
 int main(int argc, char* argv[]) {
     ProgramFolder::shareNewFilesWithGroup();
-    // The embedded browser of the perpetual calendar shares the program's graphics contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No OpenGL and no browser engine at start: the perpetual calendar sets up both when it first
+    // opens (tools/BrowserLoader).
     QApplication app(argc, argv);
     installWidgetServices();
     installQtTranslations(); // Qt's own dialogs in Chinese

@@ -40,7 +40,7 @@ QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
         if (look && look->back.isValid())
             return QBrush(look->back);
-        return QBrush(m_back);
+        return m_backBrush; // shared: a painted cell makes no brush of its own
     case Qt::ForegroundRole:
         if (look && look->fore.isValid())
             return QBrush(look->fore);
@@ -50,7 +50,7 @@ QVariant SpreadGridModel::data(const QModelIndex& index, int role) const {
             return int(look->align);
         if (index.column() < m_colAlign.size() && m_colAlign.at(index.column()))
             return int(m_colAlign.at(index.column()));
-        return int(Qt::AlignLeft | Qt::AlignVCenter);
+        return {}; // the view's own: left, centred vertically
     default:
         return {};
     }
@@ -185,20 +185,22 @@ void SpreadGridModel::setRowValues(int row, const QStringList& values) {
 }
 
 void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
-    QVector<TextRow> texts;
-    texts.reserve(rows.size());
-    for (QStringList& r : rows) {
-        texts.append(TextRow(r));
-        r = {};
-    }
-    setAllTextRows(std::move(texts));
+    // Each row is made straight into its place: no list of all rows is built on the way.
+    // `rows` is only read: it is often shared with the caller, and writing to it would copy it.
+    replaceRows(int(rows.size()), [&rows](int i) { return TextRow(rows.at(i)); });
 }
 
 void SpreadGridModel::setAllTextRows(QVector<TextRow> rows) {
-    const int n = int(rows.size());
+    replaceRows(int(rows.size()), [&rows](int i) { return std::move(rows[i]); });
+}
+
+template <typename MakeRow> void SpreadGridModel::replaceRows(int n, MakeRow&& make) {
     const int old = this->rows();
-    for (TextRow& r : rows)
-        r.truncate(m_cols);
+    const auto fitted = [&make, this](int i) {
+        TextRow row = make(i);
+        row.truncate(m_cols);
+        return row;
+    };
     // Rows that stay keep their cell looks; only the texts are replaced, and the view gets
     // change notices instead of a reset so it keeps scroll position and selection.
     if (n < old) {
@@ -212,20 +214,31 @@ void SpreadGridModel::setAllTextRows(QVector<TextRow> rows) {
     int firstChanged = -1;
     int lastChanged = -1;
     for (int i = 0; i < kept; ++i) {
-        if (m_rows.at(i).texts == rows.at(i))
+        TextRow texts = fitted(i);
+        if (m_rows.at(i).texts == texts)
             continue;
         if (firstChanged < 0)
             firstChanged = i;
         lastChanged = i;
-        m_rows[i].texts = std::move(rows[i]);
+        m_rows[i].texts = std::move(texts);
     }
     if (n > old) {
         flushChanges();
-        beginInsertRows({}, old, n - 1);
-        m_rows.resize(n);
+        // An empty grid takes its rows as a new model: the view sets up the row heading once
+        // instead of making room for tens of thousands of inserted rows. Nothing is selected in
+        // an empty grid and the columns keep their widths, so the two ways show the same.
+        const bool fresh = old == 0;
+        if (fresh)
+            beginResetModel();
+        else
+            beginInsertRows({}, old, n - 1);
+        m_rows.reserve(n);
         for (int i = old; i < n; ++i)
-            m_rows[i].texts = std::move(rows[i]);
-        endInsertRows();
+            m_rows.append(Row{fitted(i), {}});
+        if (fresh)
+            endResetModel();
+        else
+            endInsertRows();
     }
     if (firstChanged >= 0 && m_cols > 0)
         emit dataChanged(index(firstChanged, 0), index(lastChanged, m_cols - 1));
@@ -296,6 +309,7 @@ void SpreadGridModel::setColumnAlignment(int col, Qt::Alignment align) {
 
 void SpreadGridModel::setBackColor(const QColor& c) {
     m_back = c;
+    m_backBrush = QBrush(c);
     if (rows() > 0 && m_cols > 0)
         emit dataChanged(index(0, 0), index(rows() - 1, m_cols - 1), {Qt::BackgroundRole});
 }

@@ -3,6 +3,7 @@
 #include "common/core/TextRow.h"
 
 #include <QAbstractTableModel>
+#include <QBrush>
 #include <QColor>
 #include <QStringList>
 #include <QVector>
@@ -69,6 +70,8 @@ private:
     };
     bool inGrid(int row, int col) const { return row >= 1 && row <= rows() && col >= 1 && col <= m_cols; }
     void emitRowChanged(int row);
+    // Makes the grid hold n rows whose texts make(i) gives (rows from 0).
+    template <typename MakeRow> void replaceRows(int n, MakeRow&& make);
     // Cell writes are told to the view in one notice per pass of the event loop, so a window
     // that fills thousands of cells one by one does not pay for thousands of notices.
     void noteChanged(int row, int col);
@@ -81,6 +84,7 @@ private:
     QVector<Qt::Alignment> m_colAlign;
     int m_checkCol = 0;
     QColor m_back = Qt::white;
+    QBrush m_backBrush{Qt::white};
     bool m_flushQueued = false;
     int m_dirtyTop = 0, m_dirtyBottom = -1, m_dirtyLeft = 0, m_dirtyRight = -1; // model numbering
 };

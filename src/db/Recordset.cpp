@@ -125,6 +125,14 @@ void Recordset::appendCellText(int row, int index, QString* to) const {
         to->append(asText(values.at(index)));
 }
 
+QVariant Recordset::cellValue(int row, int index) const {
+    if (row < 0 || row >= m_rowCount || index < 0 || index >= fieldCount())
+        return {};
+    if (m_packed)
+        return m_packed->value(size_t(row) * size_t(fieldCount()) + size_t(index));
+    return m_rows.at(row).value(index);
+}
+
 int Recordset::fieldIndex(const QString& name) const {
     for (int i = 0; i < m_columns.size(); ++i)
         if (m_columns.at(i).compare(name, Qt::CaseInsensitive) == 0)

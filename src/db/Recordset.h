@@ -85,6 +85,9 @@ public:
     QString cellText(int row, int index) const;
     // The same appended to `to`: a row of cells can be built in one string.
     void appendCellText(int row, int index, QString* to) const;
+    // The value of field `index` in row `row` without decoding the rest of the result (a null
+    // off the rows or fields).
+    QVariant cellValue(int row, int index) const;
 
     // Whole result access (for grids that fill from all rows at once).
     const QVector<QVector<QVariant>>& rows() const {

@@ -1,6 +1,7 @@
 #include "db/TsqlAdapter.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 
 using Kind = SqlToken::Kind;
@@ -650,18 +651,143 @@ bool adaptStatement(const SqlTokens& tokens, AdaptedStatement* out, QString* err
     return true;
 }
 
-} // namespace
-
-bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
-                        Dialect dialect) {
+bool adaptTokens(const SqlTokens& tokens, QVector<AdaptedStatement>* out, QString* error,
+                 TsqlAdapter::Dialect dialect) {
     out->clear();
-    for (const SqlTokens& statement : splitTokens(SqlTokenizer::tokenize(tsql))) {
+    for (const SqlTokens& statement : splitTokens(tokens)) {
         AdaptedStatement adapted;
         if (!adaptStatement(statement, &adapted, error, dialect))
             return false;
         out->append(adapted);
     }
     return true;
+}
+
+// Statements that come again with other values are adapted once for their shape: each closed
+// text literal of the batch stands in as a numbered slot ('\uE000n\uE000'), the adapted shape is
+// kept, and the values go back into its slots. The adaptation never looks into a literal (it
+// only drops an N prefix and hands an exec argument over as its value), so the result is the
+// text a fresh adaptation gives. A text that holds the slot character itself is adapted fresh.
+constexpr char16_t kSlot = 0xE000;
+
+struct Literal {
+    QString raw;   // between the quotes, doubled quotes as written
+    QString value; // the value: doubled quotes made single
+};
+
+QString slotMark(qsizetype index) {
+    return QChar(kSlot) + QString::number(index) + QChar(kSlot);
+}
+
+class ShapeCache {
+public:
+    // The adapted shape of `key`; false when it is not known.
+    bool find(const QString& key, TsqlAdapter::Dialect dialect, QVector<AdaptedStatement>* shape) {
+        const QMutexLocker lock(&m_mutex);
+        const auto it = m_shapes.constFind({key, int(dialect)});
+        if (it == m_shapes.constEnd())
+            return false;
+        *shape = it.value();
+        return true;
+    }
+    void keep(const QString& key, TsqlAdapter::Dialect dialect, const QVector<AdaptedStatement>& shape) {
+        const QMutexLocker lock(&m_mutex);
+        if (m_shapes.size() >= kMaxShapes) // a program builds a few dozen shapes; more is a stray
+            m_shapes.clear();
+        m_shapes.insert({key, int(dialect)}, shape);
+    }
+    void clear() {
+        const QMutexLocker lock(&m_mutex);
+        m_shapes.clear();
+    }
+
+private:
+    static constexpr qsizetype kMaxShapes = 512;
+    QMutex m_mutex; // the statements may run on a worker thread
+    QHash<QPair<QString, int>, QVector<AdaptedStatement>> m_shapes;
+};
+
+ShapeCache& shapeCache() {
+    static ShapeCache cache;
+    return cache;
+}
+
+// The text with its closed literals as slots, and the literals; false when the text cannot
+// take slots (it holds the slot character, or has no literal to stand in).
+bool shapeOf(const SqlTokens& tokens, QString* key, QVector<Literal>* literals) {
+    for (const SqlToken& t : tokens) {
+        if (t.text.contains(QChar(kSlot)))
+            return false;
+        if (t.kind == Kind::String &&
+            (t.text.startsWith(u'\'') || t.text.startsWith(u'N') || t.text.startsWith(u'n')) &&
+            closedLiteral(t.text)) {
+            const qsizetype open = t.text.indexOf(u'\'');
+            key->append(QStringView(t.text).left(open + 1));
+            key->append(slotMark(literals->size()));
+            key->append(u'\'');
+            literals->append({t.text.mid(open + 1, t.text.size() - open - 2), t.stringValue()});
+        } else {
+            key->append(t.text);
+        }
+    }
+    return !literals->isEmpty();
+}
+
+// The shape with the values back in its slots.
+void fillSlots(QVector<AdaptedStatement>* statements, const QVector<Literal>& literals) {
+    for (AdaptedStatement& s : *statements) {
+        if (s.kind == AdaptedStatement::Kind::Exec) {
+            for (QVariant& argument : s.arguments) {
+                if (argument.typeId() != QMetaType::QString)
+                    continue;
+                const QString text = argument.toString();
+                if (text.size() < 3 || text.front() != QChar(kSlot) || text.back() != QChar(kSlot))
+                    continue;
+                argument = literals.at(text.mid(1, text.size() - 2).toInt()).value;
+            }
+            continue;
+        }
+        QString filled;
+        filled.reserve(s.sql.size());
+        qsizetype from = 0;
+        for (qsizetype at = s.sql.indexOf(QChar(kSlot)); at >= 0; at = s.sql.indexOf(QChar(kSlot), from)) {
+            const qsizetype end = s.sql.indexOf(QChar(kSlot), at + 1);
+            filled.append(QStringView(s.sql).mid(from, at - from));
+            filled.append(literals.at(QStringView(s.sql).mid(at + 1, end - at - 1).toInt()).raw);
+            from = end + 1;
+        }
+        filled.append(QStringView(s.sql).mid(from));
+        s.sql = std::move(filled);
+    }
+}
+
+} // namespace
+
+bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
+                        Dialect dialect) {
+    const SqlTokens tokens = SqlTokenizer::tokenize(tsql);
+    QString key;
+    QVector<Literal> literals;
+    if (!shapeOf(tokens, &key, &literals))
+        return adaptTokens(tokens, out, error, dialect);
+    if (!shapeCache().find(key, dialect, out)) {
+        QString shapeError;
+        // A shape that fails is adapted again as written, for the error its own text gives.
+        if (!adaptTokens(SqlTokenizer::tokenize(key), out, &shapeError, dialect))
+            return adaptTokens(tokens, out, error, dialect);
+        shapeCache().keep(key, dialect, *out);
+    }
+    fillSlots(out, literals);
+    return true;
+}
+
+bool TsqlAdapter::adaptAsWritten(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
+                                 Dialect dialect) {
+    return adaptTokens(SqlTokenizer::tokenize(tsql), out, error, dialect);
+}
+
+void TsqlAdapter::clearShapes() {
+    shapeCache().clear();
 }
 
 QStringList TsqlAdapter::splitStatements(const QString& tsql) {

@@ -29,6 +29,11 @@ public:
     // False with a description when the text cannot be adapted.
     static bool adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
                       Dialect dialect = Dialect::SQLite);
+    // The same without the shapes adapted before (tests and diagnostics).
+    static bool adaptAsWritten(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
+                               Dialect dialect = Dialect::SQLite);
+    // Forgets the shapes adapted so far.
+    static void clearShapes();
     // The statements of a batch as written (tests and diagnostics).
     static QStringList splitStatements(const QString& tsql);
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QLibrary>
 
 #include <algorithm>
 
@@ -13,6 +14,47 @@ namespace {
 
 constexpr const char* kStopped = "5"; // IPP printer-state "stopped"
 
+// libcups and what it links (TLS, Kerberos, Avahi) load with the first print job, not with the
+// program: the program starts about as fast as a bare window only without them.
+struct CupsApi {
+    decltype(&cupsAddOption) addOption = nullptr;
+    decltype(&cupsPrintFile2) printFile = nullptr;
+    decltype(&cupsFreeOptions) freeOptions = nullptr;
+    decltype(&cupsLastErrorString) lastErrorString = nullptr;
+    decltype(&cupsLastError) lastError = nullptr;
+    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
+    decltype(&cupsGetOption) getOption = nullptr;
+    decltype(&cupsFreeDests) freeDests = nullptr;
+    QString loadError; // empty once every entry is found
+};
+
+template <typename F> void resolve(QLibrary& library, const char* name, F* into, QString* missing) {
+    *into = reinterpret_cast<F>(library.resolve(name));
+    if (!*into)
+        *missing = library.errorString();
+}
+
+const CupsApi& cups() {
+    static const CupsApi api = [] {
+        CupsApi a;
+        QLibrary library(QStringLiteral("cups"), 2); // stays loaded for the rest of the run
+        if (!library.load()) {
+            a.loadError = library.errorString();
+            return a;
+        }
+        resolve(library, "cupsAddOption", &a.addOption, &a.loadError);
+        resolve(library, "cupsPrintFile2", &a.printFile, &a.loadError);
+        resolve(library, "cupsFreeOptions", &a.freeOptions, &a.loadError);
+        resolve(library, "cupsLastErrorString", &a.lastErrorString, &a.loadError);
+        resolve(library, "cupsLastError", &a.lastError, &a.loadError);
+        resolve(library, "cupsGetNamedDest", &a.getNamedDest, &a.loadError);
+        resolve(library, "cupsGetOption", &a.getOption, &a.loadError);
+        resolve(library, "cupsFreeDests", &a.freeDests, &a.loadError);
+        return a;
+    }();
+    return api;
+}
+
 // "name/instance" as the printer list shows it: the queue is the name.
 QByteArray queueName(const QString& printer) {
     return printer.section(QLatin1Char('/'), 0, 0).toUtf8();
@@ -22,21 +64,27 @@ QByteArray queueName(const QString& printer) {
 
 PrintJobResult submit(const QString& printer, const QString& file, const QString& title,
                       const JobOptions& options) {
+    PrintJobResult result;
+    const CupsApi& api = cups();
+    if (!api.loadError.isEmpty()) {
+        result.state = PrintJobResult::State::Refused;
+        result.reason = api.loadError;
+        return result;
+    }
     cups_option_t* list = nullptr;
     int count =
-        cupsAddOption("copies", QByteArray::number(std::max(1, options.copies)).constData(), 0, &list);
+        api.addOption("copies", QByteArray::number(std::max(1, options.copies)).constData(), 0, &list);
     if (!options.sides.isEmpty())
-        count = cupsAddOption("sides", options.sides.toUtf8().constData(), count, &list);
+        count = api.addOption("sides", options.sides.toUtf8().constData(), count, &list);
     const int id =
-        cupsPrintFile2(CUPS_HTTP_DEFAULT, queueName(printer).constData(), QFile::encodeName(file).constData(),
-                       title.toUtf8().constData(), count, list);
-    cupsFreeOptions(count, list);
+        api.printFile(CUPS_HTTP_DEFAULT, queueName(printer).constData(), QFile::encodeName(file).constData(),
+                      title.toUtf8().constData(), count, list);
+    api.freeOptions(count, list);
 
-    PrintJobResult result;
     if (id <= 0) {
         result.state = PrintJobResult::State::Refused;
-        result.reason = QString::fromUtf8(cupsLastErrorString());
-        result.ippCode = QString::number(int(cupsLastError()));
+        result.reason = QString::fromUtf8(api.lastErrorString());
+        result.ippCode = QString::number(int(api.lastError()));
         return result;
     }
     result.jobId = id;
@@ -45,12 +93,15 @@ PrintJobResult submit(const QString& printer, const QString& file, const QString
 }
 
 bool isStopped(const QString& printer) {
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queueName(printer).constData(), nullptr);
+    const CupsApi& api = cups();
+    if (!api.loadError.isEmpty())
+        return false;
+    cups_dest_t* dest = api.getNamedDest(CUPS_HTTP_DEFAULT, queueName(printer).constData(), nullptr);
     if (!dest)
         return false;
-    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char* state = api.getOption("printer-state", dest->num_options, dest->options);
     const bool stopped = state && qstrcmp(state, kStopped) == 0;
-    cupsFreeDests(1, dest);
+    api.freeDests(1, dest);
     return stopped;
 }
 

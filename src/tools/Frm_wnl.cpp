@@ -2,33 +2,35 @@
 
 #include "common/core/MessageService.h"
 #include "common/core/ProgramFolder.h"
+#include "tools/BrowserLoader.h"
+#include "tools/BrowserPlugin.h"
 #include "tools/core/CalendarPage.h"
 
 #include <QFileInfo>
 #include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
+#include <QtDebug>
 
 Frm_wnl::Frm_wnl(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Frm_wnl"));
     setWindowTitle(QStringLiteral("万年历"));
-    // An off-the-record profile: showing the page writes no cache or cookies to disk.
-    auto* profile = new QWebEngineProfile(this);
-    m_browser = new QWebEngineView(this);
-    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
-    m_browser->setPage(new QWebEnginePage(profile, m_browser));
+    QString error;
+    BrowserPlugin* engine = BrowserLoader::plugin(&error);
+    if (!engine) {
+        // Like every other failure of loading the page, this leaves the window empty; the reason
+        // goes to the program's log.
+        qWarning().noquote() << "the calendar's browser library could not be loaded:" << error;
+    } else {
+        m_browser = engine->createBrowser(this);
+        m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    }
 
     const QFileInfo page(pagePath());
     if (!page.isFile()) {
         Messages::show(QStringLiteral("提示"), QStringLiteral("文件未找到"), MsgIcon::Critical);
         return;
     }
-    m_browser->load(QUrl::fromLocalFile(page.absoluteFilePath()));
-}
-
-Frm_wnl::~Frm_wnl() {
-    delete m_browser; // the page goes before its profile
+    if (engine)
+        engine->open(m_browser, QUrl::fromLocalFile(page.absoluteFilePath()));
 }
 
 QString Frm_wnl::pagePath() {
@@ -37,5 +39,6 @@ QString Frm_wnl::pagePath() {
 
 void Frm_wnl::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    m_browser->setGeometry(0, 0, width(), height());
+    if (m_browser)
+        m_browser->setGeometry(0, 0, width(), height());
 }

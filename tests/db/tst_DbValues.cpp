@@ -16,6 +16,7 @@ private slots:
     void recordsetValueReadings();
     void emptyRecordset();
     void packedRowsReadAsGivenAndCompareExactly();
+    void cellValueReadsOneCellAsValueDoes();
 
     void sqlTextDoublesQuotes();
     void recordExistsStatementText();
@@ -128,6 +129,26 @@ void TstDbValues::packedRowsReadAsGivenAndCompareExactly() {
     // Unpacked rows compare by value; a text "7" is not the number 7.
     QVERIFY(rs.sameRows(Recordset(rs.fieldNames(), rs.rows())));
     QVERIFY(!rs.sameRows(Recordset(rs.fieldNames(), {{"张三", "7", 2.5, QVariant(), ""}})));
+}
+
+// A list reads its cells one by one; a cell's value is the value the cursor gives, a null
+// stays a null, and a place off the rows or fields is a null.
+void TstDbValues::cellValueReadsOneCellAsValueDoes() {
+    PackedRows p;
+    p.add(PackedRows::Text, "A1", 2);
+    p.addNull();
+    p.add(PackedRows::Text, "A2", 2);
+    p.addInteger(1);
+    p.rowCount = 2;
+    const Recordset packed({"DH", "IsPrint"}, p);
+    const Recordset unpacked({"DH", "IsPrint"}, {{"A1", QVariant()}, {"A2", qlonglong(1)}});
+    for (const Recordset* rs : {&packed, &unpacked}) {
+        QCOMPARE(rs->cellValue(1, 1), QVariant(qlonglong(1)));
+        QVERIFY(Recordset::isNullValue(rs->cellValue(0, 1)));
+        QCOMPARE(rs->cellValue(1, 0).toString(), QStringLiteral("A2"));
+        QVERIFY(!rs->cellValue(2, 0).isValid());
+        QVERIFY(!rs->cellValue(0, 2).isValid());
+    }
 }
 
 void TstDbValues::sqlTextDoublesQuotes() {

@@ -65,6 +65,8 @@ private slots:
     void postgresUpdateFromWithJoinPicksRowsByAddress();
     void postgresDelete();
     void postgresFunctionBodyIsOneLiteral();
+
+    void aShapeAdaptedBeforeGivesWhatAFreshAdaptationGives();
 };
 
 void TstTsqlAdapter::tokenizerKnowsLiteralsNamesAndComments() {
@@ -480,6 +482,38 @@ void TstTsqlAdapter::postgresFunctionBodyIsOneLiteral() {
                              "INSERT INTO t VALUES (1); RETURN NEW; END $body$";
     QCOMPARE(TsqlAdapter::splitStatements(function + ";\nselect $1, $$a;b$$"),
              (QStringList{function, "select $1, $$a;b$$"}));
+}
+
+// A statement that comes again with other values takes the shape adapted the first time; its
+// statements are those a fresh adaptation of its own text gives, on both engines.
+void TstTsqlAdapter::aShapeAdaptedBeforeGivesWhatAFreshAdaptationGives() {
+    const QString shapes[] = {
+        "select top 1 XM from mz_kfdj Where DH like'%1' and XM=N'%2'",
+        "Update ZY_KFDJ SET Isprint=1 From ZY_KFDJ A, MZ_YJZX B Where A.DH=B.DH and B.ZXDH Like'%1' and "
+        "B.XM<>N'%2'",
+        "Delete MZ_YJZX Where ZXDH Like'%1' or XM=N'%2'",
+        "Insert Into MZ_YJZX(ZXDH,DH,XM) Values('%1','%2',N'%2')\nExec P_YJZX '%1',N'%2', 12, NULL",
+        "select isnull(XM,'%1') AS '%2', len('%2') from t where a='%1''%2' and b='%2'",
+    };
+    const QStringList first = {QStringLiteral("20100105"), QStringLiteral("张三")};
+    const QStringList again = {QStringLiteral("O''Brien"), QStringLiteral("%_\\x")};
+    for (const auto dialect : {TsqlAdapter::Dialect::SQLite, TsqlAdapter::Dialect::PostgreSQL}) {
+        for (const QString& shape : shapes) {
+            TsqlAdapter::clearShapes();
+            const QString text = shape.arg(again.at(0), again.at(1));
+            QVector<AdaptedStatement> fresh, cached;
+            QString error;
+            QVERIFY2(TsqlAdapter::adaptAsWritten(text, &fresh, &error, dialect), qPrintable(error));
+            QVERIFY(TsqlAdapter::adapt(shape.arg(first.at(0), first.at(1)), &cached, &error, dialect));
+            QVERIFY(TsqlAdapter::adapt(text, &cached, &error, dialect));
+            QCOMPARE(cached.size(), fresh.size());
+            for (qsizetype i = 0; i < fresh.size(); ++i) {
+                QCOMPARE(cached.at(i).sql, fresh.at(i).sql);
+                QCOMPARE(cached.at(i).procedure, fresh.at(i).procedure);
+                QCOMPARE(cached.at(i).arguments, fresh.at(i).arguments);
+            }
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TstTsqlAdapter)

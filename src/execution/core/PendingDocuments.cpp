@@ -36,11 +36,16 @@ PendingListReader::Outcome PendingListReader::read(const QString& dept, const QD
     const int xmField = rs->fieldIndex(QStringLiteral("XM"));
     const int lxField = rs->fieldIndex(QStringLiteral("LX"));
     const int printField = rs->fieldIndex(QStringLiteral("IsPrint"));
+    // Cell by cell, as the query lists read: the result is not decoded into a value per cell
+    // first, and only the printed flag is read as a value.
     rows->clear();
-    rows->reserve(rs->RecordCount());
+    rows->resize(rs->RecordCount());
     for (int i = 0; i < rs->RecordCount(); ++i) {
-        rs->Move(i);
-        rows->append({rs->text(dhField), rs->text(xmField), rs->text(lxField), rs->value(printField)});
+        PendingDocument& d = (*rows)[i];
+        d.dh = rs->cellText(i, dhField);
+        d.xm = rs->cellText(i, xmField);
+        d.lx = rs->cellText(i, lxField);
+        d.isPrint = rs->cellValue(i, printField);
     }
     return Outcome::Read;
 }
