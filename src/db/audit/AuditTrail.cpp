@@ -2,12 +2,17 @@
 
 #include "common/core/Clock.h"
 #include "common/core/ProgramFolder.h"
+#include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/audit/AuditStatements.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QSysInfo>
+
+#include <utility>
 
 namespace {
 
@@ -18,6 +23,8 @@ struct State {
     bool noticeDue = false;
     bool noticeGiven = false;
     AuditChain::Mark written; // appended, waiting for the caller's commit
+    QList<AuditEntry> later;  // waiting for the connection
+    QString markProblem;      // found before this run wrote its first row
 };
 
 State& state() {
@@ -26,6 +33,12 @@ State& state() {
 }
 
 } // namespace
+
+QStringList AuditAction::all() {
+    return {SignIn,    SignInFailed,  SignOut,        SwitchUser,     Lock,     Unlock,
+            Execute,   ExecuteFailed, Void,           VoidFailed,     Reprint,  SlipPrint,
+            GridPrint, GridExport,    PasswordChange, DictionaryEdit, LinkEdit, ConnectionSettings};
+}
 
 namespace AuditTrail {
 
@@ -77,6 +90,11 @@ bool isOn() {
     s.on = rs->RecordCount() > 0 && rs->value(0).toInt() > 0;
     if (!s.on && !s.noticeGiven)
         s.noticeDue = true;
+    // Looked at before this run writes a row of its own (which moves the mark on).
+    s.markProblem.clear();
+    AppError ignored;
+    if (s.on)
+        checkLocalMark(&s.markProblem, &ignored);
     return s.on;
 }
 
@@ -133,7 +151,15 @@ bool appendAlone(const AuditEntry& entry, AppError* error) {
     if (!gConn || gConn->inTransaction() || !isOn())
         return true;
     AppError err;
-    if (!gConn->beginTrans(&err) || !append(entry, &err) || !gConn->commitTrans(&err)) {
+    const QList<AuditEntry> later = state().later;
+    const auto appendLater = [&later](AppError* e) {
+        for (const AuditEntry& waiting : later) {
+            if (!append(waiting, e))
+                return false;
+        }
+        return true;
+    };
+    if (!gConn->beginTrans(&err) || !appendLater(&err) || !append(entry, &err) || !gConn->commitTrans(&err)) {
         AppError ignored;
         if (gConn->inTransaction())
             gConn->rollbackTrans(&ignored);
@@ -141,8 +167,13 @@ bool appendAlone(const AuditEntry& entry, AppError* error) {
             *error = err;
         return false;
     }
+    state().later.clear();
     committed();
     return true;
+}
+
+void recordLater(const AuditEntry& entry) {
+    state().later.append(entry);
 }
 
 void committed() {
@@ -154,8 +185,65 @@ void committed() {
     s.written = {};
 }
 
+AuditEntry entryFor(const QString& action, const QString& dh, const QString& detail) {
+    return {gUser ? gUser->GetUserName : QString(), gExecDept, action, dh, detail};
+}
+
+void record(const AuditEntry& entry) {
+    AppError error;
+    if (!appendAlone(entry, &error))
+        qWarning("audit row of %s not written: %s", qUtf8Printable(entry.action),
+                 qUtf8Printable(error.description));
+}
+
+bool withRow(const AuditEntry& entry, const std::function<bool(AppError*)>& work, AppError* error) {
+    if (!isOn())
+        return work(error);
+    const bool own = !gConn->inTransaction();
+    AppError err;
+    if (own && !gConn->beginTrans(&err)) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    if (work(&err) && append(entry, &err) && (!own || gConn->commitTrans(&err))) {
+        if (own)
+            committed();
+        return true;
+    }
+    if (error)
+        *error = err;
+    if (!own)
+        return false; // the caller's transaction decides, and writes the failure
+    AppError ignored;
+    if (gConn->inTransaction())
+        gConn->rollbackTrans(&ignored);
+    AuditEntry failed = entry;
+    failed.action += AuditAction::FailedSuffix;
+    // A database's message may quote the statement, and a password is never written here.
+    const QString why = entry.action == AuditAction::PasswordChange
+                            ? QStringLiteral("错误号%1").arg(err.number)
+                            : err.description.left(200);
+    failed.detail = (entry.detail.isEmpty() ? QString() : entry.detail + QStringLiteral("；")) + why;
+    record(failed);
+    return false;
+}
+
 QString localMarkPath() {
-    return QDir(ProgramFolder::path()).filePath(QStringLiteral("YJGL_LOG.dat"));
+    // The database's address without the password, which may change.
+    QString where = gConn ? gConn->connectionString() : QString();
+    where.remove(QRegularExpression(QStringLiteral("(?i)(password|pwd)=[^;]*;?")));
+    const QByteArray key =
+        QCryptographicHash::hash(where.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+    return QDir(ProgramFolder::path())
+        .filePath(QStringLiteral("YJGL_LOG-%1.dat").arg(QString::fromLatin1(key)));
+}
+
+QString startNotice() {
+    if (takeOffNotice())
+        return offNotice();
+    isOn();
+    return std::exchange(state().markProblem, QString());
 }
 
 bool checkLocalMark(QString* problem, AppError* error) {
