@@ -59,7 +59,7 @@ SaveResult SaveDictionaryEntries(const QString& code, const QList<EntryRow>& row
     int added = 0, changed = 0;
     for (const EntryRow& row : rows) {
         added += row.id.isEmpty() && !row.text.trimmed().isEmpty() ? 1 : 0;
-        changed += !row.id.isEmpty() && row.mark == QLatin1String("修改") ? 1 : 0;
+        changed += !row.id.isEmpty() && row.mark == ChangedMark ? 1 : 0;
     }
     return runBatch(AuditAction::DictionaryEdit,
                     QStringLiteral("字典【%1】内容：新增%2条，修改%3条").arg(code).arg(added).arg(changed),
@@ -124,7 +124,7 @@ bool LoadControlLinks(const QString& formName, QVector<ControlLink>* links, AppE
 SaveResult SaveControlLinks(const QList<LinkRow>& rows, AppError* error) {
     QStringList changed;
     for (const LinkRow& row : rows) {
-        if (row.mark == QLatin1String("修改"))
+        if (row.mark == ChangedMark)
             changed << QStringLiteral("id=%1→%2")
                            .arg(row.id, row.code.isEmpty() ? QStringLiteral("(无)") : row.code);
     }
