@@ -53,7 +53,7 @@ public:
     static inline const QString auditStatement = QStringLiteral("[YJGL_LOG]");
     static QStringList auditMarked(QStringList statements) {
         for (QString& s : statements) {
-            if (s.contains(QLatin1String("YJGL_LOG")))
+            if (s.contains(QLatin1String("YJGL_LOG"), Qt::CaseInsensitive))
                 s = auditStatement;
         }
         return statements;

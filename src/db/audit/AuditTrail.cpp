@@ -131,11 +131,12 @@ bool append(const AuditEntry& entry, AppError* error) {
         row.xh = 1;
     }
     row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    row.czy = entry.user;
-    row.ksmc = entry.dept;
-    row.gzz = workstation();
-    row.cz = entry.action;
-    row.dh = entry.dh;
+    // Cut to the columns' widths, so that a long typed name never costs an action its row.
+    row.czy = entry.user.left(50);
+    row.ksmc = entry.dept.left(50);
+    row.gzz = workstation().left(100);
+    row.cz = entry.action.left(20);
+    row.dh = entry.dh.left(20);
     row.xq = entry.detail.left(400);
     row.zy = AuditChain::digest(row);
     if (!gConn->execute(AuditSql::insert(row), &err)) {
