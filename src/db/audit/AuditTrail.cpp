@@ -1,6 +1,7 @@
 #include "db/audit/AuditTrail.h"
 
 #include "common/core/Clock.h"
+#include "common/core/LocalFile.h"
 #include "common/core/ProgramFolder.h"
 #include "common/core/Session.h"
 #include "db/Connection.h"
@@ -9,9 +10,12 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -22,9 +26,11 @@ struct State {
     bool on = false;
     bool noticeDue = false;
     bool noticeGiven = false;
-    AuditChain::Mark written; // appended, waiting for the caller's commit
-    QList<AuditEntry> later;  // waiting for the connection
-    QString markProblem;      // found before this run wrote its first row
+    AuditChain::Mark written;        // appended, waiting for the caller's commit
+    QList<AuditEntry> later;         // waiting for the connection
+    QString markProblem;             // found before this run wrote its first row
+    QString markPath;                // the workstation's mark file of gConn's database
+    std::unique_ptr<QFile> markFile; // kept open once written: later rows overwrite it in place
 };
 
 State& state() {
@@ -181,8 +187,28 @@ void committed() {
     State& s = state();
     if (!s.written.isValid())
         return;
-    QString ignored; // the workstation's copy is a help for checking, never a reason to fail
-    (void)AuditChain::writeMark(localMarkPath(), s.written, &ignored);
+    // The workstation's copy is a help for checking, never a reason to fail, and must not cost
+    // the action its time: the first row of a run writes the file aside and renames it, later
+    // ones overwrite it in place without waiting for the disk. Lost in a power cut, it only
+    // leaves an older row (or none) to check at the next start.
+    const QString path = localMarkPath();
+    if (s.markFile && s.markPath == path) {
+        const QByteArray text = AuditChain::markText(s.written);
+        if (s.markFile->seek(0) && s.markFile->write(text) == text.size() &&
+            (s.markFile->size() == text.size() || s.markFile->resize(text.size())) && s.markFile->flush()) {
+            s.written = {};
+            return;
+        }
+    }
+    s.markFile.reset();
+    s.markPath = path;
+    QString ignored;
+    QString target;
+    if (AuditChain::writeMark(path, s.written, &ignored, false) && LocalFile::writeTarget(path, &target)) {
+        auto file = std::make_unique<QFile>(target);
+        if (file->open(QIODevice::ReadWrite))
+            s.markFile = std::move(file);
+    }
     s.written = {};
 }
 
@@ -231,13 +257,21 @@ bool withRow(const AuditEntry& entry, const std::function<bool(AppError*)>& work
 }
 
 QString localMarkPath() {
+    // Worked out once per connection string and program folder.
+    static QString forConnection;
+    static QString path;
+    const QString connection = gConn ? gConn->connectionString() : QString();
+    const QString folder = ProgramFolder::path();
+    if (!path.isEmpty() && connection == forConnection && QFileInfo(path).path() == QDir(folder).path())
+        return path;
     // The database's address without the password, which may change.
-    QString where = gConn ? gConn->connectionString() : QString();
+    QString where = connection;
     where.remove(QRegularExpression(QStringLiteral("(?i)(password|pwd)=[^;]*;?")));
     const QByteArray key =
         QCryptographicHash::hash(where.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
-    return QDir(ProgramFolder::path())
-        .filePath(QStringLiteral("YJGL_LOG-%1.dat").arg(QString::fromLatin1(key)));
+    forConnection = connection;
+    path = QDir(folder).filePath(QStringLiteral("YJGL_LOG-%1.dat").arg(QString::fromLatin1(key)));
+    return path;
 }
 
 QString startNotice() {
