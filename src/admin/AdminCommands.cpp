@@ -1,6 +1,7 @@
 #include "admin/AdminCommands.h"
 
 #include "admin/AdminDatabase.h"
+#include "admin/AuditCommand.h"
 #include "admin/ExportCommand.h"
 #include "admin/LunarCommand.h"
 #include "app/core/DatabaseSetFile.h"
@@ -283,6 +284,11 @@ const std::vector<AdminCommand>& adminCommands() {
          QStringLiteral("用备份FILE恢复数据库；所有工作站退出后才能进行（不要直接覆盖数据库文件）"), restore},
         {QStringLiteral("slip"), QStringLiteral("DH FILE.pdf [--dept NAME]"),
          QStringLiteral("把单据的处方单(含条码)写成PDF，供补打和存档"), slipCommand},
+        {QStringLiteral("audit"),
+         QStringLiteral(
+             "install | verify [--anchor FILE] | anchor FILE | export FILE [--from DATE --to DATE]"),
+         QStringLiteral("操作日志：建立日志表、核对日志链（及保存的校验值）、保存最后一条的校验值、导出"),
+         auditCommand},
         {QStringLiteral("lunar"), QStringLiteral("YYYY-MM-DD"),
          QStringLiteral("显示那天状态栏的农历和公历日期"), lunarCommand},
     };

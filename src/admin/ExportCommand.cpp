@@ -60,7 +60,8 @@ QString operatorName() {
 } // namespace
 
 bool adminCommandDrawsPages(const QString& command) {
-    return command == QLatin1String("export") || command == QLatin1String("slip");
+    return command == QLatin1String("export") || command == QLatin1String("slip") ||
+           command == QLatin1String("audit");
 }
 
 int exportCommand(const QStringList& args, AdminIo& io) {

@@ -8,6 +8,7 @@
 #include "app/password.h"
 #include "dictionary/sjzd.h"
 #include "execution/Mz_CKFY.h"
+#include "queries/Frm_CZRZ.h"
 #include "queries/Frm_FYCX.h"
 #include "queries/Frm_TYCX.h"
 #include "tools/Frm_Help.h"
@@ -24,6 +25,8 @@ void RegisterLinkedWindows(ChildWindowRegistry& registry) {
                  [](QWidget* parent) -> QWidget* { return new Frm_FYCX(parent); });
     registry.add(QStringLiteral("Frm_TYCX"),
                  [](QWidget* parent) -> QWidget* { return new Frm_TYCX(parent); });
+    registry.add(QStringLiteral("Frm_CZRZ"),
+                 [](QWidget* parent) -> QWidget* { return new Frm_CZRZ(parent); });
     registry.add(QStringLiteral("Frm_CKTY"),
                  [](QWidget* parent) -> QWidget* { return new Frm_CKTY(parent); });
     registry.add(QStringLiteral("password"),

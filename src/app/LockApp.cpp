@@ -4,6 +4,7 @@
 #include "common/CleanControl.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/audit/AuditTrail.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -58,16 +59,20 @@ LockApp::LockApp(QWidget* parent) : QDialog(parent) {
     frame->setTitle(QStringLiteral(" 本程序由“") + (gUser ? gUser->GetUserName : QString()) +
                     QStringLiteral("”锁定"));
     m_password->setFocus();
+    AuditTrail::record(AuditTrail::entryFor(AuditAction::Lock));
 }
 
 void LockApp::unlock() {
     if (!UnlocksWorkstation(m_password->text())) {
         m_password->clear();
         m_password->setFocus();
+        AuditTrail::record(AuditTrail::entryFor(AuditAction::Unlock + AuditAction::FailedSuffix, {},
+                                                QStringLiteral("密码错误")));
         Messages::show(QStringLiteral("提示"), QStringLiteral("密码错误!"), MsgIcon::Information);
         return;
     }
     m_unlocked = true;
+    AuditTrail::record(AuditTrail::entryFor(AuditAction::Unlock));
     accept();
 }
 

@@ -1,7 +1,9 @@
 #include "app/password.h"
 
 #include "app/mainfrm.h"
+#include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/audit/AuditTrail.h"
 #include "execution/SelectKS.h"
 
 #include <QApplication>
@@ -39,6 +41,10 @@ password::Flow password::defaultFlow() {
         // Lives to the end of the run; ExitApp unloads it.
         auto* main = new mainfrm;
         main->showPlaced();
+        // Once per run: the trail is off, or the chain no longer holds this workstation's row.
+        const QString audit = AuditTrail::startNotice();
+        if (!audit.isEmpty())
+            Messages::notice(audit);
     };
     f.showOperator = [](const QString& text) {
         if (mainfrm* main = runningMainWindow())

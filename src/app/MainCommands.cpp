@@ -27,6 +27,7 @@ const QList<MenuDefinition>& menuBar() {
               QStringLiteral("system-search.png")},
              {QStringLiteral("作废单据查询"), Cmd::VoidedQuery, false,
               QStringLiteral("edit-find-replace.png")},
+             {QStringLiteral("操作日志查询"), Cmd::AuditLogQuery, false, QStringLiteral("system-search.png")},
          }},
         {QStringLiteral("工具(&T)"),
          {
@@ -111,6 +112,7 @@ const QHash<int, WindowOfCommand>& windowsOfCommands() {
         {Cmd::PendingDocuments, {QStringLiteral("Mz_CKFY"), true}},
         {Cmd::ExecutedQuery, {QStringLiteral("Frm_FYCX"), true}},
         {Cmd::VoidedQuery, {QStringLiteral("Frm_TYCX"), true}},
+        {Cmd::AuditLogQuery, {QStringLiteral("Frm_CZRZ"), true}},
         {Cmd::Voiding, {QStringLiteral("Frm_CKTY"), true}},
         {Cmd::PerpetualCalendar, {QStringLiteral("Frm_wnl"), true}},
         {Cmd::Dictionary, {QStringLiteral("sjzd"), true}},

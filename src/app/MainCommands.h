@@ -12,6 +12,7 @@ enum : int {
     PendingDocuments = 201,
     ExecutedQuery = 202,
     VoidedQuery = 203,
+    AuditLogQuery = 204,
     Voiding = 9109,
     InputMethod = 9105,
     SwitchUser = 9102,

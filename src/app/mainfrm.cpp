@@ -11,6 +11,7 @@
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/audit/AuditTrail.h"
 #include "tools/core/GET_NL.h"
 
 #include <QAction>
@@ -116,6 +117,8 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     showDepartment();
     // The caption names the department the signed-in user works for, also after a switch.
     connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &mainfrm::showDepartment);
+    // The new user's rights decide which commands are open (the audit trail's window).
+    connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &mainfrm::updateCommandStates);
     resize(1024, 700);
     updateCommandStates();
 }
@@ -330,6 +333,9 @@ QWidget* mainfrm::openChildWindow(const QString& name) {
 
 bool mainfrm::isCommandEnabled(int id) const {
     const QString window = MainCommands::windowForCommand(id);
+    // The audit trail's window has a right of its own.
+    if (id == Cmd::AuditLogQuery && !(gUser && gUser->YJXT_LOG))
+        return false;
     if (!window.isEmpty())
         return ChildWindowRegistry::instance().contains(window);
     if (id == Cmd::CtrlP || id == Cmd::CtrlR) {
@@ -367,6 +373,11 @@ void mainfrm::onCommand(int id) {
     switch (id) {
     case Cmd::PendingDocuments:
     case Cmd::ExecutedQuery:
+    case Cmd::AuditLogQuery:
+        // Given through the dispatcher without the right, it opens nothing.
+        if (isCommandEnabled(id))
+            openChildWindow(MainCommands::windowForCommand(id));
+        break;
     case Cmd::VoidedQuery:
     case Cmd::Voiding:
     case Cmd::PerpetualCalendar:
@@ -622,6 +633,7 @@ void mainfrm::closeEvent(QCloseEvent* event) {
         return;
     }
     savePlacement();
+    AuditTrail::record(AuditTrail::entryFor(AuditAction::SignOut));
     event->accept();
     ExitApp();
 }

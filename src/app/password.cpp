@@ -7,6 +7,7 @@
 #include "common/core/ProgramFolder.h"
 #include "common/core/Session.h"
 #include "db/StatementHelpers.h"
+#include "db/audit/AuditTrail.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -214,6 +215,7 @@ bool password::finishSignIn(const RecordsetPtr& userRow, const User_qx& previous
         CloseRs(rs);
     }
     LastUserFile::save(gUser ? gUser->GetUserName : QString());
+    AuditTrail::record(AuditTrail::entryFor(gReLogin ? AuditAction::SwitchUser : AuditAction::SignIn));
     hide();
     QApplication::processEvents();
     if (gReLogin) {

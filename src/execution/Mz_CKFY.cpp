@@ -10,6 +10,7 @@
 #include "common/core/InputText.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/audit/AuditTrail.h"
 #include "db/documents/ItemRows.h"
 #include "execution/core/AutoPrintOption.h"
 #include "execution/core/ExecutionAttempt.h"
@@ -301,6 +302,8 @@ void Mz_CKFY::MZCFPrint(const QString& dh, bool& isPrint, bool isZYCF) {
     isPrint =
         SlipPrinting::MZCFPrint(request, isPrint ? SlipPrinting::Mode::Print : SlipPrinting::Mode::Preview) &&
         isPrint;
+    if (isPrint)
+        AuditTrail::record(AuditTrail::entryFor(AuditAction::SlipPrint, dh));
 }
 
 bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QVariant& isPrint) {
@@ -310,6 +313,7 @@ bool Mz_CKFY::applyPrintedMarking(const QString& dh, const QString& lx, const QV
     // document stays unmarked for the next refresh.
     if (!SlipPrinting::autoPrint({dh, gExecDept, IsInpatient(lx), m_fyr->text(), m_pyr->text()}))
         return true;
+    AuditTrail::record(AuditTrail::entryFor(AuditAction::SlipPrint, dh, QStringLiteral("自动打印")));
     AppError error;
     if (MarkPrinted(dh, lx, &error))
         return true;

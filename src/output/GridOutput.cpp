@@ -5,6 +5,7 @@
 #include "common/core/BusyState.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/audit/AuditTrail.h"
 #include "output/PrintService.h"
 #include "output/core/SheetExport.h"
 #include "output/core/SheetWriter.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QPrinter>
+#include <QWidget>
 
 namespace {
 
@@ -134,7 +136,15 @@ bool PrintGridReport(const SpreadGrid* grid, const GridReportArgs& args, bool di
     const ReportDescription report =
         Report::describeGridReport(args, gHospitalName, gUser ? gUser->GetUserName : QString());
     const SpreadGridTable table(*grid, SpreadGridTable::WithRowNumbers);
-    return PrintReport(report, table, direct);
+    if (!PrintReport(report, table, direct))
+        return false;
+    // A preview is logged too: its window can print.
+    AuditTrail::record(AuditTrail::entryFor(
+        AuditAction::GridPrint, {},
+        QStringLiteral("%1：%2，%3行")
+            .arg(direct ? QStringLiteral("打印") : QStringLiteral("打印浏览"), args.title)
+            .arg(table.rowCount())));
+    return true;
 }
 
 bool PrintGrid(QWidget* owner, const SpreadGrid* grid, const QString& title, bool printerOption, bool direct,
@@ -177,6 +187,11 @@ void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QStri
         ShowErrorMessage(error);
     } else if (result == SheetExport::Result::Written) {
         const bool continued = sheets > 1 && sheetFormatOf(path) == SheetFormat::Xls;
+        AuditTrail::record(AuditTrail::entryFor(AuditAction::GridExport, {},
+                                                QStringLiteral("%1，%2行，文件%3")
+                                                    .arg(ownerWindow ? ownerWindow->windowTitle() : name)
+                                                    .arg(table.rowCount())
+                                                    .arg(QDir::toNativeSeparators(path))));
         Messages::success(continued
                               ? QStringLiteral("文件导出成功（数据超过65535行，已分%1个工作表）").arg(sheets)
                               : QStringLiteral("文件导出成功"));

@@ -45,7 +45,8 @@ bool PrintReport(const ReportDescription& report, const TableSource& table, bool
 // sheet named `name` (continued on "name (2)", ... past 65,536 rows, which the success message
 // tells). Number and date columns hold numbers and dates in the grid's format. The file type
 // chosen in the dialog decides the format. `name` is also the proposed file name. A failure
-// shows the common error message. The grid itself is not changed.
+// shows the common error message. The grid itself is not changed. The audit trail records the
+// export with the owner window's caption (the list), the rows and the file.
 void ExportGridToExcel(const SpreadGrid* grid, QWidget* ownerWindow, const QString& name);
 
 // The common open/save dialog. `filter` holds "description|pattern" pairs. A proposed name

@@ -7,6 +7,7 @@
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
+#include "db/audit/AuditTrail.h"
 #include "output/GridOutput.h"
 #include "output/SlipPrinting.h"
 #include "queries/TaskPanel.h"
@@ -371,8 +372,10 @@ void RecordQueryWindow::ReprintSelected() {
             QStringLiteral("您真的要重打【") + zxdh.trimmed() + QStringLiteral("】的处方单据吗？"), true))
         return;
     // The slip of the department's items of that document, as it was printed at execution.
-    SlipPrinting::MZCFPrint({dh.trimmed(), gExecDept, false, QString(), QString()},
-                            SlipPrinting::Mode::Print);
+    if (SlipPrinting::MZCFPrint({dh.trimmed(), gExecDept, false, QString(), QString()},
+                                SlipPrinting::Mode::Print))
+        AuditTrail::record(AuditTrail::entryFor(AuditAction::Reprint, dh.trimmed(),
+                                                QStringLiteral("执行单号%1").arg(zxdh.trimmed())));
 }
 
 SpreadGrid* RecordQueryWindow::outputSource() const {

@@ -112,7 +112,7 @@ private slots:
             "[待执行单据=201|单据作废=9109|输入法设置(&I)=9105|切换用户(&C)=9102|更改密码(&P)=9106|"
             "锁定系统(&L)=9103|打印选项=604|-|退出系统(&Q)=9104]",
             "查询(&T)=0",
-            "[已执行单据查询=202|作废单据查询=203]",
+            "[已执行单据查询=202|作废单据查询=203|操作日志查询=204]",
             "工具(&T)=0",
             "[万年历(&W)=603|计算器(&C)=602]",
             "数据维护(&F)=0",
@@ -197,6 +197,22 @@ private slots:
         QVERIFY(m.actionsFor(202).first()->isEnabled());
         m.onCommand(202);
         QCOMPARE(childNames(m), (QStringList{"Mz_CKFY", "Frm_FYCX"}));
+    }
+
+    // 操作日志查询 opens only for a user holding the log's own right; a switch of user decides anew.
+    void auditLogNeedsItsOwnRight() {
+        StandInWindows windows({"Mz_CKFY", "Frm_CZRZ"});
+        currentUser().YJXT_LOG = false;
+        mainfrm m;
+        QVERIFY(!m.actionsFor(204).first()->isEnabled());
+        m.onCommand(204);
+        QCOMPARE(childNames(m), QStringList{"Mz_CKFY"});
+        currentUser().YJXT_LOG = true;
+        emit SessionEvents::instance().userSwitched();
+        QVERIFY(m.actionsFor(204).first()->isEnabled());
+        m.onCommand(204);
+        QCOMPARE(childNames(m), (QStringList{"Mz_CKFY", "Frm_CZRZ"}));
+        currentUser().YJXT_LOG = false;
     }
 
     // 帮助目录 and 帮助主题 open one manual window, turned to its contents and to its index.

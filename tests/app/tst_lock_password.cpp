@@ -63,6 +63,7 @@ private slots:
         lock.findChild<QPushButton*>("Command1")->click();
         QVERIFY(!lock.isVisible());
         QCOMPARE(lock.result(), int(QDialog::Accepted));
+        QCOMPARE(loggedActions(), (QStringList{"锁定", "解锁失败", "解锁"}));
     }
 
     void emptyPasswordUnlocksOnlyAfterAnEmptySignIn() {
@@ -114,6 +115,11 @@ private slots:
         QVERIFY(!window.isVisible());
         QCOMPARE(storedPassword(), QStringLiteral("neu 1"));
         QCOMPARE(gUser->UserPassword, QStringLiteral("neu 1"));
+        // The change has its row; the password is in none.
+        QCOMPARE(loggedActions().last(), QStringLiteral("更改密码"));
+        RecordsetPtr rs;
+        QVERIFY(OpenRs(rs, QStringLiteral("select count(*) from YJGL_LOG where XQ like '%neu 1%'")));
+        QCOMPARE(rs->value(0).toInt(), 0);
 
         LockApp lock;
         lock.findChild<QLineEdit*>("Text1")->setText(DemoDatabase::defaultPassword());
@@ -152,6 +158,21 @@ private slots:
     }
 
 private:
+    // The actions of the signed-in user's rows, oldest first, forgotten afterwards.
+    QStringList loggedActions() {
+        RecordsetPtr rs;
+        QStringList actions;
+        if (OpenRs(rs, QStringLiteral("select CZ from YJGL_LOG where CZY=%1 and XH>%2 order by XH")
+                           .arg(SqlText(m_user))
+                           .arg(m_seen))) {
+            for (const auto& row : rs->rows())
+                actions << Recordset::asText(row.value(0));
+            RecordsetPtr last;
+            if (OpenRs(last, QStringLiteral("select max(XH) from YJGL_LOG")))
+                m_seen = last->value(0).toLongLong();
+        }
+        return actions;
+    }
     static void type(ChangPassword& window, const QString& old, const QString& new1, const QString& new2) {
         window.findChild<QLineEdit*>("OldPassTxt")->setText(old);
         window.findChild<QLineEdit*>("NewPassTxt")->setText(new1);
@@ -169,6 +190,7 @@ private:
     std::unique_ptr<ServerTestDatabase> m_server;
     std::unique_ptr<FakeMessageService> m_messages;
     QString m_user;
+    qint64 m_seen = 0; // the last row loggedActions looked at
 };
 
 QTEST_MAIN(LockPasswordTest)

@@ -38,6 +38,7 @@ private slots:
     void userWithoutRight();
     void preferencesFromUserRow();
     void serverClock();
+    void failedSignInIsLoggedAndTheLogRightIsRead();
     void unitName();
     void unitNameUnreadable_data();
     void unitNameUnreadable();
@@ -145,6 +146,21 @@ void SignInTest::signsInAndFillsCurrentUser() {
     QCOMPARE(gUser->GetUserName, QStringLiteral("李检验"));
     QCOMPARE(gUser->GetGroup, QStringLiteral("医技科室"));
     QCOMPARE(gUser->SZSQ, QString());
+}
+
+// A wrong password leaves its row without the password; the log's own right is read at sign-in.
+void SignInTest::failedSignInIsLoggedAndTheLogRightIsRead() {
+    LoginCheck check;
+    check.setUsers({"管理员", "李检验"});
+    QCOMPARE(check.check("李检验", "secret9", nullptr, nullptr), LoginCheck::Outcome::WrongPassword);
+    RecordsetPtr rs = gConn->execute("select CZY, XQ from YJGL_LOG where CZ='登录失败'");
+    QVERIFY(rs && rs->RecordCount() == 1);
+    QCOMPARE(rs->text("CZY"), QStringLiteral("李检验"));
+    QVERIFY(!rs->text("XQ").contains("secret9"));
+    QCOMPARE(check.check("管理员", m_pw, nullptr, nullptr), LoginCheck::Outcome::SignedIn);
+    QVERIFY(gUser->YJXT_LOG);
+    QCOMPARE(check.check("李检验", m_pw, nullptr, nullptr), LoginCheck::Outcome::SignedIn);
+    QVERIFY(!gUser->YJXT_LOG);
 }
 
 void SignInTest::wildcardsDoNotSignIn_data() {

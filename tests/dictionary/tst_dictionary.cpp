@@ -213,6 +213,8 @@ void DictionaryTest::savingEntriesWritesCodeLetters() {
              QString("NX"));
     QCOMPARE(column(entries, 1), (QStringList{"男", "女性", "未 知"}));
     QVERIFY(entries->text(2, 3).isEmpty()); // reloaded: nothing changed any more
+    QCOMPARE(m_bed->db.scalar("select XQ from YJGL_LOG where CZ='字典修改'").toString(),
+             QString("字典【XB】内容：新增1条，修改1条"));
 }
 
 void DictionaryTest::searchStartsAfterFirstRowAndWraps() {
@@ -343,6 +345,7 @@ void DictionaryTest::linkSavingWithoutChangesAndClearedLink() {
                  "select LinkZD from ZD_LinkTable where FormName='Frm_GHDJ' and ControlEname='Combo2'"),
              QVariant(QString()));
     QCOMPARE(count("from ZD_LinkTable where LinkZD=''"), 2); // with the one that was empty before
+    QCOMPARE(count("from YJGL_LOG where CZ='字典关联修改'"), 1);
 }
 
 void DictionaryTest::pickerHandsDictionaryToLinkRow() {

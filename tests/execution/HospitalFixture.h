@@ -48,6 +48,17 @@ public:
     QVariant scalar(const QString& sql);
     int count(const QString& sqlFromWhere); // "select count(*) " + the text
 
+    // Statement traces with each statement of the audit trail (whose texts its own test pins)
+    // as the one marker auditStatement.
+    static inline const QString auditStatement = QStringLiteral("[YJGL_LOG]");
+    static QStringList auditMarked(QStringList statements) {
+        for (QString& s : statements) {
+            if (s.contains(QLatin1String("YJGL_LOG"), Qt::CaseInsensitive))
+                s = auditStatement;
+        }
+        return statements;
+    }
+
 private:
     void addItems(const QString& table, const QString& dh, const QList<Item>& items);
 

@@ -220,6 +220,9 @@ void ExecutionDbTest::secondExecutionOfADocumentIsRefused() {
     QVERIFY(error.description.contains(QStringLiteral("D1")));
     QCOMPARE(db.count("from MZ_YJZX where DH='D1'"), 1);
     QVERIFY(!gConn->inTransaction());
+    // The execution has its row; the refused one its own after the rollback.
+    QCOMPARE(db.count("from YJGL_LOG where DH='D1' and CZ='执行'"), 1);
+    QCOMPARE(db.count("from YJGL_LOG where DH='D1' and CZ='执行失败' and XQ like '%202612070002%'"), 1);
 }
 
 void ExecutionDbTest::pendingListKeepsTheResultOrderAndFields() {

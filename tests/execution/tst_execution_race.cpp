@@ -1,9 +1,11 @@
 // Eight workstations of two departments go through the same documents at the same moment,
 // executing all and then voiding half of them: every document is executed exactly once per
 // department, with numbers that never repeat, every execution a workstation was told of is
-// stored, and every void happens once and marks its department's record and items.
+// stored, every void happens once and marks its department's record and items, and the audit
+// trail holds one unbroken chain with a row for each of them.
 #include "HospitalFixture.h"
 #include "db/Connection.h"
+#include "db/audit/AuditTrail.h"
 #include "support/FakeMessageService.h"
 #include "support/TestFolder.h"
 #include "support/Workstation.h"
@@ -99,6 +101,15 @@ void ExecutionRaceTest::eightWorkstationsExecuteEachDocumentOncePerDepartment() 
         stored << Recordset::asText(row.value(0));
     QCOMPARE(stored, numbers);
     QCOMPARE(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size());
+
+    // Every execution and void has its row, and the eight writers left one unbroken chain.
+    QCOMPARE(db.count("from YJGL_LOG where CZ='" + AuditAction::Execute + "'"), int(numbers.size()));
+    QCOMPARE(db.count("from YJGL_LOG where CZ='" + AuditAction::Void + "'"), int(voids.size()));
+    AuditChain::Walker walker;
+    AppError error;
+    QVERIFY2(AuditTrail::walk(&walker, &error), qPrintable(error.description));
+    QVERIFY2(walker.fault() == AuditChain::Fault::None, qPrintable(walker.message()));
+    QCOMPARE(walker.rows(), qint64(db.count("from YJGL_LOG")));
 }
 
 QTEST_GUILESS_MAIN(ExecutionRaceTest)

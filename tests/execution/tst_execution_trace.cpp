@@ -35,7 +35,7 @@ QStringList statementsOf(const TestFolder& folder, const std::function<void(Mz_C
     steps(w.data());
     qunsetenv("YJGL_SQL_TRACE");
     delete w.data();
-    return SqlTrace::readStatements(trace);
+    return HospitalFixture::auditMarked(SqlTrace::readStatements(trace));
 }
 
 void clickListRow(Mz_CKFY* w, int row) {
@@ -103,6 +103,10 @@ void ExecutionTraceTest::executionRoadSendsTheseStatements() {
         ExecutionSql::insertExecution("202612070001", "2026120700001", "张三", "张三",
                                       HospitalFixture::dept(), "患者甲"),
         ExecutionSql::finishExecution("2026120700001", HospitalFixture::dept()),
+        // its row: is the trail there, the last row, the new row
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
         kList,
     };
     QCOMPARE(statements, expected);
@@ -146,10 +150,16 @@ void ExecutionTraceTest::markingTypedNumberAndInpatientSendTheseStatements() {
         DocumentSql::outpatientHead("2026120700001"),
         SlipSql::items("2026120700001", HospitalFixture::dept(), false),
         SlipSql::execution("2026120700001", HospitalFixture::dept()),
+        // the print's row: is the trail there, the last row, the new row
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
         ExecutionSql::markPrinted("2026120700001", false),
         DocumentSql::inpatientHead("Z2026120700001"),
         SlipSql::items("Z2026120700001", HospitalFixture::dept(), true),
         SlipSql::execution("Z2026120700001", HospitalFixture::dept()),
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
         ExecutionSql::markPrinted("Z2026120700001", true),
         // typed number
         ExecutionSql::prescriptionLookup("2026120700001", HospitalFixture::dept()),

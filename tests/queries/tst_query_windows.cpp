@@ -1,6 +1,8 @@
 #include "HospitalTestBed.h"
 #include "common/SpreadGrid.h"
+#include "db/audit/AuditTrail.h"
 #include "output/XlsReader.h"
+#include "queries/Frm_CZRZ.h"
 #include "queries/Frm_FYCX.h"
 #include "queries/Frm_TYCX.h"
 #include "queries/TaskPanel.h"
@@ -46,6 +48,7 @@ private slots:
     void keyboardRestLoadsItems();
     void newQueryShowsTheFirstRow();
     void dateBoxesWholeAtLowScreen();
+    void auditLogFiltersAndItsExportIsLogged();
 
 private:
     template <class T> T* get(const char* name) const {
@@ -393,6 +396,44 @@ void QueryWindowsTest::dateBoxesWholeAtLowScreen() {
         QVERIFY2(box->height() >= box->sizeHint().height(), name);
         QVERIFY(box->visibleRegion().boundingRect().height() >= box->sizeHint().height());
     }
+}
+
+// The log window filters by user, action and document number; its own export leaves a row
+// naming the list, the rows and the file.
+void QueryWindowsTest::auditLogFiltersAndItsExportIsLogged() {
+    AuditTrail::record({"张三", "检验科", AuditAction::Execute, "D1", {}});
+    AuditTrail::record({"李四", "检验科", AuditAction::Void, "D2", {}});
+    AuditTrail::record({"张三", "检验科", AuditAction::Lock, {}, {}});
+    FakeFileDialogService files;
+    Frm_CZRZ window;
+    window.resize(1100, 700);
+    window.show();
+    auto* grid = window.findChild<SpreadGrid*>("fpSpread1");
+    const auto rowsFor = [&](const QString& user, const QString& action, const QString& dh) {
+        window.findChild<QComboBox*>("Combo1")->setEditText(user);
+        window.findChild<QComboBox*>("Combo2")->setEditText(action);
+        window.findChild<QLineEdit*>("DH")->setText(dh);
+        window.findChild<QPushButton*>("Command3")->click();
+        QStringList rows;
+        for (int r = 1; r <= grid->maxRows(); ++r)
+            rows << grid->text(r, 2) + '/' + grid->text(r, 5) + '/' + grid->text(r, 6);
+        return rows;
+    };
+    QCOMPARE(rowsFor("全部", "全部", {}), (QStringList{"张三/执行/D1", "李四/作废/D2", "张三/锁定/"}));
+    QCOMPARE(rowsFor("张三", "全部", {}), (QStringList{"张三/执行/D1", "张三/锁定/"}));
+    QCOMPARE(rowsFor("全部", "作废", {}), QStringList{"李四/作废/D2"});
+    QCOMPARE(rowsFor("全部", "全部", "D1"), QStringList{"张三/执行/D1"});
+
+    files.setNextAnswer(m_bed->folder.file("log.xls"));
+    for (TaskPanelGroup* group : window.findChild<TaskPanel*>("wndTaskPanel")->groups())
+        for (TaskPanelItem* item : group->items())
+            if (item->caption() == QStringLiteral("导出到Excel"))
+                qobject_cast<QAbstractButton*>(item->control())->click();
+    QCOMPARE(readXls(m_bed->folder.file("log.xls")).value(0).rows.size(), 2);
+    QCOMPARE(rowsFor("全部", AuditAction::GridExport, {}).size(), 1);
+    const QString detail = m_bed->db.scalar("select XQ from YJGL_LOG where CZ='导出列表'").toString();
+    QVERIFY2(detail.contains("操作日志查询") && detail.contains("1行") && detail.contains("log.xls"),
+             qPrintable(detail));
 }
 
 QTEST_MAIN(QueryWindowsTest)

@@ -78,6 +78,9 @@ void VoidingCoreTest::voidOutcomes() {
     QCOMPARE(VoidDocument("D1", "检验科", "李四", &error), VoidOutcome::AlreadyVoided);
     QCOMPARE(db.scalar("select ZFR from MZ_YJZX").toString(), QString("张三"));
     QVERIFY(!gConn->inTransaction());
+    // One row, for the void that happened; a refusal changed nothing and has none.
+    QCOMPARE(db.count("from YJGL_LOG where CZ='作废'"), 1);
+    QCOMPARE(db.scalar("select CZY from YJGL_LOG where CZ='作废'").toString(), QString("张三"));
 }
 
 QTEST_MAIN(VoidingCoreTest)

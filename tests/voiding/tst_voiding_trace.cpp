@@ -66,9 +66,13 @@ void VoidingTraceTest::voidingRoadSendsTheseStatements() {
         // F2
         VoidingSql::voidRecord("张三", "2026120700001", kDept),
         VoidingSql::returnItems("2026120700001", kDept),
+        // its row: is the trail there, the last row, the new row
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
+        HospitalFixture::auditStatement,
         searched,
     };
-    QCOMPARE(SqlTrace::readStatements(trace), expected);
+    QCOMPARE(HospitalFixture::auditMarked(SqlTrace::readStatements(trace)), expected);
 }
 
 QTEST_MAIN(VoidingTraceTest)

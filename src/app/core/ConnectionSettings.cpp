@@ -2,6 +2,7 @@
 
 #include "app/core/DatabaseSetFile.h"
 #include "common/core/AnsiCodec.h"
+#include "db/audit/AuditTrail.h"
 
 QString BuildConnectionString(const ConnectionSettings& s) {
     if (s.engine == ConnectionString::Kind::SQLite)
@@ -84,5 +85,11 @@ bool SaveSettings(const ConnectionSettings& s, AppError* error) {
         {Server, s.server}, {Database, s.database}, {User, s.user}, {Password, s.password}};
     if (!KeepsEmbeddedConnection(s))
         records.insert(DatabaseSetFile::ConnectionString, BuildConnectionString(s));
-    return writeRecords(path(), records, error);
+    if (!writeRecords(path(), records, error))
+        return false;
+    // Written to the trail once the program is connected again (the password never is).
+    AuditTrail::recordLater(
+        AuditTrail::entryFor(AuditAction::ConnectionSettings, {},
+                             QStringLiteral("服务器%1，数据库%2，用户%3").arg(s.server, s.database, s.user)));
+    return true;
 }

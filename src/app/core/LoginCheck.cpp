@@ -4,6 +4,7 @@
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
+#include "db/audit/AuditTrail.h"
 
 #include <limits>
 
@@ -25,8 +26,12 @@ QString szsq(const QString& user) {
 }
 
 QString moduleRight(const QString& group) {
-    return QStringLiteral("Select QX From QX_Temp2 Where MoudelKey='YJXT_IN' and Groupname=") +
-           SqlText(group);
+    return right(QStringLiteral("YJXT_IN"), group);
+}
+
+QString right(const QString& key, const QString& group) {
+    return QStringLiteral("Select QX From QX_Temp2 Where MoudelKey='") + key +
+           QStringLiteral("' and Groupname=") + SqlText(group);
 }
 
 QString serverTime() {
@@ -64,9 +69,13 @@ bool GrantsModuleRight(const QVariant& qx) {
 }
 
 bool HasModuleRight(AppError* error) {
+    return HasRight(QStringLiteral("YJXT_IN"), error);
+}
+
+bool HasRight(const QString& key, AppError* error) {
     const QString group = gUser ? gUser->GetGroup : QString();
     RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, LoginStatements::moduleRight(group), error) || !rs)
+    if (!OpenRsQuiet(rs, LoginStatements::right(key, group), error) || !rs)
         return false;
     bool granted = false;
     if (rs->RecordCount() > 0) {
@@ -149,8 +158,10 @@ void ApplyUserPreferences(const Recordset& userRow) {
 LoginCheck::Outcome LoginCheck::check(const QString& user, const QString& typedPassword,
                                       RecordsetPtr* userRow, AppError* error) {
     const QString password = RemoveQuotes(typedPassword);
-    if (!ContainsUserExactly(m_users, user))
+    if (!ContainsUserExactly(m_users, user)) {
+        AuditTrail::record({user, gExecDept, AuditAction::SignInFailed, {}, QStringLiteral("该用户不存在")});
         return Outcome::UnknownUser;
+    }
     if (!ensureOpen(error))
         return Outcome::Failed;
     RecordsetPtr rs = gConn->execute(LoginStatements::password(user, password), error);
@@ -158,6 +169,11 @@ LoginCheck::Outcome LoginCheck::check(const QString& user, const QString& typedP
         return Outcome::Failed;
     if (rs->RecordCount() < 1) {
         ++m_failures;
+        AuditTrail::record({user,
+                            gExecDept,
+                            AuditAction::SignInFailed,
+                            {},
+                            QStringLiteral("密码错误（第%1次）").arg(m_failures)});
         return m_failures >= AttemptLimit ? Outcome::TooManyFailures : Outcome::WrongPassword;
     }
     rs->MoveFirst();
@@ -182,8 +198,14 @@ LoginCheck::Outcome LoginCheck::check(const QString& user, const QString& typedP
     CloseRs(szsq);
 
     // A failing permission query refuses the right as well; `error` then says why.
-    if (!HasModuleRight(error))
+    if (!HasModuleRight(error)) {
+        AuditTrail::record(
+            {user, gExecDept, AuditAction::SignInFailed, {}, QStringLiteral("没有进入医技管理的权限")});
         return Outcome::NoModuleRight;
+    }
+    // The log window's own right; a failing query only leaves it closed.
+    AppError logRightError;
+    u.YJXT_LOG = HasRight(QStringLiteral("YJXT_LOG"), &logRightError);
     if (userRow)
         *userRow = rs;
     return Outcome::SignedIn;

@@ -13,6 +13,7 @@ QString userList();                                             // "select * fro
 QString password(const QString& user, const QString& password); // exact comparison
 QString szsq(const QString& user);
 QString moduleRight(const QString& group);
+QString right(const QString& key, const QString& group); // any right key of QX_Temp2
 QString serverTime();
 } // namespace LoginStatements
 
@@ -25,6 +26,8 @@ bool GrantsModuleRight(const QVariant& qx);
 // May the group of gUser enter this module ("YJXT_IN")? A failing query gives false and
 // fills `error`.
 [[nodiscard]] bool HasModuleRight(AppError* error = nullptr);
+// The same test for any right key of QX_Temp2 ("YJXT_LOG" opens the audit trail's window).
+[[nodiscard]] bool HasRight(const QString& key, AppError* error = nullptr);
 
 // The user names of userdb in the order returned. Opens gConn when needed.
 [[nodiscard]] bool LoadUserNames(QStringList* names, AppError* error);

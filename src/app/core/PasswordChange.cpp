@@ -3,6 +3,7 @@
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
+#include "db/audit/AuditTrail.h"
 
 namespace {
 
@@ -43,7 +44,13 @@ PasswordChange::Outcome PasswordChange::apply(const QString& oldPassword, const 
     if (!gConn) {
         failure.description = QStringLiteral("数据库未连接");
         failure.source = QStringLiteral("ChangPassword");
-    } else if (gConn->execute(PasswordStatements::change(newPassword, currentUserName()), &failure)) {
+    } else if (AuditTrail::withRow(
+                   AuditTrail::entryFor(AuditAction::PasswordChange),
+                   [&](AppError* e) {
+                       return gConn->execute(PasswordStatements::change(newPassword, currentUserName()), e) !=
+                              nullptr;
+                   },
+                   &failure)) {
         // The lock screen and the next change must not go on accepting the old password.
         currentUser().UserPassword = newPassword;
         return Outcome::Changed;

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <filesystem>
+
 #ifndef Q_OS_WIN
 #include <cerrno>
 #include <fcntl.h>
@@ -96,12 +98,32 @@ bool writeTarget(const QString& path, QString* target) {
     return true;
 }
 
-WriteStatus writeWhole(const QString& path, const QByteArray& bytes, QString* target, QString* errorText) {
+WriteStatus writeWhole(const QString& path, const QByteArray& bytes, QString* target, QString* errorText,
+                       Sync sync) {
     QString written;
     if (!writeTarget(path, &written))
         return WriteStatus::NotRegular;
     if (target)
         *target = written;
+    if (sync == Sync::DontWait) {
+        // QSaveFile always waits for the disk; aside and renamed by hand instead.
+        const QString aside = written + QStringLiteral(".new");
+        QFile file(aside);
+        std::error_code renameError;
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
+            file.flush()) {
+            file.close();
+            std::filesystem::rename(std::filesystem::path(aside.toStdWString()),
+                                    std::filesystem::path(written.toStdWString()), renameError);
+            if (!renameError)
+                return WriteStatus::Written;
+        }
+        if (errorText)
+            *errorText = renameError ? QString::fromStdString(renameError.message()) : file.errorString();
+        file.close();
+        QFile::remove(aside);
+        return WriteStatus::Failed;
+    }
     QSaveFile file(written);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return WriteStatus::Written;

@@ -23,12 +23,15 @@ Status read(const QString& path, qint64 maxBytes, QByteArray* bytes);
 bool writeTarget(const QString& path, QString* target);
 
 enum class WriteStatus { Written, NotRegular, Failed };
+// Whether the write waits until the disk holds the file. Only a file whose loss in a power cut
+// costs nothing but a check (the workstation's last audit row) is written without waiting.
+enum class Sync { WaitForDisk, DontWait };
 
 // Writes `bytes` as the whole file at writeTarget(path): aside and renamed, so that a failed
 // write leaves the old file whole. `target` receives the file written, `errorText` why a write
 // failed.
 WriteStatus writeWhole(const QString& path, const QByteArray& bytes, QString* target = nullptr,
-                       QString* errorText = nullptr);
+                       QString* errorText = nullptr, Sync sync = Sync::WaitForDisk);
 
 // For the "missing or damaged" messages: why the file could not be used.
 QString describe(Status status, const QString& path);

@@ -13,6 +13,7 @@ public:
     bool YJXT_IN = false;
     bool QXSZ_Edit = false;
     bool QXSZ_See = false;
+    bool YJXT_LOG = false; // may open the audit trail's window 操作日志查询
 };
 
 // Program-wide values that live from start-up or sign-in to the end of the run.

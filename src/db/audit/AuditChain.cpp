@@ -88,11 +88,14 @@ bool readMark(const QString& path, Mark* mark, QString* error) {
     return true;
 }
 
-bool writeMark(const QString& path, const Mark& mark, QString* error) {
+QByteArray markText(const Mark& mark) {
+    return AnsiCodec::encode(QString::number(mark.xh) + QLatin1Char(' ') + mark.zy + "\r\n");
+}
+
+bool writeMark(const QString& path, const Mark& mark, QString* error, bool wait) {
     QString reason;
-    switch (LocalFile::writeWhole(
-        path, AnsiCodec::encode(QString::number(mark.xh) + QLatin1Char(' ') + mark.zy + "\r\n"), nullptr,
-        &reason)) {
+    switch (LocalFile::writeWhole(path, markText(mark), nullptr, &reason,
+                                  wait ? LocalFile::Sync::WaitForDisk : LocalFile::Sync::DontWait)) {
     case LocalFile::WriteStatus::Written:
         return true;
     case LocalFile::WriteStatus::NotRegular:

@@ -63,6 +63,10 @@ private:
 // The anchor file: one line "XH ZY" (CR LF). False with `error` when it cannot be read or
 // holds no valid mark.
 bool readMark(const QString& path, Mark* mark, QString* error);
-bool writeMark(const QString& path, const Mark& mark, QString* error);
+// The file's text for `mark`.
+QByteArray markText(const Mark& mark);
+// `wait` false: the write does not wait for the disk (the workstation's own mark, written after
+// every row, must not cost the action its time).
+bool writeMark(const QString& path, const Mark& mark, QString* error, bool wait = true);
 
 } // namespace AuditChain

@@ -1,13 +1,22 @@
 #include "db/audit/AuditTrail.h"
 
 #include "common/core/Clock.h"
+#include "common/core/LocalFile.h"
 #include "common/core/ProgramFolder.h"
+#include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/audit/AuditStatements.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSysInfo>
+
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -17,7 +26,11 @@ struct State {
     bool on = false;
     bool noticeDue = false;
     bool noticeGiven = false;
-    AuditChain::Mark written; // appended, waiting for the caller's commit
+    AuditChain::Mark written;        // appended, waiting for the caller's commit
+    QList<AuditEntry> later;         // waiting for the connection
+    QString markProblem;             // found before this run wrote its first row
+    QString markPath;                // the workstation's mark file of gConn's database
+    std::unique_ptr<QFile> markFile; // kept open once written: later rows overwrite it in place
 };
 
 State& state() {
@@ -26,6 +39,12 @@ State& state() {
 }
 
 } // namespace
+
+QStringList AuditAction::all() {
+    return {SignIn,    SignInFailed,  SignOut,        SwitchUser,     Lock,     Unlock,
+            Execute,   ExecuteFailed, Void,           VoidFailed,     Reprint,  SlipPrint,
+            GridPrint, GridExport,    PasswordChange, DictionaryEdit, LinkEdit, ConnectionSettings};
+}
 
 namespace AuditTrail {
 
@@ -77,6 +96,11 @@ bool isOn() {
     s.on = rs->RecordCount() > 0 && rs->value(0).toInt() > 0;
     if (!s.on && !s.noticeGiven)
         s.noticeDue = true;
+    // Looked at before this run writes a row of its own (which moves the mark on).
+    s.markProblem.clear();
+    AppError ignored;
+    if (s.on)
+        checkLocalMark(&s.markProblem, &ignored);
     return s.on;
 }
 
@@ -113,11 +137,12 @@ bool append(const AuditEntry& entry, AppError* error) {
         row.xh = 1;
     }
     row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    row.czy = entry.user;
-    row.ksmc = entry.dept;
-    row.gzz = workstation();
-    row.cz = entry.action;
-    row.dh = entry.dh;
+    // Cut to the columns' widths, so that a long typed name never costs an action its row.
+    row.czy = entry.user.left(50);
+    row.ksmc = entry.dept.left(50);
+    row.gzz = workstation().left(100);
+    row.cz = entry.action.left(20);
+    row.dh = entry.dh.left(20);
     row.xq = entry.detail.left(400);
     row.zy = AuditChain::digest(row);
     if (!gConn->execute(AuditSql::insert(row), &err)) {
@@ -133,7 +158,15 @@ bool appendAlone(const AuditEntry& entry, AppError* error) {
     if (!gConn || gConn->inTransaction() || !isOn())
         return true;
     AppError err;
-    if (!gConn->beginTrans(&err) || !append(entry, &err) || !gConn->commitTrans(&err)) {
+    const QList<AuditEntry> later = state().later;
+    const auto appendLater = [&later](AppError* e) {
+        for (const AuditEntry& waiting : later) {
+            if (!append(waiting, e))
+                return false;
+        }
+        return true;
+    };
+    if (!gConn->beginTrans(&err) || !appendLater(&err) || !append(entry, &err) || !gConn->commitTrans(&err)) {
         AppError ignored;
         if (gConn->inTransaction())
             gConn->rollbackTrans(&ignored);
@@ -141,21 +174,111 @@ bool appendAlone(const AuditEntry& entry, AppError* error) {
             *error = err;
         return false;
     }
+    state().later.clear();
     committed();
     return true;
+}
+
+void recordLater(const AuditEntry& entry) {
+    state().later.append(entry);
 }
 
 void committed() {
     State& s = state();
     if (!s.written.isValid())
         return;
-    QString ignored; // the workstation's copy is a help for checking, never a reason to fail
-    (void)AuditChain::writeMark(localMarkPath(), s.written, &ignored);
+    // The workstation's copy is a help for checking, never a reason to fail, and must not cost
+    // the action its time: the first row of a run writes the file aside and renames it, later
+    // ones overwrite it in place without waiting for the disk. Lost in a power cut, it only
+    // leaves an older row (or none) to check at the next start.
+    const QString path = localMarkPath();
+    if (s.markFile && s.markPath == path) {
+        const QByteArray text = AuditChain::markText(s.written);
+        if (s.markFile->seek(0) && s.markFile->write(text) == text.size() &&
+            (s.markFile->size() == text.size() || s.markFile->resize(text.size())) && s.markFile->flush()) {
+            s.written = {};
+            return;
+        }
+    }
+    s.markFile.reset();
+    s.markPath = path;
+    QString ignored;
+    QString target;
+    if (AuditChain::writeMark(path, s.written, &ignored, false) && LocalFile::writeTarget(path, &target)) {
+        auto file = std::make_unique<QFile>(target);
+        if (file->open(QIODevice::ReadWrite))
+            s.markFile = std::move(file);
+    }
     s.written = {};
 }
 
+AuditEntry entryFor(const QString& action, const QString& dh, const QString& detail) {
+    return {gUser ? gUser->GetUserName : QString(), gExecDept, action, dh, detail};
+}
+
+void record(const AuditEntry& entry) {
+    AppError error;
+    if (!appendAlone(entry, &error))
+        qWarning("audit row of %s not written: %s", qUtf8Printable(entry.action),
+                 qUtf8Printable(error.description));
+}
+
+bool withRow(const AuditEntry& entry, const std::function<bool(AppError*)>& work, AppError* error) {
+    if (!isOn())
+        return work(error);
+    const bool own = !gConn->inTransaction();
+    AppError err;
+    if (own && !gConn->beginTrans(&err)) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    if (work(&err) && append(entry, &err) && (!own || gConn->commitTrans(&err))) {
+        if (own)
+            committed();
+        return true;
+    }
+    if (error)
+        *error = err;
+    if (!own)
+        return false; // the caller's transaction decides, and writes the failure
+    AppError ignored;
+    if (gConn->inTransaction())
+        gConn->rollbackTrans(&ignored);
+    AuditEntry failed = entry;
+    failed.action += AuditAction::FailedSuffix;
+    // A database's message may quote the statement, and a password is never written here.
+    const QString why = entry.action == AuditAction::PasswordChange
+                            ? QStringLiteral("错误号%1").arg(err.number)
+                            : err.description.left(200);
+    failed.detail = (entry.detail.isEmpty() ? QString() : entry.detail + QStringLiteral("；")) + why;
+    record(failed);
+    return false;
+}
+
 QString localMarkPath() {
-    return QDir(ProgramFolder::path()).filePath(QStringLiteral("YJGL_LOG.dat"));
+    // Worked out once per connection string and program folder.
+    static QString forConnection;
+    static QString path;
+    const QString connection = gConn ? gConn->connectionString() : QString();
+    const QString folder = ProgramFolder::path();
+    if (!path.isEmpty() && connection == forConnection && QFileInfo(path).path() == QDir(folder).path())
+        return path;
+    // The database's address without the password, which may change.
+    QString where = connection;
+    where.remove(QRegularExpression(QStringLiteral("(?i)(password|pwd)=[^;]*;?")));
+    const QByteArray key =
+        QCryptographicHash::hash(where.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+    forConnection = connection;
+    path = QDir(folder).filePath(QStringLiteral("YJGL_LOG-%1.dat").arg(QString::fromLatin1(key)));
+    return path;
+}
+
+QString startNotice() {
+    if (takeOffNotice())
+        return offNotice();
+    isOn();
+    return std::exchange(state().markProblem, QString());
 }
 
 bool checkLocalMark(QString* problem, AppError* error) {

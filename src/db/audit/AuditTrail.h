@@ -5,6 +5,9 @@
 #include "db/audit/AuditChain.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 // One action as the acting routine tells it; time, workstation, number and digests are added
 // when the row is written.
@@ -24,6 +27,22 @@ inline const QString Void = QStringLiteral("作废");
 inline const QString VoidFailed = QStringLiteral("作废失败");
 inline const QString SignIn = QStringLiteral("登录");
 inline const QString SignInFailed = QStringLiteral("登录失败");
+inline const QString SignOut = QStringLiteral("退出系统");
+inline const QString SwitchUser = QStringLiteral("切换用户");
+inline const QString Lock = QStringLiteral("锁定");
+inline const QString Unlock = QStringLiteral("解锁");
+inline const QString Reprint = QStringLiteral("补打处方");
+inline const QString SlipPrint = QStringLiteral("打印处方单");
+inline const QString GridPrint = QStringLiteral("打印列表");
+inline const QString GridExport = QStringLiteral("导出列表");
+inline const QString PasswordChange = QStringLiteral("更改密码");
+inline const QString DictionaryEdit = QStringLiteral("字典修改");
+inline const QString LinkEdit = QStringLiteral("字典关联修改");
+inline const QString ConnectionSettings = QStringLiteral("连接设置");
+// A failed action's row carries its name followed by this.
+inline const QString FailedSuffix = QStringLiteral("失败");
+// Every action's name, in the order the log window offers them.
+QStringList all();
 } // namespace AuditAction
 
 // The audit trail YJGL_LOG on gConn. A database without the table (one made before the trail
@@ -44,8 +63,28 @@ QString offNotice();
 // After the caller's commit: the workstation keeps the last row it wrote in its own folder.
 void committed();
 
-// The file in the program folder that holds the last (number, digest) this workstation wrote.
+// An entry of the signed-in user and the executing department.
+AuditEntry entryFor(const QString& action, const QString& dh = {}, const QString& detail = {});
+// The row of an action that changed nothing in the database (sign-in, lock, print, export):
+// written on its own. A row that cannot be written is left out: the action has happened, and
+// the trail is a witness, never a gate.
+void record(const AuditEntry& entry);
+// The row of an action taken while the program may not be connected (a changed connection
+// setting): written before the next row of this run.
+void recordLater(const AuditEntry& entry);
+// A change of the database: `work` and its row in one transaction (inside the caller's when
+// one is open). When `work` or the row fails, the change is rolled back and the failure gets
+// its row after the rollback. Where the trail is off, `work` runs alone as it always did.
+[[nodiscard]] bool withRow(const AuditEntry& entry, const std::function<bool(AppError*)>& work,
+                           AppError* error);
+
+// The file in the program folder that holds the last (number, digest) this workstation wrote
+// to the database of gConn (one file per database, so that a workstation moved to another
+// database never mistakes that one's rows for its own).
 QString localMarkPath();
+// At the start of a run, once signed in: what the user is to be told about the trail (it is
+// off; the chain no longer holds this workstation's last row), empty when nothing.
+QString startNotice();
 // Whether the chain still holds the workstation's last row; true when there is none to check.
 // False with `problem` filled when it does not, or with only `error` when asking failed.
 bool checkLocalMark(QString* problem, AppError* error);

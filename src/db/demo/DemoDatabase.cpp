@@ -158,6 +158,7 @@ bool loadReferenceData(LoadConnection& db) {
     ok = ok && right.text("系统管理员").text("YJXT_IN").integer(1).text("进入医技管理").run();
     ok = ok && right.text("医技科室").text("YJXT_IN").integer(1).text("进入医技管理").run();
     ok = ok && right.text("收费处").text("YJXT_IN").integer(0).text("进入医技管理").run();
+    ok = ok && right.text("系统管理员").text("YJXT_LOG").integer(1).text("医技操作日志查询").run();
     ok = ok && right.text("收费处").text("MZSF_IN").integer(1).text("进入门诊收费").run();
     ok = ok && right.text("系统管理员").text("MZSF_IN").integer(1).text("进入门诊收费").run();
 

@@ -2,16 +2,26 @@
 
 #include "app/core/ImePreference.h"
 #include "db/StatementHelpers.h"
+#include "db/audit/AuditTrail.h"
 #include "dictionary/core/DictionaryStatements.h"
 
 using namespace DictionaryRules;
 
 namespace {
-SaveResult runBatch(const QString& batch, AppError* error) {
+
+// A change of the dictionary tables with its row in the audit trail, in one transaction.
+bool change(const QString& action, const QString& detail, const QString& sql, AppError* error) {
+    return AuditTrail::withRow(
+        AuditTrail::entryFor(action, {}, detail), [&sql](AppError* e) { return ExecSqlQuiet(sql, e); },
+        error);
+}
+
+SaveResult runBatch(const QString& action, const QString& detail, const QString& batch, AppError* error) {
     if (batch.isEmpty())
         return SaveResult::NothingToSave;
-    return ExecSqlQuiet(batch, error) ? SaveResult::Saved : SaveResult::Failed;
+    return change(action, detail, batch, error) ? SaveResult::Saved : SaveResult::Failed;
 }
+
 } // namespace
 
 bool LoadDictionaryList(const QString& moduleKey, bool all, QVector<DictionaryRow>* rows, AppError* error) {
@@ -41,15 +51,24 @@ bool LoadDictionaryEntries(const QString& code, QVector<EntryRow>* rows, AppErro
 }
 
 bool DeleteDictionaryEntry(const QString& id, AppError* error) {
-    return ExecSqlQuiet(DictionarySql::deleteEntry(id), error);
+    return change(AuditAction::DictionaryEdit, QStringLiteral("删除字典内容id=%1").arg(id),
+                  DictionarySql::deleteEntry(id), error);
 }
 
 SaveResult SaveDictionaryEntries(const QString& code, const QList<EntryRow>& rows, AppError* error) {
-    return runBatch(EntryBatch(code, rows, &GetPY), error);
+    int added = 0, changed = 0;
+    for (const EntryRow& row : rows) {
+        added += row.id.isEmpty() && !row.text.trimmed().isEmpty() ? 1 : 0;
+        changed += !row.id.isEmpty() && row.mark == ChangedMark ? 1 : 0;
+    }
+    return runBatch(AuditAction::DictionaryEdit,
+                    QStringLiteral("字典【%1】内容：新增%2条，修改%3条").arg(code).arg(added).arg(changed),
+                    EntryBatch(code, rows, &GetPY), error);
 }
 
 bool DeleteDictionary(const QString& code, AppError* error) {
-    return ExecSqlQuiet(DictionarySql::deleteDictionary(code), error);
+    return change(AuditAction::DictionaryEdit, QStringLiteral("删除字典【%1】及其内容").arg(code),
+                  DictionarySql::deleteDictionary(code), error);
 }
 
 bool DictionaryCodeExists(const QString& code, bool* exists, AppError* error) {
@@ -65,12 +84,14 @@ bool DictionaryCodeExists(const QString& code, bool* exists, AppError* error) {
 
 bool CreateDictionary(const QString& code, const QString& name, const QString& type, const QString& moduleKey,
                       const QString& remark, AppError* error) {
-    return ExecSqlQuiet(DictionarySql::insertDictionary(code, name, type, moduleKey, remark), error);
+    return change(AuditAction::DictionaryEdit, QStringLiteral("新建字典【%1】%2").arg(code, name),
+                  DictionarySql::insertDictionary(code, name, type, moduleKey, remark), error);
 }
 
 bool ChangeDictionary(const QString& code, const QString& name, const QString& type, const QString& remark,
                       AppError* error) {
-    return ExecSqlQuiet(DictionarySql::updateDictionary(remark, code, name, type), error);
+    return change(AuditAction::DictionaryEdit, QStringLiteral("修改字典【%1】%2").arg(code, name),
+                  DictionarySql::updateDictionary(remark, code, name, type), error);
 }
 
 bool LoadWindowTree(QVector<WindowNode>* nodes, AppError* error) {
@@ -101,5 +122,11 @@ bool LoadControlLinks(const QString& formName, QVector<ControlLink>* links, AppE
 }
 
 SaveResult SaveControlLinks(const QList<LinkRow>& rows, AppError* error) {
-    return runBatch(LinkBatch(rows), error);
+    QStringList changed;
+    for (const LinkRow& row : rows) {
+        if (row.mark == ChangedMark)
+            changed << QStringLiteral("id=%1→%2")
+                           .arg(row.id, row.code.isEmpty() ? QStringLiteral("(无)") : row.code);
+    }
+    return runBatch(AuditAction::LinkEdit, changed.join(QStringLiteral("，")), LinkBatch(rows), error);
 }

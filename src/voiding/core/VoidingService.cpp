@@ -2,6 +2,7 @@
 
 #include "common/core/CrashPoint.h"
 #include "db/Connection.h"
+#include "db/audit/AuditTrail.h"
 #include "voiding/core/VoidingStatements.h"
 
 VoidRefusal CheckVoid(const QString& shownDH, const QStringList& listedDH) {
@@ -41,6 +42,17 @@ VoidOutcome rollBack(VoidOutcome outcome, AppError* out, const AppError& error =
     return outcome;
 }
 
+// A void that failed leaves its row after the rollback, in a transaction of its own.
+VoidOutcome failVoid(const AuditEntry& entry, AppError* out, const AppError& error) {
+    rollBack(VoidOutcome::Failed, out, error);
+    AuditEntry failed = entry;
+    failed.action = AuditAction::VoidFailed;
+    failed.detail = error.description.left(200);
+    AppError ignored; // the void's own error is the one to tell
+    (void)AuditTrail::appendAlone(failed, &ignored);
+    return VoidOutcome::Failed;
+}
+
 } // namespace
 
 VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& user, AppError* error) {
@@ -49,22 +61,24 @@ VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& 
             *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("VoidDocument")};
         return VoidOutcome::Failed;
     }
+    const AuditEntry entry{user, dept, AuditAction::Void, dh, QString()};
     AppError err;
     if (!gConn->beginTrans(&err))
         return rollBack(VoidOutcome::Failed, error, err);
     YJGL_CRASH_POINT("void:begun");
     const RecordsetPtr voided = gConn->execute(VoidingSql::voidRecord(user, dh, dept), &err);
     if (!voided)
-        return rollBack(VoidOutcome::Failed, error, err);
+        return failVoid(entry, error, err);
     // The write lock is held from here on: no valid record means somebody was quicker.
     if (voided->RecordsAffected() == 0)
         return rollBack(VoidOutcome::AlreadyVoided, error);
     YJGL_CRASH_POINT("void:record");
-    if (!gConn->execute(VoidingSql::returnItems(dh, dept), &err))
-        return rollBack(VoidOutcome::Failed, error, err);
+    if (!gConn->execute(VoidingSql::returnItems(dh, dept), &err) || !AuditTrail::append(entry, &err))
+        return failVoid(entry, error, err);
     YJGL_CRASH_POINT("void:items");
     if (!gConn->commitTrans(&err))
-        return rollBack(VoidOutcome::Failed, error, err);
+        return failVoid(entry, error, err);
+    AuditTrail::committed();
     YJGL_CRASH_POINT("void:committed");
     return VoidOutcome::Voided;
 }

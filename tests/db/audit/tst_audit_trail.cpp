@@ -154,6 +154,57 @@ private slots:
         QVERIFY(!AuditTrail::takeOffNotice());
     }
 
+    // A change and its row commit together; a failed change leaves only its failure's row.
+    void changeAndItsRowCommitTogether() {
+        const auto insertEntry = [](const QString& text) {
+            return [text](AppError* e) {
+                return gConn->execute(
+                           QStringLiteral("Insert into CS(Controlid,DM,DMMC) Values ('ZXKS','X','%1')")
+                               .arg(text),
+                           e) != nullptr;
+            };
+        };
+        const AuditEntry entry{
+            QStringLiteral("管理员"), {}, AuditAction::DictionaryEdit, {}, QStringLiteral("字典【ZXKS】")};
+        AppError error;
+        QVERIFY(AuditTrail::withRow(entry, insertEntry(QStringLiteral("新科室")), &error));
+        QVERIFY(!AuditTrail::withRow(
+            entry,
+            [&](AppError* e) {
+                return insertEntry(QStringLiteral("坏科室"))(e) && gConn->execute("Bad SQL", e) != nullptr;
+            },
+            &error));
+        QCOMPARE(count(QStringLiteral("CS Where DMMC In ('新科室','坏科室')")), 1);
+        const AuditChain::Walker walker = walked();
+        QCOMPARE(walker.fault(), AuditChain::Fault::None);
+        QCOMPARE(walker.rows(), 7);
+        QCOMPARE(lastRow().cz, AuditAction::DictionaryEdit + AuditAction::FailedSuffix);
+        QVERIFY(lastRow().xq.startsWith(entry.detail));
+    }
+
+    // A changed connection setting waits for the connection and goes before the next row.
+    void rowsWaitingForTheConnectionComeFirst() {
+        AuditTrail::recordLater({{}, {}, AuditAction::ConnectionSettings, {}, QStringLiteral("服务器S")});
+        AuditTrail::record({QStringLiteral("管理员"), {}, AuditAction::SignIn, {}, {}});
+        AppError error;
+        const RecordsetPtr rs = gConn->execute(AuditSql::row(6), &error);
+        QVERIFY(rs && rs->RecordCount() == 1);
+        QCOMPARE(AuditTrail::rowAt(*rs).cz, AuditAction::ConnectionSettings);
+        QCOMPARE(lastRow().cz, AuditAction::SignIn);
+        AuditTrail::record({QStringLiteral("管理员"), {}, AuditAction::SignOut, {}, {}});
+        QCOMPARE(walked().rows(), 8); // the waiting row is written once
+    }
+
+    // At start the workstation says once that the chain lost its last row, before writing any.
+    void startTellsWhenTheChainLostTheWorkstationsRow() {
+        gConn->close();
+        tamper(m_file, QStringLiteral("DELETE FROM YJGL_LOG WHERE XH = 5;"));
+        connect();
+        AuditTrail::record({QStringLiteral("李检验"), {}, AuditAction::SignIn, {}, {}});
+        QVERIFY(AuditTrail::startNotice().contains(QStringLiteral("第 5 条")));
+        QVERIFY(AuditTrail::startNotice().isEmpty());
+    }
+
     void installAddsTheTableOnce() {
         gConn->close();
         tamper(m_file, QStringLiteral("DROP TABLE YJGL_LOG;"));
@@ -172,6 +223,15 @@ private slots:
     }
 
 private:
+    int count(const QString& fromWhere) {
+        const RecordsetPtr rs = gConn->execute(QStringLiteral("Select count(*) From ") + fromWhere);
+        return rs && rs->RecordCount() > 0 ? rs->value(0).toInt() : -1;
+    }
+    AuditRow lastRow() {
+        const RecordsetPtr head = gConn->execute(AuditSql::head());
+        const RecordsetPtr rs = head ? gConn->execute(AuditSql::row(head->value(0).toLongLong())) : nullptr;
+        return rs && rs->RecordCount() > 0 ? AuditTrail::rowAt(*rs) : AuditRow{};
+    }
     void connect() {
         AppError error;
         Connection& connection =
