@@ -58,7 +58,6 @@ bool waitFor(const std::shared_ptr<Answer>& answer, int ms) {
 DatabaseWorker::DatabaseWorker() : m_thread(new QThread), m_context(new QObject) {
     m_thread->setObjectName(QStringLiteral("yjgl database"));
     m_context->moveToThread(m_thread);
-    QObject::connect(m_thread, &QThread::finished, m_context, &QObject::deleteLater);
     m_thread->start();
 }
 
@@ -67,6 +66,9 @@ DatabaseWorker::~DatabaseWorker() {
         return; // the thread ends by itself
     m_thread->quit();
     m_thread->wait();
+    // A deferred delete posted as the thread finishes is never run once no loop is left to
+    // run it (at the end of the process): the ended thread's objects go here.
+    delete m_context;
     delete m_thread;
 }
 
@@ -92,6 +94,9 @@ bool DatabaseWorker::run(std::function<void()> job, int deadlineMs, const std::f
 
 void DatabaseWorker::abandon(const std::shared_ptr<DatabaseWorker>& worker, std::function<void()> last) {
     QThread* thread = worker->m_thread;
+    QObject* context = worker->m_context;
+    // Runs on the ending thread itself, after the last job.
+    QObject::connect(thread, &QThread::finished, [context] { delete context; });
     QMetaObject::invokeMethod(
         worker->m_context,
         [last = std::move(last), thread] {
