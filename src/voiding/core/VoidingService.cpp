@@ -2,6 +2,7 @@
 
 #include "common/core/CrashPoint.h"
 #include "db/Connection.h"
+#include "db/DbErrors.h"
 #include "voiding/core/VoidingStatements.h"
 
 VoidRefusal CheckVoid(const QString& shownDH, const QStringList& listedDH) {
@@ -63,8 +64,29 @@ VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& 
     if (!gConn->execute(VoidingSql::returnItems(dh, dept), &err))
         return rollBack(VoidOutcome::Failed, error, err);
     YJGL_CRASH_POINT("void:items");
-    if (!gConn->commitTrans(&err))
-        return rollBack(VoidOutcome::Failed, error, err);
+    if (!gConn->commitTrans(&err)) {
+        AppError settleError;
+        if (err.number != DbError::BrokenLink || !VoidWasStored(dh, dept, user, &settleError))
+            return rollBack(VoidOutcome::Failed, error, err);
+    }
     YJGL_CRASH_POINT("void:committed");
     return VoidOutcome::Voided;
+}
+
+bool VoidWasStored(const QString& dh, const QString& dept, const QString& user, AppError* error) {
+    if (!gConn) {
+        if (error)
+            *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("VoidDocument")};
+        return false;
+    }
+    gConn->close();
+    AppError failure;
+    RecordsetPtr found;
+    if (!gConn->open(&failure) ||
+        !(found = gConn->execute(VoidingSql::storedVoid(user, dh, dept), &failure))) {
+        if (error)
+            *error = failure;
+        return false;
+    }
+    return found->RecordCount() > 0;
 }
