@@ -56,6 +56,7 @@ case "${1:-}" in
         -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -DYJGL_BUILD_BENCH=OFF \
         -DYJGL_PACKAGE_TEST=OFF \
         -DYJGL_PRINT_SYSTEM_TESTS=OFF \
+        -DYJGL_FAILOVER_TESTS=OFF \
         -DYJGL_WERROR="${YJGL_WERROR:-OFF}"
     cmake --build build-sanitize -j "$(nproc)"
     export QT_QPA_PLATFORM=offscreen

@@ -203,6 +203,8 @@ struct EngineSession {
 struct Connection::Private {
     QString connectionString;
     int timeoutMs = StatementTimeout::DefaultSeconds * 1000;
+    // How long a session that names several servers may wait for one that takes writes.
+    int failoverMs = 0;
     std::shared_ptr<EngineSession> session = std::make_shared<EngineSession>();
     // Null without an application object (a plain tool): then statements run on the caller's thread.
     std::shared_ptr<DatabaseWorker> worker;
@@ -221,7 +223,8 @@ struct Connection::Private {
     }
 
     // The statement's answer may come a moment after the server's own timeout has ended it.
-    int deadlineMs() const { return timeoutMs + 1000; }
+    // A session that lost its link may first wait for a standby's promotion.
+    int deadlineMs() const { return timeoutMs + 1000 + failoverMs; }
 
     AppError noAnswer() const {
         return DbError::make(DbError::BrokenLink,
@@ -322,6 +325,7 @@ bool Connection::open(AppError* error) {
     }
     d->timeoutMs = StatementTimeout::milliseconds();
     const ConnectionString cs = ConnectionString::parse(d->connectionString);
+    d->failoverMs = cs.postgresFailover() ? cs.failoverTimeoutMs() : 0;
     auto failure = std::make_shared<AppError>();
     auto opened = std::make_shared<bool>(false);
     const int timeoutMs = d->timeoutMs;

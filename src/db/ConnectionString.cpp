@@ -154,18 +154,77 @@ QPair<QString, QString> splitHostPort(const QString& source) {
 }
 } // namespace
 
+QList<QPair<QString, int>> ConnectionString::postgresServers() const {
+    bool ok = false;
+    const int explicitPort = value(QStringLiteral("port")).toInt(&ok);
+    const int defaultPort = ok && explicitPort > 0 && explicitPort < 65536 ? explicitPort : 5432;
+    QList<QPair<QString, int>> servers;
+    for (const QString& source : value(QStringLiteral("data source")).split(u',', Qt::SkipEmptyParts)) {
+        const auto [host, portText] = splitHostPort(source);
+        if (host.isEmpty() && portText.isEmpty())
+            continue;
+        const int port = portText.toInt(&ok);
+        const bool local = host.isEmpty() || host == u"." ||
+                           host.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0;
+        servers.append({local ? QStringLiteral("localhost") : host,
+                        ok && port > 0 && port < 65536 ? port : defaultPort});
+    }
+    return servers;
+}
+
 QString ConnectionString::postgresHost() const {
-    const QString host = splitHostPort(value(QStringLiteral("data source"))).first;
-    if (host.isEmpty() || host == u"." || host.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("localhost");
-    return host;
+    const auto servers = postgresServers();
+    return servers.isEmpty() ? QStringLiteral("localhost") : servers.first().first;
 }
 
 int ConnectionString::postgresPort() const {
+    const auto servers = postgresServers();
+    if (!servers.isEmpty())
+        return servers.first().second;
     bool ok = false;
-    const int port = splitHostPort(value(QStringLiteral("data source"))).second.toInt(&ok);
-    if (ok && port > 0 && port < 65536)
-        return port;
     const int explicitPort = value(QStringLiteral("port")).toInt(&ok);
     return ok && explicitPort > 0 && explicitPort < 65536 ? explicitPort : 5432;
+}
+
+bool ConnectionString::postgresFailover() const {
+    return postgresServers().size() > 1 || !value(QStringLiteral("service")).trimmed().isEmpty();
+}
+
+int ConnectionString::failoverTimeoutMs() const {
+    bool ok = false;
+    const int seconds = value(QStringLiteral("failover timeout")).toInt(&ok);
+    return ok && seconds >= 0 ? seconds * 1000 : 30000;
+}
+
+QList<QPair<QByteArray, QString>> ConnectionString::postgresParameters() const {
+    QList<QPair<QByteArray, QString>> parameters;
+    const QString service = value(QStringLiteral("service")).trimmed();
+    const auto servers = postgresServers();
+    // A service names its own server; without either, this computer.
+    if (!servers.isEmpty() || service.isEmpty()) {
+        QStringList hosts;
+        QStringList ports;
+        for (const auto& [host, port] : servers) {
+            hosts << host;
+            ports << QString::number(port);
+        }
+        parameters.append({"host", servers.isEmpty() ? postgresHost() : hosts.join(u',')});
+        parameters.append({"port", servers.isEmpty() ? QString::number(postgresPort()) : ports.join(u',')});
+    }
+    if (!service.isEmpty())
+        parameters.append({"service", service});
+    // Left out when empty, so that a service's own values hold.
+    for (const auto& [name, key] : {QPair<QByteArray, QString>{"dbname", QStringLiteral("initial catalog")},
+                                    {"user", QStringLiteral("user id")},
+                                    {"password", QStringLiteral("password")}}) {
+        const QString v = value(key);
+        if (!v.isEmpty() || service.isEmpty())
+            parameters.append({name, v});
+    }
+    QString target = value(QStringLiteral("target session attrs")).trimmed();
+    if (target.isEmpty() && postgresFailover())
+        target = QStringLiteral("read-write");
+    if (!target.isEmpty())
+        parameters.append({"target_session_attrs", target});
+    return parameters;
 }

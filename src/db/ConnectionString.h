@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // An OLE DB style connection string: "Key=Value;" pairs, keys without regard to letter case,
@@ -8,6 +10,8 @@
 //   Provider=sqloledb;Data Source={server};Initial Catalog={database};User ID={user};Password={pw};
 //   Provider=SQLite;Data Source={file};[Busy Timeout={ms};]
 //   Provider=PostgreSQL;Data Source={host}[:{port}];Initial Catalog={database};User ID={user};Password={pw};
+//   Provider=PostgreSQL;Data Source={host1}[:{port}],{host2}[:{port}];...   a primary and its standby
+//   Provider=PostgreSQL;Service={name};   the server, database and login of pg_service.conf
 // A relative SQLite file lies in the program folder.
 class ConnectionString {
 public:
@@ -24,9 +28,22 @@ public:
     // The ODBC text for SQL Server through the FreeTDS driver; braces guard values with ; { } =.
     QString odbcConnectionText() const;
     QString sqliteFile() const;
-    // PostgreSQL server address: "host", "host:port" or "[v6 address]:port" (port 5432 when none).
+    // PostgreSQL server address: "host", "host:port" or "[v6 address]:port" (port 5432 when none);
+    // of several servers, the first.
     QString postgresHost() const;
     int postgresPort() const;
+    // Every server named, in order: "host" and port each.
+    QList<QPair<QString, int>> postgresServers() const;
+    // Several servers or a service: the program looks for the one that takes writes, and waits
+    // for one after a lost link (a failover).
+    bool postgresFailover() const;
+    // How long a connection that can fail over waits for a server that takes writes
+    // ("Failover Timeout" in seconds, default 30).
+    int failoverTimeoutMs() const;
+    // The libpq parameters ("host", "port", "dbname", "user", "password", "service",
+    // "target_session_attrs") the string gives; "target_session_attrs" is "read-write" for a
+    // connection that can fail over unless "Target Session Attrs" says otherwise.
+    QList<QPair<QByteArray, QString>> postgresParameters() const;
     // Lock waits of the embedded engine and of a PostgreSQL transaction (default 10 s).
     int busyTimeoutMs() const;
 

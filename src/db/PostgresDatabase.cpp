@@ -5,6 +5,7 @@
 #include "db/DbErrors.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -12,6 +13,7 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <QStringDecoder>
+#include <QThread>
 #include <QTimeZone>
 
 #include <libpq-fe.h>
@@ -26,6 +28,8 @@ QAtomicInt g_counter;
 constexpr qint64 ClockToleranceMs = 1000;
 // The advisory lock the program's transactions queue for ("YJGL").
 constexpr qint64 WriteTurnKey = 0x594A474C;
+// Between two tries to reach a server that takes writes.
+constexpr int RetryPauseMs = 500;
 
 PGconn* nativeHandle(const QSqlDatabase& db) {
     const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
@@ -99,6 +103,23 @@ PostgresDatabase::~PostgresDatabase() {
     close();
 }
 
+namespace {
+
+// A value of a libpq connection text, quoted the way libpq reads it.
+QString conninfoValue(const QString& value) {
+    QString text = value;
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// A failure that waiting will not mend: the server refused the login itself.
+bool worthWaiting(const AppError& error) {
+    return !error.description.contains(QStringLiteral("authentication"), Qt::CaseInsensitive) &&
+           !error.description.contains(QStringLiteral("认证"));
+}
+
+} // namespace
+
 bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     close();
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
@@ -107,15 +128,43 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
             QStringLiteral("找不到 PostgreSQL 数据库驱动（Qt QPSQL），无法连接 PostgreSQL 服务器。"), Source);
         return false;
     }
+    m_settings = cs;
+    // Of a primary and its standby, the one that takes writes; during a failover neither may
+    // for a while, until the standby has been promoted.
+    const int patienceMs = cs.postgresFailover() ? cs.failoverTimeoutMs() : 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (!connectOnce(error)) {
+        if (waited.elapsed() + RetryPauseMs > patienceMs || !worthWaiting(*error))
+            return false;
+        QThread::msleep(RetryPauseMs);
+    }
+    m_linkLost = false;
+    m_shiftKnown = true;
+    m_shiftMs = 0;
+    return true;
+}
+
+bool PostgresDatabase::connectOnce(AppError* error) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-    db.setHostName(cs.postgresHost());
-    db.setPort(cs.postgresPort());
-    db.setDatabaseName(cs.value(QStringLiteral("initial catalog")));
-    db.setUserName(cs.value(QStringLiteral("user id")));
-    db.setPassword(cs.value(QStringLiteral("password")));
-    // The client itself gives up a server that does not answer (whole seconds, at least 2).
-    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=yjgl")
-                             .arg(qMax(2, (m_statementMs + 999) / 1000)));
+    // The client itself gives up a server that does not answer (whole seconds, at least 2; for
+    // each server named).
+    QString options = QStringLiteral("connect_timeout=%1 application_name=yjgl")
+                          .arg(qMax(2, (m_statementMs + 999) / 1000));
+    db.setPort(-1);
+    for (const auto& [name, value] : m_settings.postgresParameters()) {
+        if (name == "host")
+            db.setHostName(value);
+        else if (name == "dbname")
+            db.setDatabaseName(value);
+        else if (name == "user")
+            db.setUserName(value);
+        else if (name == "password")
+            db.setPassword(value);
+        else
+            options += QLatin1Char(' ') + QString::fromLatin1(name) + QLatin1Char('=') + conninfoValue(value);
+    }
+    db.setConnectOptions(options);
     if (!db.open()) {
         *error = DbError::make(DbError::BrokenLink, serverMessage(db.lastError()), Source);
         db = QSqlDatabase();
@@ -148,8 +197,6 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     // A statement or a lock wait that the server can still end ends after the program's timeout.
     QSqlQuery timeouts(db);
     timeouts.exec(QStringLiteral("SET statement_timeout = %1; SET lock_timeout = %1").arg(m_statementMs));
-    m_shiftKnown = true;
-    m_shiftMs = 0;
     return true;
 }
 
@@ -162,6 +209,16 @@ int PostgresDatabase::socketDescriptor() const {
     const PGconn* conn =
         QSqlDatabase::contains(m_name) ? nativeHandle(QSqlDatabase::database(m_name, false)) : nullptr;
     return conn ? PQsocket(conn) : -1;
+}
+
+// After a lost link the session is gone (its transaction too): the next statement outside a
+// transaction starts on a new one, on whichever server takes writes now. Inside a transaction
+// every statement fails until the caller has rolled it back.
+bool PostgresDatabase::reconnectIfLost(AppError* error) {
+    if (!m_linkLost || m_inTransaction)
+        return true;
+    const ConnectionString settings = m_settings;
+    return open(settings, error);
 }
 
 void PostgresDatabase::close() {
@@ -203,6 +260,8 @@ bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
         *error = failure(query.lastError());
+        if (error->number == DbError::BrokenLink)
+            m_linkLost = true;
         if (m_inTransaction)
             m_transactionFailed = true;
         return false;
@@ -284,6 +343,8 @@ bool PostgresDatabase::callProcedure(const AdaptedStatement& call, RecordsetPtr*
 }
 
 RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
+    if (!reconnectIfLost(error))
+        return nullptr;
     if (m_transactionFailed) {
         *error = DbError::make(DbError::StatementFailed,
                                QStringLiteral("事务中先前的语句已失败，请先回滚事务。"), Source);
@@ -345,7 +406,7 @@ bool PostgresDatabase::begin(AppError* error) {
     // other, as on the embedded engine: what one reads before it writes (the free execution
     // number) is not taken meanwhile by another. The turn ends with the transaction; waits for
     // it and for rows end after the connection's lock wait, as on the embedded engine.
-    if (!followClock(error))
+    if (!reconnectIfLost(error) || !followClock(error))
         return false;
     if (!run(QStringLiteral("BEGIN; SET LOCAL lock_timeout = %1; SELECT pg_advisory_xact_lock(%2)")
                  .arg(qMax(1, m_lockWaitMs))

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "common/core/AppError.h"
+#include "db/ConnectionString.h"
 #include "db/Recordset.h"
 #include "db/TsqlAdapter.h"
 
 #include <QHash>
 #include <QString>
 
-class ConnectionString;
-
 // A connection to a PostgreSQL server through Qt's PostgreSQL driver. Takes the statements
 // the adapter made of the windows' T-SQL; a stored procedure is a function of the schema,
 // called with its arguments as texts. Several statements run as one unit. The server's
 // getdate() follows the program's clock, so a workstation (or a test) whose clock is set
-// apart sees the same time on the server as at home.
+// apart sees the same time on the server as at home. Of several servers (a primary and its
+// standby) it works on the one that takes writes, and after a lost link on the one that does now.
 class PostgresDatabase {
 public:
     static const QString Source;
@@ -40,12 +40,16 @@ public:
     bool inTransaction() const { return m_inTransaction; }
 
 private:
+    bool connectOnce(AppError* error);
+    bool reconnectIfLost(AppError* error);
     bool run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error);
     bool callProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error);
     bool followClock(AppError* error);
     AppError failure(const class QSqlError& e) const;
 
     QString m_name; // the QSqlDatabase connection name
+    ConnectionString m_settings;
+    bool m_linkLost = false; // the session is gone: the next statement starts a new one
     bool m_inTransaction = false;
     bool m_transactionFailed = false; // the server refuses everything until the rollback
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs

@@ -20,6 +20,8 @@ class TstPostgresConnection : public QObject {
 private slots:
     void addressOfTheServer_data();
     void addressOfTheServer();
+    void parametersOfSeveralServersAndOfAService_data();
+    void parametersOfSeveralServersAndOfAService();
 
     void init();
     void cleanup();
@@ -72,8 +74,38 @@ void TstPostgresConnection::addressOfTheServer() {
     QTEST(cs.postgresPort(), "port");
 }
 
+// Several servers: the one that takes writes; a service: its own server and login unless the
+// string names them.
+void TstPostgresConnection::parametersOfSeveralServersAndOfAService_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("parameters");
+    QTest::newRow("one server") << "Data Source=db:5433;Initial Catalog=his;User ID=u;Password=p;"
+                                << "host=db port=5433 dbname=his user=u password=p";
+    QTest::newRow("primary and standby")
+        << "Data Source=db1:5432,[fe80::2]:5433;Initial Catalog=his;User ID=u;Password=p;"
+        << "host=db1,fe80::2 port=5432,5433 dbname=his user=u password=p target_session_attrs=read-write";
+    QTest::newRow("service") << "Service=yjgl_ha;"
+                             << "service=yjgl_ha target_session_attrs=read-write";
+    QTest::newRow("service with login")
+        << "Service=yjgl_ha;User ID=u;Password=p;"
+        << "service=yjgl_ha user=u password=p target_session_attrs=read-write";
+    QTest::newRow("any server")
+        << "Data Source=db1,db2;Port=6000;Target Session Attrs=any;"
+        << "host=db1,db2 port=6000,6000 dbname= user= password= target_session_attrs=any";
+}
+
+void TstPostgresConnection::parametersOfSeveralServersAndOfAService() {
+    QFETCH(QString, text);
+    QStringList parameters;
+    for (const auto& [name, value] :
+         ConnectionString::parse(QStringLiteral("Provider=PostgreSQL;") + text).postgresParameters())
+        parameters << QString::fromLatin1(name) + u'=' + value;
+    QTEST(parameters.join(u' '), "parameters");
+}
+
 void TstPostgresConnection::init() {
-    if (QByteArray(QTest::currentTestFunction()).startsWith("addressOfTheServer"))
+    if (QByteArray(QTest::currentTestFunction()).startsWith("addressOfTheServer") ||
+        QByteArray(QTest::currentTestFunction()).startsWith("parametersOf"))
         return;
     if (TestEngine::serverConnection().isEmpty())
         QSKIP("no PostgreSQL test server (YJGL_TEST_PG)");

@@ -17,6 +17,7 @@ private slots:
     void checksBeforeTheQuestion();
     void itemsOfTheDepartmentWithTotal();
     void voidOutcomes();
+    void voidWhoseCommitLostTheLinkIsSettledByTheStoredRecord();
 };
 
 // The texts the hospital database's other programs expect; the void is narrowed to the
@@ -81,6 +82,32 @@ void VoidingCoreTest::voidOutcomes() {
     // One row, for the void that happened; a refusal changed nothing and has none.
     QCOMPARE(db.count("from YJGL_LOG where CZ='作废'"), 1);
     QCOMPARE(db.scalar("select CZY from YJGL_LOG where CZ='作废'").toString(), QString("张三"));
+}
+
+void VoidingCoreTest::voidWhoseCommitLostTheLinkIsSettledByTheStoredRecord() {
+    TestFolder folder;
+    FakeMessageService messages;
+    HospitalFixture db(folder);
+    QVERIFY2(db.isReady(), qPrintable(db.error()));
+    db.addOutpatient("D1", "患者甲", HospitalFixture::at(0, 8), {Item{"JY0001", 1, 20, 20}});
+    QVERIFY(Executed::record(db, "D1", "检验科", "202612070001", HospitalFixture::at(0, 8, 10)));
+    AppError error;
+    QVERIFY(!VoidWasStored("D1", "检验科", "张三", &error)); // still valid
+    QVERIFY(!error.isSet());
+    QCOMPARE(VoidDocument("D1", "检验科", "张三", &error), VoidOutcome::Voided);
+    QVERIFY(VoidWasStored("D1", "检验科", "张三", &error));
+    QVERIFY(gConn->isOpen());
+    // Voided by another user, or another department's record: not this void.
+    QVERIFY(!VoidWasStored("D1", "检验科", "李四", &error));
+    QVERIFY(!VoidWasStored("D1", "放射科", "张三", &error));
+    // No link to be had: nobody can tell.
+    const QString connection = gConn->connectionString();
+    gConn->setConnectionString(
+        QStringLiteral("Provider=SQLite;Data Source=%1;").arg(folder.file("gone/x.db")));
+    QVERIFY(!VoidWasStored("D1", "检验科", "张三", &error));
+    QVERIFY(error.isSet());
+    gConn->setConnectionString(connection);
+    QVERIFY(gConn->open());
 }
 
 QTEST_MAIN(VoidingCoreTest)

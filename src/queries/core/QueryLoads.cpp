@@ -1,5 +1,6 @@
 #include "queries/core/QueryLoads.h"
 
+#include "db/StandbyReads.h"
 #include "db/StatementHelpers.h"
 #include "db/documents/DocumentStatements.h"
 #include "queries/core/QueryStatements.h"
@@ -22,7 +23,7 @@ QString VoidedListStatement(const QString& dept, const QueryConditions& c) {
 bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& columns,
                     QVector<TextRow>* rows, AppError* error) {
     RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, statement, error) || !rs)
+    if (!StandbyReads::OpenRsForQuery(rs, statement, error) || !rs)
         return false;
     *rows = QueryRows::ListRows(*rs, columns);
     CloseRs(rs);
@@ -31,7 +32,7 @@ bool LoadRecordList(const QString& statement, const QVector<QueryRows::Column>& 
 
 bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringList>* rows, AppError* error) {
     RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, DocumentSql::departmentItems(dept, dh), error) || !rs)
+    if (!StandbyReads::OpenRsForQuery(rs, DocumentSql::departmentItems(dept, dh), error) || !rs)
         return false;
     *rows = QueryRows::ItemGridRows(*rs);
     CloseRs(rs);
@@ -40,7 +41,7 @@ bool LoadDocumentItems(const QString& dept, const QString& dh, QVector<QStringLi
 
 bool LoadQueryUserNames(QStringList* names, AppError* error) {
     RecordsetPtr rs;
-    if (!OpenRsQuiet(rs, QuerySql::users(), error) || !rs)
+    if (!StandbyReads::OpenRsForQuery(rs, QuerySql::users(), error) || !rs)
         return false;
     const int name = rs->fieldIndex(QStringLiteral("username"));
     names->clear();

@@ -5,7 +5,8 @@
 
 #include <QDate>
 
-// What the query windows read from the database, without the windows.
+// What the query windows read from the database, without the windows; from a standby server
+// when YJGL.ini asks for it (db/StandbyReads.h).
 
 // The query conditions as the window shows them.
 struct QueryConditions {

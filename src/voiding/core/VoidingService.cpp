@@ -2,6 +2,7 @@
 
 #include "common/core/CrashPoint.h"
 #include "db/Connection.h"
+#include "db/DbErrors.h"
 #include "db/audit/AuditTrail.h"
 #include "voiding/core/VoidingStatements.h"
 
@@ -76,9 +77,32 @@ VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& 
     if (!gConn->execute(VoidingSql::returnItems(dh, dept), &err) || !AuditTrail::append(entry, &err))
         return failVoid(entry, error, err);
     YJGL_CRASH_POINT("void:items");
-    if (!gConn->commitTrans(&err))
-        return failVoid(entry, error, err);
+    if (!gConn->commitTrans(&err)) {
+        // A link lost during the commit leaves its outcome unknown: the server is asked again,
+        // and a void it kept (with its row of the trail, stored in the same transaction) is done.
+        AppError settleError;
+        if (err.number != DbError::BrokenLink || !VoidWasStored(dh, dept, user, &settleError))
+            return failVoid(entry, error, err);
+    }
     AuditTrail::committed();
     YJGL_CRASH_POINT("void:committed");
     return VoidOutcome::Voided;
+}
+
+bool VoidWasStored(const QString& dh, const QString& dept, const QString& user, AppError* error) {
+    if (!gConn) {
+        if (error)
+            *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("VoidDocument")};
+        return false;
+    }
+    gConn->close();
+    AppError failure;
+    RecordsetPtr found;
+    if (!gConn->open(&failure) ||
+        !(found = gConn->execute(VoidingSql::storedVoid(user, dh, dept), &failure))) {
+        if (error)
+            *error = failure;
+        return false;
+    }
+    return found->RecordCount() > 0;
 }

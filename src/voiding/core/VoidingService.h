@@ -21,6 +21,13 @@ enum class VoidOutcome {
 };
 
 // Voids the department's execution record of the document and marks the department's items
-// returned, in one transaction on gConn.
+// returned, in one transaction on gConn. When the link breaks during the commit, the record is
+// looked up on a new session: found voided by the user, the void counts as done.
 [[nodiscard]] VoidOutcome VoidDocument(const QString& dh, const QString& dept, const QString& user,
                                        AppError* error);
+
+// After the link broke during the commit of a void: whether the server kept it, asked on a new
+// session (the old one may still hold the transaction). False with `error` set when nobody can
+// tell.
+[[nodiscard]] bool VoidWasStored(const QString& dh, const QString& dept, const QString& user,
+                                 AppError* error);

@@ -22,6 +22,11 @@ QString voidRecord(const QString& user, const QString& dh, const QString& dept) 
            SqlText(dept) + QStringLiteral(" And SFZF=0");
 }
 
+QString storedVoid(const QString& user, const QString& dh, const QString& dept) {
+    return QStringLiteral("select DH From MZ_YJZX Where DH=") + SqlText(dh) + QStringLiteral(" And KSMC=") +
+           SqlText(dept) + QStringLiteral(" And SFZF=1 And ZFR=") + SqlText(user);
+}
+
 QString returnItems(const QString& dh, const QString& dept) {
     return QStringLiteral(
                "Update MZ_KFDJMX Set TYBZ=1 From MZ_KFDJMX,YF_YPML Where MZ_KFDJMX.BM=YF_YPML.YPBM "

@@ -1,0 +1,175 @@
+// One workstation of the failover test: works through the documents as a clerk would (refresh
+// the list, see the document pending, propose a number, execute, and void the ones named right
+// after executing them) until the stop file appears; with nothing left it refreshes the list
+// as the pending window's timer does. After a lost link the clerk tries the same step again.
+// Arguments: connection string, department, start time (milliseconds since the epoch),
+// documents and documents to void (separated by commas), stop file, pause between documents in
+// milliseconds. Prints one line per event, each with the moment (milliseconds since the epoch):
+//   OK {ms} {DH} {number}      executed (also when the link broke during the commit)
+//   GONE {ms} {DH}             no longer pending for the department
+//   VOIDED {ms} {DH}, ALREADY {ms} {DH}   voided now, or found voided already
+//   LOST {ms} {DH} {text}      the link was lost (the clerk's lost-link message)
+//   BACK {ms}                  the first statement that ran after a lost link
+//   FAIL {ms} {DH} {text}      any other failure (never expected)
+#include "common/core/Clock.h"
+#include "db/DbErrors.h"
+#include "execution/core/ExecutionAttempt.h"
+#include "support/WorkerStart.h"
+#include "voiding/core/VoidingService.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTextStream>
+#include <QThread>
+
+namespace {
+
+class Clerk {
+public:
+    Clerk(QTextStream& out, QString dept) : m_out(out), m_dept(std::move(dept)) {}
+
+    // Reads the pending list; false after a failure (reported).
+    bool refresh(const QString& dh, QStringList* listed) {
+        AppError error;
+        if (!ExecutionAttempt::ReadPendingNumbers(m_dept, Clock::today(), Clock::today(), listed, &error))
+            return failed(dh, error);
+        back();
+        return true;
+    }
+
+    // Executes the document unless it has left the list; repeats a step the link broke.
+    bool execute(const QString& dh) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            QStringList listed;
+            if (!refresh(dh, &listed)) {
+                if (m_lost)
+                    continue;
+                return false;
+            }
+            if (CheckExecution(dh, listed, {true}) != ExecutionRefusal::None) {
+                line(QStringLiteral("GONE"), dh);
+                return false;
+            }
+            AppError error;
+            QString shown;
+            if (!ProposeExecutionNumber(&shown, &error)) {
+                if (!failed(dh, error) && m_lost)
+                    continue;
+                return false;
+            }
+            back();
+            const ExecutionRecord record{
+                shown, dh, QStringLiteral("张三"), QStringLiteral("李四"), m_dept, QStringLiteral("患者")};
+            QString stored;
+            switch (ExecutionAttempt::Execute(record, Clock::today(), Clock::today(), &stored, &error)) {
+            case ExecutionAttempt::Outcome::ExecutedInDoubt:
+                lost(dh, QStringLiteral("in doubt, stored"));
+                back();
+                [[fallthrough]];
+            case ExecutionAttempt::Outcome::Executed:
+                back();
+                line(QStringLiteral("OK"), dh, stored);
+                return true;
+            case ExecutionAttempt::Outcome::NotExecutedInDoubt:
+                lost(dh, QStringLiteral("in doubt, not stored"));
+                continue;
+            case ExecutionAttempt::Outcome::LeftList:
+                line(QStringLiteral("GONE"), dh);
+                return false;
+            case ExecutionAttempt::Outcome::Failed:
+                if (!failed(dh, error) && m_lost)
+                    continue;
+                return false;
+            }
+        }
+        line(QStringLiteral("FAIL"), dh, QStringLiteral("gave up"));
+        return false;
+    }
+
+    void voidDocument(const QString& dh) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            AppError error;
+            switch (VoidDocument(dh, m_dept, QStringLiteral("张三"), &error)) {
+            case VoidOutcome::Voided:
+                back();
+                line(QStringLiteral("VOIDED"), dh);
+                return;
+            case VoidOutcome::AlreadyVoided:
+                back();
+                line(QStringLiteral("ALREADY"), dh);
+                return;
+            case VoidOutcome::Failed:
+                if (!failed(dh, error) && m_lost)
+                    continue;
+                return;
+            }
+        }
+        line(QStringLiteral("FAIL"), dh, QStringLiteral("gave up voiding"));
+    }
+
+private:
+    // Reports a failure: LOST for a lost link, else FAIL. Always false.
+    bool failed(const QString& dh, const AppError& error) {
+        if (DbError::needsReconnect(error.number))
+            lost(dh, error.description.simplified());
+        else
+            line(QStringLiteral("FAIL"), dh, error.description.simplified());
+        return false;
+    }
+    void lost(const QString& dh, const QString& text) {
+        // One message per lost link: the steps tried again until it is back do not count.
+        if (!m_lost)
+            line(QStringLiteral("LOST"), dh, text);
+        m_lost = true;
+    }
+    void back() {
+        if (m_lost)
+            line(QStringLiteral("BACK"), {});
+        m_lost = false;
+    }
+    void line(const QString& what, const QString& dh, const QString& text = {}) {
+        m_out << what << ' ' << QDateTime::currentMSecsSinceEpoch();
+        if (!dh.isEmpty())
+            m_out << ' ' << dh;
+        if (!text.isEmpty())
+            m_out << ' ' << text;
+        m_out << Qt::endl;
+    }
+
+    QTextStream& m_out;
+    QString m_dept;
+    bool m_lost = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QTextStream out(stdout);
+    if (args.size() < 8) {
+        out << "FAIL 0 - usage" << Qt::endl;
+        return 2;
+    }
+    if (!WorkerStart::connectAndWait(args.at(1), args.at(3).toLongLong(), out, " 0 - "))
+        return 1;
+    Clerk clerk(out, args.at(2));
+    const QStringList documents = args.at(4).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QStringList toVoid = args.at(5).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QString stopFile = args.at(6);
+    const int pauseMs = args.at(7).toInt();
+    qsizetype next = 0;
+    while (!QFile::exists(stopFile)) {
+        if (next < documents.size()) {
+            const QString dh = documents.at(next++);
+            if (clerk.execute(dh) && toVoid.contains(dh))
+                clerk.voidDocument(dh);
+        } else {
+            QStringList listed;
+            (void)clerk.refresh(QStringLiteral("-"), &listed);
+        }
+        QThread::msleep(pauseMs);
+    }
+    return 0;
+}
