@@ -41,6 +41,7 @@ public:
     // Executes the document unless it has left the list; repeats a step the link broke.
     bool execute(const QString& dh) {
         for (int attempt = 0; attempt < 5; ++attempt) {
+            turnEventLoop();
             QStringList listed;
             if (!refresh(dh, &listed)) {
                 if (m_lost)
@@ -89,6 +90,7 @@ public:
 
     void voidDocument(const QString& dh) {
         for (int attempt = 0; attempt < 5; ++attempt) {
+            turnEventLoop();
             AppError error;
             switch (VoidDocument(dh, m_dept, QStringLiteral("张三"), &error)) {
             case VoidOutcome::Voided:
@@ -109,6 +111,10 @@ public:
     }
 
 private:
+    // Between two steps the clerk's window goes back to its event loop, where the lost-link road
+    // reopens the connection.
+    static void turnEventLoop() { QCoreApplication::processEvents(); }
+
     // Reports a failure: LOST for a lost link, else FAIL. Always false.
     bool failed(const QString& dh, const AppError& error) {
         if (DbError::needsReconnect(error.number))
@@ -166,6 +172,7 @@ int main(int argc, char** argv) {
             if (clerk.execute(dh) && toVoid.contains(dh))
                 clerk.voidDocument(dh);
         } else {
+            QCoreApplication::processEvents();
             QStringList listed;
             (void)clerk.refresh(QStringLiteral("-"), &listed);
         }
