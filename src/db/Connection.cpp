@@ -124,7 +124,8 @@ bool Connection::open(AppError* error) {
     case ConnectionString::Kind::Unknown:
         failure = DbError::make(
             DbError::NoProvider,
-            QStringLiteral("找不到提供程序“%1”。连接字符串应以 Provider=sqloledb; 或 Provider=SQLite; 开头。")
+            QStringLiteral("找不到提供程序“%1”。连接字符串应以 Provider=sqloledb;、Provider=PostgreSQL;、"
+                           "Provider=SQLite; 或 DSN= 开头。")
                 .arg(cs.provider()),
             ConnectionSource);
         break;
@@ -139,6 +140,9 @@ bool Connection::open(AppError* error) {
             d->engine = Engine::SqlServer;
         else
             d->odbc.reset();
+        break;
+    case ConnectionString::Kind::Odbc:
+        openDataSource(cs, &failure);
         break;
     case ConnectionString::Kind::PostgreSQL:
         d->postgres = std::make_unique<PostgresDatabase>();
@@ -179,6 +183,46 @@ void Connection::close() {
 
 Connection::Engine Connection::engine() const {
     return d->engine;
+}
+
+Connection::Engine Connection::engineForDbms(const QString& dbmsName) {
+    const QString name = dbmsName.trimmed();
+    if (name.compare(QStringLiteral("Microsoft SQL Server"), Qt::CaseInsensitive) == 0)
+        return Engine::SqlServer;
+    if (name.compare(QStringLiteral("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        return Engine::PostgreSQL;
+    return Engine::None;
+}
+
+// A data source of odbc.ini: the link is opened once, and the product its driver reports
+// decides who speaks to it.
+void Connection::openDataSource(const ConnectionString& cs, AppError* failure) {
+    auto link = std::make_unique<OdbcDatabase>();
+    link->setLockWaitMs(cs.busyTimeoutMs());
+    if (!link->open(cs.dsnConnectionText(), failure))
+        return;
+    const QString product = link->dbmsName();
+    switch (engineForDbms(product)) {
+    case Engine::SqlServer:
+        d->odbc = std::move(link);
+        d->engine = Engine::SqlServer;
+        return;
+    case Engine::PostgreSQL:
+        d->postgres = std::make_unique<PostgresDatabase>();
+        if (d->postgres->adoptOdbcLink(link->releaseLink(), cs.busyTimeoutMs(), failure))
+            d->engine = Engine::PostgreSQL;
+        else
+            d->postgres.reset();
+        return;
+    case Engine::SQLite:
+    case Engine::None:
+        break;
+    }
+    *failure = DbError::make(DbError::NoProvider,
+                             QStringLiteral("ODBC 数据源“%1”连接的数据库是“%2”，本程序只能连接 Microsoft SQL "
+                                            "Server 或 PostgreSQL 数据库。")
+                                 .arg(cs.value(QStringLiteral("dsn")), product),
+                             ConnectionSource);
 }
 
 RecordsetPtr Connection::execute(const QString& sql, AppError* error) {

@@ -3,6 +3,7 @@
 #include "common/core/Clock.h"
 #include "db/ConnectionString.h"
 #include "db/DbErrors.h"
+#include "db/OdbcDriverInfo.h"
 
 #include <QAtomicInt>
 #include <QSqlDatabase>
@@ -64,6 +65,10 @@ QString serverMessage(const QSqlError& e) {
     const qsizetype code = text.lastIndexOf(QStringLiteral("\n("));
     if (code > 0 && text.endsWith(u')'))
         text = text.left(code).trimmed();
+    // psqlODBC adds its own line after the server's message.
+    const qsizetype odbcLine = text.indexOf(QStringLiteral(";\nError while executing the query"));
+    if (odbcLine > 0)
+        text = text.left(odbcLine).trimmed();
     return text;
 }
 
@@ -120,6 +125,21 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
         QSqlDatabase::removeDatabase(m_name);
         return false;
     }
+    m_odbc = false;
+    m_lockWaitMs = cs.busyTimeoutMs();
+    return prepareSession(error);
+}
+
+bool PostgresDatabase::adoptOdbcLink(const QString& connectionName, int lockWaitMs, AppError* error) {
+    close();
+    m_name = connectionName;
+    m_odbc = true;
+    m_lockWaitMs = lockWaitMs;
+    return prepareSession(error);
+}
+
+bool PostgresDatabase::prepareSession(AppError* error) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
     // Values go into statements between quotes with only the quotes doubled; a server or
     // database set to read \' as an escaped quote would take the rest of a value typed with a
     // backslash as statement text. The session reads quotes the standard way, or is not used.
@@ -145,7 +165,6 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     }
     m_shiftKnown = true;
     m_shiftMs = 0;
-    m_lockWaitMs = cs.busyTimeoutMs();
     return true;
 }
 
@@ -166,13 +185,18 @@ bool PostgresDatabase::isOpen() const {
     return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
 }
 
-AppError PostgresDatabase::failure(const QSqlError& e) const {
+// The server's SQLSTATE: libpq's error code, or the ODBC driver's diagnostic record (its native
+// code is the driver's own, not the server's).
+QString PostgresDatabase::stateOf(const QSqlQuery& query) const {
+    return m_odbc ? OdbcDriverInfo::sqlState(query) : query.lastError().nativeErrorCode();
+}
+
+AppError PostgresDatabase::failure(const QSqlError& e, const QString& state) const {
     const QSqlDatabase db = QSqlDatabase::database(m_name, false);
-    const PGconn* conn = nativeHandle(db);
-    const QString state = e.nativeErrorCode();
-    const bool lost = !db.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD ||
-                      state.startsWith(QStringLiteral("08")) || state == u"57P01" || state == u"57P02" ||
-                      state == u"57P03";
+    const PGconn* conn = m_odbc ? nullptr : nativeHandle(db);
+    const bool linkGone = m_odbc ? !db.isOpen() : !db.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD;
+    const bool lost = linkGone || state.startsWith(QStringLiteral("08")) || state == u"57P01" ||
+                      state == u"57P02" || state == u"57P03";
     qint64 number = DbError::StatementFailed;
     if (lost)
         number = DbError::BrokenLink;
@@ -187,7 +211,7 @@ bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows
     QSqlQuery query(QSqlDatabase::database(m_name, false));
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        *error = failure(query.lastError());
+        *error = failure(query.lastError(), stateOf(query));
         if (m_inTransaction)
             m_transactionFailed = true;
         return false;
@@ -332,10 +356,19 @@ bool PostgresDatabase::begin(AppError* error) {
     // it and for rows end after the connection's lock wait, as on the embedded engine.
     if (!followClock(error))
         return false;
-    if (!run(QStringLiteral("BEGIN; SET LOCAL lock_timeout = %1; SELECT pg_advisory_xact_lock(%2)")
-                 .arg(qMax(1, m_lockWaitMs))
-                 .arg(WriteTurnKey),
-             false, nullptr, error)) {
+    const QStringList steps{QStringLiteral("BEGIN"),
+                            QStringLiteral("SET LOCAL lock_timeout = %1").arg(qMax(1, m_lockWaitMs)),
+                            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteTurnKey)};
+    // libpq takes the three in one round trip; through ODBC they go one by one, so that each
+    // step's failure is its own whatever the driver makes of a text of several.
+    bool began = true;
+    if (m_odbc) {
+        for (const QString& step : steps)
+            began = began && run(step, false, nullptr, error);
+    } else {
+        began = run(steps.join(QStringLiteral("; ")), false, nullptr, error);
+    }
+    if (!began) {
         AppError ignored;
         run(QStringLiteral("ROLLBACK"), false, nullptr, &ignored);
         if (error->number == DbError::LockTimeout)

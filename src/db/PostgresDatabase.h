@@ -9,7 +9,8 @@
 
 class ConnectionString;
 
-// A connection to a PostgreSQL server through Qt's PostgreSQL driver. Takes the statements
+// A connection to a PostgreSQL server through Qt's PostgreSQL driver, or through an ODBC
+// driver (a data source of odbc.ini whose driver reports PostgreSQL). Takes the statements
 // the adapter made of the windows' T-SQL; a stored procedure is a function of the schema,
 // called with its arguments as texts. Several statements run as one unit. The server's
 // getdate() follows the program's clock, so a workstation (or a test) whose clock is set
@@ -24,6 +25,8 @@ public:
     PostgresDatabase& operator=(const PostgresDatabase&) = delete;
 
     bool open(const ConnectionString& cs, AppError* error);
+    // Takes over an open QODBC link to a PostgreSQL server (OdbcDatabase::releaseLink()).
+    bool adoptOdbcLink(const QString& connectionName, int lockWaitMs, AppError* error);
     void close();
     bool isOpen() const;
 
@@ -37,9 +40,12 @@ private:
     bool run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error);
     bool callProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error);
     bool followClock(AppError* error);
-    AppError failure(const class QSqlError& e) const;
+    bool prepareSession(AppError* error);
+    AppError failure(const class QSqlError& e, const QString& state) const;
+    QString stateOf(const class QSqlQuery& query) const;
 
-    QString m_name; // the QSqlDatabase connection name
+    QString m_name;      // the QSqlDatabase connection name
+    bool m_odbc = false; // through an ODBC driver rather than libpq
     bool m_inTransaction = false;
     bool m_transactionFailed = false; // the server refuses everything until the rollback
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs
