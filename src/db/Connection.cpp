@@ -65,7 +65,7 @@ struct Connection::Private {
             QString description;
             if (!TsqlAdapter::adapt(sql, &statements, &description, dialect)) {
                 *error = DbError::make(DbError::StatementFailed, description,
-                                       onPostgres ? PostgresDatabase::Source : SqliteDatabase::Source);
+                                       onPostgres ? postgres->source() : SqliteDatabase::Source);
                 return nullptr;
             }
             adaptedSql = sql;

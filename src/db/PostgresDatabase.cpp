@@ -18,6 +18,7 @@
 #include <libpq-fe.h>
 
 const QString PostgresDatabase::Source = QStringLiteral("PostgreSQL (Qt QPSQL)");
+const QString PostgresDatabase::OdbcSource = QStringLiteral("PostgreSQL (ODBC)");
 
 namespace {
 
@@ -106,6 +107,7 @@ PostgresDatabase::~PostgresDatabase() {
 
 bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     close();
+    m_odbc = false;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
         *error = DbError::make(
             DbError::NoProvider,
@@ -149,7 +151,7 @@ bool PostgresDatabase::prepareSession(AppError* error) {
                                QStringLiteral("PostgreSQL 服务器不接受标准的字符串写法"
                                               "（standard_conforming_strings）：%1")
                                    .arg(serverMessage(quoting.lastError())),
-                               Source);
+                               source());
         quoting = QSqlQuery();
         db.close();
         db = QSqlDatabase();
@@ -202,7 +204,7 @@ AppError PostgresDatabase::failure(const QSqlError& e, const QString& state) con
         number = DbError::BrokenLink;
     else if (state == u"55P03" || state == u"57014")
         number = DbError::LockTimeout;
-    AppError error = DbError::make(number, serverMessage(e), Source);
+    AppError error = DbError::make(number, serverMessage(e), source());
     error.nativeCode = state; // the server's SQLSTATE
     return error;
 }
@@ -272,7 +274,7 @@ bool PostgresDatabase::callProcedure(const AdaptedStatement& call, RecordsetPtr*
             return false;
         if (!found || found->RecordCount() == 0) {
             *error = DbError::make(DbError::StatementFailed,
-                                   QStringLiteral("找不到存储过程 '%1'。").arg(call.procedure), Source);
+                                   QStringLiteral("找不到存储过程 '%1'。").arg(call.procedure), source());
             return false;
         }
         found->MoveFirst();
@@ -295,7 +297,7 @@ bool PostgresDatabase::callProcedure(const AdaptedStatement& call, RecordsetPtr*
 RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
     if (m_transactionFailed) {
         *error = DbError::make(DbError::StatementFailed,
-                               QStringLiteral("事务中先前的语句已失败，请先回滚事务。"), Source);
+                               QStringLiteral("事务中先前的语句已失败，请先回滚事务。"), source());
         return nullptr;
     }
     if (!followClock(error))
@@ -347,7 +349,7 @@ RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statemen
 bool PostgresDatabase::begin(AppError* error) {
     if (m_inTransaction) {
         *error = DbError::make(DbError::StatementFailed,
-                               QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), Source);
+                               QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), source());
         return false;
     }
     // The program's transactions take the write turn at their start, one workstation after the
@@ -383,7 +385,8 @@ bool PostgresDatabase::begin(AppError* error) {
 
 bool PostgresDatabase::commit(AppError* error) {
     if (!m_inTransaction) {
-        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), Source);
+        *error =
+            DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), source());
         return false;
     }
     // The server answers a commit of a failed transaction with a rollback, not an error.
@@ -391,7 +394,7 @@ bool PostgresDatabase::commit(AppError* error) {
         AppError ignored;
         rollback(&ignored);
         *error = DbError::make(DbError::StatementFailed,
-                               QStringLiteral("事务中有语句失败，事务已回滚，没有提交任何更改。"), Source);
+                               QStringLiteral("事务中有语句失败，事务已回滚，没有提交任何更改。"), source());
         return false;
     }
     const bool ok = run(QStringLiteral("COMMIT"), false, nullptr, error);
@@ -404,7 +407,8 @@ bool PostgresDatabase::commit(AppError* error) {
 
 bool PostgresDatabase::rollback(AppError* error) {
     if (!m_inTransaction) {
-        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以回滚。"), Source);
+        *error =
+            DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以回滚。"), source());
         return false;
     }
     m_inTransaction = false;

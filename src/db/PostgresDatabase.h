@@ -18,6 +18,7 @@ class ConnectionString;
 class PostgresDatabase {
 public:
     static const QString Source;
+    static const QString OdbcSource;
 
     PostgresDatabase();
     ~PostgresDatabase();
@@ -35,6 +36,8 @@ public:
     bool commit(AppError* error);
     bool rollback(AppError* error);
     bool inTransaction() const { return m_inTransaction; }
+    // The source named in this connection's errors: the road it takes to the server.
+    QString source() const { return m_odbc ? OdbcSource : Source; }
 
 private:
     bool run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error);
