@@ -142,6 +142,19 @@ function(yjgl_test_on_postgresql name)
         TIMEOUT 300)
 endfunction()
 
+# Registers a test built by yjgl_add_test once more, as NAME_odbc, on the PostgreSQL test server
+# reached through unixODBC and psqlODBC (tests/run-on-odbc.sh); skipped when no server runs.
+function(yjgl_test_on_odbc name)
+    if(NOT YJGL_ODBC_TESTS)
+        return()
+    endif()
+    add_test(NAME ${name}_odbc COMMAND sh ${YJGL_SOURCE_DIR}/tests/run-on-odbc.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name}_odbc PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YJGL_SOURCE_DIR=${YJGL_SOURCE_DIR};LC_ALL=C.UTF-8"
+        SKIP_RETURN_CODE 77
+        TIMEOUT 300)
+endfunction()
+
 # A test of printing on the CUPS test server that scripts/test.sh starts (tests/run-on-cups.sh
 # points it there); skipped when no server runs.
 function(yjgl_add_print_system_test name)

@@ -10,7 +10,7 @@ packages=(
     qt6-webengine-dev
     libsqlite3-dev sqlite3 libssl-dev libicu-dev
     unixodbc unixodbc-dev tdsodbc freetds-common
-    libqt6sql6-psql libpq-dev postgresql
+    libqt6sql6-psql libpq-dev postgresql odbc-postgresql
     fonts-wqy-zenhei
     ibus
     libxlsxwriter-dev libfreexl-dev python3-xlrd python3-openpyxl poppler-utils libzint-dev zbar-tools
@@ -20,6 +20,11 @@ packages=(
 )
 if [ "${1:-}" = "--office" ]; then
     packages+=(libreoffice-calc-nogui)
+fi
+
+# node and npm run the T-SQL grammar check of the tests (node-sql-parser); any node will do.
+if ! command -v npm >/dev/null; then
+    packages+=(nodejs npm)
 fi
 
 missing=()

@@ -171,8 +171,8 @@ int connection(const QStringList& args, AdminIo& io) {
     const ConnectionString cs = ConnectionString::parse(args.first());
     const ConnectionString::Kind kind = cs.kind();
     if (kind != ConnectionString::Kind::SqlServer && kind != ConnectionString::Kind::PostgreSQL &&
-        kind != ConnectionString::Kind::SQLite) {
-        io.err << "连接字符串须以 Provider=sqloledb;、Provider=PostgreSQL; 或 Provider=SQLite; 开头: "
+        kind != ConnectionString::Kind::SQLite && kind != ConnectionString::Kind::Odbc) {
+        io.err << "连接字符串须以 Provider=sqloledb;、Provider=PostgreSQL;、Provider=SQLite; 或 DSN= 开头: "
                << args.first() << Qt::endl;
         return 2;
     }

@@ -111,6 +111,7 @@ void LinkDatabaseErr::buildControls() {
     m_engine->addItem(QStringLiteral("SQL Server"), int(ConnectionString::Kind::SqlServer));
     m_engine->addItem(QStringLiteral("PostgreSQL"), int(ConnectionString::Kind::PostgreSQL));
     m_engine->addItem(QStringLiteral("本机数据库文件"), int(ConnectionString::Kind::SQLite));
+    m_engine->addItem(QStringLiteral("ODBC 数据源"), int(ConnectionString::Kind::Odbc));
     m_engine->setGeometry(px(1560), px(60), px(4800), px(330));
 
     m_serverLabel = makeLabel(m_frame, "Label1", QStringLiteral("服务器名："), {240, 450, 1215, 300});
@@ -171,6 +172,9 @@ void LinkDatabaseErr::showEngineFields() {
         w->setVisible(!file);
     m_fileLabel->setVisible(file);
     m_file->setVisible(file);
+    // A data source of odbc.ini is named where the server is.
+    m_serverLabel->setText(chosenEngine() == ConnectionString::Kind::Odbc ? QStringLiteral("数据源名：")
+                                                                          : QStringLiteral("服务器名："));
 }
 
 void LinkDatabaseErr::listServers() {

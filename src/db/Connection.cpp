@@ -77,8 +77,8 @@ struct EngineSession {
         case ConnectionString::Kind::Unknown:
             *failure = DbError::make(
                 DbError::NoProvider,
-                QStringLiteral(
-                    "找不到提供程序“%1”。连接字符串应以 Provider=sqloledb; 或 Provider=SQLite; 开头。")
+                QStringLiteral("找不到提供程序“%1”。连接字符串应以 Provider=sqloledb;、Provider=PostgreSQL;、"
+                               "Provider=SQLite; 或 DSN= 开头。")
                     .arg(cs.provider()),
                 ConnectionSource);
             break;
@@ -97,18 +97,53 @@ struct EngineSession {
             else
                 odbc.reset();
             break;
+        case ConnectionString::Kind::Odbc:
+            openDataSource(cs, timeoutMs, failure);
+            break;
         case ConnectionString::Kind::PostgreSQL:
             postgres = std::make_unique<PostgresDatabase>();
             postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
-            if (postgres->open(cs, failure)) {
+            postgres->setSocketSink(&postgresSocket);
+            if (postgres->open(cs, failure))
                 engine = Connection::Engine::PostgreSQL;
-                postgresSocket = postgres->socketDescriptor();
-            } else {
+            else
                 postgres.reset();
-            }
             break;
         }
         return engine != Connection::Engine::None;
+    }
+
+    // A data source of odbc.ini: the link is opened once, and the product its driver reports
+    // decides who speaks to it.
+    void openDataSource(const ConnectionString& cs, int timeoutMs, AppError* failure) {
+        auto link = std::make_unique<OdbcDatabase>();
+        link->setLockWaitMs(lockWaitMs(cs, timeoutMs));
+        link->setStatementTimeoutMs(timeoutMs);
+        if (!link->open(cs.dsnConnectionText(), failure))
+            return;
+        const QString product = link->dbmsName();
+        switch (Connection::engineForDbms(product)) {
+        case Connection::Engine::SqlServer:
+            odbc = std::move(link);
+            engine = Connection::Engine::SqlServer;
+            return;
+        case Connection::Engine::PostgreSQL:
+            postgres = std::make_unique<PostgresDatabase>();
+            postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
+            if (postgres->adoptOdbcLink(link->releaseLink(), lockWaitMs(cs, timeoutMs), failure))
+                engine = Connection::Engine::PostgreSQL;
+            else
+                postgres.reset();
+            return;
+        case Connection::Engine::SQLite:
+        case Connection::Engine::None:
+            break;
+        }
+        *failure = DbError::make(DbError::NoProvider,
+                                 QStringLiteral("ODBC 数据源“%1”连接的数据库是“%2”，本程序只能连接 Microsoft SQL "
+                                                "Server 或 PostgreSQL 数据库。")
+                                     .arg(cs.value(QStringLiteral("dsn")), product),
+                                 ConnectionSource);
     }
 
     // The connection string's own lock wait, but never longer than the program's timeout.
@@ -174,7 +209,7 @@ struct EngineSession {
             QString description;
             if (!TsqlAdapter::adapt(sql, &statements, &description, dialect)) {
                 *error = DbError::make(DbError::StatementFailed, description,
-                                       onPostgres ? PostgresDatabase::Source : SqliteDatabase::Source);
+                                       onPostgres ? postgres->source() : SqliteDatabase::Source);
                 return nullptr;
             }
             adaptedSql = sql;
@@ -376,6 +411,15 @@ bool Connection::lostLink(const AppError& failure, bool interrupted) {
     close();
     ReportLostLink();
     return true;
+}
+
+Connection::Engine Connection::engineForDbms(const QString& dbmsName) {
+    const QString name = dbmsName.trimmed();
+    if (name.compare(QStringLiteral("Microsoft SQL Server"), Qt::CaseInsensitive) == 0)
+        return Engine::SqlServer;
+    if (name.compare(QStringLiteral("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        return Engine::PostgreSQL;
+    return Engine::None;
 }
 
 RecordsetPtr Connection::execute(const QString& sql, AppError* error) {

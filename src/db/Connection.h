@@ -13,7 +13,9 @@ struct EngineSession;
 // The program's one connection to the hospital database.
 // "Provider=sqloledb;..." reaches Microsoft SQL Server through ODBC (FreeTDS);
 // "Provider=SQLite;Data Source={file};" opens the embedded database;
-// "Provider=PostgreSQL;Data Source={host}[:{port}];..." reaches a PostgreSQL server.
+// "Provider=PostgreSQL;Data Source={host}[:{port}];..." reaches a PostgreSQL server;
+// "DSN={name};..." reaches the server of a data source of odbc.ini through its ODBC driver,
+// spoken to in the dialect of the product the driver reports.
 // Statement texts are T-SQL as the windows build them; the connection adapts them to the
 // engine in use. The statements run on a thread of the connection's own (DatabaseWorker): the
 // caller waits, and on the program's thread its windows keep painting and answering meanwhile.
@@ -34,6 +36,9 @@ public:
     bool isOpen() const;
     void close();
     Engine engine() const;
+    // The engine whose dialect a server speaks, by the product name its ODBC driver reports
+    // (SQL_DBMS_NAME); None for a product the program does not speak to.
+    static Engine engineForDbms(const QString& dbmsName);
 
     // Runs one statement text (which may hold several statements joined by line feeds).
     // Returns the rows of the last statement that gave rows (an empty recordset when none

@@ -59,8 +59,11 @@ ConnectionString ConnectionString::parse(const QString& text) {
             i = semi < 0 ? n : semi + 1;
         }
         const QString canonical = canonicalKey(key);
-        if (!canonical.isEmpty())
+        if (!canonical.isEmpty()) {
+            if (!cs.m_values.contains(canonical))
+                cs.m_order.append(canonical);
             cs.m_values.insert(canonical, value);
+        }
     }
     return cs;
 }
@@ -75,6 +78,9 @@ ConnectionString::Kind ConnectionString::kind() const {
         return Kind::PostgreSQL;
     if (p.startsWith(u"sqloledb") || p.startsWith(u"sqlncli") || p.startsWith(u"msoledbsql"))
         return Kind::SqlServer;
+    // A data source of odbc.ini, bare as ODBC writes it or behind the OLE DB provider for ODBC.
+    if ((p.isEmpty() || p == u"msdasql") && !value(QStringLiteral("dsn")).trimmed().isEmpty())
+        return Kind::Odbc;
     return Kind::Unknown;
 }
 
@@ -122,6 +128,28 @@ QString ConnectionString::odbcConnectionText() const {
             QStringLiteral(";UID=") + odbcValue(value(QStringLiteral("user id"))) + QStringLiteral(";PWD=") +
             odbcValue(value(QStringLiteral("password"))) +
             QStringLiteral(";TDS_Version=7.3;ClientCharset=UTF-8;");
+    return text;
+}
+
+QString ConnectionString::dsnConnectionText() const {
+    static const QHash<QString, QString> odbcNames = {
+        {QStringLiteral("data source"), QStringLiteral("SERVER")},
+        {QStringLiteral("initial catalog"), QStringLiteral("DATABASE")},
+        {QStringLiteral("user id"), QStringLiteral("UID")},
+        {QStringLiteral("password"), QStringLiteral("PWD")},
+    };
+    QString text =
+        QStringLiteral("DSN=") + odbcValue(value(QStringLiteral("dsn")).trimmed()) + QLatin1Char(';');
+    for (const QString& key : m_order) {
+        // The provider and the lock wait are this program's own, not the driver's.
+        if (key == u"provider" || key == u"dsn" || key == u"busy timeout")
+            continue;
+        // A key holding ';' (a value without its '=') would hand the driver a key of its own.
+        if (key.contains(u';') || key.contains(u'{') || key.contains(u'}'))
+            continue;
+        text +=
+            odbcNames.value(key, key) + QLatin1Char('=') + odbcValue(m_values.value(key)) + QLatin1Char(';');
+    }
     return text;
 }
 

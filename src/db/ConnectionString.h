@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 // An OLE DB style connection string: "Key=Value;" pairs, keys without regard to letter case,
 // a value in '...' or "..." may hold ';'.
@@ -12,10 +13,11 @@
 //   Provider=PostgreSQL;Data Source={host}[:{port}];Initial Catalog={database};User ID={user};Password={pw};
 //   Provider=PostgreSQL;Data Source={host1}[:{port}],{host2}[:{port}];...   a primary and its standby
 //   Provider=PostgreSQL;Service={name};   the server, database and login of pg_service.conf
+//   DSN={data source name};[UID={user};PWD={pw};]   (any ODBC driver; also after Provider=MSDASQL;)
 // A relative SQLite file lies in the program folder.
 class ConnectionString {
 public:
-    enum class Kind { Empty, SqlServer, SQLite, PostgreSQL, Unknown };
+    enum class Kind { Empty, SqlServer, SQLite, PostgreSQL, Odbc, Unknown };
 
     static ConnectionString parse(const QString& text);
 
@@ -27,6 +29,9 @@ public:
 
     // The ODBC text for SQL Server through the FreeTDS driver; braces guard values with ; { } =.
     QString odbcConnectionText() const;
+    // The ODBC text for a data source of odbc.ini: DSN first, then the other keys in their ODBC
+    // spelling (SERVER, DATABASE, UID, PWD; any other key as written), for the driver to read.
+    QString dsnConnectionText() const;
     QString sqliteFile() const;
     // PostgreSQL server address: "host", "host:port" or "[v6 address]:port" (port 5432 when none);
     // of several servers, the first.
@@ -52,4 +57,5 @@ public:
 
 private:
     QHash<QString, QString> m_values; // lower-case canonical key -> value
+    QStringList m_order;              // canonical keys in the order written
 };

@@ -1,6 +1,7 @@
 #include "db/OdbcDatabase.h"
 
 #include "db/DbErrors.h"
+#include "db/OdbcDriverInfo.h"
 #include "db/SqlServerWriteTurn.h"
 #include "db/SqlTrace.h"
 
@@ -22,22 +23,25 @@ const QString DriverSource = QStringLiteral("Microsoft SQL Server (ODBC, FreeTDS
 
 QAtomicInt g_counter;
 
-bool isLinkFailure(const QSqlError& e, const QSqlDatabase& db) {
+// SQLSTATE class 08 is a connection exception, whatever the driver.
+bool isLinkFailure(const QSqlError& e, const QString& state, const QSqlDatabase& db) {
     const QString all =
         e.nativeErrorCode() + QLatin1Char(' ') + e.driverText() + QLatin1Char(' ') + e.databaseText();
-    return !db.isOpen() || e.type() == QSqlError::ConnectionError || all.contains(QStringLiteral("08S01")) ||
-           all.contains(QStringLiteral("08001")) || all.contains(QStringLiteral("08003")) ||
+    return !db.isOpen() || e.type() == QSqlError::ConnectionError || state.startsWith(QStringLiteral("08")) ||
+           all.contains(QStringLiteral("08S01")) || all.contains(QStringLiteral("08001")) ||
+           all.contains(QStringLiteral("08003")) ||
            all.contains(QStringLiteral("Communication link"), Qt::CaseInsensitive) ||
            all.contains(QStringLiteral("Write to the server failed"), Qt::CaseInsensitive) ||
            all.contains(QStringLiteral("Read from the server failed"), Qt::CaseInsensitive);
 }
 
-AppError toAppError(const QSqlError& e, const QSqlDatabase& db) {
+AppError toAppError(const QSqlError& e, const QString& state, const QSqlDatabase& db) {
     QString description = e.databaseText().trimmed();
     if (description.isEmpty())
         description = e.driverText().trimmed();
-    AppError error = DbError::make(isLinkFailure(e, db) ? DbError::BrokenLink : DbError::StatementFailed,
-                                   description, DriverSource);
+    AppError error =
+        DbError::make(isLinkFailure(e, state, db) ? DbError::BrokenLink : DbError::StatementFailed,
+                      description, DriverSource);
     error.nativeCode = e.nativeErrorCode().trimmed();
     return error;
 }
@@ -63,7 +67,14 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
-    db.setDatabaseName(odbcText);
+    // Qt's driver takes a text with neither DRIVER= nor SERVER= for a bare data source name and
+    // puts "DSN=" before it itself.
+    QString text = odbcText;
+    if (text.startsWith(QStringLiteral("DSN="), Qt::CaseInsensitive) &&
+        !text.contains(QStringLiteral("DRIVER="), Qt::CaseInsensitive) &&
+        !text.contains(QStringLiteral("SERVER="), Qt::CaseInsensitive))
+        text = text.mid(4);
+    db.setDatabaseName(text);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=30"));
     if (!db.open()) {
         *error = DbError::make(DbError::BrokenLink, db.lastError().text().trimmed(), DriverSource);
@@ -86,8 +97,19 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
     return true;
 }
 
+QString OdbcDatabase::dbmsName() const {
+    return OdbcDriverInfo::dbmsName(QSqlDatabase::database(m_name, false));
+}
+
+QString OdbcDatabase::releaseLink() {
+    const QString name = m_name;
+    m_name.clear();
+    m_inTransaction = false;
+    return name;
+}
+
 void OdbcDatabase::close() {
-    if (!QSqlDatabase::contains(m_name))
+    if (m_name.isEmpty() || !QSqlDatabase::contains(m_name))
         return;
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -100,7 +122,8 @@ void OdbcDatabase::close() {
 }
 
 bool OdbcDatabase::isOpen() const {
-    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+    return !m_name.isEmpty() && QSqlDatabase::contains(m_name) &&
+           QSqlDatabase::database(m_name, false).isOpen();
 }
 
 RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
@@ -108,7 +131,7 @@ RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        *error = toAppError(query.lastError(), db);
+        *error = toAppError(query.lastError(), OdbcDriverInfo::sqlState(query), db);
         return nullptr;
     }
     RecordsetPtr rows;
@@ -133,7 +156,7 @@ RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
             data.append(std::move(row));
         }
         if (query.lastError().isValid()) {
-            *error = toAppError(query.lastError(), db);
+            *error = toAppError(query.lastError(), OdbcDriverInfo::sqlState(query), db);
             return nullptr;
         }
         rows = std::make_shared<Recordset>(names, std::move(data));
@@ -147,7 +170,7 @@ RecordsetPtr OdbcDatabase::execute(const QString& sql, AppError* error) {
 bool OdbcDatabase::begin(AppError* error) {
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
     if (!db.transaction()) {
-        *error = toAppError(db.lastError(), db);
+        *error = toAppError(db.lastError(), OdbcDriverInfo::sqlState(db), db);
         return false;
     }
     m_inTransaction = true;
@@ -170,7 +193,7 @@ bool OdbcDatabase::begin(AppError* error) {
 bool OdbcDatabase::commit(AppError* error) {
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
     if (!db.commit()) {
-        *error = toAppError(db.lastError(), db);
+        *error = toAppError(db.lastError(), OdbcDriverInfo::sqlState(db), db);
         return false;
     }
     m_inTransaction = false;
@@ -182,6 +205,6 @@ bool OdbcDatabase::rollback(AppError* error) {
     const bool ok = db.rollback();
     m_inTransaction = false;
     if (!ok)
-        *error = toAppError(db.lastError(), db);
+        *error = toAppError(db.lastError(), OdbcDriverInfo::sqlState(db), db);
     return ok;
 }

@@ -5,8 +5,8 @@
 
 #include <QString>
 
-// A connection to Microsoft SQL Server through Qt's ODBC driver (FreeTDS). Statement texts
-// go to the server unchanged: they are T-SQL already.
+// A connection to Microsoft SQL Server through Qt's ODBC driver (FreeTDS, or the driver of a
+// data source of odbc.ini). Statement texts go to the server unchanged: they are T-SQL already.
 class OdbcDatabase {
 public:
     OdbcDatabase();
@@ -18,6 +18,11 @@ public:
     void close();
     bool isOpen() const;
     QString source() const;
+    // The database product the driver reports (SQL_DBMS_NAME).
+    QString dbmsName() const;
+    // Hands the open link (its QSqlDatabase connection name) to another owner; this object is
+    // closed afterwards and no longer closes it.
+    QString releaseLink();
 
     RecordsetPtr execute(const QString& sql, AppError* error);
     // Lock waits of a transaction (the connection string's "Busy Timeout").

@@ -3,6 +3,7 @@
 #include "common/core/Clock.h"
 #include "db/ConnectionString.h"
 #include "db/DbErrors.h"
+#include "db/OdbcDriverInfo.h"
 
 #include <QAtomicInt>
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include <libpq-fe.h>
 
 const QString PostgresDatabase::Source = QStringLiteral("PostgreSQL (Qt QPSQL)");
+const QString PostgresDatabase::OdbcSource = QStringLiteral("PostgreSQL (ODBC)");
 
 namespace {
 
@@ -68,6 +70,10 @@ QString serverMessage(const QSqlError& e) {
     const qsizetype code = text.lastIndexOf(QStringLiteral("\n("));
     if (code > 0 && text.endsWith(u')'))
         text = text.left(code).trimmed();
+    // psqlODBC adds its own line after the server's message.
+    const qsizetype odbcLine = text.indexOf(QStringLiteral(";\nError while executing the query"));
+    if (odbcLine > 0)
+        text = text.left(odbcLine).trimmed();
     return text;
 }
 
@@ -122,6 +128,7 @@ bool worthWaiting(const AppError& error) {
 
 bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
     close();
+    m_odbc = false;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
         *error = DbError::make(
             DbError::NoProvider,
@@ -171,6 +178,22 @@ bool PostgresDatabase::connectOnce(AppError* error) {
         QSqlDatabase::removeDatabase(m_name);
         return false;
     }
+    m_odbc = false;
+    if (m_socketSink)
+        *m_socketSink = socketDescriptor();
+    return prepareSession(error);
+}
+
+bool PostgresDatabase::adoptOdbcLink(const QString& connectionName, int lockWaitMs, AppError* error) {
+    close();
+    m_name = connectionName;
+    m_odbc = true;
+    m_lockWaitMs = lockWaitMs;
+    return prepareSession(error);
+}
+
+bool PostgresDatabase::prepareSession(AppError* error) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
     // Values go into statements between quotes with only the quotes doubled; a server or
     // database set to read \' as an escaped quote would take the rest of a value typed with a
     // backslash as statement text. The session reads quotes the standard way, or is not used.
@@ -180,7 +203,7 @@ bool PostgresDatabase::connectOnce(AppError* error) {
                                QStringLiteral("PostgreSQL 服务器不接受标准的字符串写法"
                                               "（standard_conforming_strings）：%1")
                                    .arg(serverMessage(quoting.lastError())),
-                               Source);
+                               source());
         quoting = QSqlQuery();
         db.close();
         db = QSqlDatabase();
@@ -197,6 +220,8 @@ bool PostgresDatabase::connectOnce(AppError* error) {
     // A statement or a lock wait that the server can still end ends after the program's timeout.
     QSqlQuery timeouts(db);
     timeouts.exec(QStringLiteral("SET statement_timeout = %1; SET lock_timeout = %1").arg(m_statementMs));
+    m_shiftKnown = true;
+    m_shiftMs = 0;
     return true;
 }
 
@@ -215,13 +240,16 @@ int PostgresDatabase::socketDescriptor() const {
 // transaction starts on a new one, on whichever server takes writes now. Inside a transaction
 // every statement fails until the caller has rolled it back.
 bool PostgresDatabase::reconnectIfLost(AppError* error) {
-    if (!m_linkLost || m_inTransaction)
+    // Through ODBC the data source's driver holds the settings: the connection opens it again.
+    if (!m_linkLost || m_inTransaction || m_odbc)
         return true;
     const ConnectionString settings = m_settings;
     return open(settings, error);
 }
 
 void PostgresDatabase::close() {
+    if (m_socketSink)
+        *m_socketSink = -1;
     m_returnsRows.clear();
     if (!QSqlDatabase::contains(m_name))
         return;
@@ -238,19 +266,24 @@ bool PostgresDatabase::isOpen() const {
     return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
 }
 
-AppError PostgresDatabase::failure(const QSqlError& e) const {
+// The server's SQLSTATE: libpq's error code, or the ODBC driver's diagnostic record (its native
+// code is the driver's own, not the server's).
+QString PostgresDatabase::stateOf(const QSqlQuery& query) const {
+    return m_odbc ? OdbcDriverInfo::sqlState(query) : query.lastError().nativeErrorCode();
+}
+
+AppError PostgresDatabase::failure(const QSqlError& e, const QString& state) const {
     const QSqlDatabase db = QSqlDatabase::database(m_name, false);
-    const PGconn* conn = nativeHandle(db);
-    const QString state = e.nativeErrorCode();
-    const bool lost = !db.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD ||
-                      state.startsWith(QStringLiteral("08")) || state == u"57P01" || state == u"57P02" ||
-                      state == u"57P03";
+    const PGconn* conn = m_odbc ? nullptr : nativeHandle(db);
+    const bool linkGone = m_odbc ? !db.isOpen() : !db.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD;
+    const bool lost = linkGone || state.startsWith(QStringLiteral("08")) || state == u"57P01" ||
+                      state == u"57P02" || state == u"57P03";
     qint64 number = DbError::StatementFailed;
     if (lost)
         number = DbError::BrokenLink;
     else if (state == u"55P03" || state == u"57014")
         number = DbError::LockTimeout;
-    AppError error = DbError::make(number, serverMessage(e), Source);
+    AppError error = DbError::make(number, serverMessage(e), source());
     error.nativeCode = state; // the server's SQLSTATE
     return error;
 }
@@ -259,7 +292,7 @@ bool PostgresDatabase::run(const QString& sql, bool keepRows, RecordsetPtr* rows
     QSqlQuery query(QSqlDatabase::database(m_name, false));
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        *error = failure(query.lastError());
+        *error = failure(query.lastError(), stateOf(query));
         if (error->number == DbError::BrokenLink)
             m_linkLost = true;
         if (m_inTransaction)
@@ -322,7 +355,7 @@ bool PostgresDatabase::callProcedure(const AdaptedStatement& call, RecordsetPtr*
             return false;
         if (!found || found->RecordCount() == 0) {
             *error = DbError::make(DbError::StatementFailed,
-                                   QStringLiteral("找不到存储过程 '%1'。").arg(call.procedure), Source);
+                                   QStringLiteral("找不到存储过程 '%1'。").arg(call.procedure), source());
             return false;
         }
         found->MoveFirst();
@@ -347,7 +380,7 @@ RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statemen
         return nullptr;
     if (m_transactionFailed) {
         *error = DbError::make(DbError::StatementFailed,
-                               QStringLiteral("事务中先前的语句已失败，请先回滚事务。"), Source);
+                               QStringLiteral("事务中先前的语句已失败，请先回滚事务。"), source());
         return nullptr;
     }
     if (!followClock(error))
@@ -399,7 +432,7 @@ RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statemen
 bool PostgresDatabase::begin(AppError* error) {
     if (m_inTransaction) {
         *error = DbError::make(DbError::StatementFailed,
-                               QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), Source);
+                               QStringLiteral("连接上已有一个事务，不能再开始新的事务。"), source());
         return false;
     }
     // The program's transactions take the write turn at their start, one workstation after the
@@ -408,10 +441,19 @@ bool PostgresDatabase::begin(AppError* error) {
     // it and for rows end after the connection's lock wait, as on the embedded engine.
     if (!reconnectIfLost(error) || !followClock(error))
         return false;
-    if (!run(QStringLiteral("BEGIN; SET LOCAL lock_timeout = %1; SELECT pg_advisory_xact_lock(%2)")
-                 .arg(qMax(1, m_lockWaitMs))
-                 .arg(WriteTurnKey),
-             false, nullptr, error)) {
+    const QStringList steps{QStringLiteral("BEGIN"),
+                            QStringLiteral("SET LOCAL lock_timeout = %1").arg(qMax(1, m_lockWaitMs)),
+                            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteTurnKey)};
+    // libpq takes the three in one round trip; through ODBC they go one by one, so that each
+    // step's failure is its own whatever the driver makes of a text of several.
+    bool began = true;
+    if (m_odbc) {
+        for (const QString& step : steps)
+            began = began && run(step, false, nullptr, error);
+    } else {
+        began = run(steps.join(QStringLiteral("; ")), false, nullptr, error);
+    }
+    if (!began) {
         AppError ignored;
         run(QStringLiteral("ROLLBACK"), false, nullptr, &ignored);
         if (error->number == DbError::LockTimeout)
@@ -426,7 +468,8 @@ bool PostgresDatabase::begin(AppError* error) {
 
 bool PostgresDatabase::commit(AppError* error) {
     if (!m_inTransaction) {
-        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), Source);
+        *error =
+            DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以提交。"), source());
         return false;
     }
     // The server answers a commit of a failed transaction with a rollback, not an error.
@@ -434,7 +477,7 @@ bool PostgresDatabase::commit(AppError* error) {
         AppError ignored;
         rollback(&ignored);
         *error = DbError::make(DbError::StatementFailed,
-                               QStringLiteral("事务中有语句失败，事务已回滚，没有提交任何更改。"), Source);
+                               QStringLiteral("事务中有语句失败，事务已回滚，没有提交任何更改。"), source());
         return false;
     }
     const bool ok = run(QStringLiteral("COMMIT"), false, nullptr, error);
@@ -447,7 +490,8 @@ bool PostgresDatabase::commit(AppError* error) {
 
 bool PostgresDatabase::rollback(AppError* error) {
     if (!m_inTransaction) {
-        *error = DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以回滚。"), Source);
+        *error =
+            DbError::make(DbError::StatementFailed, QStringLiteral("没有活动的事务可以回滚。"), source());
         return false;
     }
     m_inTransaction = false;

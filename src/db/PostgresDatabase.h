@@ -8,7 +8,11 @@
 #include <QHash>
 #include <QString>
 
-// A connection to a PostgreSQL server through Qt's PostgreSQL driver. Takes the statements
+#include <atomic>
+
+
+// A connection to a PostgreSQL server through Qt's PostgreSQL driver, or through an ODBC
+// driver (a data source of odbc.ini whose driver reports PostgreSQL). Takes the statements
 // the adapter made of the windows' T-SQL; a stored procedure is a function of the schema,
 // called with its arguments as texts. Several statements run as one unit. The server's
 // getdate() follows the program's clock, so a workstation (or a test) whose clock is set
@@ -17,6 +21,7 @@
 class PostgresDatabase {
 public:
     static const QString Source;
+    static const QString OdbcSource;
 
     PostgresDatabase();
     ~PostgresDatabase();
@@ -30,6 +35,11 @@ public:
     // The socket of the open session, -1 when closed; cutting it ends a statement that waits
     // for a server that does not answer.
     int socketDescriptor() const;
+    // Kept up to date with the socket of the session, also of one started after a lost link
+    // (-1 while there is none), for another thread to cut.
+    void setSocketSink(std::atomic<int>* sink) { m_socketSink = sink; }
+    // Takes over an open QODBC link to a PostgreSQL server (OdbcDatabase::releaseLink()).
+    bool adoptOdbcLink(const QString& connectionName, int lockWaitMs, AppError* error);
     void close();
     bool isOpen() const;
 
@@ -38,6 +48,8 @@ public:
     bool commit(AppError* error);
     bool rollback(AppError* error);
     bool inTransaction() const { return m_inTransaction; }
+    // The source named in this connection's errors: the road it takes to the server.
+    QString source() const { return m_odbc ? OdbcSource : Source; }
 
 private:
     bool connectOnce(AppError* error);
@@ -45,11 +57,15 @@ private:
     bool run(const QString& sql, bool keepRows, RecordsetPtr* rows, AppError* error);
     bool callProcedure(const AdaptedStatement& call, RecordsetPtr* rows, AppError* error);
     bool followClock(AppError* error);
-    AppError failure(const class QSqlError& e) const;
+    bool prepareSession(AppError* error);
+    AppError failure(const class QSqlError& e, const QString& state) const;
+    QString stateOf(const class QSqlQuery& query) const;
 
-    QString m_name; // the QSqlDatabase connection name
+    QString m_name;      // the QSqlDatabase connection name
+    bool m_odbc = false; // through an ODBC driver rather than libpq
     ConnectionString m_settings;
     bool m_linkLost = false; // the session is gone: the next statement starts a new one
+    std::atomic<int>* m_socketSink = nullptr;
     bool m_inTransaction = false;
     bool m_transactionFailed = false; // the server refuses everything until the rollback
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs

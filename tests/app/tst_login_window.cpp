@@ -563,7 +563,7 @@ void LoginWindowTest::settingsDialogOffersEveryEngine() {
         QStringList names;
         for (int i = 0; i < engines->count(); ++i)
             names << engines->itemText(i);
-        QCOMPARE(names, QStringList({"SQL Server", "PostgreSQL", "本机数据库文件"}));
+        QCOMPARE(names, QStringList({"SQL Server", "PostgreSQL", "本机数据库文件", "ODBC 数据源"}));
         QCOMPARE(engines->currentText(), QStringLiteral("SQL Server"));
         QCOMPARE(d.findChild<QLineEdit*>("TxtPassword")->echoMode(), QLineEdit::Password);
 
@@ -600,6 +600,22 @@ void LoginWindowTest::settingsDialogOffersEveryEngine() {
              QStringLiteral(
                  "Provider=PostgreSQL;Data Source=db.local:5433;Initial Catalog=yj;User ID=u;Password=p;"));
     QCOMPARE(m_messages->texts().size(), 1);
+    {
+        // An ODBC data source is named in the server's place; empty fields are left to it.
+        LinkDatabaseErr d;
+        d.show();
+        choose(d, "ODBC 数据源");
+        QCOMPARE(d.findChild<QLabel*>("Label1")->text(), QStringLiteral("数据源名："));
+        d.findChild<QComboBox*>("TxtServerName")->setEditText("his");
+        d.findChild<QLineEdit*>("TxtDatabaseName")->clear();
+        d.findChild<QLineEdit*>("TxtPassword")->clear();
+        d.findChild<QPushButton*>("ButRec")->click();
+        QCOMPARE(d.state(), QStringLiteral("Start"));
+    }
+    QCOMPARE(ReadConnectionString(), QStringLiteral("DSN=his;UID=u;"));
+    LinkDatabaseErr d;
+    QCOMPARE(d.findChild<QComboBox*>("CboEngine")->currentText(), QStringLiteral("ODBC 数据源"));
+    QCOMPARE(d.findChild<QComboBox*>("TxtServerName")->currentText(), QStringLiteral("his"));
 }
 
 void LoginWindowTest::settingsDialogClosingEndsProgram() {

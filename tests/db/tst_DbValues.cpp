@@ -24,6 +24,7 @@ private slots:
     void connectionStringKinds();
     void connectionStringValues();
     void odbcTextForSqlServer();
+    void odbcTextForADataSource();
     void odbcTextEscapesBraces();
     void sqliteFileRelativeToProgramFolder();
 
@@ -179,6 +180,22 @@ void TstDbValues::connectionStringKinds() {
     QCOMPARE(ConnectionString::parse("PROVIDER=sqlite;DATA SOURCE=x.db;").kind(), K::SQLite);
     QCOMPARE(ConnectionString::parse("Provider=Oracle;Data Source=x").kind(), K::Unknown);
     QCOMPARE(ConnectionString::parse("Data Source=x").kind(), K::Unknown);
+    QCOMPARE(ConnectionString::parse("DSN=his;").kind(), K::Odbc);
+    QCOMPARE(ConnectionString::parse("Provider=MSDASQL;DSN=his;UID=sa;").kind(), K::Odbc);
+    QCOMPARE(ConnectionString::parse("Provider=MSDASQL;DSN=;").kind(), K::Unknown);
+}
+
+// The driver reads the data source's own settings; the keys written after DSN override them.
+void TstDbValues::odbcTextForADataSource() {
+    QCOMPARE(ConnectionString::parse("Provider=MSDASQL;DSN=his;Initial Catalog=orvadata;User ID=sa;"
+                                     "Password=p;Busy Timeout=500;")
+                 .dsnConnectionText(),
+             QStringLiteral("DSN=his;DATABASE=orvadata;UID=sa;PWD=p;"));
+    // A key cannot carry a key of its own to the driver.
+    QCOMPARE(ConnectionString::parse("DSN=his;x;Driver=evil;").dsnConnectionText(),
+             QStringLiteral("DSN=his;"));
+    QCOMPARE(ConnectionString::parse("dsn=his;server=db1;port=5433;pwd='a;b';").dsnConnectionText(),
+             QStringLiteral("DSN=his;SERVER=db1;port=5433;PWD={a;b};"));
 }
 
 void TstDbValues::connectionStringValues() {

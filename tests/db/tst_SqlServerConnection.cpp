@@ -1,89 +1,80 @@
-#include "common/StatementMessages.h"
+// The SQL Server road without a server: which dialect a data source gets, and how a server that
+// cannot be reached is reported through the installed ODBC drivers (FreeTDS, unixODBC). The
+// checks against a real server are sqlserver_live_check, run by hand.
 #include "db/Connection.h"
 #include "db/DbErrors.h"
-#include "db/SqlServerWriteTurn.h"
-#include "db/SqlTrace.h"
-#include "db/StatementHelpers.h"
-#include "support/FakeMessageService.h"
+#include "support/TestFolder.h"
 
 #include <QtTest>
 
-// Runs against a real SQL Server only when YJGL_TEST_SQLSERVER holds a sqloledb connection string.
 class TstSqlServerConnection : public QObject {
     Q_OBJECT
 
 private slots:
     void init();
     void cleanup();
-    void serverTimeAndRows();
-    void batchTransactionsAndQuotes();
-    void rejectedStatement();
-    void transactionTakesTheWriteTurn();
+    void dialectFollowsTheReportedProduct_data();
+    void dialectFollowsTheReportedProduct();
+    void unreachableServerIsABrokenLink_data();
+    void unreachableServerIsABrokenLink();
 
 private:
-    std::unique_ptr<FakeMessageService> m_messages;
+    std::unique_ptr<TestFolder> m_folder;
 };
 
 void TstSqlServerConnection::init() {
-    const QString connStr = qEnvironmentVariable("YJGL_TEST_SQLSERVER");
-    if (connStr.isEmpty())
-        QSKIP("YJGL_TEST_SQLSERVER names no SQL Server");
-    m_messages = std::make_unique<FakeMessageService>();
-    resetGlobalConnection(connStr);
-    AppError error;
-    QVERIFY2(gConn->open(&error), qPrintable(error.description));
-    QCOMPARE(gConn->engine(), Connection::Engine::SqlServer);
+    // A data source list of our own, empty: the machine's odbc.ini plays no part.
+    m_folder = std::make_unique<TestFolder>();
+    m_folder->writeBytes(QStringLiteral("odbc.ini"), {});
+    qputenv("ODBCINI", QFile::encodeName(m_folder->file(QStringLiteral("odbc.ini"))));
 }
 
 void TstSqlServerConnection::cleanup() {
-    if (gConn)
-        gConn->close();
-    m_messages.reset();
+    qunsetenv("ODBCINI");
+    m_folder.reset();
 }
 
-void TstSqlServerConnection::serverTimeAndRows() {
-    RecordsetPtr rs;
-    QVERIFY(OpenRs(rs, "SELECT top 1 GETDATE() FROM sysobjects"));
-    QCOMPARE(rs->RecordCount(), 1);
-    QVERIFY(rs->dateTime(0).isValid());
-    QVERIFY(OpenRs(rs, "select NULL as a, '' as b, N'检验科' as c"));
-    QVERIFY(rs->isNull("A"));
-    QVERIFY(!rs->isNull("b"));
-    QCOMPARE(rs->text("c"), QStringLiteral("检验科"));
+void TstSqlServerConnection::dialectFollowsTheReportedProduct_data() {
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<Connection::Engine>("engine");
+    QTest::newRow("SQL Server") << "Microsoft SQL Server" << Connection::Engine::SqlServer;
+    QTest::newRow("PostgreSQL") << "PostgreSQL" << Connection::Engine::PostgreSQL;
+    QTest::newRow("padded") << " PostgreSQL " << Connection::Engine::PostgreSQL;
+    QTest::newRow("other product") << "SQLite" << Connection::Engine::None;
+    QTest::newRow("nothing reported") << "" << Connection::Engine::None;
 }
 
-void TstSqlServerConnection::batchTransactionsAndQuotes() {
-    QVERIFY(ExecSql("create table #yj_t(id int identity, xm nvarchar(40))\n"
-                    "insert into #yj_t(xm) values(" +
-                    SqlText("O'Brien") + ")"));
-    QVERIFY(gConn->beginTrans());
-    QVERIFY(ExecSql("insert into #yj_t(xm) values(N'王五')"));
-    QVERIFY(gConn->rollbackTrans());
-    RecordsetPtr rs;
-    QVERIFY(OpenRs(rs, "select top 1 xm from #yj_t order by id desc"));
-    QCOMPARE(rs->RecordCount(), 1);
-    QCOMPARE(rs->text("XM"), QStringLiteral("O'Brien"));
-    QVERIFY(RecordExists("#yj_t", "xm", "o'brien", ""));
+void TstSqlServerConnection::dialectFollowsTheReportedProduct() {
+    QFETCH(QString, product);
+    QTEST(Connection::engineForDbms(product), "engine");
 }
 
-void TstSqlServerConnection::rejectedStatement() {
-    RecordsetPtr rs;
-    QVERIFY(!OpenRs(rs, "select * from yj_no_such_table"));
-    QVERIFY(!rs);
-    QCOMPARE(m_messages->count(), 1);
-    QVERIFY(m_messages->last().text.startsWith(QStringLiteral("错误号：  -2147217900\r\n")));
-    QVERIFY(gConn->isOpen());
+void TstSqlServerConnection::unreachableServerIsABrokenLink_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("says");
+    // Nothing listens on port 1 of this computer: FreeTDS is refused at once.
+    QTest::newRow("FreeTDS") << "Provider=sqloledb;Data Source=127.0.0.1,1;Initial Catalog=orvadata;User "
+                                "ID=sa;Password=x;"
+                             << "";
+    QTest::newRow("unknown data source") << "DSN=yjgl_no_such_source;UID=sa;"
+                                         << "Data source name not found";
 }
 
-void TstSqlServerConnection::transactionTakesTheWriteTurn() {
-    QTemporaryDir dir;
-    const QString trace = dir.filePath(QStringLiteral("trace.log"));
-    qputenv("YJGL_SQL_TRACE", QFile::encodeName(trace));
+void TstSqlServerConnection::unreachableServerIsABrokenLink() {
+    QFETCH(QString, connection);
+    QFETCH(QString, says);
+    resetGlobalConnection(connection);
     AppError error;
-    QVERIFY2(gConn->beginTrans(&error), qPrintable(error.description));
-    QVERIFY(gConn->rollbackTrans(&error));
-    qunsetenv("YJGL_SQL_TRACE");
-    QCOMPARE(SqlTrace::readStatements(trace), QStringList{SqlServerWriteTurn::statement(10000)});
+    QVERIFY(!gConn->open(&error));
+    QCOMPARE(error.number, DbError::BrokenLink);
+    QVERIFY2(error.description.contains(says), qPrintable(error.description));
+    QVERIFY(!error.description.isEmpty());
+    QCOMPARE(gConn->engine(), Connection::Engine::None);
+    // Statements on it fail as on a closed connection.
+    QVERIFY(!gConn->execute(QStringLiteral("select 1"), &error));
+    QCOMPARE(error.number, DbError::ClosedObject);
+    QVERIFY(!gConn->beginTrans(&error));
+    QCOMPARE(error.number, DbError::ClosedObject);
 }
 
 QTEST_GUILESS_MAIN(TstSqlServerConnection)

@@ -72,7 +72,30 @@ namespace TestEngine {
 
 bool onPostgres() {
     return qEnvironmentVariable("YJGL_TEST_ENGINE")
-               .compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) == 0;
+                   .compare(QStringLiteral("postgresql"), Qt::CaseInsensitive) == 0 ||
+           onOdbc();
+}
+
+bool onOdbc() {
+    return qEnvironmentVariable("YJGL_TEST_ENGINE").compare(QStringLiteral("odbc"), Qt::CaseInsensitive) == 0;
+}
+
+QString programConnection(const QString& postgresConnection) {
+    if (!onOdbc())
+        return postgresConnection;
+    const ConnectionString cs = ConnectionString::parse(postgresConnection);
+    const ConnectionString server = ConnectionString::parse(serverConnection());
+    const QString database = ConnectionString::odbcValue(cs.value(QStringLiteral("initial catalog")));
+    // The data source names the test server: as a hospital would, only the database is added.
+    if (cs.postgresHost() == server.postgresHost() && cs.postgresPort() == server.postgresPort() &&
+        cs.value(QStringLiteral("user id")) == server.value(QStringLiteral("user id")) &&
+        cs.value(QStringLiteral("password")) == server.value(QStringLiteral("password")))
+        return QStringLiteral("DSN=yjgl_test;Database=%1;").arg(database);
+    return QStringLiteral("DSN=yjgl_test;Server=%1;Port=%2;Database=%3;UID=%4;PWD=%5;")
+        .arg(cs.postgresHost())
+        .arg(cs.postgresPort())
+        .arg(database, ConnectionString::odbcValue(cs.value(QStringLiteral("user id"))),
+             ConnectionString::odbcValue(cs.value(QStringLiteral("password"))));
 }
 
 QString serverConnection() {
@@ -155,5 +178,5 @@ ServerTestDatabase::~ServerTestDatabase() {
 }
 
 QString ServerTestDatabase::connectionString() const {
-    return withDatabase(TestEngine::serverConnection(), m_name);
+    return TestEngine::programConnection(withDatabase(TestEngine::serverConnection(), m_name));
 }

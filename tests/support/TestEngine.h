@@ -11,9 +11,17 @@ class ServerTestDatabase;
 
 // Which engine a database test runs on. A test registered for PostgreSQL as well runs a second
 // time with YJGL_TEST_ENGINE=postgresql; YJGL_TEST_PG then holds the connection string of a
-// test server (any database on it; the tests make their own).
+// test server (any database on it; the tests make their own). With YJGL_TEST_ENGINE=odbc it
+// runs on the same server through ODBC, from the data source "yjgl_test" that
+// tests/run-on-odbc.sh writes into the odbc.ini named by ODBCINI.
 namespace TestEngine {
+// True on the PostgreSQL test server, reached either way.
 bool onPostgres();
+bool onOdbc();
+// The program's connection string for a database of a PostgreSQL server given by its
+// Provider=PostgreSQL string: that string, or through ODBC the data source with the server,
+// database and user of that string.
+QString programConnection(const QString& postgresConnection);
 QString serverConnection();
 // The test server's connection string naming another database; dropping one (sessions cut).
 QString serverConnectionTo(const QString& database);

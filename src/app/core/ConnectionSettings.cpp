@@ -7,6 +7,17 @@
 QString BuildConnectionString(const ConnectionSettings& s) {
     if (s.engine == ConnectionString::Kind::SQLite)
         return QStringLiteral("Provider=SQLite;Data Source=") + s.server + QStringLiteral(";");
+    if (s.engine == ConnectionString::Kind::Odbc) {
+        // An empty field would override the data source's own setting with nothing.
+        QString text = QStringLiteral("DSN=") + s.server + QStringLiteral(";");
+        if (!s.database.isEmpty())
+            text += QStringLiteral("DATABASE=") + s.database + QStringLiteral(";");
+        if (!s.user.isEmpty())
+            text += QStringLiteral("UID=") + s.user + QStringLiteral(";");
+        if (!s.password.isEmpty())
+            text += QStringLiteral("PWD=") + s.password + QStringLiteral(";");
+        return text;
+    }
     if (s.engine == ConnectionString::Kind::PostgreSQL)
         return QStringLiteral("Provider=PostgreSQL;Data Source=") + s.server +
                QStringLiteral(";Initial Catalog=") + s.database + QStringLiteral(";User ID=") + s.user +
@@ -37,12 +48,16 @@ bool LoadSettings(ConnectionSettings* settings, AppError* error) {
     const ConnectionString stored = ConnectionString::parse(first.value(0));
     const ConnectionString::Kind engine = stored.kind();
     if (engine == ConnectionString::Kind::SqlServer || engine == ConnectionString::Kind::PostgreSQL ||
-        engine == ConnectionString::Kind::SQLite) {
-        // The connection in use is what the user sees and corrects, whatever its engine.
+        engine == ConnectionString::Kind::SQLite || engine == ConnectionString::Kind::Odbc) {
+        // The connection in use is what the user sees and corrects, whatever its engine; for an
+        // ODBC data source the server field holds its name.
+        const QString server = engine == ConnectionString::Kind::Odbc
+                                   ? stored.value(QStringLiteral("dsn"))
+                                   : stored.value(QStringLiteral("data source"));
         if (settings)
-            *settings = {
-                stored.value(QStringLiteral("data source")), stored.value(QStringLiteral("initial catalog")),
-                stored.value(QStringLiteral("user id")), stored.value(QStringLiteral("password")), engine};
+            *settings = {server, stored.value(QStringLiteral("initial catalog")),
+                         stored.value(QStringLiteral("user id")), stored.value(QStringLiteral("password")),
+                         engine};
         return true;
     }
     if (settings) {

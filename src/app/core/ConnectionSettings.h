@@ -22,7 +22,8 @@ struct ConnectionSettings {
 
 // "Provider=sqloledb;Data Source={server};Initial Catalog={database};User ID={user};Password={password};"
 // with the fields inserted as typed. A PostgreSQL connection keeps its provider and the same
-// fields; the embedded database keeps its provider with the server field as its file.
+// fields; the embedded database keeps its provider with the server field as its file; an ODBC
+// data source is "DSN={server};" followed by DATABASE=, UID= and PWD= for the fields not empty.
 QString BuildConnectionString(const ConnectionSettings& settings);
 
 // The file routines show nothing; start-up and the settings dialog show a failure
