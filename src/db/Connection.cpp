@@ -139,11 +139,12 @@ struct EngineSession {
         case Connection::Engine::None:
             break;
         }
-        *failure = DbError::make(DbError::NoProvider,
-                                 QStringLiteral("ODBC 数据源“%1”连接的数据库是“%2”，本程序只能连接 Microsoft SQL "
-                                                "Server 或 PostgreSQL 数据库。")
-                                     .arg(cs.value(QStringLiteral("dsn")), product),
-                                 ConnectionSource);
+        *failure =
+            DbError::make(DbError::NoProvider,
+                          QStringLiteral("ODBC 数据源“%1”连接的数据库是“%2”，本程序只能连接 Microsoft SQL "
+                                         "Server 或 PostgreSQL 数据库。")
+                              .arg(cs.value(QStringLiteral("dsn")), product),
+                          ConnectionSource);
     }
 
     // The connection string's own lock wait, but never longer than the program's timeout.

@@ -156,8 +156,8 @@ bool PostgresDatabase::connectOnce(AppError* error) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
     // The client itself gives up a server that does not answer (whole seconds, at least 2; for
     // each server named).
-    QString options = QStringLiteral("connect_timeout=%1 application_name=yjgl")
-                          .arg(qMax(2, (m_statementMs + 999) / 1000));
+    QString options =
+        QStringLiteral("connect_timeout=%1 application_name=yjgl").arg(qMax(2, (m_statementMs + 999) / 1000));
     db.setPort(-1);
     for (const auto& [name, value] : m_settings.postgresParameters()) {
         if (name == "host")

@@ -10,7 +10,6 @@
 
 #include <atomic>
 
-
 // A connection to a PostgreSQL server through Qt's PostgreSQL driver, or through an ODBC
 // driver (a data source of odbc.ini whose driver reports PostgreSQL). Takes the statements
 // the adapter made of the windows' T-SQL; a stored procedure is a function of the schema,
