@@ -49,11 +49,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-# The shared libraries the programs link (Qt, SQLite, libpq, zint, libxlsxwriter) come from
-# dpkg-shlibdeps; these are the parts they load at run time or call by name.
+# The shared libraries the programs link (Qt, SQLite, libpq, zint) come from dpkg-shlibdeps;
+# these are the parts they load at run time or call by name (libpq and libodbc come with Qt's
+# drivers, libxlsxwriter with the first workbook written).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-odbc, libqt6sql6-psql, unixodbc, tdsodbc, fonts-wqy-zenhei, libcups2, cups-client, qt6-translations-l10n")
+    "adduser, qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-odbc, libqt6sql6-psql, unixodbc, tdsodbc, libxlsxwriter4, fonts-wqy-zenhei, libcups2, cups-client, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${YJGL_PACKAGING_DIR}/postinst ${YJGL_PACKAGING_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)

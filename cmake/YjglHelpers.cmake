@@ -29,6 +29,21 @@ function(yjgl_widget_library name)
     _yjgl_library(${name} widget ${ARGN})
 endfunction()
 
+# A shared library `target` calls but loads at its first use (LateLibrary) instead of linking it:
+# the target compiles against the library's headers and gets its soname as the text `macro`.
+# `library` is the library's file (libpq.so); any further arguments are its header folders.
+function(yjgl_late_library target macro library)
+    execute_process(COMMAND readelf -d ${library} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
+    string(REGEX MATCH "Library soname: \\[([^]]+)\\]" found "${dynamic}")
+    if(failed OR NOT found)
+        message(FATAL_ERROR "No soname found in ${library}")
+    endif()
+    target_compile_definitions(${target} PRIVATE ${macro}="${CMAKE_MATCH_1}")
+    if(ARGN)
+        target_include_directories(${target} PRIVATE ${ARGN})
+    endif()
+endfunction()
+
 # Walks the whole link chain of a target; a library matching `forbidden` anywhere below it is
 # returned as the chain that reaches it.
 function(_yjgl_forbidden_link target chain forbidden result)

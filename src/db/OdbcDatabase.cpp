@@ -1,5 +1,6 @@
 #include "db/OdbcDatabase.h"
 
+#include "db/ClientLibraries.h"
 #include "db/DbErrors.h"
 #include "db/OdbcDriverInfo.h"
 #include "db/SqlServerWriteTurn.h"
@@ -14,7 +15,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <sql.h>
 #include <sqlext.h>
 
 namespace {
@@ -66,6 +66,11 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
                                DriverSource);
         return false;
     }
+    const ClientLibraries::Odbc& odbc = ClientLibraries::odbc();
+    if (!odbc.missing.isEmpty()) {
+        *error = DbError::make(DbError::NoProvider, odbc.missing, DriverSource);
+        return false;
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
     // Qt's driver takes a text with neither DRIVER= nor SERVER= for a bare data source name and
     // puts "DSN=" before it itself.
@@ -91,8 +96,8 @@ bool OdbcDatabase::open(const QString& odbcText, AppError* error) {
         (qstrcmp(handle.typeName(), "SQLHANDLE") == 0 || handle.typeId() == QMetaType::VoidStar)) {
         const SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
         const SQLULEN seconds = SQLULEN(qMax(1, (m_statementMs + 999) / 1000));
-        SQLSetConnectAttr(hdbc, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds),
-                          SQL_IS_UINTEGER);
+        odbc.setConnectAttr(hdbc, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds),
+                            SQL_IS_UINTEGER);
     }
     return true;
 }

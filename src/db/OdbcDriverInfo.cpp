@@ -1,11 +1,12 @@
 #include "db/OdbcDriverInfo.h"
 
+#include "db/ClientLibraries.h"
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlResult>
 
-#include <sql.h>
 #include <sqlext.h>
 
 namespace {
@@ -21,13 +22,14 @@ SQLHANDLE handleOf(const QVariant& v) {
 }
 
 QString firstState(SQLSMALLINT type, SQLHANDLE handle) {
-    if (!handle)
+    const ClientLibraries::Odbc& odbc = ClientLibraries::odbc();
+    if (!handle || !odbc.missing.isEmpty())
         return {};
     SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
     SQLINTEGER native = 0;
     SQLCHAR message[8] = {};
     SQLSMALLINT length = 0;
-    const SQLRETURN r = SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
+    const SQLRETURN r = odbc.getDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
     if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO)
         return {};
     return QString::fromLatin1(reinterpret_cast<const char*>(state));
@@ -45,11 +47,12 @@ QString dbmsName(const QSqlDatabase& db) {
     if (!isOdbc(db) || !db.isOpen())
         return {};
     const SQLHANDLE dbc = handleOf(db.driver()->handle());
-    if (!dbc)
+    const ClientLibraries::Odbc& odbc = ClientLibraries::odbc();
+    if (!dbc || !odbc.missing.isEmpty())
         return {};
     SQLCHAR name[256] = {};
     SQLSMALLINT length = 0;
-    const SQLRETURN r = SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length);
+    const SQLRETURN r = odbc.getInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length);
     if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO)
         return {};
     return QString::fromUtf8(reinterpret_cast<const char*>(name)).trimmed();

@@ -1,6 +1,7 @@
 #include "db/PostgresDatabase.h"
 
 #include "common/core/Clock.h"
+#include "db/ClientLibraries.h"
 #include "db/ConnectionString.h"
 #include "db/DbErrors.h"
 #include "db/OdbcDriverInfo.h"
@@ -16,8 +17,6 @@
 #include <QStringDecoder>
 #include <QThread>
 #include <QTimeZone>
-
-#include <libpq-fe.h>
 
 const QString PostgresDatabase::Source = QStringLiteral("PostgreSQL (Qt QPSQL)");
 const QString PostgresDatabase::OdbcSource = QStringLiteral("PostgreSQL (ODBC)");
@@ -85,15 +84,16 @@ void keepLeadingMark(const QSqlQuery& query, int column, QVariant* value) {
         (qstrcmp(handle.typeName(), "PGresult*") != 0 && qstrcmp(handle.typeName(), "pg_result*") != 0))
         return;
     const PGresult* result = *static_cast<const PGresult* const*>(handle.constData());
-    if (!result)
+    const ClientLibraries::Libpq& pq = ClientLibraries::libpq();
+    if (!result || !pq.missing.isEmpty())
         return;
     // Row by row (forward only) the result holds the current row alone.
-    const int row = PQntuples(result) == 1 ? 0 : query.at();
-    if (row < 0 || row >= PQntuples(result) || column >= PQnfields(result) ||
-        PQgetisnull(result, row, column))
+    const int row = pq.ntuples(result) == 1 ? 0 : query.at();
+    if (row < 0 || row >= pq.ntuples(result) || column >= pq.nfields(result) ||
+        pq.getisnull(result, row, column))
         return;
-    const char* bytes = PQgetvalue(result, row, column);
-    const int length = PQgetlength(result, row, column);
+    const char* bytes = pq.getvalue(result, row, column);
+    const int length = pq.getlength(result, row, column);
     if (length < 3 || qstrncmp(bytes, "\xEF\xBB\xBF", 3) != 0)
         return;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
@@ -133,6 +133,10 @@ bool PostgresDatabase::open(const ConnectionString& cs, AppError* error) {
         *error = DbError::make(
             DbError::NoProvider,
             QStringLiteral("找不到 PostgreSQL 数据库驱动（Qt QPSQL），无法连接 PostgreSQL 服务器。"), Source);
+        return false;
+    }
+    if (const QString& missing = ClientLibraries::libpq().missing; !missing.isEmpty()) {
+        *error = DbError::make(DbError::NoProvider, missing, Source);
         return false;
     }
     m_settings = cs;
@@ -233,7 +237,7 @@ void PostgresDatabase::setTimeoutMs(int statementMs, int lockWaitMs) {
 int PostgresDatabase::socketDescriptor() const {
     const PGconn* conn =
         QSqlDatabase::contains(m_name) ? nativeHandle(QSqlDatabase::database(m_name, false)) : nullptr;
-    return conn ? PQsocket(conn) : -1;
+    return conn ? ClientLibraries::libpq().socket(conn) : -1;
 }
 
 // After a lost link the session is gone (its transaction too): the next statement outside a
@@ -275,7 +279,9 @@ QString PostgresDatabase::stateOf(const QSqlQuery& query) const {
 AppError PostgresDatabase::failure(const QSqlError& e, const QString& state) const {
     const QSqlDatabase db = QSqlDatabase::database(m_name, false);
     const PGconn* conn = m_odbc ? nullptr : nativeHandle(db);
-    const bool linkGone = m_odbc ? !db.isOpen() : !db.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD;
+    const bool linkGone =
+        m_odbc ? !db.isOpen()
+               : !db.isOpen() || !conn || ClientLibraries::libpq().status(conn) == CONNECTION_BAD;
     const bool lost = linkGone || state.startsWith(QStringLiteral("08")) || state == u"57P01" ||
                       state == u"57P02" || state == u"57P03";
     qint64 number = DbError::StatementFailed;

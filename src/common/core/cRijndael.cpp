@@ -6,20 +6,170 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <openssl/evp.h>
+#include <array>
+#include <cstring>
 
 namespace {
 
 constexpr int kBlock = 16;
+constexpr int kMaxRoundKeyWords = 4 * (14 + 1);
+
+quint8 times2(quint8 x) {
+    return quint8((x << 1) ^ ((x & 0x80) ? 0x1B : 0));
+}
+
+quint8 times(quint8 a, quint8 b) {
+    quint8 product = 0;
+    for (; b; b >>= 1, a = times2(a))
+        if (b & 1)
+            product ^= a;
+    return product;
+}
+
+quint8 rotl8(quint8 x, int n) {
+    return quint8((x << n) | (x >> (8 - n)));
+}
+
+quint32 rotr(quint32 x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
+
+// The standard's S-box and its inverse, and the substitution combined with MixColumns (and its
+// inverse) for one column byte; the other three columns are rotations of it. Computed once.
+struct Tables {
+    std::array<quint8, 256> sbox{};
+    std::array<quint8, 256> inverse{};
+    std::array<quint32, 256> encrypt{}; // S[x] times (2, 1, 1, 3)
+    std::array<quint32, 256> decrypt{}; // S⁻¹[x] times (14, 9, 13, 11)
+
+    Tables() {
+        // Multiplicative inverses through the powers of the generator 3.
+        std::array<quint8, 256> power{};
+        std::array<quint8, 256> log{};
+        quint8 x = 1;
+        for (int i = 0; i < 255; ++i) {
+            power[i] = x;
+            log[x] = quint8(i);
+            x ^= times2(x);
+        }
+        for (int i = 0; i < 256; ++i) {
+            const quint8 b = i == 0 ? 0 : power[(255 - log[i]) % 255];
+            const quint8 s = b ^ rotl8(b, 1) ^ rotl8(b, 2) ^ rotl8(b, 3) ^ rotl8(b, 4) ^ 0x63;
+            sbox[i] = s;
+            inverse[s] = quint8(i);
+        }
+        for (int i = 0; i < 256; ++i) {
+            const quint8 s = sbox[i];
+            encrypt[i] = quint32(times(s, 2)) << 24 | quint32(s) << 16 | quint32(s) << 8 | times(s, 3);
+            const quint8 d = inverse[i];
+            decrypt[i] = quint32(times(d, 14)) << 24 | quint32(times(d, 9)) << 16 |
+                         quint32(times(d, 13)) << 8 | times(d, 11);
+        }
+    }
+
+    quint32 te(int column, quint32 byte) const { return rotr(encrypt[byte & 0xFF], 8 * column); }
+    quint32 td(int column, quint32 byte) const { return rotr(decrypt[byte & 0xFF], 8 * column); }
+    quint32 subWord(quint32 w) const {
+        return quint32(sbox[w >> 24]) << 24 | quint32(sbox[(w >> 16) & 0xFF]) << 16 |
+               quint32(sbox[(w >> 8) & 0xFF]) << 8 | sbox[w & 0xFF];
+    }
+    // InvMixColumns of one round-key word, for the equivalent inverse cipher.
+    quint32 invMix(quint32 w) const {
+        return td(0, sbox[w >> 24]) ^ td(1, sbox[(w >> 16) & 0xFF]) ^ td(2, sbox[(w >> 8) & 0xFF]) ^
+               td(3, sbox[w & 0xFF]);
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+quint32 load(const uchar* p) {
+    return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3];
+}
+
+void store(quint32 w, uchar* p) {
+    p[0] = uchar(w >> 24);
+    p[1] = uchar(w >> 16);
+    p[2] = uchar(w >> 8);
+    p[3] = uchar(w);
+}
 
 } // namespace
 
+// The expanded round keys of the last key set: for enciphering, and for the equivalent inverse
+// cipher (reversed, with InvMixColumns applied to the inner rounds).
 struct cRijndael::Contexts {
-    EVP_CIPHER_CTX* encrypt = EVP_CIPHER_CTX_new();
-    EVP_CIPHER_CTX* decrypt = EVP_CIPHER_CTX_new();
-    ~Contexts() {
-        EVP_CIPHER_CTX_free(encrypt);
-        EVP_CIPHER_CTX_free(decrypt);
+    const Tables& t = tables();
+    std::array<quint32, kMaxRoundKeyWords> encrypt{};
+    std::array<quint32, kMaxRoundKeyWords> decrypt{};
+
+    void expand(const uchar* key, int keyWords, int rounds) {
+        const int total = 4 * (rounds + 1);
+        for (int i = 0; i < keyWords; ++i)
+            encrypt[i] = load(key + 4 * i);
+        quint32 rcon = 1;
+        for (int i = keyWords; i < total; ++i) {
+            quint32 w = encrypt[i - 1];
+            if (i % keyWords == 0) {
+                w = t.subWord(rotr(w, 24)) ^ (rcon << 24);
+                rcon = times2(quint8(rcon));
+            } else if (keyWords > 6 && i % keyWords == 4) {
+                w = t.subWord(w);
+            }
+            encrypt[i] = encrypt[i - keyWords] ^ w;
+        }
+        for (int round = 0; round <= rounds; ++round)
+            for (int c = 0; c < 4; ++c) {
+                const quint32 w = encrypt[4 * (rounds - round) + c];
+                decrypt[4 * round + c] = round == 0 || round == rounds ? w : t.invMix(w);
+            }
+    }
+
+    void encryptBlock(int rounds, const uchar* in, uchar* out) const {
+        const quint32* k = encrypt.data();
+        quint32 s[4];
+        for (int c = 0; c < 4; ++c)
+            s[c] = load(in + 4 * c) ^ k[c];
+        for (int round = 1; round < rounds; ++round) {
+            k += 4;
+            quint32 n[4];
+            for (int c = 0; c < 4; ++c)
+                n[c] = t.te(0, s[c] >> 24) ^ t.te(1, s[(c + 1) % 4] >> 16) ^ t.te(2, s[(c + 2) % 4] >> 8) ^
+                       t.te(3, s[(c + 3) % 4]) ^ k[c];
+            std::memcpy(s, n, sizeof s);
+        }
+        k += 4;
+        for (int c = 0; c < 4; ++c) {
+            const quint32 w =
+                quint32(t.sbox[s[c] >> 24]) << 24 | quint32(t.sbox[(s[(c + 1) % 4] >> 16) & 0xFF]) << 16 |
+                quint32(t.sbox[(s[(c + 2) % 4] >> 8) & 0xFF]) << 8 | t.sbox[s[(c + 3) % 4] & 0xFF];
+            store(w ^ k[c], out + 4 * c);
+        }
+    }
+
+    void decryptBlock(int rounds, const uchar* in, uchar* out) const {
+        const quint32* k = decrypt.data();
+        quint32 s[4];
+        for (int c = 0; c < 4; ++c)
+            s[c] = load(in + 4 * c) ^ k[c];
+        for (int round = 1; round < rounds; ++round) {
+            k += 4;
+            quint32 n[4];
+            for (int c = 0; c < 4; ++c)
+                n[c] = t.td(0, s[c] >> 24) ^ t.td(1, s[(c + 3) % 4] >> 16) ^ t.td(2, s[(c + 2) % 4] >> 8) ^
+                       t.td(3, s[(c + 1) % 4]) ^ k[c];
+            std::memcpy(s, n, sizeof s);
+        }
+        k += 4;
+        for (int c = 0; c < 4; ++c) {
+            const quint32 w = quint32(t.inverse[s[c] >> 24]) << 24 |
+                              quint32(t.inverse[(s[(c + 3) % 4] >> 16) & 0xFF]) << 16 |
+                              quint32(t.inverse[(s[(c + 2) % 4] >> 8) & 0xFF]) << 8 |
+                              t.inverse[s[(c + 1) % 4] & 0xFF];
+            store(w ^ k[c], out + 4 * c);
+        }
     }
 };
 
@@ -33,35 +183,13 @@ qint32 cRijndael::fail(qint32 number, const QString& description) {
 }
 
 qint32 cRijndael::SetCipherKey(const QByteArray& Key, qint32 KeyBits) {
-    const EVP_CIPHER* cipher = nullptr;
-    int rounds = 0;
-    switch (KeyBits) {
-    case 128:
-        cipher = EVP_aes_128_ecb();
-        rounds = 10;
-        break;
-    case 192:
-        cipher = EVP_aes_192_ecb();
-        rounds = 12;
-        break;
-    case 256:
-        cipher = EVP_aes_256_ecb();
-        rounds = 14;
-        break;
-    default:
+    if (KeyBits != 128 && KeyBits != 192 && KeyBits != 256)
         return fail(IllegalArgument, QStringLiteral("cRijndael.SetCipherKey - Illegal KeyBits Value"));
-    }
     if (Key.size() < KeyBits / 8)
         return fail(SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-    const auto* key = reinterpret_cast<const uchar*>(Key.constData());
-    if (EVP_EncryptInit_ex(m_ctx->encrypt, cipher, nullptr, key, nullptr) != 1 ||
-        EVP_DecryptInit_ex(m_ctx->decrypt, cipher, nullptr, key, nullptr) != 1) {
-        m_rounds = 0;
-        return fail(IllegalArgument, QStringLiteral("cRijndael.SetCipherKey - Illegal KeyBits Value"));
-    }
-    EVP_CIPHER_CTX_set_padding(m_ctx->encrypt, 0);
-    EVP_CIPHER_CTX_set_padding(m_ctx->decrypt, 0);
-    m_rounds = rounds;
+    const int keyWords = KeyBits / 32;
+    m_rounds = keyWords + 6;
+    m_ctx->expand(reinterpret_cast<const uchar*>(Key.constData()), keyWords, m_rounds);
     m_lastError.clear();
     return 0;
 }
@@ -77,16 +205,12 @@ qint32 cRijndael::SetCipherKeyString(const QString& PassPhrase, qint32 KeyBits) 
 }
 
 void cRijndael::cryptBlocks(bool encrypt, const uchar* in, uchar* out, qsizetype length) {
-    EVP_CIPHER_CTX* ctx = encrypt ? m_ctx->encrypt : m_ctx->decrypt;
-    // ECB without padding: every call handles whole blocks and keeps no state between calls.
-    constexpr qsizetype kChunk = qsizetype(1) << 30;
-    for (qsizetype done = 0; done < length; done += kChunk) {
-        int outLength = 0;
-        const int n = int(qMin(kChunk, length - done));
+    // Every block on its own: no chaining, no state between calls.
+    for (qsizetype done = 0; done + kBlock <= length; done += kBlock) {
         if (encrypt)
-            EVP_EncryptUpdate(ctx, out + done, &outLength, in + done, n);
+            m_ctx->encryptBlock(m_rounds, in + done, out + done);
         else
-            EVP_DecryptUpdate(ctx, out + done, &outLength, in + done, n);
+            m_ctx->decryptBlock(m_rounds, in + done, out + done);
     }
 }
 

@@ -8,8 +8,9 @@
 #include <memory>
 
 // The AES block cipher (Rijndael with 16-byte blocks) on single blocks, used block by block
-// with no chaining, and the zero-padded array and file forms built on it. The block cipher
-// itself is OpenSSL's.
+// with no chaining, and the zero-padded array and file forms built on it. The cipher is
+// table-driven, its tables computed once: the unit name is read at every start, and a crypto
+// library would cost the start more than the one block it deciphers.
 //
 // Run-time errors: where the Visual Basic class raised a run-time error, these routines
 // return that error's number (non-zero) instead, change nothing, and leave the number,

@@ -1,5 +1,7 @@
 #include "output/core/XlsxWriter.h"
 
+#include "common/core/LateLibrary.h"
+
 #include <QFile>
 #include <QHash>
 
@@ -10,6 +12,39 @@
 namespace {
 AppError writeError(const QString& path, const QString& why) {
     return {75, QStringLiteral("无法写入文件%1：%2").arg(path, why), QStringLiteral("SheetWriter")};
+}
+
+// libxlsxwriter loads with the first workbook, not with the program.
+struct XlsxApi {
+    decltype(&workbook_new_opt) newWorkbook = nullptr;
+    decltype(&workbook_add_format) addFormat = nullptr;
+    decltype(&format_set_num_format) setNumFormat = nullptr;
+    decltype(&workbook_add_worksheet) addWorksheet = nullptr;
+    decltype(&worksheet_write_number) writeNumber = nullptr;
+    decltype(&worksheet_write_string) writeString = nullptr;
+    decltype(&workbook_close) close = nullptr;
+    decltype(&lxw_strerror) strerror = nullptr;
+    QString missing; // why the library cannot be used; empty when it can
+};
+
+const XlsxApi& xlsx() {
+    static const XlsxApi api = [] {
+        XlsxApi a;
+        LateLibrary library(QStringLiteral(YJGL_XLSXWRITER_SONAME));
+        library.resolve("workbook_new_opt", &a.newWorkbook);
+        library.resolve("workbook_add_format", &a.addFormat);
+        library.resolve("format_set_num_format", &a.setNumFormat);
+        library.resolve("workbook_add_worksheet", &a.addWorksheet);
+        library.resolve("worksheet_write_number", &a.writeNumber);
+        library.resolve("worksheet_write_string", &a.writeString);
+        library.resolve("workbook_close", &a.close);
+        library.resolve("lxw_strerror", &a.strerror);
+        if (!library.error().isEmpty())
+            a.missing =
+                QStringLiteral("找不到 Excel 文件写入库 %1（%2）").arg(library.soname(), library.error());
+        return a;
+    }();
+    return api;
 }
 
 // The library closes a sheet's temporary file only while it copies the sheet's rows into the
@@ -23,7 +58,7 @@ lxw_error closeWorkbook(lxw_workbook* book) {
             sheet->optimize_tmpfile = nullptr;
         }
     }
-    return workbook_close(book);
+    return xlsx().close(book);
 }
 } // namespace
 
@@ -35,9 +70,14 @@ XlsxWriter::~XlsxWriter() {
 bool XlsxWriter::open(const QString& path, AppError* error) {
     m_path = path;
     const QByteArray name = QFile::encodeName(path);
+    if (const QString& missing = xlsx().missing; !missing.isEmpty()) {
+        if (error)
+            *error = writeError(path, missing);
+        return false;
+    }
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    m_book = workbook_new_opt(name.constData(), &options);
+    m_book = xlsx().newWorkbook(name.constData(), &options);
     if (!m_book && error)
         *error = writeError(path, QStringLiteral("libxlsxwriter"));
     return m_book != nullptr;
@@ -55,8 +95,8 @@ void XlsxWriter::setColumnFormats(const QVector<CellFormat>& formats) {
             continue;
         lxw_format*& format = made[pattern];
         if (!format) {
-            format = workbook_add_format(m_book);
-            format_set_num_format(format, pattern.toUtf8().constData());
+            format = xlsx().addFormat(m_book);
+            xlsx().setNumFormat(format, pattern.toUtf8().constData());
         }
         m_colFormat[c] = format;
     }
@@ -66,9 +106,9 @@ void XlsxWriter::startSheet(const QString& name) {
     if (!m_book)
         return;
     ++m_sheetCount;
-    m_sheet = workbook_add_worksheet(m_book, cleanSheetName(name).toUtf8().constData());
+    m_sheet = xlsx().addWorksheet(m_book, cleanSheetName(name).toUtf8().constData());
     if (!m_sheet) // a repeated name: the library numbers it
-        m_sheet = workbook_add_worksheet(m_book, nullptr);
+        m_sheet = xlsx().addWorksheet(m_book, nullptr);
     m_row = 0;
 }
 
@@ -91,13 +131,13 @@ void XlsxWriter::addCells(const QStringList& cells, bool typed) {
         double number = 0;
         if (typed && SheetCells::numberOf(cells.at(c), formatOf(c), &number)) {
             const lxw_error e =
-                worksheet_write_number(m_sheet, lxw_row_t(m_row), lxw_col_t(c), number, m_colFormat.value(c));
+                xlsx().writeNumber(m_sheet, lxw_row_t(m_row), lxw_col_t(c), number, m_colFormat.value(c));
             if (e != LXW_NO_ERROR)
                 m_lastError = int(e);
             continue;
         }
-        const lxw_error e = worksheet_write_string(m_sheet, lxw_row_t(m_row), lxw_col_t(c),
-                                                   cells.at(c).toUtf8().constData(), nullptr);
+        const lxw_error e = xlsx().writeString(m_sheet, lxw_row_t(m_row), lxw_col_t(c),
+                                               cells.at(c).toUtf8().constData(), nullptr);
         if (e != LXW_NO_ERROR && e != LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
             m_lastError = int(e);
     }
@@ -114,7 +154,7 @@ bool XlsxWriter::finish(AppError* error) {
     const int failure = m_lastError ? m_lastError : int(closed);
     if (failure != LXW_NO_ERROR) {
         if (error)
-            *error = writeError(m_path, QString::fromUtf8(lxw_strerror(lxw_error(failure))));
+            *error = writeError(m_path, QString::fromUtf8(xlsx().strerror(lxw_error(failure))));
         return false;
     }
     return true;
