@@ -2,6 +2,7 @@
 
 #include "app/core/PasswordChange.h"
 #include "common/EnterAsTab.h"
+#include "common/PasswordMask.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 
@@ -59,7 +60,7 @@ QLineEdit* ChangPassword::addPasswordRow(QWidget* frame, int row, const QString&
     auto* box = new QLineEdit(frame);
     box->setObjectName(boxName);
     box->setEchoMode(QLineEdit::Password);
-    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    maskWithStars(box);
     box->setGeometry(110, y, 180, 24);
     return box;
 }

@@ -2,6 +2,7 @@
 
 #include "app/core/PasswordChange.h"
 #include "common/CleanControl.h"
+#include "common/PasswordMask.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 #include "db/audit/AuditTrail.h"
@@ -45,7 +46,7 @@ LockApp::LockApp(QWidget* parent) : QDialog(parent) {
     m_password = new QLineEdit(picture);
     m_password->setObjectName(QStringLiteral("Text1"));
     m_password->setEchoMode(QLineEdit::Password);
-    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    maskWithStars(m_password);
     m_password->setGeometry(100, 48, 220, 26);
     m_password->installEventFilter(this);
 

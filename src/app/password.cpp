@@ -3,6 +3,7 @@
 #include "app/ChildWindowServices.h"
 #include "app/core/LastUserFile.h"
 #include "app/core/ProcessExit.h"
+#include "common/PasswordMask.h"
 #include "common/core/MessageService.h"
 #include "common/core/ProgramFolder.h"
 #include "common/core/Session.h"
@@ -81,8 +82,7 @@ void password::buildControls() {
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Text1"));
     m_password->setEchoMode(QLineEdit::Password);
-    // Every typed character shows as "*", whatever the style's own mask is.
-    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    maskWithStars(m_password);
     m_password->setGeometry(150, PictureHeight + 54, 200, 26);
 
     auto* login = new QPushButton(QStringLiteral("登陆(&P)"), this);
