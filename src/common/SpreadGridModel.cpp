@@ -2,6 +2,8 @@
 
 #include <QBrush>
 
+#include <utility>
+
 SpreadGridModel::SpreadGridModel(QObject* parent) : QAbstractTableModel(parent) {
     m_headers.append(QString());
 }
@@ -185,21 +187,21 @@ void SpreadGridModel::setRowValues(int row, const QStringList& values) {
 }
 
 void SpreadGridModel::setAllRows(QVector<QStringList> rows) {
-    // Each row is made straight into its place: no list of all rows is built on the way.
-    // `rows` is only read: it is often shared with the caller, and writing to it would copy it.
-    replaceRows(int(rows.size()), [&rows](int i) { return TextRow(rows.at(i)); });
+    // Each row keeps the list it was given, shared with the caller: no texts are copied on the
+    // way in. `rows` is only read: it is often shared with the caller, and writing to it would
+    // copy it.
+    replaceRows(int(rows.size()), [&rows](int i, TextRow& texts) { texts.share(rows.at(i)); });
 }
 
 void SpreadGridModel::setAllTextRows(QVector<TextRow> rows) {
-    replaceRows(int(rows.size()), [&rows](int i) { return std::move(rows[i]); });
+    replaceRows(int(rows.size()), [&rows](int i, TextRow& texts) { texts = std::move(rows[i]); });
 }
 
-template <typename MakeRow> void SpreadGridModel::replaceRows(int n, MakeRow&& make) {
+template <typename FillRow> void SpreadGridModel::replaceRows(int n, FillRow&& fill) {
     const int old = this->rows();
-    const auto fitted = [&make, this](int i) {
-        TextRow row = make(i);
-        row.truncate(m_cols);
-        return row;
+    const auto fitted = [&fill, this](int i, TextRow& texts) {
+        fill(i, texts);
+        texts.truncate(m_cols);
     };
     // Rows that stay keep their cell looks; only the texts are replaced, and the view gets
     // change notices instead of a reset so it keeps scroll position and selection.
@@ -213,14 +215,15 @@ template <typename MakeRow> void SpreadGridModel::replaceRows(int n, MakeRow&& m
     const int kept = qMin(n, old);
     int firstChanged = -1;
     int lastChanged = -1;
+    TextRow texts;
     for (int i = 0; i < kept; ++i) {
-        TextRow texts = fitted(i);
+        fitted(i, texts);
         if (m_rows.at(i).texts == texts)
-            continue;
+            continue; // the next row reuses the buffer
         if (firstChanged < 0)
             firstChanged = i;
         lastChanged = i;
-        m_rows[i].texts = std::move(texts);
+        m_rows[i].texts = std::exchange(texts, TextRow());
     }
     if (n > old) {
         flushChanges();
@@ -234,7 +237,7 @@ template <typename MakeRow> void SpreadGridModel::replaceRows(int n, MakeRow&& m
             beginInsertRows({}, old, n - 1);
         m_rows.reserve(n);
         for (int i = old; i < n; ++i)
-            m_rows.append(Row{fitted(i), {}});
+            fitted(i, m_rows.emplaceBack().texts);
         if (fresh)
             endResetModel();
         else

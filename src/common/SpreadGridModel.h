@@ -70,8 +70,9 @@ private:
     };
     bool inGrid(int row, int col) const { return row >= 1 && row <= rows() && col >= 1 && col <= m_cols; }
     void emitRowChanged(int row);
-    // Makes the grid hold n rows whose texts make(i) gives (rows from 0).
-    template <typename MakeRow> void replaceRows(int n, MakeRow&& make);
+    // Makes the grid hold n rows whose texts fill(i, texts) writes (rows from 0). The texts are
+    // written in place: a new row is not built aside and moved in.
+    template <typename FillRow> void replaceRows(int n, FillRow&& fill);
     // Cell writes are told to the view in one notice per pass of the event loop, so a window
     // that fills thousands of cells one by one does not pay for thousands of notices.
     void noteChanged(int row, int col);

@@ -131,10 +131,17 @@ void TestSpreadGrid::rowValuesAndAllRows() {
     grid.setMaxCols(4);
     QCOMPARE(grid.text(1, 4), QString());
 
-    grid.setAllRows(numberedRows(5, 4));
+    // The rows given stay the caller's: a later write to the grid does not reach them.
+    const QVector<QStringList> given = numberedRows(5, 5);
+    grid.setAllRows(given);
     QCOMPARE(grid.maxRows(), 5);
     QCOMPARE(grid.text(5, 4), QStringLiteral("r5c4"));
+    QCOMPARE(grid.text(5, 5), QString());
     QCOMPARE(grid.text(1, 1), QStringLiteral("r1c1"));
+    grid.setText(1, 1, QStringLiteral("x"));
+    QCOMPARE(grid.text(1, 1), QStringLiteral("x"));
+    QCOMPARE(grid.text(1, 2), QStringLiteral("r1c2"));
+    QCOMPARE(given.at(0).at(0), QStringLiteral("r1c1"));
     grid.setAllRows({});
     QCOMPARE(grid.maxRows(), 0);
 }

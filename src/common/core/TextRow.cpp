@@ -1,15 +1,41 @@
 #include "common/core/TextRow.h"
 
-TextRow::TextRow(const QStringList& cells) {
+#include <algorithm>
+
+void TextRow::assign(const QStringList& cells) {
+    m_cells = QStringList();
     qsizetype chars = 0;
     for (const QString& c : cells)
         chars += c.size();
-    m_texts.reserve(chars);
-    for (const QString& c : cells)
-        append(c);
+    if (m_texts.isDetached() && m_texts.capacity() >= chars)
+        m_texts.resize(chars);
+    else
+        m_texts = QString(chars, Qt::Uninitialized);
+    m_ends.resize(cells.size());
+    QChar* out = chars > 0 ? m_texts.data() : nullptr;
+    qsizetype end = 0;
+    for (int i = 0; i < cells.size(); ++i) {
+        const QString& cell = cells.at(i);
+        std::copy_n(cell.constData(), cell.size(), out + end);
+        end += cell.size();
+        m_ends[i] = int(end);
+    }
+}
+
+void TextRow::share(const QStringList& cells) {
+    m_cells = cells;
+    m_texts = QString();
+    m_ends.clear();
+}
+
+void TextRow::pack() {
+    if (!m_cells.isEmpty())
+        assign(QStringList(std::move(m_cells)));
 }
 
 QStringView TextRow::at(int i) const {
+    if (!m_cells.isEmpty())
+        return i >= 0 && i < m_cells.size() ? QStringView(m_cells.at(i)) : QStringView();
     if (i < 0 || i >= size())
         return {};
     const qsizetype start = startOf(i);
@@ -17,6 +43,8 @@ QStringView TextRow::at(int i) const {
 }
 
 QStringList TextRow::toStringList() const {
+    if (!m_cells.isEmpty())
+        return m_cells;
     QStringList cells;
     cells.reserve(size());
     for (int i = 0; i < size(); ++i)
@@ -25,6 +53,7 @@ QStringList TextRow::toStringList() const {
 }
 
 void TextRow::append(QStringView text) {
+    pack();
     m_texts.append(text);
     endCell();
 }
@@ -32,6 +61,7 @@ void TextRow::append(QStringView text) {
 void TextRow::set(int i, QStringView text) {
     if (i < 0)
         return;
+    pack();
     while (size() <= i)
         endCell();
     const qsizetype start = startOf(i);
@@ -46,10 +76,18 @@ void TextRow::set(int i, QStringView text) {
 void TextRow::truncate(int n) {
     if (n < 0 || n >= size())
         return;
+    pack();
     m_ends.resize(n);
     m_texts.truncate(n == 0 ? 0 : m_ends.at(n - 1));
 }
 
 bool TextRow::operator==(const TextRow& other) const {
-    return m_ends == other.m_ends && m_texts == other.m_texts;
+    if (m_cells.isEmpty() && other.m_cells.isEmpty())
+        return m_ends == other.m_ends && m_texts == other.m_texts;
+    if (size() != other.size())
+        return false;
+    for (int i = 0; i < size(); ++i)
+        if (at(i) != other.at(i))
+            return false;
+    return true;
 }
