@@ -61,6 +61,7 @@ struct EngineSession {
     // What another thread may touch to cut a statement short.
     std::atomic<sqlite3*> sqliteHandle{nullptr};
     std::atomic<int> postgresSocket{-1};
+    std::atomic<qint64> postgresBackend{0};
     // The last text adapted and its statements: the pending list's timer sends the same text
     // every few seconds all day.
     QString adaptedSql;
@@ -103,7 +104,7 @@ struct EngineSession {
         case ConnectionString::Kind::PostgreSQL:
             postgres = std::make_unique<PostgresDatabase>();
             postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
-            postgres->setSocketSink(&postgresSocket);
+            postgres->setSinks(&postgresSocket, &postgresBackend);
             if (postgres->open(cs, failure))
                 engine = Connection::Engine::PostgreSQL;
             else
@@ -130,6 +131,7 @@ struct EngineSession {
         case Connection::Engine::PostgreSQL:
             postgres = std::make_unique<PostgresDatabase>();
             postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
+            postgres->setSinks(&postgresSocket, &postgresBackend);
             if (postgres->adoptOdbcLink(link->releaseLink(), lockWaitMs(cs, timeoutMs), failure))
                 engine = Connection::Engine::PostgreSQL;
             else
@@ -241,6 +243,9 @@ struct Connection::Private {
     int timeoutMs = StatementTimeout::DefaultSeconds * 1000;
     // How long a session that names several servers may wait for one that takes writes.
     int failoverMs = 0;
+    // Server processes of PostgreSQL sessions given up without an answer, for the next session
+    // to end.
+    QList<qint64> givenUpBackends;
     std::shared_ptr<EngineSession> session = std::make_shared<EngineSession>();
     // Null without an application object (a plain tool): then statements run on the caller's thread.
     std::shared_ptr<DatabaseWorker> worker;
@@ -312,6 +317,8 @@ struct Connection::Private {
         if (!answered) {
             // A call made while another waited may find the session given up already.
             if (session == s) {
+                if (const qint64 backend = s->postgresBackend.load())
+                    givenUpBackends << backend;
                 DatabaseWorker::abandon(w, [s] { s->close(); });
                 worker.reset();
                 session = std::make_shared<EngineSession>();
@@ -372,6 +379,13 @@ bool Connection::open(AppError* error) {
     if (!*opened) {
         fill(error, *failure);
         return false;
+    }
+    if (!d->givenUpBackends.isEmpty()) {
+        const QList<qint64> backends = std::exchange(d->givenUpBackends, {});
+        (void)d->call([backends](EngineSession& s) {
+            if (s.postgres)
+                s.postgres->endSessions(backends);
+        });
     }
     return true;
 }
