@@ -1,5 +1,5 @@
 // The pending list and the execution against their goals, on a large hospital database:
-//   execution_bench DIR [--runs N] [--warmup N] [--goal NAME]...
+//   execution_bench DIR [--runs N] [--warmup N] [--goal NAME]... [--storage ram]
 // DIR holds hospital.db, made with "yjgl-admin init-demo DIR --documents 1000000". The bench
 // adds departments of its own whose pending documents it knows (topped up on every run):
 //   基准科     500 pending today;
@@ -8,7 +8,8 @@
 // The statement of the schema before the pending-item indexes runs on a copy of the file that
 // has that schema's indexes and procedure (in a temporary folder). Every goal prints the
 // min/median/max of both sides and the line "NAME ratio R limit L"; the exit code is 1 when a
-// ratio is over its limit.
+// ratio is over its limit. "--storage ram" tells that DIR is on a RAM disk: the execution's line
+// is then execution_ram.
 #include "bench/BaselineSchema.h"
 #include "bench/BenchSupport.h"
 #include "common/SpreadGrid.h"
@@ -244,12 +245,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bench::Arguments args(app.arguments());
     if (args.words().isEmpty()) {
-        out() << "usage: execution_bench DIR [--runs N] [--warmup N] [--goal NAME]..." << Qt::endl;
+        out() << "usage: execution_bench DIR [--runs N] [--warmup N] [--goal NAME]... [--storage ram]"
+              << Qt::endl;
         return 2;
     }
     const int runs = args.number(QStringLiteral("--runs"), 21, 1);
     const int warmup = args.number(QStringLiteral("--warmup"), 3);
     const QStringList goals = args.values(QStringLiteral("--goal")); // all when none is named
+    // With the database on a RAM disk the processor's share shows: the execution has its own
+    // line and limit there.
+    const bool onRamDisk = args.values(QStringLiteral("--storage")).contains(QStringLiteral("ram"));
     const QString dir = args.words().first();
     const QString file = QFileInfo(QDir(dir).filePath(QStringLiteral("hospital.db"))).absoluteFilePath();
     if (!QFileInfo::exists(file)) {
@@ -465,10 +470,11 @@ int main(int argc, char** argv) {
         return ok;
     };
     if (wanted(QStringLiteral("execution")))
-        met &= bench::reportGoal(QStringLiteral("execution"),
+        met &= bench::reportGoal(onRamDisk ? QStringLiteral("execution_ram") : QStringLiteral("execution"),
                                  QStringLiteral("one execution (number check, record, P_YJZX, commit)"),
                                  QStringLiteral("ExecuteDocument"), QStringLiteral("bare sqlite3 API"),
-                                 bench::alternate(warmup, kPending / 2 - warmup, client, direct), 1.3);
+                                 bench::alternate(warmup, kPending / 2 - warmup, client, direct),
+                                 onRamDisk ? 1.5 : 1.3);
 
     delete window;
     Messages::install(nullptr);

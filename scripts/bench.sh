@@ -37,6 +37,20 @@ for run in "grid_fill_bench" "local_files_bench" "output_bench" "db_bench $dir/h
     "$build/bin/"$run | tee -a "$work/output" || status=1
 done
 
+# The execution again with the database on a RAM disk (/dev/shm), where the processor's share
+# shows; skipped when it lacks room for a copy.
+need=$(($(stat -c %s "$dir/hospital.db") * 2 / 1024))
+if [ -d /dev/shm ] && [ "$(df -Pk /dev/shm | awk 'NR == 2 { print $4 }')" -gt "$need" ]; then
+    echo "== execution_bench on a RAM disk"
+    ram=$(mktemp -d /dev/shm/yjgl-bench.XXXXXX)
+    trap 'rm -rf "$work" "$ram"' EXIT
+    cp "$dir/hospital.db" "$ram/hospital.db"
+    "$build/bin/execution_bench" "$ram" --goal execution --storage ram | tee -a "$work/output" || status=1
+    rm -rf "$ram"
+else
+    echo "== execution_bench on a RAM disk skipped: /dev/shm lacks room for a copy of the database"
+fi
+
 # Start-up runs under a real X server (Xvfb) with a small demo database of its own: the login
 # window reads only the users and the unit name.
 if command -v Xvfb >/dev/null && [ -x "$build/bin/startup_bench" ]; then
