@@ -14,11 +14,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSet>
 
 #include <sqlite3.h>
 #include <sys/socket.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace {
 
@@ -238,6 +240,10 @@ struct EngineSession {
     }
 };
 
+namespace {
+void endWithApplication();
+} // namespace
+
 struct Connection::Private {
     QString connectionString;
     int timeoutMs = StatementTimeout::DefaultSeconds * 1000;
@@ -283,8 +289,10 @@ struct Connection::Private {
         // the rest (closing at the very end) runs here.
         if (worker && !QCoreApplication::instance())
             worker.reset();
-        if (!worker && QCoreApplication::instance())
+        if (!worker && QCoreApplication::instance()) {
             worker = std::make_shared<DatabaseWorker>();
+            endWithApplication();
+        }
         if (!worker) {
             job(*s);
             note(*s);
@@ -343,9 +351,50 @@ struct Connection::Private {
     }
 };
 
-Connection::Connection() : d(std::make_unique<Private>()) {}
+namespace {
+
+// Connections alive, so that their sessions close and their threads end with the application
+// object: a server's client library tidies up its threads' state in its own exit handler, and a
+// thread still running after it leaves that state behind.
+std::mutex g_liveMutex;
+QSet<Connection*> g_live;
+bool g_endsWithApplication = false;
+
+void endThreadsWithApplication() {
+    QSet<Connection*> live;
+    {
+        const std::lock_guard lock(g_liveMutex);
+        live = g_live;
+        g_endsWithApplication = false;
+    }
+    for (Connection* connection : std::as_const(live))
+        connection->endThread();
+}
+
+void endWithApplication() {
+    const std::lock_guard lock(g_liveMutex);
+    if (g_endsWithApplication || !QCoreApplication::instance())
+        return;
+    g_endsWithApplication = true;
+    qAddPostRoutine(&endThreadsWithApplication);
+}
+
+} // namespace
+
+Connection::Connection() : d(std::make_unique<Private>()) {
+    const std::lock_guard lock(g_liveMutex);
+    g_live.insert(this);
+}
 
 Connection::~Connection() {
+    {
+        const std::lock_guard lock(g_liveMutex);
+        g_live.remove(this);
+    }
+    endThread();
+}
+
+void Connection::endThread() {
     close();
     // The thread ends first; what the closed engines leave (a stopped timer) goes with them here.
     d->worker.reset();
@@ -551,15 +600,6 @@ Connection& resetGlobalConnection(const QString& connectionString) {
     static std::unique_ptr<Connection> owner;
     // A server connection is closed while Qt's driver registry still exists: it goes before
     // the static objects of the run.
-    static const bool closesWithApplication = [] {
-        if (QCoreApplication::instance())
-            qAddPostRoutine([] {
-                if (gConn)
-                    gConn->close();
-            });
-        return true;
-    }();
-    Q_UNUSED(closesWithApplication);
     owner = std::make_unique<Connection>();
     owner->setConnectionString(connectionString);
     gConn = owner.get();
