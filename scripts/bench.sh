@@ -13,7 +13,7 @@ export QT_QPA_PLATFORM=offscreen
 build=${YJGL_BUILD_DIR:-build}
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)" --target yjgl yjgl-admin grid_fill_bench local_files_bench output_bench db_bench \
-    execution_bench pg_bench query_bench soak_bench audit_bench
+    execution_bench pg_bench query_bench soak_bench audit_bench backlog_bench
 # The start-up bench is built where Xlib's headers are installed.
 cmake --build "$build" -j "$(nproc)" --target startup_bench startup_bare >/dev/null 2>&1 || true
 
@@ -31,7 +31,7 @@ fi
 
 status=0
 for run in "grid_fill_bench" "local_files_bench" "output_bench" "db_bench $dir/hospital.db" "execution_bench $dir" \
-    "query_bench $dir" "soak_bench" "audit_bench"; do
+    "query_bench $dir" "soak_bench" "audit_bench" "backlog_bench"; do
     echo "== $run"
     # shellcheck disable=SC2086 # the words are the program and its arguments
     "$build/bin/"$run | tee -a "$work/output" || status=1
