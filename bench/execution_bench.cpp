@@ -18,6 +18,8 @@
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
+#include "db/audit/AuditChain.h"
+#include "db/audit/AuditTrail.h"
 #include "execution/Mz_CKFY.h"
 #include "execution/core/ExecutionService.h"
 
@@ -27,6 +29,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -440,6 +443,40 @@ int main(int argc, char** argv) {
                                                      "Values(@ZXDH,@DH,@ZXR,@FHR,@KSMC,@XM)")},
                                      {"@ZXDH", "@DH", "@ZXR", "@FHR", "@KSMC", "@XM"});
     const auto finish = bare.procedure(QStringLiteral("P_YJZX"));
+    // A database with the audit trail gets the execution's row on both sides: the chain's head
+    // read, the row's digest, the row.
+    const bool audited = bare.value(QStringLiteral(
+                             "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='YJGL_LOG'")) ==
+                         QStringLiteral("1");
+    const auto auditHead =
+        bare.prepare({QStringLiteral("SELECT XH,ZY FROM YJGL_LOG ORDER BY XH DESC LIMIT 1")}, {});
+    const auto auditInsert =
+        !audited
+            ? BareSqlite::Unit{}
+            : bare.prepare({QStringLiteral("INSERT INTO YJGL_LOG(XH,CZSJ,CZY,KSMC,GZZ,CZ,DH,XQ,QZY,ZY) "
+                                           "VALUES(@XH,@CZSJ,@CZY,@KSMC,@GZZ,@CZ,@DH,@XQ,@QZY,@ZY)")},
+                           {"@XH", "@CZSJ", "@CZY", "@KSMC", "@GZZ", "@CZ", "@DH", "@XQ", "@QZY", "@ZY"});
+    const auto auditRow = [&](const QString& number, const QString& dh) {
+        if (!audited)
+            return true;
+        std::vector<std::string> head;
+        if (bare.run(auditHead, {}, &head) < 0)
+            return false;
+        AuditRow row;
+        row.xh = head.empty() ? 1 : QByteArray::fromStdString(head[0]).toLongLong() + 1;
+        row.qzy = head.empty() ? QString() : QString::fromStdString(head[1]).trimmed();
+        row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        row.czy = QStringLiteral("基准用户");
+        row.ksmc = kDept;
+        row.gzz = QSysInfo::machineHostName();
+        row.cz = AuditAction::Execute;
+        row.dh = dh;
+        row.xq =
+            QStringLiteral("执行号%1，复核人%2，病人%3").arg(number, row.czy, QStringLiteral("基准患者"));
+        row.zy = AuditChain::digest(row);
+        return bare.run(auditInsert, {QString::number(row.xh), row.czsj, row.czy, row.ksmc, row.gzz, row.cz,
+                                      row.dh, row.xq, row.qzy, row.zy}) >= 0;
+    };
     const auto client = [&](int i) {
         if (2 * i >= documents.size())
             return false;
@@ -464,7 +501,8 @@ int main(int argc, char** argv) {
         const bool ok = bare.exec(QStringLiteral("BEGIN IMMEDIATE")) && bare.run(numberUsed, {number}) == 0 &&
                         bare.run(insert, {number, dh, QStringLiteral("基准用户"), QStringLiteral("基准用户"),
                                           kDept, QStringLiteral("基准患者")}) >= 0 &&
-                        bare.run(finish, {dh, kDept}) >= 0 && bare.exec(QStringLiteral("COMMIT"));
+                        bare.run(finish, {dh, kDept}) >= 0 && auditRow(number, dh) &&
+                        bare.exec(QStringLiteral("COMMIT"));
         if (!ok)
             bare.exec(QStringLiteral("ROLLBACK"));
         return ok;
