@@ -13,7 +13,7 @@ export QT_QPA_PLATFORM=offscreen
 build=${YJGL_BUILD_DIR:-build}
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)" --target yjgl yjgl-admin grid_fill_bench local_files_bench output_bench db_bench \
-    execution_bench pg_bench query_bench soak_bench audit_bench
+    execution_bench pg_bench query_bench soak_bench audit_bench backlog_bench
 # The start-up bench is built where Xlib's headers are installed.
 cmake --build "$build" -j "$(nproc)" --target startup_bench startup_bare >/dev/null 2>&1 || true
 
@@ -31,11 +31,25 @@ fi
 
 status=0
 for run in "grid_fill_bench" "local_files_bench" "output_bench" "db_bench $dir/hospital.db" "execution_bench $dir" \
-    "query_bench $dir" "soak_bench" "audit_bench"; do
+    "query_bench $dir" "soak_bench" "audit_bench" "backlog_bench"; do
     echo "== $run"
     # shellcheck disable=SC2086 # the words are the program and its arguments
     "$build/bin/"$run | tee -a "$work/output" || status=1
 done
+
+# The execution again with the database on a RAM disk (/dev/shm), where the processor's share
+# shows; skipped when it lacks room for a copy.
+need=$(($(stat -c %s "$dir/hospital.db") * 2 / 1024))
+if [ -d /dev/shm ] && [ "$(df -Pk /dev/shm | awk 'NR == 2 { print $4 }')" -gt "$need" ]; then
+    echo "== execution_bench on a RAM disk"
+    ram=$(mktemp -d /dev/shm/yjgl-bench.XXXXXX)
+    trap 'rm -rf "$work" "$ram"' EXIT
+    cp "$dir/hospital.db" "$ram/hospital.db"
+    "$build/bin/execution_bench" "$ram" --goal execution --storage ram | tee -a "$work/output" || status=1
+    rm -rf "$ram"
+else
+    echo "== execution_bench on a RAM disk skipped: /dev/shm lacks room for a copy of the database"
+fi
 
 # Start-up runs under a real X server (Xvfb) with a small demo database of its own: the login
 # window reads only the users and the unit name.

@@ -11,17 +11,21 @@
 -- those written in the period; or the documents written in the period, keeping those with a
 -- pending item of the department. Here a look-up by number (a case-insensitive text compared
 -- down the index) costs about as much as twenty of the period's documents read in a row, so
--- the first way is taken while the items are fewer than a twentieth of those documents. Both
--- counts are taken with LIMIT, so choosing reads no more than the cheaper way would (the
--- documents in the order of the index on the time written, whatever share of the table the
--- period holds).
+-- the first way is taken while the items are fewer than a twentieth of those documents. The two
+-- are counted in rounds with growing limits (4,000 items, then 8 times as many), the documents
+-- up to one more than twenty times the items, until one side is found to be the cheaper; so
+-- choosing reads a few times the cheaper side, never the other (the documents in the order of
+-- the index on the time written, whatever share of the table the period holds). A department
+-- with a backlog of earlier days therefore costs what it has pending on a busy day.
+-- The counts are planned with each call's limits (plan_cache_mode): a plan kept for any limit
+-- sorts the period's documents instead of reading the first ones along the index.
 -- The list is put together from the two ways chosen and planned on every call with the call's
 -- values (EXECUTE): a plan kept for any department and period may read every pending item.
 -- OFFSET 0 keeps the look-ups by number from being turned back into a join of all the
 -- period's documents.
 CREATE OR REPLACE FUNCTION YJ_List(p_ksmc citext, p_ksrq varchar, p_jsrq varchar)
 RETURNS TABLE ("DH" citext, "XM" citext, "LX" citext, "IsPrint" smallint)
-LANGUAGE plpgsql STABLE AS $$
+LANGUAGE plpgsql STABLE SET plan_cache_mode = force_custom_plan AS $$
 #variable_conflict use_column
 DECLARE
     v_from timestamp := p_ksrq::timestamp;
@@ -42,21 +46,35 @@ DECLARE
                       WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
                         AND C.ZXKS = $1)$q$;
     items integer;
+    docs integer;
+    lim integer;
     outpatient text := by_documents;
     inpatient text := by_documents;
 BEGIN
-    SELECT count(*) INTO items FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
-        WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT 4000) T;
-    IF items < 4000 AND items * 20 < (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj
-            WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T) THEN
-        outpatient := by_items;
-    END IF;
-    SELECT count(*) INTO items FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
-        WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT 4000) T;
-    IF items < 4000 AND items * 20 < (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ
-            WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T) THEN
-        inpatient := by_items;
-    END IF;
+    lim := 4000;
+    LOOP
+        SELECT count(*) INTO items FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+            WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT lim) T;
+        SELECT count(*) INTO docs FROM (SELECT 1 FROM mz_kfdj
+            WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T;
+        IF items < lim AND items * 20 < docs THEN
+            outpatient := by_items;
+        END IF;
+        EXIT WHEN items < lim OR docs <= items * 20 OR lim >= 2048000;
+        lim := lim * 8;
+    END LOOP;
+    lim := 4000;
+    LOOP
+        SELECT count(*) INTO items FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+            WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT lim) T;
+        SELECT count(*) INTO docs FROM (SELECT 1 FROM ZY_KFDJ
+            WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T;
+        IF items < lim AND items * 20 < docs THEN
+            inpatient := by_items;
+        END IF;
+        EXIT WHEN items < lim OR docs <= items * 20 OR lim >= 2048000;
+        lim := lim * 8;
+    END LOOP;
     RETURN QUERY EXECUTE
         'SELECT T.DH, T.XM, T.LX, T.IsPrint FROM ('
         || format(outpatient, '门诊', 'mz_kfdj', 'MZ_KFDJMX') || ' UNION ALL '

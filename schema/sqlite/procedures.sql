@@ -9,24 +9,63 @@
 
 -- YJ_List reads either way, whichever is less: the department's pending items (from the
 -- catalogue codes it executes), keeping the documents written in the period; or the documents
--- written in the period, keeping those with a pending item of the department. Both counts are
--- taken with a limit, so choosing reads no more than the cheaper way would. A department with
--- few pending documents therefore costs the same however many documents the period holds.
+-- written in the period, keeping those with a pending item of the department. The two are
+-- counted in rounds with growing limits (4,000, then 8 times as many), the items first and the
+-- documents up to one more than the items, until one side is found to be smaller; so choosing
+-- reads a few times the smaller side, never the larger. A department with a backlog of earlier
+-- days therefore costs what it has pending on a busy day, and what the day holds on a quiet one.
 INSERT OR REPLACE INTO sys_procedures (name, params, body) VALUES ('YJ_List', '@KSMC,@KSRQ,@JSRQ', '
-WITH mzItems(n) AS MATERIALIZED (
-    SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
-                          WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT 4000)),
-mzByItems(yes) AS MATERIALIZED (
-    SELECT n < 4000 AND n < (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
-                                                   LIMIT (SELECT n FROM mzItems) + 1))
-    FROM mzItems),
-zyItems(n) AS MATERIALIZED (
-    SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
-                          WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0 LIMIT 4000)),
-zyByItems(yes) AS MATERIALIZED (
-    SELECT n < 4000 AND n < (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
-                                                   LIMIT (SELECT n FROM zyItems) + 1))
-    FROM zyItems)
+WITH
+mzItems1(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT 4000)),
+mzDocs1(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT n + 1 FROM mzItems1))),
+mzItems2(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT (SELECT CASE WHEN n > 4000 THEN 32000 ELSE 0 END FROM mzDocs1))),
+mzDocs2(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT CASE WHEN n > 0 THEN n + 1 ELSE 0 END FROM mzItems2))),
+mzItems3(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT (SELECT CASE WHEN n > 32000 THEN 256000 ELSE 0 END FROM mzDocs2))),
+mzDocs3(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT CASE WHEN n > 0 THEN n + 1 ELSE 0 END FROM mzItems3))),
+mzItems4(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT (SELECT CASE WHEN n > 256000 THEN 2048000 ELSE 0 END FROM mzDocs3))),
+mzDocs4(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM mz_kfdj WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT CASE WHEN n > 0 THEN n + 1 ELSE 0 END FROM mzItems4))),
+mzByItems(yes) AS MATERIALIZED (SELECT max(items < lim AND items < docs) FROM (
+    SELECT I.n AS items, D.n AS docs, 4000 AS lim FROM mzItems1 I, mzDocs1 D
+    UNION ALL SELECT I.n, D.n, 32000 FROM mzItems2 I, mzDocs2 D WHERE I.n > 0
+    UNION ALL SELECT I.n, D.n, 256000 FROM mzItems3 I, mzDocs3 D WHERE I.n > 0
+    UNION ALL SELECT I.n, D.n, 2048000 FROM mzItems4 I, mzDocs4 D WHERE I.n > 0)),
+zyItems1(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT 4000)),
+zyDocs1(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT n + 1 FROM zyItems1))),
+zyItems2(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT (SELECT CASE WHEN n > 4000 THEN 32000 ELSE 0 END FROM zyDocs1))),
+zyDocs2(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT CASE WHEN n > 0 THEN n + 1 ELSE 0 END FROM zyItems2))),
+zyItems3(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT (SELECT CASE WHEN n > 32000 THEN 256000 ELSE 0 END FROM zyDocs2))),
+zyDocs3(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT CASE WHEN n > 0 THEN n + 1 ELSE 0 END FROM zyItems3))),
+zyItems4(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
+    LIMIT (SELECT CASE WHEN n > 256000 THEN 2048000 ELSE 0 END FROM zyDocs3))),
+zyDocs4(n) AS MATERIALIZED (SELECT count(*) FROM (SELECT 1 FROM ZY_KFDJ WHERE KDRQ BETWEEN @KSRQ AND @JSRQ
+    LIMIT (SELECT CASE WHEN n > 0 THEN n + 1 ELSE 0 END FROM zyItems4))),
+zyByItems(yes) AS MATERIALIZED (SELECT max(items < lim AND items < docs) FROM (
+    SELECT I.n AS items, D.n AS docs, 4000 AS lim FROM zyItems1 I, zyDocs1 D
+    UNION ALL SELECT I.n, D.n, 32000 FROM zyItems2 I, zyDocs2 D WHERE I.n > 0
+    UNION ALL SELECT I.n, D.n, 256000 FROM zyItems3 I, zyDocs3 D WHERE I.n > 0
+    UNION ALL SELECT I.n, D.n, 2048000 FROM zyItems4 I, zyDocs4 D WHERE I.n > 0))
 SELECT DH, XM, LX, IsPrint FROM (
     SELECT A.DH AS DH, A.XM AS XM, ''门诊'' AS LX, A.IsPrint AS IsPrint, A.KDRQ AS KDRQ
     FROM mzByItems P CROSS JOIN mz_kfdj A

@@ -5,23 +5,42 @@
 
 -- YJ_List reads either way, whichever is less: the department's pending items (from the
 -- catalogue codes it executes), keeping the documents written in the period; or the documents
--- written in the period, keeping those with a pending item of the department. Both counts are
--- taken with TOP, so choosing reads no more than the cheaper way would; the branch not chosen
--- is skipped at run time by its start-up filter.
+-- written in the period, keeping those with a pending item of the department. The two are
+-- counted in rounds with growing limits (TOP 4,000 items, then 8 times as many), the documents
+-- up to one more than the items, until one side is found to be smaller; so choosing reads a few
+-- times the smaller side, never the larger, and a department with a backlog of earlier days
+-- costs what it has pending on a busy day. The branch not chosen is skipped at run time by its
+-- start-up filter.
 CREATE PROCEDURE YJ_List @KSMC varchar(50), @KSRQ varchar(30), @JSRQ varchar(30)
 AS
 SET NOCOUNT ON
-DECLARE @MzItems int, @ZyItems int, @MzByItems bit = 0, @ZyByItems bit = 0
-SELECT @MzItems = COUNT(*) FROM (SELECT TOP 4000 B.ID FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
-    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0) T
-IF @MzItems < 4000 AND @MzItems < (SELECT COUNT(*) FROM (SELECT TOP (@MzItems + 1) DH FROM mz_kfdj
-    WHERE KDRQ BETWEEN @KSRQ AND @JSRQ) T)
-    SET @MzByItems = 1
-SELECT @ZyItems = COUNT(*) FROM (SELECT TOP 4000 B.ID FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
-    WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0) T
-IF @ZyItems < 4000 AND @ZyItems < (SELECT COUNT(*) FROM (SELECT TOP (@ZyItems + 1) DH FROM ZY_KFDJ
-    WHERE KDRQ BETWEEN @KSRQ AND @JSRQ) T)
-    SET @ZyByItems = 1
+DECLARE @Limit int, @Items int, @Docs int, @MzByItems bit = 0, @ZyByItems bit = 0
+SET @Limit = 4000
+WHILE 1 = 1
+BEGIN
+    SELECT @Items = COUNT(*) FROM (SELECT TOP (@Limit) B.ID FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+        WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0) T
+    SELECT @Docs = COUNT(*) FROM (SELECT TOP (@Items + 1) DH FROM mz_kfdj
+        WHERE KDRQ BETWEEN @KSRQ AND @JSRQ) T
+    IF @Items < @Limit AND @Items < @Docs
+        SET @MzByItems = 1
+    IF @Items < @Limit OR @Docs <= @Items OR @Limit >= 2048000
+        BREAK
+    SET @Limit = @Limit * 8
+END
+SET @Limit = 4000
+WHILE 1 = 1
+BEGIN
+    SELECT @Items = COUNT(*) FROM (SELECT TOP (@Limit) B.ID FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+        WHERE C.ZXKS = @KSMC AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0) T
+    SELECT @Docs = COUNT(*) FROM (SELECT TOP (@Items + 1) DH FROM ZY_KFDJ
+        WHERE KDRQ BETWEEN @KSRQ AND @JSRQ) T
+    IF @Items < @Limit AND @Items < @Docs
+        SET @ZyByItems = 1
+    IF @Items < @Limit OR @Docs <= @Items OR @Limit >= 2048000
+        BREAK
+    SET @Limit = @Limit * 8
+END
 SELECT DH, XM, LX, IsPrint FROM (
     SELECT A.DH, A.XM, '门诊' AS LX, A.IsPrint, A.KDRQ
     FROM mz_kfdj A

@@ -3,6 +3,7 @@
 #include "app/core/PasswordChange.h"
 #include "common/EnterAsTab.h"
 #include "common/PasswordMask.h"
+#include "common/WaitingCommands.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
 
@@ -40,6 +41,7 @@ ChangPassword::ChangPassword(QWidget* parent) : QDialog(parent) {
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &ChangPassword::changePassword);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    new WaitingCommands(this, {QStringLiteral("ComOk")});
 
     // Enter walks old password → new password → confirmation → "更改密码(&C)".
     setTabOrder(m_old, m_new);

@@ -14,11 +14,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSet>
 
 #include <sqlite3.h>
 #include <sys/socket.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace {
 
@@ -61,6 +63,7 @@ struct EngineSession {
     // What another thread may touch to cut a statement short.
     std::atomic<sqlite3*> sqliteHandle{nullptr};
     std::atomic<int> postgresSocket{-1};
+    std::atomic<qint64> postgresBackend{0};
     // The last text adapted and its statements: the pending list's timer sends the same text
     // every few seconds all day.
     QString adaptedSql;
@@ -103,7 +106,7 @@ struct EngineSession {
         case ConnectionString::Kind::PostgreSQL:
             postgres = std::make_unique<PostgresDatabase>();
             postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
-            postgres->setSocketSink(&postgresSocket);
+            postgres->setSinks(&postgresSocket, &postgresBackend);
             if (postgres->open(cs, failure))
                 engine = Connection::Engine::PostgreSQL;
             else
@@ -130,6 +133,7 @@ struct EngineSession {
         case Connection::Engine::PostgreSQL:
             postgres = std::make_unique<PostgresDatabase>();
             postgres->setTimeoutMs(timeoutMs, lockWaitMs(cs, timeoutMs));
+            postgres->setSinks(&postgresSocket, &postgresBackend);
             if (postgres->adoptOdbcLink(link->releaseLink(), lockWaitMs(cs, timeoutMs), failure))
                 engine = Connection::Engine::PostgreSQL;
             else
@@ -236,11 +240,18 @@ struct EngineSession {
     }
 };
 
+namespace {
+void endWithApplication();
+} // namespace
+
 struct Connection::Private {
     QString connectionString;
     int timeoutMs = StatementTimeout::DefaultSeconds * 1000;
     // How long a session that names several servers may wait for one that takes writes.
     int failoverMs = 0;
+    // Server processes of PostgreSQL sessions given up without an answer, for the next session
+    // to end.
+    QList<qint64> givenUpBackends;
     std::shared_ptr<EngineSession> session = std::make_shared<EngineSession>();
     // Null without an application object (a plain tool): then statements run on the caller's thread.
     std::shared_ptr<DatabaseWorker> worker;
@@ -278,8 +289,10 @@ struct Connection::Private {
         // the rest (closing at the very end) runs here.
         if (worker && !QCoreApplication::instance())
             worker.reset();
-        if (!worker && QCoreApplication::instance())
+        if (!worker && QCoreApplication::instance()) {
             worker = std::make_shared<DatabaseWorker>();
+            endWithApplication();
+        }
         if (!worker) {
             job(*s);
             note(*s);
@@ -312,6 +325,8 @@ struct Connection::Private {
         if (!answered) {
             // A call made while another waited may find the session given up already.
             if (session == s) {
+                if (const qint64 backend = s->postgresBackend.load())
+                    givenUpBackends << backend;
                 DatabaseWorker::abandon(w, [s] { s->close(); });
                 worker.reset();
                 session = std::make_shared<EngineSession>();
@@ -336,9 +351,50 @@ struct Connection::Private {
     }
 };
 
-Connection::Connection() : d(std::make_unique<Private>()) {}
+namespace {
+
+// Connections alive, so that their sessions close and their threads end with the application
+// object: a server's client library tidies up its threads' state in its own exit handler, and a
+// thread still running after it leaves that state behind.
+std::mutex g_liveMutex;
+QSet<Connection*> g_live;
+bool g_endsWithApplication = false;
+
+void endThreadsWithApplication() {
+    QSet<Connection*> live;
+    {
+        const std::lock_guard lock(g_liveMutex);
+        live = g_live;
+        g_endsWithApplication = false;
+    }
+    for (Connection* connection : std::as_const(live))
+        connection->endThread();
+}
+
+void endWithApplication() {
+    const std::lock_guard lock(g_liveMutex);
+    if (g_endsWithApplication || !QCoreApplication::instance())
+        return;
+    g_endsWithApplication = true;
+    qAddPostRoutine(&endThreadsWithApplication);
+}
+
+} // namespace
+
+Connection::Connection() : d(std::make_unique<Private>()) {
+    const std::lock_guard lock(g_liveMutex);
+    g_live.insert(this);
+}
 
 Connection::~Connection() {
+    {
+        const std::lock_guard lock(g_liveMutex);
+        g_live.remove(this);
+    }
+    endThread();
+}
+
+void Connection::endThread() {
     close();
     // The thread ends first; what the closed engines leave (a stopped timer) goes with them here.
     d->worker.reset();
@@ -372,6 +428,13 @@ bool Connection::open(AppError* error) {
     if (!*opened) {
         fill(error, *failure);
         return false;
+    }
+    if (!d->givenUpBackends.isEmpty()) {
+        const QList<qint64> backends = std::exchange(d->givenUpBackends, {});
+        (void)d->call([backends](EngineSession& s) {
+            if (s.postgres)
+                s.postgres->endSessions(backends);
+        });
     }
     return true;
 }
@@ -537,15 +600,6 @@ Connection& resetGlobalConnection(const QString& connectionString) {
     static std::unique_ptr<Connection> owner;
     // A server connection is closed while Qt's driver registry still exists: it goes before
     // the static objects of the run.
-    static const bool closesWithApplication = [] {
-        if (QCoreApplication::instance())
-            qAddPostRoutine([] {
-                if (gConn)
-                    gConn->close();
-            });
-        return true;
-    }();
-    Q_UNUSED(closesWithApplication);
     owner = std::make_unique<Connection>();
     owner->setConnectionString(connectionString);
     gConn = owner.get();

@@ -35,6 +35,9 @@ public:
     bool open(AppError* error = nullptr);
     bool isOpen() const;
     void close();
+    // Closes the session and ends the connection's thread (with the application object); later
+    // statements run on the caller's thread.
+    void endThread();
     Engine engine() const;
     // The engine whose dialect a server speaks, by the product name its ODBC driver reports
     // (SQL_DBMS_NAME); None for a product the program does not speak to.

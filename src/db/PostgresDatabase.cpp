@@ -15,6 +15,7 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <QStringDecoder>
+#include <QStringList>
 #include <QThread>
 #include <QTimeZone>
 
@@ -224,6 +225,11 @@ bool PostgresDatabase::prepareSession(AppError* error) {
     // A statement or a lock wait that the server can still end ends after the program's timeout.
     QSqlQuery timeouts(db);
     timeouts.exec(QStringLiteral("SET statement_timeout = %1; SET lock_timeout = %1").arg(m_statementMs));
+    if (m_backendSink) {
+        QSqlQuery backend(db);
+        if (backend.exec(QStringLiteral("SELECT pg_backend_pid()")) && backend.next())
+            *m_backendSink = backend.value(0).toLongLong();
+    }
     m_shiftKnown = true;
     m_shiftMs = 0;
     return true;
@@ -251,9 +257,23 @@ bool PostgresDatabase::reconnectIfLost(AppError* error) {
     return open(settings, error);
 }
 
+void PostgresDatabase::endSessions(const QList<qint64>& backends) {
+    QStringList pids;
+    for (const qint64 pid : backends)
+        pids << QString::number(pid);
+    if (pids.isEmpty() || !QSqlDatabase::contains(m_name))
+        return;
+    // Whatever the outcome (a process already gone, a server that refuses), this session goes on.
+    QSqlQuery end(QSqlDatabase::database(m_name, false));
+    end.exec(QStringLiteral("SELECT pg_terminate_backend(p) FROM unnest(ARRAY[%1]::int[]) AS p")
+                 .arg(pids.join(',')));
+}
+
 void PostgresDatabase::close() {
     if (m_socketSink)
         *m_socketSink = -1;
+    if (m_backendSink)
+        *m_backendSink = 0;
     m_returnsRows.clear();
     if (!QSqlDatabase::contains(m_name))
         return;

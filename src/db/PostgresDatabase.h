@@ -34,9 +34,16 @@ public:
     // The socket of the open session, -1 when closed; cutting it ends a statement that waits
     // for a server that does not answer.
     int socketDescriptor() const;
-    // Kept up to date with the socket of the session, also of one started after a lost link
-    // (-1 while there is none), for another thread to cut.
-    void setSocketSink(std::atomic<int>* sink) { m_socketSink = sink; }
+    // Kept up to date with the socket of the session (-1 while there is none; through ODBC always)
+    // and its server process, also of a session started after a lost link: another thread cuts
+    // the one, the next session ends the other.
+    void setSinks(std::atomic<int>* socket, std::atomic<qint64>* backend) {
+        m_socketSink = socket;
+        m_backendSink = backend;
+    }
+    // Ends the server processes of sessions given up without an answer: a transaction left
+    // open there would hold the write turn until the server noticed the link was gone.
+    void endSessions(const QList<qint64>& backends);
     // Takes over an open QODBC link to a PostgreSQL server (OdbcDatabase::releaseLink()).
     bool adoptOdbcLink(const QString& connectionName, int lockWaitMs, AppError* error);
     void close();
@@ -65,6 +72,7 @@ private:
     ConnectionString m_settings;
     bool m_linkLost = false; // the session is gone: the next statement starts a new one
     std::atomic<int>* m_socketSink = nullptr;
+    std::atomic<qint64>* m_backendSink = nullptr;
     bool m_inTransaction = false;
     bool m_transactionFailed = false; // the server refuses everything until the rollback
     bool m_shiftKnown = true;         // the session's clock shift is m_shiftMs

@@ -3,6 +3,7 @@
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/core/MessageService.h"
 #include "dictionary/DictionaryModal.h"
 #include "dictionary/core/DictionaryData.h"
@@ -83,6 +84,7 @@ void Frm_LinkZD::buildControls() {
     connect(m_grid, &SpreadGrid::cellClicked, this, &Frm_LinkZD::cellClicked);
     connect(m_saveButton, &QPushButton::clicked, this, &Frm_LinkZD::SaveLinks);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    new WaitingCommands(this, {QStringLiteral("Command1")});
 }
 
 void Frm_LinkZD::buildTree() {

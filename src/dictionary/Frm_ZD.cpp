@@ -3,6 +3,7 @@
 #include "app/core/ImePreference.h"
 #include "common/CleanControl.h"
 #include "common/EnterAsTab.h"
+#include "common/WaitingCommands.h"
 #include "common/core/MessageService.h"
 #include "dictionary/core/DictionaryData.h"
 #include "dictionary/core/DictionaryRules.h"
@@ -69,6 +70,7 @@ Frm_ZD::Frm_ZD(sjzd* list, QWidget* parent) : QDialog(parent), m_list(list) {
     new EnterAsTabFilter(this);
     connect(m_okButton, &QPushButton::clicked, this, &Frm_ZD::confirm);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    new WaitingCommands(this, {QStringLiteral("Command1")});
     CleanControl::SetControlColor(this);
 }
 

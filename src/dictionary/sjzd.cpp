@@ -4,6 +4,7 @@
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/core/MessageService.h"
 #include "dictionary/DictionaryModal.h"
 #include "dictionary/Frm_LinkZD.h"
@@ -178,6 +179,10 @@ void sjzd::buildControls() {
     connect(m_newEntryButton, &QPushButton::clicked, this, &sjzd::addEntry);
     connect(m_saveEntriesButton, &QPushButton::clicked, this, &sjzd::SaveEntries);
     connect(m_deleteEntryButton, &QPushButton::clicked, this, &sjzd::deleteEntry);
+    // New, edit and delete of dictionaries and their entries.
+    new WaitingCommands(this,
+                        {QStringLiteral("Command7"), QStringLiteral("Command5"), QStringLiteral("Command6"),
+                         QStringLiteral("Command2"), QStringLiteral("Command8"), QStringLiteral("Command9")});
 }
 
 void sjzd::loadWindow() {

@@ -4,6 +4,7 @@
 #include "common/GridStyle.h"
 #include "common/NamedControls.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/WindowRequests.h"
 #include "common/core/BusyState.h"
 #include "common/core/Clock.h"
@@ -160,6 +161,10 @@ void Mz_CKFY::buildControls() {
     m_refreshTimer->setInterval(kRefreshIntervalMs);
 
     connect(m_refreshTimer, &QTimer::timeout, this, &Mz_CKFY::refreshTick);
+    // While a statement waits for the database nothing new is written or printed from here.
+    new WaitingCommands(this,
+                        {QStringLiteral("Command2"), QStringLiteral("Command3"), QStringLiteral("Command7"),
+                         QStringLiteral("Command8"), QStringLiteral("Check1")});
     connect(&BusyState::instance(), &BusyState::waitingChanged, this, &Mz_CKFY::showWaiting);
     connect(&SessionEvents::instance(), &SessionEvents::userSwitched, this, &Mz_CKFY::takeSignedInUser);
     connect(m_list, &SpreadGrid::cellClicked, this, [this](int row, int) { selectListedRow(row); });
@@ -330,11 +335,6 @@ void Mz_CKFY::refreshTick() {
 }
 
 void Mz_CKFY::showWaiting(bool waiting) {
-    // While a statement waits for the database nothing new is written or printed from here.
-    for (QWidget* command : {static_cast<QWidget*>(m_executeButton), static_cast<QWidget*>(m_refreshButton),
-                             static_cast<QWidget*>(m_printButton), static_cast<QWidget*>(m_previewButton),
-                             static_cast<QWidget*>(m_autoPrintBox)})
-        command->setEnabled(!waiting);
     m_waitLabel->setVisible(waiting);
     if (waiting)
         setCursor(Qt::BusyCursor);

@@ -3,6 +3,7 @@
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
 #include "common/core/Session.h"
@@ -82,6 +83,9 @@ Frm_CZRZ::Frm_CZRZ(QWidget* parent) : QWidget(parent) {
     actions->addLinkItem(100, QStringLiteral("打印"), icons->icon(1), int(TaskRole::Print));
     actions->addLinkItem(100, QStringLiteral("打印浏览"), icons->icon(3), int(TaskRole::Preview));
     actions->addLinkItem(101, QStringLiteral("导出到Excel"), icons->icon(2), int(TaskRole::Export));
+    auto* waiting = new WaitingCommands(this, {});
+    for (TaskPanelItem* link : actions->items())
+        waiting->add(link->control());
     m_taskPanel->setMargins(5, 5, 5, 5, 5);
 
     m_list = new SpreadGrid(this);

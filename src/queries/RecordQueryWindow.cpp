@@ -3,6 +3,7 @@
 #include "common/CleanControl.h"
 #include "common/GridStyle.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/core/BusyState.h"
 #include "common/core/Clock.h"
 #include "common/core/MessageService.h"
@@ -261,6 +262,10 @@ void RecordQueryWindow::InitTaskPanel() {
     actions->addLinkItem(kPrintItem, QStringLiteral("打印"), m_icons->icon(1), int(TaskRole::Print));
     actions->addLinkItem(kPrintItem, QStringLiteral("打印浏览"), m_icons->icon(3), int(TaskRole::Preview));
     actions->addLinkItem(kExportItem, QStringLiteral("导出到Excel"), m_icons->icon(2), int(TaskRole::Export));
+    // The reprints and the output links wait while the program waits for the database.
+    auto* waiting = new WaitingCommands(this, {QStringLiteral("Command1"), QStringLiteral("Command2")});
+    for (TaskPanelItem* link : actions->items())
+        waiting->add(link->control());
     m_taskPanel->setMargins(5, 5, 5, 5, 5);
 }
 

@@ -4,6 +4,7 @@
 #include "common/GridStyle.h"
 #include "common/NamedControls.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/WindowRequests.h"
 #include "common/core/Clock.h"
 #include "common/core/InputText.h"
@@ -41,6 +42,7 @@ Frm_CKTY::Frm_CKTY(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("单据作废"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
+    new WaitingCommands(this, {QStringLiteral("Command2")});
     watchKeysOfChildren(this);
     resize(1000, 650);
     loadWindow();
@@ -244,6 +246,9 @@ QStringList Frm_CKTY::listedNumbers() const {
 }
 
 void Frm_CKTY::VoidSelected() {
+    // F2 is the void button's key: nothing is voided while the button is off.
+    if (!m_voidButton->isEnabled())
+        return;
     // Whatever the boxes said, the keyboard is back in the list for the next document.
     const auto backToList = qScopeGuard([this] { m_list->setFocus(Qt::OtherFocusReason); });
     const VoidRefusal refusal = CheckVoid(m_txtDH->text(), listedNumbers());

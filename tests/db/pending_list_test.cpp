@@ -1,7 +1,8 @@
 // The pending list on a day with 30,000 documents of other departments: the procedure lists
 // exactly what the list before the pending-item indexes listed, for departments with few and
 // with many pending items, and a department with few pending documents does not pay for the
-// day's other documents. Runs on the embedded engine and on the PostgreSQL test server.
+// day's other documents, nor does one with a backlog of earlier days. Runs on the embedded
+// engine and on the PostgreSQL test server.
 #include "bench/BaselineSchema.h"
 #include "db/Connection.h"
 #include "db/demo/DemoDatabase.h"
@@ -15,6 +16,7 @@
 namespace {
 
 const QString kDept = QStringLiteral("内镜室");
+const QString kBacklogDept = QStringLiteral("积压科");
 
 // 30,000 documents of today (one in seven inpatient), three items each of the demo
 // departments and the pharmacy, paid, executed and returned in a varied mix. Every three
@@ -43,6 +45,18 @@ INSERT INTO ZY_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ)
     SELECT DH, BM, 1, (i + k) % 4 = 0, 0 FROM it WHERE i % 7 = 0;
 )";
 
+// A department with 4,500 pending documents on five earlier days and two on the busy day: more
+// pending items than the first count of the procedure reaches.
+const char* const kBacklog = R"(
+INSERT INTO YF_YPML (YPBM, YPMC, ZXKS) VALUES ('JYA001', '积压检查', '积压科');
+CREATE TEMP TABLE backlog AS WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4501)
+    SELECT printf('20261130%05d', i) AS DH, i,
+           CASE WHEN i < 4500 THEN printf('2026-12-0%d %02d:%02d:%02d', 1 + i % 5, 10 + i / 3600, i / 60 % 60, i % 60)
+                ELSE printf('2026-12-07 10:00:%02d', i - 4500) END AS KDRQ FROM n;
+INSERT INTO mz_kfdj (DH, XM, KDRQ, SFBZ) SELECT DH, '积压' || i, KDRQ, 1 FROM backlog;
+INSERT INTO MZ_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ) SELECT DH, 'JYA001', 1, 0, 0 FROM backlog;
+)";
+
 // The same documents on PostgreSQL.
 const char* const kOtherDepartmentsPg = R"(
 CREATE TEMP TABLE cat AS SELECT YPBM, row_number() OVER (ORDER BY YPBM) - 1 AS r FROM YF_YPML;
@@ -60,6 +74,17 @@ INSERT INTO ZY_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ)
     SELECT DH, YPBM, 1, ((i + k) % 4 = 0)::int, 0
     FROM doc CROSS JOIN generate_series(0, 2) k JOIN cat ON r = (i * 5 + k * 11) % (SELECT count(*) FROM cat)
     WHERE i % 7 = 0;
+)";
+
+const char* const kBacklogPg = R"(
+INSERT INTO YF_YPML (YPBM, YPMC, ZXKS) VALUES ('JYA001', '积压检查', '积压科');
+INSERT INTO mz_kfdj (DH, XM, KDRQ, SFBZ)
+    SELECT '20261130' || lpad(i::text, 5, '0'), '积压' || i,
+           CASE WHEN i < 4500 THEN timestamp '2026-12-01 10:00:00' + i % 5 * interval '1 day' + i * interval '1 second'
+                ELSE timestamp '2026-12-07 10:00:00' + (i - 4500) * interval '1 second' END, 1
+    FROM generate_series(0, 4501) i;
+INSERT INTO MZ_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ)
+    SELECT '20261130' || lpad(i::text, 5, '0'), 'JYA001', 1, 0, 0 FROM generate_series(0, 4501) i;
 )";
 
 // The department's own documents (the same text on both engines): pending, executed, returned, unpaid, mixed,
@@ -115,8 +140,9 @@ private:
                                                "('YJ_List_before', '") +
                                     BaselineSchema::kYjListParams + "', '" +
                                     QByteArray(BaselineSchema::kYjListBody).replace("'", "''") + "');";
-        for (const QByteArray& sql : {QByteArray("BEGIN"), QByteArray(kOtherDepartments),
-                                      QByteArray(kOwnDocuments), baseline, QByteArray("COMMIT; ANALYZE")}) {
+        for (const QByteArray& sql :
+             {QByteArray("BEGIN"), QByteArray(kOtherDepartments), QByteArray(kOwnDocuments),
+              QByteArray(kBacklog), baseline, QByteArray("COMMIT; ANALYZE")}) {
             char* message = nullptr;
             const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
             const QString text = QString::fromUtf8(message ? message : "");
@@ -133,7 +159,8 @@ private:
         QString failure;
         QVERIFY2(TestEngine::runOnServer(m_server->name(),
                                          QStringLiteral("BEGIN;") + QString::fromUtf8(kOtherDepartmentsPg) +
-                                             QString::fromUtf8(kOwnDocuments) + baseline +
+                                             QString::fromUtf8(kOwnDocuments) +
+                                             QString::fromUtf8(kBacklogPg) + baseline +
                                              QStringLiteral("COMMIT; ANALYZE"),
                                          nullptr, &failure),
                  qPrintable(failure));
@@ -155,6 +182,40 @@ private:
             qWarning() << failure;
         return counts.section(QLatin1Char(' '), 0, 0) == u"5" ? counts.section(QLatin1Char(' '), 1).toInt()
                                                               : -1;
+    }
+
+    // The engine's steps for the procedure's list of the busy day; -1 unless it gives `rows` rows.
+    int steps(const QString& procedure, const QString& dept, int rows) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open(file().toUtf8().constData(), &db) != SQLITE_OK)
+            return -1;
+        sqlite3_stmt* body = nullptr;
+        sqlite3_prepare_v2(db, "SELECT body FROM sys_procedures WHERE name = ?1", -1, &body, nullptr);
+        const QByteArray name = procedure.toUtf8();
+        sqlite3_bind_text(body, 1, name.constData(), -1, SQLITE_TRANSIENT);
+        const QByteArray text = sqlite3_step(body) == SQLITE_ROW
+                                    ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(body, 0)))
+                                    : QByteArray();
+        sqlite3_finalize(body);
+        sqlite3_stmt* s = nullptr;
+        int count = -1;
+        if (sqlite3_prepare_v2(db, text.constData(), -1, &s, nullptr) == SQLITE_OK) {
+            const QByteArray department = dept.toUtf8();
+            sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, "@KSMC"), department.constData(), -1,
+                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, "@KSRQ"), "2026-12-07 00:00:00", -1,
+                              SQLITE_STATIC);
+            sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, "@JSRQ"), "2026-12-07 23:59:59", -1,
+                              SQLITE_STATIC);
+            int listed = 0;
+            while (sqlite3_step(s) == SQLITE_ROW)
+                ++listed;
+            if (listed == rows)
+                count = sqlite3_stmt_status(s, SQLITE_STMTSTATUS_VM_STEP, 0);
+        }
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return count;
     }
 
     QStringList rows(const QString& sql) {
@@ -195,7 +256,7 @@ private slots:
         // The department of its own has a few pending items, the demo ones thousands; the
         // pharmacy never has pending documents of this module but is listed all the same.
         QStringList departments = DemoDatabase::departments();
-        departments << kDept << QStringLiteral("西药房") << QStringLiteral("无此科");
+        departments << kDept << kBacklogDept << QStringLiteral("西药房") << QStringLiteral("无此科");
         const QList<std::pair<QString, QString>> periods = {{"2026-12-07", "2026-12-07"},
                                                             {"2026-12-06", "2026-12-07"},
                                                             {"2026-12-04", "2026-12-08"},
@@ -232,39 +293,23 @@ private slots:
             QVERIFY2(now < 2000, qPrintable(QString::number(now)));
             return;
         }
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(file().toUtf8().constData(), &db), SQLITE_OK);
-        const auto steps = [&](const QString& procedure) {
-            sqlite3_stmt* body = nullptr;
-            sqlite3_prepare_v2(db, "SELECT body FROM sys_procedures WHERE name = ?1", -1, &body, nullptr);
-            const QByteArray name = procedure.toUtf8();
-            sqlite3_bind_text(body, 1, name.constData(), -1, SQLITE_TRANSIENT);
-            const QByteArray text =
-                sqlite3_step(body) == SQLITE_ROW
-                    ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(body, 0)))
-                    : QByteArray();
-            sqlite3_finalize(body);
-            sqlite3_stmt* s = nullptr;
-            if (sqlite3_prepare_v2(db, text.constData(), -1, &s, nullptr) != SQLITE_OK)
-                return -1;
-            sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, "@KSMC"), "内镜室", -1, SQLITE_STATIC);
-            sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, "@KSRQ"), "2026-12-07 00:00:00", -1,
-                              SQLITE_STATIC);
-            sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, "@JSRQ"), "2026-12-07 23:59:59", -1,
-                              SQLITE_STATIC);
-            int rows = 0;
-            while (sqlite3_step(s) == SQLITE_ROW)
-                ++rows;
-            const int count = sqlite3_stmt_status(s, SQLITE_STMTSTATUS_VM_STEP, 0);
-            sqlite3_finalize(s);
-            return rows == 5 ? count : -1;
-        };
-        const int now = steps(QStringLiteral("YJ_List"));
-        const int before = steps(QStringLiteral("YJ_List_before"));
-        sqlite3_close(db);
+        const int now = steps(QStringLiteral("YJ_List"), kDept, 5);
+        const int before = steps(QStringLiteral("YJ_List_before"), kDept, 5);
         QVERIFY2(now > 0 && before > 0, "the department's five documents are listed");
         QVERIFY2(now < 2000, qPrintable(QString::number(now)));
         QVERIFY2(before > 100 * now, qPrintable(QStringLiteral("%1 against %2").arg(before).arg(now)));
+    }
+
+    void backlogOfEarlierDaysIsReadByItsItems() {
+        // 4,502 pending items against the busy day's 30,000 documents: the items are the shorter
+        // way, though there are more of them than the procedure counts at first.
+        if (m_server)
+            QSKIP("on the server a look-up by number costs twenty documents read in a row, so this "
+                  "backlog is read by the day's documents there; the lists are compared above");
+        const int now = steps(QStringLiteral("YJ_List"), kBacklogDept, 2);
+        const int before = steps(QStringLiteral("YJ_List_before"), kBacklogDept, 2);
+        QVERIFY2(now > 0 && before > 0, "the department's two documents of the day are listed");
+        QVERIFY2(3 * now < before, qPrintable(QStringLiteral("%1 against %2").arg(now).arg(before)));
     }
 };
 

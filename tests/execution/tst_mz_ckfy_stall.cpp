@@ -272,13 +272,22 @@ void MzCkfyStallTest::serverThatStopsAnsweringTakesTheLostLinkRoad_data() {
 // The test server behind a proxy; gConn goes through the proxy.
 std::unique_ptr<StallingProxy> MzCkfyStallTest::proxyToServer() {
     Setup& s = *m_setup;
+    QString postgres = s.db.connectionString();
+    if (TestEngine::onOdbc()) {
+        // Through the data source: the server's own settings, with the proxy in its place.
+        const QString database =
+            QRegularExpression(QStringLiteral("Database=([^;]*)")).match(postgres).captured(1);
+        postgres = TestEngine::serverConnection().replace(
+            QRegularExpression(QStringLiteral("Initial Catalog=[^;]*")),
+            QStringLiteral("Initial Catalog=") + database);
+    }
     const QRegularExpression source(QStringLiteral("Data Source=([^;:]*):(\\d+)"));
-    const QRegularExpressionMatch server = source.match(s.db.connectionString());
+    const QRegularExpressionMatch server = source.match(postgres);
     if (!server.hasMatch())
         return nullptr;
     auto proxy = std::make_unique<StallingProxy>(server.captured(1), quint16(server.captured(2).toUInt()));
-    s.reconnect(QString(s.db.connectionString())
-                    .replace(source, QStringLiteral("Data Source=127.0.0.1:%1").arg(proxy->port())));
+    s.reconnect(TestEngine::programConnection(
+        postgres.replace(source, QStringLiteral("Data Source=127.0.0.1:%1").arg(proxy->port()))));
     return proxy;
 }
 

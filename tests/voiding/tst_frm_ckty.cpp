@@ -2,6 +2,7 @@
 #include "VoidingFixture.h"
 #include "common/CleanControl.h"
 #include "common/SpreadGrid.h"
+#include "common/WaitingCommands.h"
 #include "common/WindowRequests.h"
 #include "db/Connection.h"
 #include "support/TestEngine.h"
@@ -98,6 +99,9 @@ void FrmCktyTest::loadListsTodaysExecutedDocuments() {
           "Frame3",     "Txt_DH", "Label8", "XM",       "XB",       "NL",       "KDYS",       "KDSJ",
           "ZYH",        "CWH",    "Frame4", "Command2", "Command4", "Command5", "Command6"})
         QVERIFY2(m_window->findChild<QWidget*>(name), name);
+    const auto* waiting = m_window->findChild<WaitingCommands*>();
+    QVERIFY(waiting);
+    QCOMPARE(waiting->commands(), QList<QWidget*>{get<QWidget>("Command2")});
     QCOMPARE(get<QDateEdit>("S_D")->date(), HospitalFixture::today());
     QCOMPARE(get<QDateEdit>("E_D")->date(), HospitalFixture::today());
     QCOMPARE(list()->maxCols(), 2);
