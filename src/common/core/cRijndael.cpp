@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -27,11 +28,11 @@ quint8 times(quint8 a, quint8 b) {
 }
 
 quint8 rotl8(quint8 x, int n) {
-    return quint8((x << n) | (x >> (8 - n)));
+    return std::rotl(x, n);
 }
 
 quint32 rotr(quint32 x, int n) {
-    return (x >> n) | (x << (32 - n));
+    return std::rotr(x, n); // also for n = 0, where a shift by the full width is undefined
 }
 
 // The standard's S-box and its inverse, and the substitution combined with MixColumns (and its
