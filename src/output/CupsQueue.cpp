@@ -1,8 +1,9 @@
 #include "output/CupsQueue.h"
 
+#include "common/core/LateLibrary.h"
+
 #include <QByteArray>
 #include <QFile>
-#include <QLibrary>
 
 #include <algorithm>
 
@@ -28,28 +29,19 @@ struct CupsApi {
     QString loadError; // empty once every entry is found
 };
 
-template <typename F> void resolve(QLibrary& library, const char* name, F* into, QString* missing) {
-    *into = reinterpret_cast<F>(library.resolve(name));
-    if (!*into)
-        *missing = library.errorString();
-}
-
 const CupsApi& cups() {
     static const CupsApi api = [] {
         CupsApi a;
-        QLibrary library(QStringLiteral("cups"), 2); // stays loaded for the rest of the run
-        if (!library.load()) {
-            a.loadError = library.errorString();
-            return a;
-        }
-        resolve(library, "cupsAddOption", &a.addOption, &a.loadError);
-        resolve(library, "cupsPrintFile2", &a.printFile, &a.loadError);
-        resolve(library, "cupsFreeOptions", &a.freeOptions, &a.loadError);
-        resolve(library, "cupsLastErrorString", &a.lastErrorString, &a.loadError);
-        resolve(library, "cupsLastError", &a.lastError, &a.loadError);
-        resolve(library, "cupsGetNamedDest", &a.getNamedDest, &a.loadError);
-        resolve(library, "cupsGetOption", &a.getOption, &a.loadError);
-        resolve(library, "cupsFreeDests", &a.freeDests, &a.loadError);
+        LateLibrary library(QStringLiteral("libcups.so.2"));
+        library.resolve("cupsAddOption", &a.addOption);
+        library.resolve("cupsPrintFile2", &a.printFile);
+        library.resolve("cupsFreeOptions", &a.freeOptions);
+        library.resolve("cupsLastErrorString", &a.lastErrorString);
+        library.resolve("cupsLastError", &a.lastError);
+        library.resolve("cupsGetNamedDest", &a.getNamedDest);
+        library.resolve("cupsGetOption", &a.getOption);
+        library.resolve("cupsFreeDests", &a.freeDests);
+        a.loadError = library.error();
         return a;
     }();
     return api;
