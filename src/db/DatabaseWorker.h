@@ -30,7 +30,15 @@ public:
     static constexpr int InterruptGraceMs = 2000;
 
 private:
+    // Jobs wait in a queue of their own. After its last job the thread watches the queue for a
+    // moment before it goes back to its event loop: the statements of one execution follow each
+    // other closely, and each would otherwise cost a wake-up of the thread and of its caller.
+    // The queue outlives a given-up worker: its thread drains it to the end.
+    struct JobQueue;
+    void send(std::function<void()> job);
+
     QThread* m_thread = nullptr;
-    QObject* m_context = nullptr; // lives on m_thread; jobs are posted to it
+    QObject* m_context = nullptr; // lives on m_thread; the queue's drain is posted to it
     bool m_abandoned = false;
+    std::shared_ptr<JobQueue> m_jobs;
 };
