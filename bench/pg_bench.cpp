@@ -17,6 +17,9 @@
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
+#include "db/StatementTimeout.h"
+#include "db/audit/AuditStatements.h"
+#include "db/audit/AuditTrail.h"
 #include "db/demo/DemoDatabase.h"
 #include "execution/core/ExecutionService.h"
 #include "execution/core/ExecutionStatements.h"
@@ -24,6 +27,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -323,18 +327,43 @@ int main(int argc, char** argv) {
                                 QStringLiteral("李四"), kDept, QStringLiteral("基准")},
                                &stored, &error);
     };
+    // The bare side sends what the program sends: the write turn with BEGIN, and the execution's
+    // audit row (the chain's head read, the row's digest, the row).
+    const QString writeTurn =
+        QStringLiteral("BEGIN; SET LOCAL lock_timeout = %1; SELECT pg_advisory_xact_lock(%2)")
+            .arg(StatementTimeout::milliseconds())
+            .arg(0x594A474C);
+    const auto auditRow = [&](const QString& numberText, const QString& dh) {
+        PGresult* head = PQexec(conn, "SELECT XH, ZY FROM YJGL_LOG ORDER BY XH DESC LIMIT 1");
+        const bool read = PQresultStatus(head) == PGRES_TUPLES_OK;
+        AuditRow row;
+        row.xh = read && PQntuples(head) > 0 ? QByteArray(PQgetvalue(head, 0, 0)).toLongLong() + 1 : 1;
+        row.qzy =
+            read && PQntuples(head) > 0 ? QString::fromUtf8(PQgetvalue(head, 0, 1)).trimmed() : QString();
+        PQclear(head);
+        row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        row.czy = QStringLiteral("张三");
+        row.ksmc = kDept;
+        row.gzz = QSysInfo::machineHostName();
+        row.cz = AuditAction::Execute;
+        row.dh = dh;
+        row.xq = QStringLiteral("执行号%1，复核人%2，病人%3")
+                     .arg(numberText, QStringLiteral("李四"), QStringLiteral("基准"));
+        row.zy = AuditChain::digest(row);
+        return read && bare(conn, AuditSql::insert(row));
+    };
     const bench::Side bareExec = [&](int i) {
         const QString bareNumber = number(2 * i + 1);
         const QString bareDoc = document(2 * i + 1);
         int used = -1;
         const bool done =
-            bare(conn, QStringLiteral("BEGIN")) &&
-            bare(conn, ExecutionSql::executionNumberUsed(bareNumber), &used) && used == 0 &&
+            bare(conn, writeTurn) && bare(conn, ExecutionSql::executionNumberUsed(bareNumber), &used) &&
+            used == 0 &&
             bare(conn,
                  ExecutionSql::insertExecution(bareNumber, bareDoc, QStringLiteral("张三"),
                                                QStringLiteral("李四"), kDept, QStringLiteral("基准"))) &&
             bare(conn, QStringLiteral("SELECT p_yjzx('%1','%2')").arg(bareDoc, kDept)) &&
-            bare(conn, QStringLiteral("COMMIT"));
+            auditRow(bareNumber, bareDoc) && bare(conn, QStringLiteral("COMMIT"));
         if (!done)
             bare(conn, QStringLiteral("ROLLBACK"));
         return done;

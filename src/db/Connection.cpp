@@ -51,6 +51,34 @@ qsizetype loneSurrogateAt(const QString& text) {
     return -1;
 }
 
+AppError busyError() {
+    return DbError::make(DbError::StatementFailed, QStringLiteral("数据库正忙于上一条语句，请稍候再试。"),
+                         ConnectionSource);
+}
+
+// The checks every statement text passes before it is sent; false with `failure` filled.
+bool acceptable(const QString& sql, AppError* failure) {
+    if (sql.contains(QChar(0))) {
+        // The engines end a statement at a NUL: the text after it would be lost or misread.
+        *failure =
+            DbError::make(DbError::StatementFailed,
+                          QStringLiteral("输入的内容中含有空字符（NUL），无法保存。请删除该字符后重新输入。"),
+                          ConnectionSource);
+        return false;
+    }
+    if (const qsizetype at = loneSurrogateAt(sql); at >= 0) {
+        // Half of a character: the engines would store "?" in its place.
+        *failure = DbError::make(
+            DbError::StatementFailed,
+            QStringLiteral("输入的内容中含有不完整的字符（U+%1），无法保存。请删除该字符后重新输入。")
+                .arg(sql.at(at).unicode(), 4, 16, QLatin1Char('0'))
+                .toUpper(),
+            ConnectionSource);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // The engines of one session, used only on the connection's thread. A session that gave no
@@ -226,7 +254,19 @@ struct EngineSession {
         return onPostgres ? postgres->execute(statements, error) : sqlite.execute(statements, error);
     }
 
-    // One transaction step on the engine in use; a closed connection fails with 3704.
+    // One transaction step on the engine in use (0 begin, 1 commit, 2 roll back); a closed
+    // connection fails with 3704.
+    bool transactionStep(int step, AppError* failure) {
+        if (step == 0)
+            return transactionStep(failure, &SqliteDatabase::begin, &OdbcDatabase::begin,
+                                   &PostgresDatabase::begin);
+        if (step == 1)
+            return transactionStep(failure, &SqliteDatabase::commit, &OdbcDatabase::commit,
+                                   &PostgresDatabase::commit);
+        return transactionStep(failure, &SqliteDatabase::rollback, &OdbcDatabase::rollback,
+                               &PostgresDatabase::rollback);
+    }
+
     template <typename SqliteStep, typename OdbcStep, typename PostgresStep>
     bool transactionStep(AppError* failure, SqliteStep onSqlite, OdbcStep onOdbc, PostgresStep onPostgres) {
         if (engine == Connection::Engine::SQLite)
@@ -239,6 +279,75 @@ struct EngineSession {
         return false;
     }
 };
+
+namespace {
+
+// The steps of one runTogether as its job on the connection's thread sees them: what they send
+// through their connection runs on the job's session at once.
+struct TogetherSteps {
+    const Connection* owner = nullptr;
+    EngineSession* session = nullptr;
+    std::shared_ptr<std::atomic<bool>> cut = std::make_shared<std::atomic<bool>>(false);
+    // Set once the caller has gone on without an answer: what the steps still send fails at once.
+    std::atomic<bool> givenUp{false};
+    AppError noAnswer;
+    // The failure that broke the link, for the caller's lost-link road afterwards.
+    AppError lost;
+    bool linkLost = false;
+
+    bool refused(AppError* failure) const {
+        if (!givenUp)
+            return false;
+        *failure = noAnswer;
+        return true;
+    }
+
+    void failed(AppError* failure) {
+        if (*cut)
+            failure->description = noAnswer.description;
+        if (failure->number == DbError::BrokenLink || *cut) {
+            linkLost = true;
+            lost = *failure;
+        }
+    }
+
+    RecordsetPtr execute(const QString& sql, AppError* failure) {
+        if (refused(failure) || !acceptable(sql, failure))
+            return nullptr;
+        if (!session->isOpen()) {
+            *failure = closedError();
+            return nullptr;
+        }
+        RecordsetPtr rows = session->run(sql, failure);
+        if (!rows)
+            failed(failure);
+        return rows;
+    }
+
+    bool transactionStep(int step, AppError* failure) {
+        if (refused(failure))
+            return false;
+        if (session->transactionStep(step, failure))
+            return true;
+        failed(failure);
+        return false;
+    }
+};
+
+// The steps of the runTogether whose job this thread runs, if any.
+thread_local TogetherSteps* t_together = nullptr;
+
+// The steps of `connection` when called from inside them: its other calls go as usual.
+TogetherSteps* togetherSteps(const Connection* connection) {
+    return t_together && t_together->owner == connection ? t_together : nullptr;
+}
+
+EngineSession* togetherSession(const Connection* connection) {
+    TogetherSteps* steps = togetherSteps(connection);
+    return steps ? steps->session : nullptr;
+}
+
+} // namespace
 
 namespace {
 void endWithApplication();
@@ -264,11 +373,6 @@ struct Connection::Private {
     // must not slip its statements in between (into another's transaction, say).
     int waiting = 0;
 
-    AppError busyError() const {
-        return DbError::make(DbError::StatementFailed, QStringLiteral("数据库正忙于上一条语句，请稍候再试。"),
-                             ConnectionSource);
-    }
-
     // The statement's answer may come a moment after the server's own timeout has ended it.
     // A session that lost its link may first wait for a standby's promotion.
     int deadlineMs() const { return timeoutMs + 1000 + failoverMs; }
@@ -283,7 +387,8 @@ struct Connection::Private {
     // Runs `job` on the session's thread. False when it gave no answer in time; `interrupted`
     // tells whether it was cut short. A session that never answered is given up: it is closed
     // on its own thread whenever the job returns, and a fresh, closed one takes its place.
-    bool call(const std::function<void(EngineSession&)>& job, bool* interrupted = nullptr) {
+    bool call(const std::function<void(EngineSession&)>& job, bool* interrupted = nullptr,
+              std::shared_ptr<std::atomic<bool>> cut = {}) {
         const std::shared_ptr<EngineSession> s = session;
         // Once the application object is gone nothing posted reaches the thread: it ends, and
         // the rest (closing at the very end) runs here.
@@ -304,7 +409,8 @@ struct Connection::Private {
             bool inTransaction = false;
         };
         auto state = std::make_shared<State>();
-        auto cut = std::make_shared<std::atomic<bool>>(false);
+        if (!cut)
+            cut = std::make_shared<std::atomic<bool>>(false);
         const std::shared_ptr<DatabaseWorker> w = worker; // a call made meanwhile may replace it
         ++waiting;
         const bool answered = w->run(
@@ -411,8 +517,8 @@ QString Connection::connectionString() const {
 bool Connection::open(AppError* error) {
     if (isOpen())
         return true;
-    if (d->waiting > 0) {
-        fill(error, d->busyError());
+    if (d->waiting > 0 || togetherSteps(this)) {
+        fill(error, busyError());
         return false;
     }
     d->timeoutMs = StatementTimeout::milliseconds();
@@ -440,10 +546,16 @@ bool Connection::open(AppError* error) {
 }
 
 bool Connection::isOpen() const {
+    if (const EngineSession* s = togetherSession(this))
+        return s->isOpen();
     return d->open;
 }
 
 void Connection::close() {
+    if (EngineSession* s = togetherSession(this)) {
+        s->close(); // its caller notes the closed session when the steps are done
+        return;
+    }
     if (d->engine == Engine::None)
         return;
     if (!d->call([](EngineSession& s) { s.close(); })) {
@@ -453,6 +565,8 @@ void Connection::close() {
 }
 
 Connection::Engine Connection::engine() const {
+    if (const EngineSession* s = togetherSession(this))
+        return s->engine;
     return d->engine;
 }
 
@@ -495,25 +609,13 @@ RecordsetPtr Connection::execute(const QString& sql, AppError* error) {
         timer.start();
     AppError failure;
     RecordsetPtr rows;
-    if (!isOpen())
+    if (TogetherSteps* t = togetherSteps(this))
+        rows = t->execute(sql, &failure);
+    else if (!isOpen())
         failure = closedError();
     else if (d->waiting > 0)
-        failure = d->busyError();
-    else if (sql.contains(QChar(0)))
-        // The engines end a statement at a NUL: the text after it would be lost or misread.
-        failure =
-            DbError::make(DbError::StatementFailed,
-                          QStringLiteral("输入的内容中含有空字符（NUL），无法保存。请删除该字符后重新输入。"),
-                          ConnectionSource);
-    else if (const qsizetype at = loneSurrogateAt(sql); at >= 0)
-        // Half of a character: the engines would store "?" in its place.
-        failure = DbError::make(
-            DbError::StatementFailed,
-            QStringLiteral("输入的内容中含有不完整的字符（U+%1），无法保存。请删除该字符后重新输入。")
-                .arg(sql.at(at).unicode(), 4, 16, QLatin1Char('0'))
-                .toUpper(),
-            ConnectionSource);
-    else
+        failure = busyError();
+    else if (acceptable(sql, &failure))
         rows = runJob([sql](EngineSession& s, AppError* e) { return s.run(sql, e); }, &failure);
     if (tracing)
         SqlTrace::record(sql, started, timer.elapsed());
@@ -543,26 +645,22 @@ RecordsetPtr Connection::runJob(const std::function<RecordsetPtr(EngineSession&,
 }
 
 bool Connection::transactionStep(int step, AppError* error) {
-    auto answer = std::make_shared<std::pair<bool, AppError>>(false, AppError());
-    auto job = [step, answer](EngineSession& s) {
-        AppError* e = &answer->second;
-        if (step == 0)
-            answer->first =
-                s.transactionStep(e, &SqliteDatabase::begin, &OdbcDatabase::begin, &PostgresDatabase::begin);
-        else if (step == 1)
-            answer->first = s.transactionStep(e, &SqliteDatabase::commit, &OdbcDatabase::commit,
-                                              &PostgresDatabase::commit);
-        else
-            answer->first = s.transactionStep(e, &SqliteDatabase::rollback, &OdbcDatabase::rollback,
-                                              &PostgresDatabase::rollback);
-    };
-    bool interrupted = false;
     AppError failure;
-    if (d->waiting > 0) {
-        fill(error, d->busyError());
+    if (TogetherSteps* t = togetherSteps(this)) {
+        if (t->transactionStep(step, &failure))
+            return true;
+        fill(error, failure);
         return false;
     }
-    if (!d->call(job, &interrupted)) {
+    if (d->waiting > 0) {
+        fill(error, busyError());
+        return false;
+    }
+    auto answer = std::make_shared<std::pair<bool, AppError>>(false, AppError());
+    bool interrupted = false;
+    if (!d->call(
+            [step, answer](EngineSession& s) { answer->first = s.transactionStep(step, &answer->second); },
+            &interrupted)) {
         failure = d->noAnswer();
         lostLink(failure, true);
         fill(error, failure);
@@ -578,6 +676,43 @@ bool Connection::transactionStep(int step, AppError* error) {
     return false;
 }
 
+bool Connection::runTogether(std::function<void()> steps, AppError* error) {
+    if (togetherSteps(this)) {
+        steps(); // already on the session's thread
+        return true;
+    }
+    if (!isOpen()) {
+        fill(error, closedError());
+        return false;
+    }
+    if (d->waiting > 0) {
+        fill(error, busyError());
+        return false;
+    }
+    auto t = std::make_shared<TogetherSteps>();
+    t->owner = this;
+    t->noAnswer = d->noAnswer();
+    bool interrupted = false;
+    const bool answered = d->call(
+        [t, steps = std::move(steps)](EngineSession& s) {
+            t->session = &s;
+            t_together = t.get();
+            steps();
+            t_together = nullptr;
+        },
+        &interrupted, t->cut);
+    if (!answered) {
+        t->givenUp = true;
+        const AppError failure = d->noAnswer();
+        lostLink(failure, true);
+        fill(error, failure);
+        return false;
+    }
+    if (t->linkLost || interrupted)
+        lostLink(t->lost, interrupted && d->engine != Engine::SQLite);
+    return true;
+}
+
 bool Connection::beginTrans(AppError* error) {
     return transactionStep(0, error);
 }
@@ -591,6 +726,8 @@ bool Connection::rollbackTrans(AppError* error) {
 }
 
 bool Connection::inTransaction() const {
+    if (const EngineSession* s = togetherSession(this))
+        return s->inTransaction();
     return d->inTransaction;
 }
 

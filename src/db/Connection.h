@@ -56,6 +56,14 @@ public:
     // How long a statement may go without an answer (StatementTimeout, read when it opens).
     int timeoutMs() const;
 
+    // Runs `steps` on the connection's thread in one hand-over: what it sends through this
+    // connection meanwhile (statements, transaction steps) runs there at once, one after the
+    // other, as the steps of a server's routine do. The same timeout holds for the whole.
+    // `steps` must own what it touches: without an answer in time the caller goes on without it.
+    // False with `error` filled (and the session given up) when it gave no answer; else true,
+    // whatever the steps' own statements answered.
+    [[nodiscard]] bool runTogether(std::function<void()> steps, AppError* error = nullptr);
+
 private:
     // A lost link or a statement without an answer in time: the session is closed, and for
     // gConn the lost-link road (ReportLostLink) is posted. True when that happened.

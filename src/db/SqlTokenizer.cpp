@@ -1,5 +1,7 @@
 #include "db/SqlTokenizer.h"
 
+#include <array>
+
 namespace {
 
 bool isWordStart(QChar c) {
@@ -43,6 +45,17 @@ qsizetype dollarQuoteEnd(QStringView s, qsizetype start) {
     return close < 0 ? s.size() : close + tag.size();
 }
 
+// The one-character texts of the ASCII characters.
+const std::array<QString, 128>& asciiTexts() {
+    static const std::array<QString, 128> texts = [] {
+        std::array<QString, 128> all;
+        for (char16_t c = 0; c < 128; ++c)
+            all[c] = QString(QChar(c));
+        return all;
+    }();
+    return texts;
+}
+
 } // namespace
 
 QString SqlToken::stringValue() const {
@@ -73,7 +86,12 @@ SqlTokens tokenize(QStringView s) {
     qsizetype i = 0;
     const qsizetype n = s.size();
     auto push = [&](SqlToken::Kind kind, qsizetype from, qsizetype to) {
-        out.append(SqlToken{kind, s.mid(from, to - from).toString()});
+        // Most tokens are a blank or a comma: those share one text each instead of their own.
+        const char16_t c = s.at(from).unicode();
+        if (to - from == 1 && c < 128)
+            out.append(SqlToken{kind, asciiTexts()[c]});
+        else
+            out.append(SqlToken{kind, s.mid(from, to - from).toString()});
     };
     while (i < n) {
         const QChar c = s.at(i);
@@ -168,6 +186,19 @@ QStringList splitOnSemicolons(QStringView sql) {
     if (significant)
         out.append(current.trimmed());
     return out;
+}
+
+bool isWholeListItem(const SqlTokens& tokens, qsizetype k) {
+    const auto significantAt = [&tokens](qsizetype from, int step) -> const SqlToken* {
+        for (qsizetype i = from + step; i >= 0 && i < tokens.size(); i += step)
+            if (tokens.at(i).isSignificant())
+                return &tokens.at(i);
+        return nullptr;
+    };
+    const SqlToken* before = significantAt(k, -1);
+    const SqlToken* after = significantAt(k, 1);
+    return before && after && (before->isPunct(u'(') || before->isPunct(u',')) &&
+           (after->isPunct(u',') || after->isPunct(u')'));
 }
 
 } // namespace SqlTokenizer

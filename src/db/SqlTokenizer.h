@@ -34,4 +34,6 @@ SqlTokens tokenize(QStringView sql);
 QString join(const SqlTokens& tokens);
 // Pieces of text between ';' outside literals, comments and names; blank pieces dropped.
 QStringList splitOnSemicolons(QStringView sql);
+// Whether the token at `k` is a whole item of a list: "(" or "," before it, "," or ")" after it.
+bool isWholeListItem(const SqlTokens& tokens, qsizetype k);
 } // namespace SqlTokenizer

@@ -145,41 +145,6 @@ bool isGuard(const QString& statement) {
     return head.startsWith(QStringLiteral("selectyj_raise("), Qt::CaseInsensitive);
 }
 
-// A literal closed by its quote: an odd count of quotes means the text ran out inside it.
-bool closedLiteral(const SqlToken& t) {
-    return t.text.size() >= 2 && t.text.startsWith(QLatin1Char('\'')) &&
-           t.text.count(QLatin1Char('\'')) % 2 == 0;
-}
-
-// The windows write their values into the text, so the same statement comes again and again
-// with other values (a number, a document, a name). Its literals after WHERE, VALUES or SET
-// become parameters, so that it is prepared once for all its values; literals elsewhere (a
-// column of the select list) stay, as they name the result's columns. Empty when the text has
-// none to take.
-QString parameterShape(const QString& sql, QStringList* values) {
-    const SqlTokens tokens = SqlTokenizer::tokenize(sql);
-    const auto first =
-        std::find_if(tokens.begin(), tokens.end(), [](const SqlToken& t) { return t.isSignificant(); });
-    if (first == tokens.end() || !(first->isWord(u"select") || first->isWord(u"insert") ||
-                                   first->isWord(u"update") || first->isWord(u"delete")))
-        return {};
-    QString shape;
-    shape.reserve(sql.size());
-    bool inClause = false;
-    values->clear();
-    for (const SqlToken& t : tokens) {
-        if (t.isWord(u"where") || t.isWord(u"values") || t.isWord(u"set"))
-            inClause = true;
-        if (inClause && t.kind == SqlToken::Kind::String && closedLiteral(t)) {
-            shape += QLatin1Char('?');
-            values->append(t.stringValue());
-        } else {
-            shape += t.text;
-        }
-    }
-    return values->isEmpty() ? QString() : shape;
-}
-
 } // namespace
 
 SqliteDatabase::SqliteDatabase() = default;
@@ -458,22 +423,24 @@ bool SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& va
     return false;
 }
 
-sqlite3_stmt* SqliteDatabase::prepareWithValues(const QString& sql, QStringList* values, AppError* error) {
-    const QString shape = parameterShape(sql, values);
-    if (!shape.isEmpty()) {
+sqlite3_stmt* SqliteDatabase::prepareWithValues(const QString& sql, const QString& parameterized,
+                                                QVariantList* values, AppError* error) {
+    if (!parameterized.isEmpty()) {
         AppError shapeError;
-        if (sqlite3_stmt* statement = prepare(shape, &shapeError))
+        if (sqlite3_stmt* statement = prepare(parameterized, &shapeError))
             return statement;
     }
-    // Whatever the shape cannot be, the text as written is (and fails as written).
+    // Whatever the parameterized text cannot be, the text as written is (and fails as written).
     values->clear();
     return prepare(sql, error);
 }
 
-bool SqliteDatabase::runSql(const QString& sql, RecordsetPtr* rows, AppError* error) {
+bool SqliteDatabase::runSql(const AdaptedStatement& s, RecordsetPtr* rows, AppError* error) {
     AppError prepareError;
-    QStringList values;
-    sqlite3_stmt* statement = prepareWithValues(sql, &values, &prepareError);
+    QVariantList values = s.values;
+    const QString parameterized =
+        s.parametersKnown ? s.parameterized : TsqlAdapter::parameterize(s.sql, &values);
+    sqlite3_stmt* statement = prepareWithValues(s.sql, parameterized, &values, &prepareError);
     if (!statement) {
         if (prepareError.isSet()) {
             *error = prepareError;
@@ -570,16 +537,23 @@ bool SqliteDatabase::runProcedure(const AdaptedStatement& call, const Procedure*
     return true;
 }
 
-bool SqliteDatabase::onlyReads(const QStringList& texts, bool literalsAsValues) {
+bool SqliteDatabase::onlyReads(const QStringList& texts) {
     for (const QString& text : texts) {
         AppError prepareError;
-        QStringList values;
-        sqlite3_stmt* statement =
-            literalsAsValues ? prepareWithValues(text, &values, &prepareError) : prepare(text, &prepareError);
+        sqlite3_stmt* statement = prepare(text, &prepareError);
         if (prepareError.isSet() || (statement && !sqlite3_stmt_readonly(statement)))
             return false;
     }
     return true;
+}
+
+bool SqliteDatabase::onlyReads(const AdaptedStatement& s) {
+    AppError prepareError;
+    QVariantList values = s.values;
+    const QString parameterized =
+        s.parametersKnown ? s.parameterized : TsqlAdapter::parameterize(s.sql, &values);
+    sqlite3_stmt* statement = prepareWithValues(s.sql, parameterized, &values, &prepareError);
+    return !prepareError.isSet() && (!statement || sqlite3_stmt_readonly(statement));
 }
 
 RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements, AppError* error) {
@@ -604,7 +578,7 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
     for (qsizetype i = 0; reads && i < statements.size(); ++i) {
         const AdaptedStatement& s = statements.at(i);
         if (s.kind != AdaptedStatement::Kind::Exec) {
-            reads = onlyReads({s.sql}, true);
+            reads = onlyReads(s);
             continue;
         }
         Procedure procedure;
@@ -630,7 +604,7 @@ RecordsetPtr SqliteDatabase::execute(const QVector<AdaptedStatement>& statements
         ok = s.kind == AdaptedStatement::Kind::Exec
                  ? runProcedure(s, i < procedures.size() && procedures[i] ? &*procedures[i] : nullptr, &rows,
                                 error)
-                 : runSql(s.sql, &rows, error);
+                 : runSql(s, &rows, error);
         if (!ok)
             break;
     }

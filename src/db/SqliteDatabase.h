@@ -58,10 +58,12 @@ public:
 
 private:
     sqlite3_stmt* prepare(const QString& sql, AppError* error);
-    // The statement with its literal values as parameters (`values`), prepared once for them all.
-    sqlite3_stmt* prepareWithValues(const QString& sql, QStringList* values, AppError* error);
+    // The statement as `parameterized` (with `values`), prepared once for all its values; as
+    // written (and `values` emptied) when it has none or that cannot be prepared.
+    sqlite3_stmt* prepareWithValues(const QString& sql, const QString& parameterized, QVariantList* values,
+                                    AppError* error);
     bool step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error);
-    bool runSql(const QString& sql, RecordsetPtr* rows, AppError* error);
+    bool runSql(const AdaptedStatement& s, RecordsetPtr* rows, AppError* error);
     struct Procedure {
         QStringList params;     // "@A", "@B" in the order the call passes them
         QStringList statements; // the body, one statement each
@@ -71,8 +73,9 @@ private:
     bool runProcedure(const AdaptedStatement& call, const Procedure* found, RecordsetPtr* rows,
                       AppError* error);
     // True when none of the statements writes (a statement that does not prepare counts as writing).
-    // `literalsAsValues`: plain statements, prepared as runSql prepares them.
-    bool onlyReads(const QStringList& texts, bool literalsAsValues = false);
+    bool onlyReads(const QStringList& texts);
+    // The same for a plain statement, prepared as runSql prepares it.
+    bool onlyReads(const AdaptedStatement& s);
     bool execPlain(const char* sql, AppError* error);
     bool filePresent(AppError* error) const;
     // The error of an engine result code, with the code kept as the native code.

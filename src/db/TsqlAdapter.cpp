@@ -4,6 +4,8 @@
 #include <QMutex>
 #include <QSet>
 
+#include <algorithm>
+
 using Kind = SqlToken::Kind;
 
 namespace {
@@ -671,18 +673,38 @@ bool adaptTokens(const SqlTokens& tokens, QVector<AdaptedStatement>* out, QStrin
 constexpr char16_t kSlot = 0xE000;
 
 struct Literal {
-    QString raw;   // between the quotes, doubled quotes as written
-    QString value; // the value: doubled quotes made single
+    QString raw;         // between the quotes, doubled quotes as written; a number as written
+    QString value;       // the value: doubled quotes made single
+    bool number = false; // a number of a VALUES list, which stands in its slot without quotes
 };
 
 QString slotMark(qsizetype index) {
     return QChar(kSlot) + QString::number(index) + QChar(kSlot);
 }
 
+// One parameter of a statement's parameterized form: the value of a slot, or one of its own.
+struct Parameter {
+    qsizetype slot = -1;
+    QVariant value;
+};
+
+// The parameterized form of a statement with slots: its text (slots outside its clauses still in
+// it) and its parameters. An empty text: the statement has none.
+struct ParameterTemplate {
+    QString text;
+    QVector<Parameter> parameters;
+};
+
+// An adapted shape, and for the embedded engine its statements' parameterized forms.
+struct Shape {
+    QVector<AdaptedStatement> statements;
+    QVector<ParameterTemplate> templates;
+};
+
 class ShapeCache {
 public:
     // The adapted shape of `key`; false when it is not known.
-    bool find(const QString& key, TsqlAdapter::Dialect dialect, QVector<AdaptedStatement>* shape) {
+    bool find(const QString& key, TsqlAdapter::Dialect dialect, Shape* shape) {
         const QMutexLocker lock(&m_mutex);
         const auto it = m_shapes.constFind({key, int(dialect)});
         if (it == m_shapes.constEnd())
@@ -690,7 +712,7 @@ public:
         *shape = it.value();
         return true;
     }
-    void keep(const QString& key, TsqlAdapter::Dialect dialect, const QVector<AdaptedStatement>& shape) {
+    void keep(const QString& key, TsqlAdapter::Dialect dialect, const Shape& shape) {
         const QMutexLocker lock(&m_mutex);
         if (m_shapes.size() >= kMaxShapes) // a program builds a few dozen shapes; more is a stray
             m_shapes.clear();
@@ -704,7 +726,7 @@ public:
 private:
     static constexpr qsizetype kMaxShapes = 512;
     QMutex m_mutex; // the statements may run on a worker thread
-    QHash<QPair<QString, int>, QVector<AdaptedStatement>> m_shapes;
+    QHash<QPair<QString, int>, Shape> m_shapes;
 };
 
 ShapeCache& shapeCache() {
@@ -712,12 +734,19 @@ ShapeCache& shapeCache() {
     return cache;
 }
 
-// The text with its closed literals as slots, and the literals; false when the text cannot
-// take slots (it holds the slot character, or has no literal to stand in).
+// The text with its closed literals (and the numbers of its VALUES lists) as slots, and those
+// values; false when the text cannot take slots (it holds the slot character). A text without
+// any is its own shape.
 bool shapeOf(const SqlTokens& tokens, QString* key, QVector<Literal>* literals) {
-    for (const SqlToken& t : tokens) {
+    bool inValues = false;
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        const SqlToken& t = tokens.at(k);
         if (t.text.contains(QChar(kSlot)))
             return false;
+        if (t.kind == Kind::Word && t.isWord(u"VALUES"))
+            inValues = true;
+        else if (inValues && (t.isPunct(u';') || isStatementStart(t)))
+            inValues = false;
         if (t.kind == Kind::String &&
             (t.text.startsWith(u'\'') || t.text.startsWith(u'N') || t.text.startsWith(u'n')) &&
             closedLiteral(t.text)) {
@@ -726,11 +755,57 @@ bool shapeOf(const SqlTokens& tokens, QString* key, QVector<Literal>* literals) 
             key->append(slotMark(literals->size()));
             key->append(u'\'');
             literals->append({t.text.mid(open + 1, t.text.size() - open - 2), t.stringValue()});
+        } else if (inValues && t.kind == Kind::Number && SqlTokenizer::isWholeListItem(tokens, k)) {
+            // A number of a VALUES list (an audit row's number, say) changes with every row, and
+            // nothing in the adaptation looks at it.
+            key->append(u'\'' + slotMark(literals->size()) + u'\'');
+            literals->append({t.text, t.text, true});
         } else {
             key->append(t.text);
         }
     }
-    return !literals->isEmpty();
+    return true;
+}
+
+// The number a text holds, as the engines read it written.
+QVariant numberValue(const QString& text) {
+    bool whole = false;
+    const qlonglong value = text.toLongLong(&whole);
+    return whole ? QVariant(value) : QVariant(text.toDouble());
+}
+
+QVariant slotValue(const Literal& literal) {
+    return literal.number ? numberValue(literal.value) : QVariant(literal.value);
+}
+
+// The slot index of a slot literal ('\uE000n\uE000'), or -1.
+qsizetype slotAt(const SqlToken& t) {
+    const QString& text = t.text;
+    if (t.kind != Kind::String || text.size() < 5 || text.at(1) != QChar(kSlot) ||
+        text.at(text.size() - 2) != QChar(kSlot))
+        return -1;
+    bool ok = false;
+    const qsizetype index = QStringView(text).mid(2, text.size() - 4).toLongLong(&ok);
+    return ok ? index : -1;
+}
+
+// `text` with the values back in its slots.
+QString filledText(const QString& text, const QVector<Literal>& literals) {
+    QString filled;
+    filled.reserve(text.size());
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(QChar(kSlot)); at >= 0; at = text.indexOf(QChar(kSlot), from)) {
+        const qsizetype end = text.indexOf(QChar(kSlot), at + 1);
+        const Literal& literal = literals.at(QStringView(text).mid(at + 1, end - at - 1).toInt());
+        // A number's slot goes with its quotes.
+        const bool unquote = literal.number && at > 0 && text.at(at - 1) == u'\'' && end + 1 < text.size() &&
+                             text.at(end + 1) == u'\'';
+        filled.append(QStringView(text).mid(from, at - from - (unquote ? 1 : 0)));
+        filled.append(literal.raw);
+        from = end + (unquote ? 2 : 1);
+    }
+    filled.append(QStringView(text).mid(from));
+    return filled;
 }
 
 // The shape with the values back in its slots.
@@ -743,21 +818,73 @@ void fillSlots(QVector<AdaptedStatement>* statements, const QVector<Literal>& li
                 const QString text = argument.toString();
                 if (text.size() < 3 || text.front() != QChar(kSlot) || text.back() != QChar(kSlot))
                     continue;
-                argument = literals.at(text.mid(1, text.size() - 2).toInt()).value;
+                // As the adaptation of the value itself gives it.
+                argument = slotValue(literals.at(text.mid(1, text.size() - 2).toInt()));
             }
             continue;
         }
-        QString filled;
-        filled.reserve(s.sql.size());
-        qsizetype from = 0;
-        for (qsizetype at = s.sql.indexOf(QChar(kSlot)); at >= 0; at = s.sql.indexOf(QChar(kSlot), from)) {
-            const qsizetype end = s.sql.indexOf(QChar(kSlot), at + 1);
-            filled.append(QStringView(s.sql).mid(from, at - from));
-            filled.append(literals.at(QStringView(s.sql).mid(at + 1, end - at - 1).toInt()).raw);
-            from = end + 1;
+        s.sql = filledText(s.sql, literals);
+    }
+}
+
+// The parameterized form of a statement's tokens (see TsqlAdapter::parameterize); with `withSlots`,
+// a slot literal stands for its slot's value.
+ParameterTemplate parameterTemplate(const SqlTokens& tokens, bool withSlots) {
+    ParameterTemplate out;
+    const auto first =
+        std::find_if(tokens.begin(), tokens.end(), [](const SqlToken& t) { return t.isSignificant(); });
+    if (first == tokens.end() || !(first->isWord(u"select") || first->isWord(u"insert") ||
+                                   first->isWord(u"update") || first->isWord(u"delete")))
+        return out;
+    bool inClause = false;
+    bool inValues = false;
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        const SqlToken& t = tokens.at(k);
+        if (t.kind == Kind::Word) {
+            inValues = inValues || t.isWord(u"values");
+            inClause = inClause || inValues || t.isWord(u"where") || t.isWord(u"set");
         }
-        filled.append(QStringView(s.sql).mid(from));
-        s.sql = std::move(filled);
+        // A literal closed by its quote: an odd count of quotes means the text ran out inside it.
+        if (inClause && t.kind == Kind::String && t.text.size() >= 2 && t.text.startsWith(u'\'') &&
+            t.text.count(u'\'') % 2 == 0) {
+            out.text += u'?';
+            const qsizetype slot = withSlots ? slotAt(t) : -1;
+            out.parameters.append(slot >= 0 ? Parameter{slot, QVariant()} : Parameter{-1, t.stringValue()});
+        } else if (inValues && t.kind == Kind::Number && SqlTokenizer::isWholeListItem(tokens, k)) {
+            out.text += u'?';
+            out.parameters.append({-1, numberValue(t.text)});
+        } else {
+            out.text += t.text;
+        }
+    }
+    if (out.parameters.isEmpty())
+        out.text.clear();
+    return out;
+}
+
+// The embedded engine's parameterized forms of a shape's statements.
+QVector<ParameterTemplate> templatesOf(const QVector<AdaptedStatement>& statements) {
+    QVector<ParameterTemplate> templates;
+    for (const AdaptedStatement& s : statements)
+        templates.append(s.kind == AdaptedStatement::Kind::Sql
+                             ? parameterTemplate(SqlTokenizer::tokenize(s.sql), true)
+                             : ParameterTemplate());
+    return templates;
+}
+
+// The statements' parameterized forms from their shape's, with the slots' values.
+void fillParameters(QVector<AdaptedStatement>* statements, const QVector<ParameterTemplate>& templates,
+                    const QVector<Literal>& literals) {
+    for (qsizetype i = 0; i < statements->size() && i < templates.size(); ++i) {
+        AdaptedStatement& s = (*statements)[i];
+        const ParameterTemplate& t = templates.at(i);
+        if (s.kind != AdaptedStatement::Kind::Sql)
+            continue;
+        s.parametersKnown = true;
+        s.parameterized = literals.isEmpty() ? t.text : filledText(t.text, literals);
+        s.values.clear();
+        for (const Parameter& p : t.parameters)
+            s.values.append(p.slot >= 0 ? slotValue(literals.at(p.slot)) : p.value);
     }
 }
 
@@ -770,14 +897,21 @@ bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QSt
     QVector<Literal> literals;
     if (!shapeOf(tokens, &key, &literals))
         return adaptTokens(tokens, out, error, dialect);
-    if (!shapeCache().find(key, dialect, out)) {
+    Shape shape;
+    if (!shapeCache().find(key, dialect, &shape)) {
         QString shapeError;
         // A shape that fails is adapted again as written, for the error its own text gives.
-        if (!adaptTokens(SqlTokenizer::tokenize(key), out, &shapeError, dialect))
+        if (!adaptTokens(literals.isEmpty() ? tokens : SqlTokenizer::tokenize(key), &shape.statements,
+                         &shapeError, dialect))
             return adaptTokens(tokens, out, error, dialect);
-        shapeCache().keep(key, dialect, *out);
+        if (dialect == Dialect::SQLite)
+            shape.templates = templatesOf(shape.statements);
+        shapeCache().keep(key, dialect, shape);
     }
-    fillSlots(out, literals);
+    *out = std::move(shape.statements);
+    if (!literals.isEmpty())
+        fillSlots(out, literals);
+    fillParameters(out, shape.templates, literals);
     return true;
 }
 
@@ -788,6 +922,14 @@ bool TsqlAdapter::adaptAsWritten(const QString& tsql, QVector<AdaptedStatement>*
 
 void TsqlAdapter::clearShapes() {
     shapeCache().clear();
+}
+
+QString TsqlAdapter::parameterize(const QString& sql, QVariantList* values) {
+    const ParameterTemplate form = parameterTemplate(SqlTokenizer::tokenize(sql), false);
+    values->clear();
+    for (const Parameter& p : form.parameters)
+        values->append(p.value);
+    return form.text;
 }
 
 QStringList TsqlAdapter::splitStatements(const QString& tsql) {

@@ -15,6 +15,12 @@ struct AdaptedStatement {
     QString sql;
     QString procedure;
     QVariantList arguments;
+    // For the embedded engine, which prepares a statement once for all its values: when
+    // `parametersKnown`, the adaptation has found them already (TsqlAdapter::parameterize of
+    // `sql`), and an empty `parameterized` means the text has none.
+    bool parametersKnown = false;
+    QString parameterized;
+    QVariantList values;
 };
 
 // Turns the T-SQL texts the windows build into SQLite or PostgreSQL statements: splits a batch
@@ -34,6 +40,11 @@ public:
                                Dialect dialect = Dialect::SQLite);
     // Forgets the shapes adapted so far.
     static void clearShapes();
+    // The text with the values of its WHERE, VALUES and SET clauses (their literals, and the
+    // numbers of a VALUES list) as parameters "?", and those values, so that a statement that comes
+    // again with other values is prepared once; literals elsewhere (a column of the select list)
+    // stay, as they name the result's columns. Empty when the text has none to take.
+    static QString parameterize(const QString& sql, QVariantList* values);
     // The statements of a batch as written (tests and diagnostics).
     static QStringList splitStatements(const QString& tsql);
 };

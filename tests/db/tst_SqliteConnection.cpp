@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QThread>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -54,6 +55,7 @@ private slots:
     void rejectedStatementShowsCommonMessageAndKeepsConnection();
     void valuesWithQuotesStayValues();
     void statementsAgainWithOtherValues();
+    void stepsSentTogetherRunOnTheConnectionsThread();
     void engineCodeReachesTheMessage();
     void valueThatCannotBeBoundIsAnError();
     void valuesComeBackExactlyOrAreRefused();
@@ -445,6 +447,27 @@ void TstSqliteConnection::statementsAgainWithOtherValues() {
     QCOMPARE(rs->text(0), QStringLiteral("a?b"));
     QVERIFY(!ExecSql("Update CS Set DMMC='open Where id=1"));
     QCOMPARE(count("select count(*) from CS where DMMC like 'open%'"), QStringLiteral("0"));
+}
+
+void TstSqliteConnection::stepsSentTogetherRunOnTheConnectionsThread() {
+    QVERIFY(DbTestDatabase::run(m_file, {"CREATE TABLE nums(i INTEGER, t TEXT, r REAL, b)"}));
+    QThread* inside = nullptr;
+    AppError stepError;
+    bool began = false;
+    QVERIFY(gConn->runTogether([&] {
+        inside = QThread::currentThread();
+        began = gConn->beginTrans();
+        // The numbers of a VALUES list come again with other values: each keeps its type.
+        for (const char* values : {"5, 7, 1.5, 8", "6, 9, 2, 2.5"})
+            gConn->execute(QStringLiteral("Insert Into nums(i,t,r,b) Values(%1)").arg(values));
+        (void)gConn->execute(QStringLiteral("select nothing from nowhere"), &stepError);
+    }));
+    QVERIFY(inside && inside != QThread::currentThread());
+    QVERIFY(began && gConn->inTransaction()); // the steps' transaction goes on after them
+    QVERIFY(stepError.isSet());
+    QVERIFY(gConn->commitTrans());
+    QCOMPARE(count("select group_concat(typeof(i)||typeof(t)||typeof(r)||typeof(b)||':'||b, ' ') from nums"),
+             QStringLiteral("integertextrealinteger:8 integertextrealreal:2.5"));
 }
 
 void TstSqliteConnection::valuesComeBackExactlyOrAreRefused() {

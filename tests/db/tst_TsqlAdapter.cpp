@@ -494,23 +494,38 @@ void TstTsqlAdapter::aShapeAdaptedBeforeGivesWhatAFreshAdaptationGives() {
         "Delete MZ_YJZX Where ZXDH Like'%1' or XM=N'%2'",
         "Insert Into MZ_YJZX(ZXDH,DH,XM) Values('%1','%2',N'%2')\nExec P_YJZX '%1',N'%2', 12, NULL",
         "select isnull(XM,'%1') AS '%2', len('%2') from t where a='%1''%2' and b='%2'",
+        // Numbers of a VALUES list come again with other values too; others stay as written.
+        "Insert Into YJGL_LOG(XH,CZY,QZY) Values(%3,'%1', %3 )\nExec P_YJZX %3,'%2'",
+        "Insert Into T(a,b,c) Values(-%3,%3+1,(%3)) select top 2 a from T where b=%3 and c='%1%2'",
+        "select a from T where b in (%3,%3) and c=N'%1' and d='%2'",
     };
-    const QStringList first = {QStringLiteral("20100105"), QStringLiteral("张三")};
-    const QStringList again = {QStringLiteral("O''Brien"), QStringLiteral("%_\\x")};
+    const QStringList first = {QStringLiteral("20100105"), QStringLiteral("张三"), QStringLiteral("7")};
+    const QStringList again = {QStringLiteral("O''Brien"), QStringLiteral("%_\\x"), QStringLiteral("12.5")};
+    const auto fill = [](QString shape, const QStringList& values) {
+        return shape.replace(QStringLiteral("%3"), values.at(2)).arg(values.at(0), values.at(1));
+    };
     for (const auto dialect : {TsqlAdapter::Dialect::SQLite, TsqlAdapter::Dialect::PostgreSQL}) {
         for (const QString& shape : shapes) {
             TsqlAdapter::clearShapes();
-            const QString text = shape.arg(again.at(0), again.at(1));
+            const QString text = fill(shape, again);
             QVector<AdaptedStatement> fresh, cached;
             QString error;
             QVERIFY2(TsqlAdapter::adaptAsWritten(text, &fresh, &error, dialect), qPrintable(error));
-            QVERIFY(TsqlAdapter::adapt(shape.arg(first.at(0), first.at(1)), &cached, &error, dialect));
+            QVERIFY(TsqlAdapter::adapt(fill(shape, first), &cached, &error, dialect));
             QVERIFY(TsqlAdapter::adapt(text, &cached, &error, dialect));
             QCOMPARE(cached.size(), fresh.size());
             for (qsizetype i = 0; i < fresh.size(); ++i) {
                 QCOMPARE(cached.at(i).sql, fresh.at(i).sql);
                 QCOMPARE(cached.at(i).procedure, fresh.at(i).procedure);
                 QCOMPARE(cached.at(i).arguments, fresh.at(i).arguments);
+                // The embedded engine's parameters, found with the shape, are those of the text.
+                if (dialect == TsqlAdapter::Dialect::SQLite &&
+                    fresh.at(i).kind == AdaptedStatement::Kind::Sql) {
+                    QVariantList values;
+                    QVERIFY(cached.at(i).parametersKnown);
+                    QCOMPARE(cached.at(i).parameterized, TsqlAdapter::parameterize(fresh.at(i).sql, &values));
+                    QCOMPARE(cached.at(i).values, values);
+                }
             }
         }
     }

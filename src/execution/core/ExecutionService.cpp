@@ -8,6 +8,9 @@
 #include "execution/core/DayNumber.h"
 #include "execution/core/ExecutionStatements.h"
 
+#include <atomic>
+#include <memory>
+
 namespace {
 
 bool collect(const QString& sql, QStringList* into, AppError* error) {
@@ -86,9 +89,44 @@ bool ProposeExecutionNumber(QString* number, AppError* error) {
     return true;
 }
 
+namespace {
+
+// How far an execution's transaction came.
+enum class Reached { Nothing, Begun, Committing, Committed };
+
+// One execution's transaction, run as one job on the connection's thread; it owns its values,
+// since the caller may go on without it when the server does not answer.
+struct ExecutionSteps {
+    ExecutionRecord record;
+    QString number;
+    AppError error;
+    std::atomic<Reached> reached{Reached::Nothing};
+
+    void run() {
+        if (!gConn->beginTrans(&error))
+            return;
+        reached = Reached::Begun;
+        YJGL_CRASH_POINT("execution:begun");
+        if (!chooseNumber(record.zxdh, &number, &error) ||
+            !gConn->execute(ExecutionSql::insertExecution(number, record.dh, record.zxr, record.fhr,
+                                                          record.dept, record.xm),
+                            &error))
+            return;
+        YJGL_CRASH_POINT("execution:inserted");
+        if (!gConn->execute(ExecutionSql::finishExecution(record.dh, record.dept), &error) ||
+            !AuditTrail::append(auditEntry(record, number), &error))
+            return;
+        YJGL_CRASH_POINT("execution:finished");
+        reached = Reached::Committing;
+        if (gConn->commitTrans(&error))
+            reached = Reached::Committed;
+    }
+};
+
+} // namespace
+
 bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppError* error,
                      CommitOutcome* inDoubt) {
-    AppError err;
     if (inDoubt)
         *inDoubt = CommitOutcome::Committed;
     if (!gConn) {
@@ -96,28 +134,29 @@ bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppEr
             *error = {91, QStringLiteral("对象变量未设置"), QStringLiteral("ExecDJ")};
         return false;
     }
-    // Without the write turn nothing was tried; asking for it again only to log would wait as long.
-    if (!gConn->beginTrans(&err))
+    // The statements follow each other on the connection's thread without a hand-over each.
+    auto steps = std::make_shared<ExecutionSteps>();
+    steps->record = record;
+    AppError noAnswer;
+    const bool answered = gConn->runTogether([steps] { steps->run(); }, &noAnswer);
+    // Without an answer the steps are given up where they were; only what they left before the
+    // commit is read.
+    AppError err = answered ? steps->error : noAnswer;
+    switch (steps->reached.load()) {
+    case Reached::Nothing:
+        // Without the write turn nothing was tried; asking for it again only to log would wait as long.
         return fail(error, err);
-    YJGL_CRASH_POINT("execution:begun");
-    QString number;
-    if (!chooseNumber(record.zxdh, &number, &err))
+    case Reached::Begun:
         return failExecution(record, error, err);
-    if (!gConn->execute(
-            ExecutionSql::insertExecution(number, record.dh, record.zxr, record.fhr, record.dept, record.xm),
-            &err))
-        return failExecution(record, error, err);
-    YJGL_CRASH_POINT("execution:inserted");
-    if (!gConn->execute(ExecutionSql::finishExecution(record.dh, record.dept), &err))
-        return failExecution(record, error, err);
-    if (!AuditTrail::append(auditEntry(record, number), &err))
-        return failExecution(record, error, err);
-    YJGL_CRASH_POINT("execution:finished");
-    if (!gConn->commitTrans(&err)) {
+    case Reached::Committing:
+    case Reached::Committed:
+        break;
+    }
+    if (steps->reached != Reached::Committed || !answered) {
         if (err.number != DbError::BrokenLink)
             return failExecution(record, error, err);
         AppError settleError;
-        const CommitOutcome outcome = SettleInDoubtCommit(record, number, &settleError);
+        const CommitOutcome outcome = SettleInDoubtCommit(record, steps->number, &settleError);
         if (inDoubt)
             *inDoubt = outcome;
         if (outcome != CommitOutcome::Stored)
@@ -126,6 +165,6 @@ bool ExecuteDocument(const ExecutionRecord& record, QString* storedNumber, AppEr
     AuditTrail::committed();
     YJGL_CRASH_POINT("execution:committed");
     if (storedNumber)
-        *storedNumber = number;
+        *storedNumber = steps->number;
     return true;
 }
