@@ -679,6 +679,15 @@ struct Literal {
 };
 
 QString slotMark(qsizetype index) {
+    // Every statement is marked on its way to the engine: the first marks are made once.
+    static const QVector<QString> first = [] {
+        QVector<QString> marks;
+        for (qsizetype i = 0; i < 32; ++i)
+            marks.append(QChar(kSlot) + QString::number(i) + QChar(kSlot));
+        return marks;
+    }();
+    if (index < first.size())
+        return first.at(index);
     return QChar(kSlot) + QString::number(index) + QChar(kSlot);
 }
 
