@@ -27,5 +27,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::sort(out.begin(), out.end());
     Fuzz::check(std::includes(in.begin(), in.end(), out.begin(), out.end()),
                 "a literal appeared that the text did not hold");
+    // What the shapes give is what the text adapted afresh gives, parameters included.
+    QVector<AdaptedStatement> fresh;
+    Fuzz::check(TsqlAdapter::adaptAsWritten(tsql, &fresh, &error) && fresh.size() == statements.size(),
+                "the shape and the text adapt differently");
+    for (qsizetype i = 0; i < fresh.size(); ++i) {
+        const AdaptedStatement& s = statements.at(i);
+        Fuzz::check(s.sql == fresh.at(i).sql && s.procedure == fresh.at(i).procedure &&
+                        s.arguments == fresh.at(i).arguments,
+                    "the shape's statement differs from the text's");
+        QVariantList values;
+        if (s.parametersKnown)
+            Fuzz::check(s.parameterized == TsqlAdapter::parameterize(s.sql, &values) && s.values == values,
+                        "the shape's parameters differ from the text's");
+    }
     return 0;
 }
