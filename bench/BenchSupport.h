@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/core/Clock.h"
+
 // What every benchmark shares: two sides measured in turns after a warm-up, their spread,
 // the goal lines that scripts/bench.sh collects, and the bare sqlite3 C API as the side the
 // client layer is held against.
@@ -310,7 +312,7 @@ public:
 
 private:
     static void getdate(sqlite3_context* c, int, sqlite3_value**) {
-        const QByteArray t = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toUtf8();
+        const QByteArray t = Clock::secondsText(QDateTime::currentDateTime()).toLatin1();
         sqlite3_result_text(c, t.constData(), int(t.size()), SQLITE_TRANSIENT);
     }
     static void raise(sqlite3_context* c, int, sqlite3_value** v) {

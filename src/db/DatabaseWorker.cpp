@@ -18,8 +18,12 @@ namespace {
 
 // A statement answered within this time never lets the window's events in between: most do.
 constexpr std::chrono::milliseconds QuickAnswer(20);
-// How long a thread watches for the next job, or a caller for its answer, before it sleeps.
-constexpr std::chrono::microseconds Watch(200);
+// How long a caller watches for its answer before it sleeps.
+constexpr std::chrono::microseconds AnswerWatch(200);
+// How long the thread watches for the next job before it goes back to its event loop: waking
+// it from there costs more than a short statement (tens of microseconds on a virtual machine),
+// and a window's statements come in bursts.
+constexpr std::chrono::microseconds NextJobWatch(1000);
 
 struct Answer {
     std::mutex mutex;
@@ -29,8 +33,8 @@ struct Answer {
 };
 
 // Watches `ready` for a moment; true when it came meanwhile.
-template <typename Ready> bool watchFor(Ready ready) {
-    const auto until = std::chrono::steady_clock::now() + Watch;
+template <typename Ready> bool watchFor(Ready ready, std::chrono::microseconds watch) {
+    const auto until = std::chrono::steady_clock::now() + watch;
     do {
         if (ready())
             return true;
@@ -46,7 +50,7 @@ bool waitsWithEvents() {
 
 // Waits up to `ms` for the answer; true when it came.
 bool waitFor(const std::shared_ptr<Answer>& answer, int ms) {
-    if (watchFor([&] { return answer->done.load(); }))
+    if (watchFor([&] { return answer->done.load(); }, AnswerWatch))
         return true;
     std::unique_lock lock(answer->mutex);
     const auto quick = std::min(QuickAnswer, std::chrono::milliseconds(ms));
@@ -130,7 +134,7 @@ struct DatabaseWorker::JobQueue {
                 --queued;
             }
             job();
-            (void)watchFor([this] { return queued.load() > 0; });
+            (void)watchFor([this] { return queued.load() > 0; }, NextJobWatch);
         }
     }
 };

@@ -59,7 +59,10 @@ const std::array<QString, 128>& asciiTexts() {
 } // namespace
 
 QString SqlToken::stringValue() const {
-    QStringView v(text);
+    return SqlTokenizer::stringValue(text);
+}
+
+QString SqlTokenizer::stringValue(QStringView v) {
     if (v.startsWith(u'N') || v.startsWith(u'n'))
         v = v.mid(1);
     if (v.startsWith(u'\''))
@@ -83,16 +86,20 @@ namespace SqlTokenizer {
 SqlTokens tokenize(QStringView s) {
     SqlTokens out;
     out.reserve(s.size() / 3 + 1);
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    auto push = [&](SqlToken::Kind kind, qsizetype from, qsizetype to) {
+    scan(s, [&](SqlToken::Kind kind, qsizetype from, qsizetype to) {
         // Most tokens are a blank or a comma: those share one text each instead of their own.
         const char16_t c = s.at(from).unicode();
         if (to - from == 1 && c < 128)
             out.append(SqlToken{kind, asciiTexts()[c]});
         else
             out.append(SqlToken{kind, s.mid(from, to - from).toString()});
-    };
+    });
+    return out;
+}
+
+void scan(QStringView s, const std::function<void(SqlToken::Kind, qsizetype, qsizetype)>& push) {
+    qsizetype i = 0;
+    const qsizetype n = s.size();
     while (i < n) {
         const QChar c = s.at(i);
         const QChar next = i + 1 < n ? s.at(i + 1) : QChar();
@@ -158,7 +165,6 @@ SqlTokens tokenize(QStringView s) {
         }
         i = j;
     }
-    return out;
 }
 
 QString join(const SqlTokens& tokens) {

@@ -4,6 +4,8 @@
 #include <QStringView>
 #include <QVector>
 
+#include <functional>
+
 // Splits SQL text into tokens. Knows 'literals' with doubled quotes (and N'...', and
 // PostgreSQL's $$ bodies $$),
 // "quoted", [bracketed] and `backquoted` identifiers, numbers, words, @variables,
@@ -31,6 +33,10 @@ using SqlTokens = QVector<SqlToken>;
 namespace SqlTokenizer {
 // Never fails: an unterminated literal or comment runs to the end of the text.
 SqlTokens tokenize(QStringView sql);
+// The same cuts without making the tokens: `visit` is called with each token's kind and span.
+void scan(QStringView sql, const std::function<void(SqlToken::Kind, qsizetype, qsizetype)>& visit);
+// The value of a literal as written: quotes (and N) removed, doubled quotes made single.
+QString stringValue(QStringView literal);
 QString join(const SqlTokens& tokens);
 // Pieces of text between ';' outside literals, comments and names; blank pieces dropped.
 QStringList splitOnSemicolons(QStringView sql);

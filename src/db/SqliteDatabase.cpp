@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include <sqlite3.h>
+
+#include <cstring>
 #include <sys/stat.h>
 
 #include <optional>
@@ -81,8 +83,9 @@ void setStaleLogAside(const QString& file) {
 void getdateFunction(sqlite3_context* context, int, sqlite3_value**) {
     // The program's clock (which tests may fix) without the offset it keeps to the server:
     // here the server is this machine.
-    const QDateTime now = Clock::now().addMSecs(-Clock::serverOffsetMs());
-    const QByteArray text = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    const qint64 offset = Clock::serverOffsetMs();
+    const QByteArray text =
+        Clock::secondsText(offset == 0 ? Clock::now() : Clock::now().addMSecs(-offset)).toLatin1();
     sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
@@ -331,6 +334,22 @@ bool SqliteDatabase::filePresent(AppError* error) const {
 }
 
 bool SqliteDatabase::execPlain(const char* sql, AppError* error) {
+    // A transaction's own statements (begin, savepoint, commit) come with every unit: prepared
+    // once, as the others are. A batch of several, and a text that does not prepare, go as they are.
+    if (!std::strchr(sql, ';')) {
+        AppError prepareError;
+        if (sqlite3_stmt* statement = prepare(QString::fromLatin1(sql), &prepareError)) {
+            const int rc = sqlite3_step(statement);
+            if (rc == SQLITE_DONE || rc == SQLITE_ROW) {
+                sqlite3_reset(statement);
+                return true;
+            }
+            const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+            sqlite3_reset(statement);
+            *error = engineError(rc, text);
+            return false;
+        }
+    }
     char* message = nullptr;
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
     if (rc == SQLITE_OK)

@@ -10,11 +10,15 @@ using Kind = SqlToken::Kind;
 
 namespace {
 
+bool isStatementStartWord(QStringView word) {
+    for (const char16_t* start : {u"SELECT", u"INSERT", u"UPDATE", u"DELETE", u"EXEC", u"EXECUTE"})
+        if (word.compare(QStringView(start), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 bool isStatementStart(const SqlToken& t) {
-    static const QSet<QString> words = {QStringLiteral("SELECT"), QStringLiteral("INSERT"),
-                                        QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
-                                        QStringLiteral("EXEC"),   QStringLiteral("EXECUTE")};
-    return t.kind == Kind::Word && words.contains(t.text.toUpper());
+    return t.kind == Kind::Word && isStatementStartWord(t.text);
 }
 
 QString syntaxError(const QString& near) {
@@ -603,10 +607,10 @@ bool parseExec(const Editor& ed, AdaptedStatement* out, QString* error) {
 
 // A literal without its closing quote runs to the end of the text: its value would take in
 // whatever a rewrite appends ("LIMIT 1"). SQL Server refuses such a text too.
-bool closedLiteral(const QString& text) {
+bool closedLiteral(QStringView text) {
     if (text.startsWith(u'$')) { // $tag$ .. $tag$
-        const QStringView tag = QStringView(text).left(text.indexOf(u'$', 1) + 1);
-        return text.size() >= 2 * tag.size() && QStringView(text).endsWith(tag);
+        const QStringView tag = text.left(text.indexOf(u'$', 1) + 1);
+        return text.size() >= 2 * tag.size() && text.endsWith(tag);
     }
     qsizetype i = text.startsWith(u'\'') ? 1 : 2; // after the quote (or N and the quote)
     while (i < text.size()) {
@@ -745,34 +749,62 @@ ShapeCache& shapeCache() {
 
 // The text with its closed literals (and the numbers of its VALUES lists) as slots, and those
 // values; false when the text cannot take slots (it holds the slot character). A text without
-// any is its own shape.
-bool shapeOf(const SqlTokens& tokens, QString* key, QVector<Literal>* literals) {
-    bool inValues = false;
-    for (qsizetype k = 0; k < tokens.size(); ++k) {
-        const SqlToken& t = tokens.at(k);
-        if (t.text.contains(QChar(kSlot)))
-            return false;
-        if (t.kind == Kind::Word && t.isWord(u"VALUES"))
-            inValues = true;
-        else if (inValues && (t.isPunct(u';') || isStatementStart(t)))
-            inValues = false;
-        if (t.kind == Kind::String &&
-            (t.text.startsWith(u'\'') || t.text.startsWith(u'N') || t.text.startsWith(u'n')) &&
-            closedLiteral(t.text)) {
-            const qsizetype open = t.text.indexOf(u'\'');
-            key->append(QStringView(t.text).left(open + 1));
-            key->append(slotMark(literals->size()));
+// any is its own shape. Read without making tokens: a text whose shape is known is not cut up.
+bool shapeOf(const QString& text, QString* key, QVector<Literal>* literals) {
+    if (text.contains(QChar(kSlot)))
+        return false;
+    key->reserve(text.size() + 16);
+    const QStringView all(text);
+    qsizetype copied = 0; // the text before this is in the key
+    // Puts a slot in place of the text from `from` to `to`.
+    const auto slot = [&](qsizetype from, qsizetype to, const Literal& literal, bool quoted) {
+        key->append(all.mid(copied, from - copied));
+        if (quoted)
             key->append(u'\'');
-            literals->append({t.text.mid(open + 1, t.text.size() - open - 2), t.stringValue()});
-        } else if (inValues && t.kind == Kind::Number && SqlTokenizer::isWholeListItem(tokens, k)) {
+        key->append(slotMark(literals->size()));
+        if (quoted)
+            key->append(u'\'');
+        copied = to;
+        literals->append(literal);
+    };
+    bool inValues = false;
+    QStringView last; // the last significant token
+    Kind lastKind = Kind::Blank;
+    // A number of a VALUES list after "(" or ",": a slot when "," or ")" follows it.
+    qsizetype numberFrom = -1;
+    qsizetype numberTo = -1;
+    SqlTokenizer::scan(text, [&](Kind kind, qsizetype from, qsizetype to) {
+        const QStringView t = all.mid(from, to - from);
+        if (kind == Kind::Blank || kind == Kind::Comment)
+            return;
+        if (numberFrom >= 0) {
             // A number of a VALUES list (an audit row's number, say) changes with every row, and
             // nothing in the adaptation looks at it.
-            key->append(u'\'' + slotMark(literals->size()) + u'\'');
-            literals->append({t.text, t.text, true});
-        } else {
-            key->append(t.text);
+            if (kind == Kind::Punct && (t == u"," || t == u")")) {
+                const QString number = all.mid(numberFrom, numberTo - numberFrom).toString();
+                slot(numberFrom, numberTo, {number, number, true}, true);
+            }
+            numberFrom = -1;
         }
-    }
+        if (kind == Kind::Word && t.size() == 6 && t.compare(u"VALUES", Qt::CaseInsensitive) == 0)
+            inValues = true;
+        else if (inValues &&
+                 ((kind == Kind::Punct && t == u";") || (kind == Kind::Word && isStatementStartWord(t))))
+            inValues = false;
+        if (kind == Kind::String && (t.startsWith(u'\'') || t.startsWith(u'N') || t.startsWith(u'n')) &&
+            closedLiteral(t)) {
+            const qsizetype open = t.indexOf(u'\'');
+            slot(from + open + 1, to - 1,
+                 {t.mid(open + 1, t.size() - open - 2).toString(), SqlTokenizer::stringValue(t)}, false);
+        } else if (inValues && kind == Kind::Number && lastKind == Kind::Punct &&
+                   (last == u"(" || last == u",")) {
+            numberFrom = from;
+            numberTo = to;
+        }
+        last = t;
+        lastKind = kind;
+    });
+    key->append(all.mid(copied));
     return true;
 }
 
@@ -901,18 +933,16 @@ void fillParameters(QVector<AdaptedStatement>* statements, const QVector<Paramet
 
 bool TsqlAdapter::adapt(const QString& tsql, QVector<AdaptedStatement>* out, QString* error,
                         Dialect dialect) {
-    const SqlTokens tokens = SqlTokenizer::tokenize(tsql);
     QString key;
     QVector<Literal> literals;
-    if (!shapeOf(tokens, &key, &literals))
-        return adaptTokens(tokens, out, error, dialect);
+    if (!shapeOf(tsql, &key, &literals))
+        return adaptAsWritten(tsql, out, error, dialect);
     Shape shape;
     if (!shapeCache().find(key, dialect, &shape)) {
         QString shapeError;
         // A shape that fails is adapted again as written, for the error its own text gives.
-        if (!adaptTokens(literals.isEmpty() ? tokens : SqlTokenizer::tokenize(key), &shape.statements,
-                         &shapeError, dialect))
-            return adaptTokens(tokens, out, error, dialect);
+        if (!adaptTokens(SqlTokenizer::tokenize(key), &shape.statements, &shapeError, dialect))
+            return adaptAsWritten(tsql, out, error, dialect);
         if (dialect == Dialect::SQLite)
             shape.templates = templatesOf(shape.statements);
         shapeCache().keep(key, dialect, shape);

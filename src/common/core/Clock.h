@@ -16,4 +16,7 @@ void followServerTime(const QDateTime& serverNow);
 
 // For tests: a fixed time (invalid to release it).
 void setFixedNow(const QDateTime& fixed);
+
+// A time as the statements and the trail write it: "yyyy-MM-dd HH:mm:ss".
+QString secondsText(const QDateTime& time);
 } // namespace Clock

@@ -136,7 +136,7 @@ bool append(const AuditEntry& entry, AppError* error) {
     } else {
         row.xh = 1;
     }
-    row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    row.czsj = Clock::secondsText(Clock::now());
     // Cut to the columns' widths, so that a long typed name never costs an action its row.
     row.czy = entry.user.left(50);
     row.ksmc = entry.dept.left(50);
