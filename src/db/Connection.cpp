@@ -444,6 +444,12 @@ struct Connection::Private {
         }
         if (session != s)
             return true;
+        if (state->engine != engine)
+            // The embedded engine works on the connection's thread itself: it watches longer
+            // for the next statement.
+            w->setNextJobWatch(std::chrono::microseconds(state->engine == Engine::SQLite
+                                                             ? DatabaseWorker::LongWatchUs
+                                                             : DatabaseWorker::ShortWatchUs));
         engine = state->engine;
         open = state->open;
         inTransaction = state->inTransaction;

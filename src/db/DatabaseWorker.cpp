@@ -20,10 +20,6 @@ namespace {
 constexpr std::chrono::milliseconds QuickAnswer(20);
 // How long a caller watches for its answer before it sleeps.
 constexpr std::chrono::microseconds AnswerWatch(200);
-// How long the thread watches for the next job before it goes back to its event loop: waking
-// it from there costs more than a short statement (tens of microseconds on a virtual machine),
-// and a window's statements come in bursts.
-constexpr std::chrono::microseconds NextJobWatch(1000);
 
 struct Answer {
     std::mutex mutex;
@@ -116,6 +112,7 @@ struct DatabaseWorker::JobQueue {
     std::mutex mutex;
     std::deque<std::function<void()>> jobs;
     std::atomic<int> queued{0};
+    std::atomic<std::chrono::microseconds::rep> nextJobWatch{DatabaseWorker::ShortWatchUs};
     bool watching = false; // a drain runs or is posted: nothing more need be posted
 
     // Runs the jobs in the order sent, then watches for more for a moment before the thread goes
@@ -134,10 +131,15 @@ struct DatabaseWorker::JobQueue {
                 --queued;
             }
             job();
-            (void)watchFor([this] { return queued.load() > 0; }, NextJobWatch);
+            (void)watchFor([this] { return queued.load() > 0; },
+                           std::chrono::microseconds(nextJobWatch.load(std::memory_order_relaxed)));
         }
     }
 };
+
+void DatabaseWorker::setNextJobWatch(std::chrono::microseconds watch) {
+    m_jobs->nextJobWatch.store(watch.count(), std::memory_order_relaxed);
+}
 
 void DatabaseWorker::send(std::function<void()> job) {
     bool post = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,14 @@ public:
 
     // How long an interrupted job may take to return.
     static constexpr int InterruptGraceMs = 2000;
+
+    // How long the thread watches for the next job after one before it goes back to its event
+    // loop, in microseconds. Waking it from there costs more than a short statement (tens of
+    // microseconds on a virtual machine), and a window's statements come in bursts; while the
+    // work is done by a server's process, a watching thread would take the processor from it.
+    static constexpr int ShortWatchUs = 200;
+    static constexpr int LongWatchUs = 1000;
+    void setNextJobWatch(std::chrono::microseconds watch);
 
 private:
     // Jobs wait in a queue of their own. After its last job the thread watches the queue for a
