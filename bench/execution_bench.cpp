@@ -18,7 +18,6 @@
 #include "common/core/Session.h"
 #include "db/Connection.h"
 #include "db/StatementHelpers.h"
-#include "db/audit/AuditChain.h"
 #include "db/audit/AuditTrail.h"
 #include "execution/Mz_CKFY.h"
 #include "execution/core/ExecutionService.h"
@@ -29,7 +28,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -462,18 +460,12 @@ int main(int argc, char** argv) {
         std::vector<std::string> head;
         if (bare.run(auditHead, {}, &head) < 0)
             return false;
-        AuditRow row;
-        row.xh = head.empty() ? 1 : QByteArray::fromStdString(head[0]).toLongLong() + 1;
-        row.qzy = head.empty() ? QString() : QString::fromStdString(head[1]).trimmed();
-        row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        row.czy = QStringLiteral("基准用户");
-        row.ksmc = kDept;
-        row.gzz = QSysInfo::machineHostName();
-        row.cz = AuditAction::Execute;
-        row.dh = dh;
-        row.xq =
-            QStringLiteral("执行号%1，复核人%2，病人%3").arg(number, row.czy, QStringLiteral("基准患者"));
-        row.zy = AuditChain::digest(row);
+        const AuditRow row =
+            AuditTrail::nextRow({QStringLiteral("基准用户"), kDept, AuditAction::Execute, dh,
+                                 QStringLiteral("执行号%1，复核人%2，病人%3")
+                                     .arg(number, QStringLiteral("基准用户"), QStringLiteral("基准患者"))},
+                                head.empty() ? 0 : QByteArray::fromStdString(head[0]).toLongLong(),
+                                head.empty() ? QString() : QString::fromStdString(head[1]).trimmed());
         return bare.run(auditInsert, {QString::number(row.xh), row.czsj, row.czy, row.ksmc, row.gzz, row.cz,
                                       row.dh, row.xq, row.qzy, row.zy}) >= 0;
     };

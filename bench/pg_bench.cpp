@@ -17,6 +17,7 @@
 #include "common/core/Clock.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
+#include "db/PostgresDatabase.h"
 #include "db/StatementTimeout.h"
 #include "db/audit/AuditStatements.h"
 #include "db/audit/AuditTrail.h"
@@ -27,7 +28,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -330,26 +330,18 @@ int main(int argc, char** argv) {
     // The bare side sends what the program sends: the write turn with BEGIN, and the execution's
     // audit row (the chain's head read, the row's digest, the row).
     const QString writeTurn =
-        QStringLiteral("BEGIN; SET LOCAL lock_timeout = %1; SELECT pg_advisory_xact_lock(%2)")
-            .arg(StatementTimeout::milliseconds())
-            .arg(0x594A474C);
+        PostgresDatabase::beginSteps(StatementTimeout::milliseconds()).join(QStringLiteral("; "));
     const auto auditRow = [&](const QString& numberText, const QString& dh) {
         PGresult* head = PQexec(conn, "SELECT XH, ZY FROM YJGL_LOG ORDER BY XH DESC LIMIT 1");
         const bool read = PQresultStatus(head) == PGRES_TUPLES_OK;
-        AuditRow row;
-        row.xh = read && PQntuples(head) > 0 ? QByteArray(PQgetvalue(head, 0, 0)).toLongLong() + 1 : 1;
-        row.qzy =
-            read && PQntuples(head) > 0 ? QString::fromUtf8(PQgetvalue(head, 0, 1)).trimmed() : QString();
+        const bool empty = !read || PQntuples(head) == 0;
+        const AuditRow row =
+            AuditTrail::nextRow({QStringLiteral("张三"), kDept, AuditAction::Execute, dh,
+                                 QStringLiteral("执行号%1，复核人%2，病人%3")
+                                     .arg(numberText, QStringLiteral("李四"), QStringLiteral("基准"))},
+                                empty ? 0 : QByteArray(PQgetvalue(head, 0, 0)).toLongLong(),
+                                empty ? QString() : QString::fromUtf8(PQgetvalue(head, 0, 1)).trimmed());
         PQclear(head);
-        row.czsj = Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        row.czy = QStringLiteral("张三");
-        row.ksmc = kDept;
-        row.gzz = QSysInfo::machineHostName();
-        row.cz = AuditAction::Execute;
-        row.dh = dh;
-        row.xq = QStringLiteral("执行号%1，复核人%2，病人%3")
-                     .arg(numberText, QStringLiteral("李四"), QStringLiteral("基准"));
-        row.zy = AuditChain::digest(row);
         return read && bare(conn, AuditSql::insert(row));
     };
     const bench::Side bareExec = [&](int i) {

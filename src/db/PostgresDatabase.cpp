@@ -455,6 +455,11 @@ RecordsetPtr PostgresDatabase::execute(const QVector<AdaptedStatement>& statemen
     return rows;
 }
 
+QStringList PostgresDatabase::beginSteps(int lockWaitMs) {
+    return {QStringLiteral("BEGIN"), QStringLiteral("SET LOCAL lock_timeout = %1").arg(qMax(1, lockWaitMs)),
+            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteTurnKey)};
+}
+
 bool PostgresDatabase::begin(AppError* error) {
     if (m_inTransaction) {
         *error = DbError::make(DbError::StatementFailed,
@@ -467,9 +472,7 @@ bool PostgresDatabase::begin(AppError* error) {
     // it and for rows end after the connection's lock wait, as on the embedded engine.
     if (!reconnectIfLost(error) || !followClock(error))
         return false;
-    const QStringList steps{QStringLiteral("BEGIN"),
-                            QStringLiteral("SET LOCAL lock_timeout = %1").arg(qMax(1, m_lockWaitMs)),
-                            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteTurnKey)};
+    const QStringList steps = beginSteps(m_lockWaitMs);
     // libpq takes the three in one round trip; through ODBC they go one by one, so that each
     // step's failure is its own whatever the driver makes of a text of several.
     bool began = true;

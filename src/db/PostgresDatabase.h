@@ -20,6 +20,9 @@
 class PostgresDatabase {
 public:
     static const QString Source;
+    // The statements that begin one of the program's transactions: it takes the write turn, and
+    // waits for it and for rows at most `lockWaitMs`.
+    static QStringList beginSteps(int lockWaitMs);
     static const QString OdbcSource;
 
     PostgresDatabase();

@@ -129,13 +129,22 @@ bool append(const AuditEntry& entry, AppError* error) {
             *error = err;
         return false;
     }
-    AuditRow row;
-    if (head->RecordCount() > 0) {
-        row.xh = head->value(0).toLongLong() + 1;
-        row.qzy = Recordset::asText(head->value(1)).trimmed();
-    } else {
-        row.xh = 1;
+    const bool empty = head->RecordCount() == 0;
+    const AuditRow row = nextRow(entry, empty ? 0 : head->value(0).toLongLong(),
+                                 empty ? QString() : Recordset::asText(head->value(1)).trimmed());
+    if (!gConn->execute(AuditSql::insert(row), &err)) {
+        if (error)
+            *error = err;
+        return false;
     }
+    state().written = {row.xh, row.zy};
+    return true;
+}
+
+AuditRow nextRow(const AuditEntry& entry, qint64 headXh, const QString& headZy) {
+    AuditRow row;
+    row.xh = headXh + 1;
+    row.qzy = headZy;
     row.czsj = Clock::secondsText(Clock::now());
     // Cut to the columns' widths, so that a long typed name never costs an action its row.
     row.czy = entry.user.left(50);
@@ -145,13 +154,7 @@ bool append(const AuditEntry& entry, AppError* error) {
     row.dh = entry.dh.left(20);
     row.xq = entry.detail.left(400);
     row.zy = AuditChain::digest(row);
-    if (!gConn->execute(AuditSql::insert(row), &err)) {
-        if (error)
-            *error = err;
-        return false;
-    }
-    state().written = {row.xh, row.zy};
-    return true;
+    return row;
 }
 
 bool appendAlone(const AuditEntry& entry, AppError* error) {

@@ -58,6 +58,9 @@ QString offNotice();
 // Appends the row inside the caller's open transaction (whose write turn keeps writers in
 // order); nothing when the trail is off. A failure fails the caller's transaction.
 [[nodiscard]] bool append(const AuditEntry& entry, AppError* error);
+// The row `entry` makes after the chain's head (number and digest; 0 and empty on an empty trail):
+// the time and workstation added, the fields cut to their columns, the digest taken.
+AuditRow nextRow(const AuditEntry& entry, qint64 headXh, const QString& headZy);
 // For a failed action, after its rollback: the row in a transaction of its own.
 [[nodiscard]] bool appendAlone(const AuditEntry& entry, AppError* error);
 // After the caller's commit: the workstation keeps the last row it wrote in its own folder.
