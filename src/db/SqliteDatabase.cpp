@@ -442,8 +442,12 @@ bool SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& va
     return false;
 }
 
-sqlite3_stmt* SqliteDatabase::prepareWithValues(const QString& sql, const QString& parameterized,
-                                                QVariantList* values, AppError* error) {
+sqlite3_stmt* SqliteDatabase::prepareWithValues(const AdaptedStatement& s, QVariantList* values,
+                                                AppError* error) {
+    // The adaptation has found the parameters of a statement it knew; others are looked for here.
+    *values = s.values;
+    const QString parameterized =
+        s.parametersKnown ? s.parameterized : TsqlAdapter::parameterize(s.sql, values);
     if (!parameterized.isEmpty()) {
         AppError shapeError;
         if (sqlite3_stmt* statement = prepare(parameterized, &shapeError))
@@ -451,15 +455,13 @@ sqlite3_stmt* SqliteDatabase::prepareWithValues(const QString& sql, const QStrin
     }
     // Whatever the parameterized text cannot be, the text as written is (and fails as written).
     values->clear();
-    return prepare(sql, error);
+    return prepare(s.sql, error);
 }
 
 bool SqliteDatabase::runSql(const AdaptedStatement& s, RecordsetPtr* rows, AppError* error) {
     AppError prepareError;
-    QVariantList values = s.values;
-    const QString parameterized =
-        s.parametersKnown ? s.parameterized : TsqlAdapter::parameterize(s.sql, &values);
-    sqlite3_stmt* statement = prepareWithValues(s.sql, parameterized, &values, &prepareError);
+    QVariantList values;
+    sqlite3_stmt* statement = prepareWithValues(s, &values, &prepareError);
     if (!statement) {
         if (prepareError.isSet()) {
             *error = prepareError;
@@ -568,10 +570,8 @@ bool SqliteDatabase::onlyReads(const QStringList& texts) {
 
 bool SqliteDatabase::onlyReads(const AdaptedStatement& s) {
     AppError prepareError;
-    QVariantList values = s.values;
-    const QString parameterized =
-        s.parametersKnown ? s.parameterized : TsqlAdapter::parameterize(s.sql, &values);
-    sqlite3_stmt* statement = prepareWithValues(s.sql, parameterized, &values, &prepareError);
+    QVariantList values;
+    sqlite3_stmt* statement = prepareWithValues(s, &values, &prepareError);
     return !prepareError.isSet() && (!statement || sqlite3_stmt_readonly(statement));
 }
 

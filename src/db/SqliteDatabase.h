@@ -58,10 +58,9 @@ public:
 
 private:
     sqlite3_stmt* prepare(const QString& sql, AppError* error);
-    // The statement as `parameterized` (with `values`), prepared once for all its values; as
+    // The statement with its values as parameters (`values`), prepared once for them all; as
     // written (and `values` emptied) when it has none or that cannot be prepared.
-    sqlite3_stmt* prepareWithValues(const QString& sql, const QString& parameterized, QVariantList* values,
-                                    AppError* error);
+    sqlite3_stmt* prepareWithValues(const AdaptedStatement& s, QVariantList* values, AppError* error);
     bool step(sqlite3_stmt* statement, bool keepRows, RecordsetPtr* rows, AppError* error);
     bool runSql(const AdaptedStatement& s, RecordsetPtr* rows, AppError* error);
     struct Procedure {
