@@ -23,9 +23,13 @@
 -- values (EXECUTE): a plan kept for any department and period may read every pending item.
 -- OFFSET 0 keeps the look-ups by number from being turned back into a join of all the
 -- period's documents.
+-- The list is read by one process: starting a parallel worker for the few thousand documents
+-- of a day costs more than reading them (tens of milliseconds on a busy server, at every
+-- workstation's refresh).
 CREATE OR REPLACE FUNCTION YJ_List(p_ksmc citext, p_ksrq varchar, p_jsrq varchar)
 RETURNS TABLE ("DH" citext, "XM" citext, "LX" citext, "IsPrint" smallint)
-LANGUAGE plpgsql STABLE SET plan_cache_mode = force_custom_plan AS $$
+LANGUAGE plpgsql STABLE SET plan_cache_mode = force_custom_plan SET max_parallel_workers_per_gather = 0
+AS $$
 #variable_conflict use_column
 DECLARE
     v_from timestamp := p_ksrq::timestamp;

@@ -8,11 +8,13 @@
 //   OK {ms} {DH} {number}      executed (also when the link broke during the commit)
 //   GONE {ms} {DH}             no longer pending for the department
 //   VOIDED {ms} {DH}, ALREADY {ms} {DH}   voided now, or found voided already
-//   LOST {ms} {DH} {text}      the link was lost (the clerk's lost-link message)
+//   LOST {ms} {DH} {text}      the link was lost: the clerk's lost-link message, or a step that
+//                              came through on a new session after it (a commit settled there)
 //   BACK {ms}                  the first statement that ran after a lost link
 //   FAIL {ms} {DH} {text}      any other failure (never expected)
 #include "common/core/Clock.h"
 #include "db/DbErrors.h"
+#include "db/StatementHelpers.h"
 #include "execution/core/ExecutionAttempt.h"
 #include "support/WorkerStart.h"
 #include "voiding/core/VoidingService.h"
@@ -34,7 +36,7 @@ public:
         AppError error;
         if (!ExecutionAttempt::ReadPendingNumbers(m_dept, Clock::today(), Clock::today(), listed, &error))
             return failed(dh, error);
-        back();
+        back(dh);
         return true;
     }
 
@@ -59,23 +61,24 @@ public:
                     continue;
                 return false;
             }
-            back();
+            back(dh);
             const ExecutionRecord record{
                 shown, dh, QStringLiteral("张三"), QStringLiteral("李四"), m_dept, QStringLiteral("患者")};
             QString stored;
             switch (ExecutionAttempt::Execute(record, Clock::today(), Clock::today(), &stored, &error)) {
             case ExecutionAttempt::Outcome::ExecutedInDoubt:
                 lost(dh, QStringLiteral("in doubt, stored"));
-                back();
+                back(dh);
                 [[fallthrough]];
             case ExecutionAttempt::Outcome::Executed:
-                back();
+                back(dh);
                 line(QStringLiteral("OK"), dh, stored);
                 return true;
             case ExecutionAttempt::Outcome::NotExecutedInDoubt:
                 lost(dh, QStringLiteral("in doubt, not stored"));
                 continue;
             case ExecutionAttempt::Outcome::LeftList:
+                noteLostLink(dh);
                 line(QStringLiteral("GONE"), dh);
                 return false;
             case ExecutionAttempt::Outcome::Failed:
@@ -94,11 +97,11 @@ public:
             AppError error;
             switch (VoidDocument(dh, m_dept, QStringLiteral("张三"), &error)) {
             case VoidOutcome::Voided:
-                back();
+                back(dh);
                 line(QStringLiteral("VOIDED"), dh);
                 return;
             case VoidOutcome::AlreadyVoided:
-                back();
+                back(dh);
                 line(QStringLiteral("ALREADY"), dh);
                 return;
             case VoidOutcome::Failed:
@@ -113,11 +116,17 @@ public:
 private:
     // Between two steps the clerk's window goes back to its event loop, where the lost-link road
     // reopens the connection.
-    static void turnEventLoop() { QCoreApplication::processEvents(); }
+    void turnEventLoop() {
+        QCoreApplication::processEvents();
+        if (!LostLinkPending())
+            m_roadTold = false;
+    }
 
-    // Reports a failure: LOST for a lost link, else FAIL. Always false.
+    // Reports a failure: LOST for a lost link, else FAIL. Always false. A step that failed for
+    // its own reason (another workstation was quicker) may have lost the link afterwards, while
+    // it looked at the outcome: the program's lost-link road is then on its way.
     bool failed(const QString& dh, const AppError& error) {
-        if (DbError::needsReconnect(error.number))
+        if (DbError::needsReconnect(error.number) || LostLinkPending())
             lost(dh, error.description.simplified());
         else
             line(QStringLiteral("FAIL"), dh, error.description.simplified());
@@ -128,8 +137,16 @@ private:
         if (!m_lost)
             line(QStringLiteral("LOST"), dh, text);
         m_lost = true;
+        m_roadTold = LostLinkPending();
     }
-    void back() {
+    // A step that came through may still have lost the link on its way (its commit settled on a
+    // new session): the program takes its lost-link road all the same.
+    void noteLostLink(const QString& dh) {
+        if (LostLinkPending() && !m_roadTold)
+            lost(dh, QStringLiteral("came through on a new session"));
+    }
+    void back(const QString& dh) {
+        noteLostLink(dh);
         if (m_lost)
             line(QStringLiteral("BACK"), {});
         m_lost = false;
@@ -146,6 +163,7 @@ private:
     QTextStream& m_out;
     QString m_dept;
     bool m_lost = false;
+    bool m_roadTold = false; // the lost-link road on its way has had its LOST line
 };
 
 } // namespace

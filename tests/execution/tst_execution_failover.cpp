@@ -12,6 +12,7 @@
 #include "support/Workstation.h"
 
 #include <QDateTime>
+#include <QDebug>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -33,6 +34,25 @@ struct Failover {
     qint64 rejoining = 0; // the old primary started to rejoin (until then the new one is alone)
     qint64 rejoined = 0;  // commits wait for the standby again
 };
+
+// A workstation's lines from a second before each failover to three seconds after its
+// promotion, for a failure.
+QString whatHappenedAround(const QVector<Failover>& failovers, const QStringList& lines) {
+    QStringList shown;
+    for (const Failover& failover : failovers) {
+        shown << QStringLiteral("failover: stopped %1, promoted %2, rejoining %3, rejoined %4")
+                     .arg(failover.stopped)
+                     .arg(failover.promoted)
+                     .arg(failover.rejoining)
+                     .arg(failover.rejoined);
+        for (const QString& line : lines) {
+            const qint64 at = line.section(u' ', 1, 1).toLongLong();
+            if (at >= failover.stopped - 1000 && at <= failover.promoted + 3000)
+                shown << line;
+        }
+    }
+    return shown.join(u'\n');
+}
 
 } // namespace
 
@@ -118,7 +138,8 @@ void ExecutionFailoverTest::eightWorkstationsKeepWorkingThroughThreeFailovers() 
         QVector<qint64> lost;
         QVector<qint64> back;
         QString lastLost;
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& line : lines) {
             const QStringList parts = line.split(u' ');
             QVERIFY2(parts.size() >= 2, qPrintable(line));
             const QString what = parts.at(0);
@@ -143,6 +164,8 @@ void ExecutionFailoverTest::eightWorkstationsKeepWorkingThroughThreeFailovers() 
             }
         }
         // Once per failover, and back within 15 s of the promotion.
+        if (lost.size() != Failovers || back.size() != Failovers)
+            qWarning().noquote() << whatHappenedAround(failovers, lines);
         QVERIFY2(
             lost.size() == Failovers && back.size() == Failovers,
             qPrintable(
