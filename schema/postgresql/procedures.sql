@@ -23,6 +23,9 @@
 -- values (EXECUTE): a plan kept for any department and period may read every pending item.
 -- OFFSET 0 keeps the look-ups by number from being turned back into a join of all the
 -- period's documents.
+-- Items counted in full in the first round (fewer than 4,000) but too many to look up one by
+-- one are read another way: their documents' numbers are collected first, and the period's
+-- documents read in a row keep those among them (a look-up in memory, never one down an index).
 -- The list is read by one process: starting a parallel worker for the few thousand documents
 -- of a day costs more than reading them (tens of milliseconds on a busy server, at every
 -- workstation's refresh).
@@ -34,8 +37,9 @@ AS $$
 DECLARE
     v_from timestamp := p_ksrq::timestamp;
     v_to timestamp := p_jsrq::timestamp;
-    -- %1$L document type, %2$s document table, %3$s item table; $1 department, $2 and $3 the
-    -- period.
+    -- %1$L document type, %2$s document table, %3$s item table, %4$s the parameter with the
+    -- numbers; $1 department, $2 and $3 the period, $4 and $5 the outpatient and inpatient
+    -- numbers.
     by_items constant text := $q$
         SELECT A.DH, A.XM, %1$L::citext AS LX, A.IsPrint, A.KDRQ
         FROM (SELECT DISTINCT B.DH FROM YF_YPML C JOIN %3$s B ON B.BM = C.YPBM
@@ -49,11 +53,17 @@ DECLARE
           AND EXISTS (SELECT 1 FROM %3$s B JOIN YF_YPML C ON C.YPBM = B.BM
                       WHERE B.DH = A.DH AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0
                         AND C.ZXKS = $1)$q$;
+    by_numbers constant text := $q$
+        SELECT A.DH, A.XM, %1$L::citext AS LX, A.IsPrint, A.KDRQ
+        FROM %2$s A
+        WHERE A.KDRQ BETWEEN $2 AND $3 AND A.DH = ANY (%4$s)$q$;
     items integer;
     docs integer;
     lim integer;
     outpatient text := by_documents;
     inpatient text := by_documents;
+    outpatient_numbers citext[];
+    inpatient_numbers citext[];
 BEGIN
     lim := 4000;
     LOOP
@@ -63,6 +73,10 @@ BEGIN
             WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T;
         IF items < lim AND items * 20 < docs THEN
             outpatient := by_items;
+        ELSIF items < lim AND lim = 4000 THEN
+            outpatient := by_numbers;
+            outpatient_numbers := ARRAY(SELECT DISTINCT B.DH FROM YF_YPML C JOIN MZ_KFDJMX B ON B.BM = C.YPBM
+                WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0);
         END IF;
         EXIT WHEN items < lim OR docs <= items * 20 OR lim >= 2048000;
         lim := lim * 8;
@@ -75,15 +89,19 @@ BEGIN
             WHERE KDRQ BETWEEN v_from AND v_to ORDER BY KDRQ LIMIT items * 20 + 1) T;
         IF items < lim AND items * 20 < docs THEN
             inpatient := by_items;
+        ELSIF items < lim AND lim = 4000 THEN
+            inpatient := by_numbers;
+            inpatient_numbers := ARRAY(SELECT DISTINCT B.DH FROM YF_YPML C JOIN ZY_KFDJMX B ON B.BM = C.YPBM
+                WHERE C.ZXKS = p_ksmc AND B.SFBZ = 1 AND B.TYBZ = 0 AND B.ZXBZ = 0);
         END IF;
         EXIT WHEN items < lim OR docs <= items * 20 OR lim >= 2048000;
         lim := lim * 8;
     END LOOP;
     RETURN QUERY EXECUTE
         'SELECT T.DH, T.XM, T.LX, T.IsPrint FROM ('
-        || format(outpatient, '门诊', 'mz_kfdj', 'MZ_KFDJMX') || ' UNION ALL '
-        || format(inpatient, '住院', 'ZY_KFDJ', 'ZY_KFDJMX') || ') T ORDER BY T.KDRQ, T.DH'
-    USING p_ksmc, v_from, v_to;
+        || format(outpatient, '门诊', 'mz_kfdj', 'MZ_KFDJMX', '$4') || ' UNION ALL '
+        || format(inpatient, '住院', 'ZY_KFDJ', 'ZY_KFDJMX', '$5') || ') T ORDER BY T.KDRQ, T.DH'
+    USING p_ksmc, v_from, v_to, outpatient_numbers, inpatient_numbers;
 END $$;
 
 CREATE OR REPLACE FUNCTION Get_YJMX(p_ksmc citext, p_dh citext)

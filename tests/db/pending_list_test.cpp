@@ -17,6 +17,7 @@ namespace {
 
 const QString kDept = QStringLiteral("内镜室");
 const QString kBacklogDept = QStringLiteral("积压科");
+const QString kBatchDept = QStringLiteral("批量科");
 
 // 30,000 documents of today (one in seven inpatient), three items each of the demo
 // departments and the pharmacy, paid, executed and returned in a varied mix. Every three
@@ -57,6 +58,16 @@ INSERT INTO mz_kfdj (DH, XM, KDRQ, SFBZ) SELECT DH, '积压' || i, KDRQ, 1 FROM 
 INSERT INTO MZ_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ) SELECT DH, 'JYA001', 1, 0, 0 FROM backlog;
 )";
 
+// A department with 300 pending documents among an earlier day's backlog of 900: too many to
+// look up one by one, few enough to be counted in full. Every tenth is executed already.
+const char* const kBatch = R"(
+INSERT INTO YF_YPML (YPBM, YPMC, ZXKS) VALUES ('PL0001', '批量检查', '批量科');
+CREATE TEMP TABLE batch AS WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 329)
+    SELECT printf('202612025%04d', i) AS DH, i, printf('2026-12-02 15:%02d:%02d', i / 60, i % 60) AS KDRQ FROM n;
+INSERT INTO mz_kfdj (DH, XM, KDRQ, SFBZ) SELECT DH, '批量' || i, KDRQ, 1 FROM batch;
+INSERT INTO MZ_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ) SELECT DH, 'PL0001', 1, i % 10 = 0, 0 FROM batch;
+)";
+
 // The same documents on PostgreSQL.
 const char* const kOtherDepartmentsPg = R"(
 CREATE TEMP TABLE cat AS SELECT YPBM, row_number() OVER (ORDER BY YPBM) - 1 AS r FROM YF_YPML;
@@ -85,6 +96,15 @@ INSERT INTO mz_kfdj (DH, XM, KDRQ, SFBZ)
     FROM generate_series(0, 4501) i;
 INSERT INTO MZ_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ)
     SELECT '20261130' || lpad(i::text, 5, '0'), 'JYA001', 1, 0, 0 FROM generate_series(0, 4501) i;
+)";
+
+const char* const kBatchPg = R"(
+INSERT INTO YF_YPML (YPBM, YPMC, ZXKS) VALUES ('PL0001', '批量检查', '批量科');
+INSERT INTO mz_kfdj (DH, XM, KDRQ, SFBZ)
+    SELECT '202612025' || lpad(i::text, 4, '0'), '批量' || i,
+           timestamp '2026-12-02 15:00:00' + i * interval '1 second', 1 FROM generate_series(0, 329) i;
+INSERT INTO MZ_KFDJMX (DH, BM, SFBZ, ZXBZ, TYBZ)
+    SELECT '202612025' || lpad(i::text, 4, '0'), 'PL0001', 1, (i % 10 = 0)::int, 0 FROM generate_series(0, 329) i;
 )";
 
 // The department's own documents (the same text on both engines): pending, executed, returned, unpaid, mixed,
@@ -142,7 +162,7 @@ private:
                                     QByteArray(BaselineSchema::kYjListBody).replace("'", "''") + "');";
         for (const QByteArray& sql :
              {QByteArray("BEGIN"), QByteArray(kOtherDepartments), QByteArray(kOwnDocuments),
-              QByteArray(kBacklog), baseline, QByteArray("COMMIT; ANALYZE")}) {
+              QByteArray(kBacklog), QByteArray(kBatch), baseline, QByteArray("COMMIT; ANALYZE")}) {
             char* message = nullptr;
             const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
             const QString text = QString::fromUtf8(message ? message : "");
@@ -160,8 +180,8 @@ private:
         QVERIFY2(TestEngine::runOnServer(m_server->name(),
                                          QStringLiteral("BEGIN;") + QString::fromUtf8(kOtherDepartmentsPg) +
                                              QString::fromUtf8(kOwnDocuments) +
-                                             QString::fromUtf8(kBacklogPg) + baseline +
-                                             QStringLiteral("COMMIT; ANALYZE"),
+                                             QString::fromUtf8(kBacklogPg) + QString::fromUtf8(kBatchPg) +
+                                             baseline + QStringLiteral("COMMIT; ANALYZE"),
                                          nullptr, &failure),
                  qPrintable(failure));
     }
@@ -256,8 +276,10 @@ private slots:
         // The department of its own has a few pending items, the demo ones thousands; the
         // pharmacy never has pending documents of this module but is listed all the same.
         QStringList departments = DemoDatabase::departments();
-        departments << kDept << kBacklogDept << QStringLiteral("西药房") << QStringLiteral("无此科");
-        const QList<std::pair<QString, QString>> periods = {{"2026-12-07", "2026-12-07"},
+        departments << kDept << kBacklogDept << kBatchDept << QStringLiteral("西药房")
+                    << QStringLiteral("无此科");
+        const QList<std::pair<QString, QString>> periods = {{"2026-12-02", "2026-12-02"},
+                                                            {"2026-12-07", "2026-12-07"},
                                                             {"2026-12-06", "2026-12-07"},
                                                             {"2026-12-04", "2026-12-08"},
                                                             {"2026-12-09", "2026-12-31"}};
@@ -277,7 +299,9 @@ private slots:
             QCOMPARE(before.mid(1), (QStringList{"2026120790001|甲|门诊|null", "2026120790002|乙|门诊|0",
                                                  "2026120790003|丙|门诊|1", "2026120790007|壬|住院|0",
                                                  "2026120790006|己|门诊|null"}));
-        if (dept == QStringLiteral("检验科") && from == to)
+        if (dept == kBatchDept && from == QStringLiteral("2026-12-02"))
+            QCOMPARE(before.size(), 1 + 297); // the 330 of the day less those executed
+        if (dept == QStringLiteral("检验科") && from == to && from == QStringLiteral("2026-12-07"))
             QVERIFY(before.size() > 4000); // more pending items than the procedure counts: read by document
     }
 
