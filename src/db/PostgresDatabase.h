@@ -20,10 +20,10 @@
 class PostgresDatabase {
 public:
     static const QString Source;
+    static const QString OdbcSource;
     // The statements that begin one of the program's transactions: it takes the write turn, and
     // waits for it and for rows at most `lockWaitMs`.
     static QStringList beginSteps(int lockWaitMs);
-    static const QString OdbcSource;
 
     PostgresDatabase();
     ~PostgresDatabase();
